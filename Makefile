@@ -1,0 +1,31 @@
+# make run   builds QuiverArchiver and starts it
+# make test  builds and runs every test, then again under AddressSanitizer + UBSan
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: run test setup build build-asan bench format clean
+
+setup:
+	./scripts/setup
+
+build: setup
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS)
+
+build-asan: setup
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVR_SANITIZE=ON -DQVR_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build build-asan -j $(JOBS)
+
+run: build
+	./build/bin/QuiverArchiver
+
+test: build build-asan
+	cd build && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+format:
+	find src archivers tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan

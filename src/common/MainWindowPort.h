@@ -1,0 +1,61 @@
+// The one narrow interface through which the engines reach the main window.
+// Form1 implements it; tests use a recording fake. Everything an engine shows or
+// asks goes through here, so engines stay free of widgets.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace qvr {
+
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+// The program's title, used for every message box.
+inline constexpr const char* kProgramTitle = "QuiverArchiver";
+
+class MainWindowPort {
+ public:
+  virtual ~MainWindowPort() = default;
+
+  // List1: the ordered full paths the next run works on.
+  virtual int listCount() const = 0;
+  virtual std::string listItem(int index) const = 0;
+  virtual void listAdd(const std::string& path) = 0;
+  virtual void listRemove(int index) = 0;
+  virtual void listClear() = 0;
+
+  // StatusBar1 panels, numbered 1 to 5 as in the status bar.
+  virtual void setPanelText(int panel, const std::string& text) = 0;
+  virtual std::string panelText(int panel) const = 0;
+
+  // A modal message box with the program's title; waits for the answer.
+  virtual MsgResult messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) = 0;
+  // An input box; "" when cancelled or answered empty.
+  virtual std::string inputBox(const std::string& prompt, const std::string& title,
+                               const std::string& defaultText) = 0;
+  // Common dialogs; "" when cancelled. A filter is a list of description/pattern pairs.
+  virtual std::string browseForFolder() = 0;
+  virtual std::string openFileDialog(const std::vector<std::string>& filter,
+                                     const std::string& initialFolder) = 0;
+  virtual std::string saveFileDialog(const std::vector<std::string>& filter,
+                                     const std::string& initialFolder) = 0;
+
+  // Timer1: ticks status panel 2 with the time since the remembered start.
+  virtual void startTimer1() = 0;
+  virtual void stopTimer1() = 0;
+  // Time since the last startTimer1 formatted "hh:nn:ss".
+  virtual std::string elapsedText() const = 0;
+
+  // The top-level window handed to archiver libraries as their owner (a QWidget*), or null.
+  virtual void* ownerWindow() const = 0;
+  // Lets the window repaint and handle input while a long step waits.
+  virtual void pumpEvents() = 0;
+};
+
+// "hh:nn:ss" of a duration, hours not wrapped at 24.
+std::string FormatElapsed(std::chrono::seconds elapsed);
+
+}  // namespace qvr

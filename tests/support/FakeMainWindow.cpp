@@ -1,0 +1,54 @@
+#include "FakeMainWindow.h"
+
+namespace qvr::test {
+
+void FakeMainWindow::setPanelText(int panel, const std::string& text) {
+  panels.at(size_t(panel)) = text;
+  panelHistory.emplace_back(panel, text);
+}
+
+MsgResult FakeMainWindow::messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) {
+  messages.push_back({text, icon, buttons});
+  if (!messageAnswers.empty()) {
+    MsgResult answer = messageAnswers.front();
+    messageAnswers.pop_front();
+    return answer;
+  }
+  return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgResult::Yes
+                                                                            : MsgResult::Ok;
+}
+
+std::string FakeMainWindow::nextDialogAnswer() {
+  if (dialogAnswers.empty()) return "";
+  std::string answer = dialogAnswers.front();
+  dialogAnswers.pop_front();
+  return answer;
+}
+
+std::string FakeMainWindow::inputBox(const std::string& prompt, const std::string&,
+                                     const std::string&) {
+  dialogs.push_back("input:" + prompt);
+  return nextDialogAnswer();
+}
+
+std::string FakeMainWindow::browseForFolder() {
+  dialogs.push_back("folder");
+  return nextDialogAnswer();
+}
+
+std::string FakeMainWindow::openFileDialog(const std::vector<std::string>&, const std::string&) {
+  dialogs.push_back("open");
+  return nextDialogAnswer();
+}
+
+std::string FakeMainWindow::saveFileDialog(const std::vector<std::string>&, const std::string&) {
+  dialogs.push_back("save");
+  return nextDialogAnswer();
+}
+
+void FakeMainWindow::startTimer1() {
+  timerRunning = true;
+  ++timerStarts;
+}
+
+}  // namespace qvr::test
