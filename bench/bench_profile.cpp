@@ -21,7 +21,8 @@ std::string IniText(int value) {
   for (int section = 0; section < 15; ++section) {
     text += "[SECTION_" + std::to_string(section) + "]\r\n";
     for (int key = 0; key < 19; ++key) {
-      text += "Key" + std::to_string(key) + "=value " + std::to_string(section * 100 + key) + "\r\n";
+      text +=
+          "Key" + std::to_string(key) + "=value " + std::to_string(section * 100 + key) + "\r\n";
     }
   }
   text += "[GENERAL]\r\nAlwaysPath=/home/user/extract/" + std::to_string(value % 10) + "\r\n";
@@ -49,8 +50,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < reads; ++i) {
     total += qvr::profile::ReadString(ini, "general", "alwayspath").value_or("").size();
   }
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   kill(writer, SIGKILL);
   waitpid(writer, nullptr, 0);
   std::filesystem::remove_all(dir);

@@ -1,7 +1,7 @@
+#include <langinfo.h>
 #include <QApplication>
 #include <clocale>
 #include <cstring>
-#include <langinfo.h>
 
 #include "AppFolder.h"
 #include "Form1.h"

@@ -21,9 +21,13 @@ std::string WithSlash(std::string folder) {
 
 }  // namespace
 
-const std::string& AppFolder() { return Folder(); }
+const std::string& AppFolder() {
+  return Folder();
+}
 
-void SetAppFolder(const std::string& folder) { Folder() = WithSlash(folder); }
+void SetAppFolder(const std::string& folder) {
+  Folder() = WithSlash(folder);
+}
 
 std::string ExecutableFolder() {
   std::error_code ec;

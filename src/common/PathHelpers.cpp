@@ -50,8 +50,8 @@ std::string QuotePath(std::string_view path) {
 bool IsValidFileName(std::string_view name, MainWindowPort& window) {
   if (name.find_first_of("\\/:,;*?\"<>|") == std::string_view::npos) return true;
   // ";" is refused although the message does not list it.
-  window.messageBox("ファイル名に次の文字は使えません。\r\n\\ / : , * ? \" < > |", MsgIcon::Critical,
-                    MsgButtons::Ok);
+  window.messageBox("ファイル名に次の文字は使えません。\r\n\\ / : , * ? \" < > |",
+                    MsgIcon::Critical, MsgButtons::Ok);
   return false;
 }
 

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -16,8 +18,10 @@ namespace {
 
 constexpr size_t kMaxValueBytes = 255;
 
-// The file's content, cached and validated by the file's identity, size and times, so a
-// change made by another process (which replaces or rewrites the file) is always seen.
+// The file's content is cached and validated by the file's identity, size and times, so a
+// change made by another process (which replaces or rewrites the file) is seen. File times
+// tick coarsely, so a file changed within the last moments is never trusted from the cache:
+// two writes in one tick with the same size would look alike.
 struct FileStamp {
   dev_t dev = 0;
   ino_t ino = 0;
@@ -27,53 +31,78 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
+constexpr int64_t kSettledNs = 50'000'000;
+
 struct CachedFile {
   FileStamp stamp;
-  std::shared_ptr<const std::string> content;
+  std::string content;
 };
 
 std::mutex cacheMutex;
 std::map<std::string, CachedFile> cache;
 
-bool StampOf(const std::string& path, FileStamp& stamp) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+FileStamp StampOf(const struct stat& st) {
+  FileStamp stamp;
   stamp.dev = st.st_dev;
   stamp.ino = st.st_ino;
   stamp.size = st.st_size;
   stamp.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   stamp.ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return stamp;
+}
+
+bool Settled(const FileStamp& stamp) {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  int64_t nowNs = int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+  return nowNs - std::max(stamp.mtimeNs, stamp.ctimeNs) > kSettledNs;
+}
+
+// Reads the whole file; a short read of a regular file is its end, so a file that did not
+// grow since it was measured takes one read call.
+bool ReadWhole(int fd, off_t expectedSize, std::string& content) {
+  size_t done = 0;
+  content.resize(size_t(expectedSize) + 1);
+  for (;;) {
+    ssize_t n = read(fd, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    done += size_t(n);
+    if (done < content.size()) break;
+    content.resize(content.size() * 2);
+  }
+  content.resize(done);
   return true;
 }
 
-bool ReadWhole(const std::string& path, std::string& content) {
+// Runs use(content) on the file's content; false when the file does not exist.
+template <typename Use>
+bool WithContent(const std::string& path, Use use) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  FileStamp stamp = StampOf(st);
+  {
+    std::lock_guard lock(cacheMutex);
+    auto it = cache.find(path);
+    if (it != cache.end() && it->second.stamp == stamp) {
+      use(std::string_view(it->second.content));
+      return true;
+    }
+  }
+  // A file replaced or rewritten after the stat above is read under the old stamp, which
+  // the next stat no longer matches, so the cache can never hold a newer content as older.
+  thread_local std::string content;
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  content.clear();
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    content.append(buffer, size_t(n));
-  }
+  bool ok = ReadWhole(fd, st.st_size, content);
   close(fd);
+  if (!ok) return false;
+  if (Settled(stamp)) {
+    std::lock_guard lock(cacheMutex);
+    cache[path] = CachedFile{stamp, content};
+  }
+  use(std::string_view(content));
   return true;
-}
-
-// Content of the file, or null when it does not exist.
-std::shared_ptr<const std::string> Load(const std::string& path) {
-  FileStamp stamp;
-  if (!StampOf(path, stamp)) return nullptr;
-  std::lock_guard lock(cacheMutex);
-  auto it = cache.find(path);
-  if (it != cache.end() && it->second.stamp == stamp) return it->second.content;
-  auto content = std::make_shared<std::string>();
-  if (!ReadWhole(path, *content)) return nullptr;
-  // Only keep it when the file did not change while it was read.
-  FileStamp after;
-  if (StampOf(path, after) && after == stamp) cache[path] = CachedFile{stamp, content};
-  return content;
 }
 
 void Forget(const std::string& path) {
@@ -81,7 +110,9 @@ void Forget(const std::string& path) {
   cache.erase(path);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -89,7 +120,9 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+char Fold(char c) {
+  return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -177,6 +210,45 @@ Location Find(const std::vector<Line>& lines, std::string_view section, std::str
   return loc;
 }
 
+size_t LineEnd(std::string_view content, size_t pos) {
+  while (pos < content.size() && content[pos] != '\n' && content[pos] != '\r') ++pos;
+  return pos;
+}
+
+// The raw value of the first matching key. Sections other than the wanted one are skipped
+// by jumping from one "[" that starts a line to the next, so a read stays cheap however
+// large the file is.
+std::optional<std::string_view> FindValue(std::string_view content, std::string_view section,
+                                          std::string_view key) {
+  bool inSection = false;
+  size_t pos = 0;
+  while (pos < content.size()) {
+    if (!inSection) {
+      size_t bracket = content.find('[', pos);
+      if (bracket == std::string_view::npos) return std::nullopt;
+      size_t lineStart = bracket;
+      while (lineStart > 0 && IsBlank(content[lineStart - 1])) --lineStart;
+      pos = bracket + 1;
+      if (lineStart > 0 && content[lineStart - 1] != '\n' && content[lineStart - 1] != '\r') {
+        continue;  // a "[" inside a line
+      }
+      size_t stop = LineEnd(content, bracket);
+      inSection = SameName(*SectionName(content.substr(bracket, stop - bracket)), section);
+      pos = stop + 1;
+      continue;
+    }
+    size_t stop = LineEnd(content, pos);
+    std::string_view text = content.substr(pos, stop - pos);
+    if (auto name = SectionName(text)) {
+      inSection = SameName(*name, section);
+    } else if (auto kv = KeyValue(text); kv && SameName(kv->first, key)) {
+      return kv->second;
+    }
+    pos = stop + 1;
+  }
+  return std::nullopt;
+}
+
 std::string_view CutValue(std::string_view raw) {
   size_t nul = raw.find('\0');
   if (nul != std::string_view::npos) raw = raw.substr(0, nul);
@@ -204,8 +276,10 @@ bool ReplaceFile(const std::string& path, const std::string& content) {
   while (ok && done < content.size()) {
     ssize_t n = write(fd, content.data() + done, content.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += size_t(n);
+    if (n <= 0)
+      ok = false;
+    else
+      done += size_t(n);
   }
   struct stat st;
   mode_t mode = 0644;
@@ -232,12 +306,11 @@ bool FileExists(const std::string& path) {
 
 std::optional<std::string> ReadString(const std::string& path, std::string_view section,
                                       std::string_view key) {
-  auto content = Load(path);
-  if (!content) return std::nullopt;
-  auto lines = SplitLines(*content);
-  Location loc = Find(lines, section, key);
-  if (loc.keyLine < 0) return std::nullopt;
-  return std::string(CutValue(KeyValue(lines[loc.keyLine].text)->second));
+  std::optional<std::string> value;
+  WithContent(path, [&](std::string_view content) {
+    if (auto raw = FindValue(content, section, key)) value = std::string(CutValue(*raw));
+  });
+  return value;
 }
 
 int16_t ReadInt(const std::string& path, std::string_view section, std::string_view key,
@@ -267,8 +340,8 @@ bool WriteString(const std::string& path, std::string_view section, std::string_
   size_t lineBreak = value.find_first_of("\r\n");
   if (lineBreak != std::string_view::npos) value = value.substr(0, lineBreak);
 
-  auto loaded = Load(path);
-  std::string content = loaded ? *loaded : std::string();
+  std::string content;
+  WithContent(path, [&](std::string_view text) { content = text; });
   auto lines = SplitLines(content);
   Location loc = Find(lines, section, key);
   std::string entry = std::string(key) + "=" + std::string(value);

@@ -16,7 +16,9 @@ std::string TrimRight(std::string text) {
 
 }  // namespace
 
-std::string AppFile(const std::string& file) { return AppFolder() + file; }
+std::string AppFile(const std::string& file) {
+  return AppFolder() + file;
+}
 
 void WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                     const std::string& value) {

@@ -92,10 +92,10 @@ TEST(ProfileFile, IntegerReadsParseLikeGetPrivateProfileInt) {
     const char* key;
     int16_t expected;
   };
-  const Case cases[] = {{"plain", 42},  {"neg", -7},      {"plus", 5},      {"blank", 12},
-                        {"trail", 12},  {"letters", 0},   {"empty", 99},    {"max", 32767},
-                        {"min", -32768}, {"over", 99},    {"under", 99},    {"huge", 99},
-                        {"hex", 0},     {"quoted", 3},    {"missing", 99}};
+  const Case cases[] = {{"plain", 42},   {"neg", -7},    {"plus", 5},    {"blank", 12},
+                        {"trail", 12},   {"letters", 0}, {"empty", 99},  {"max", 32767},
+                        {"min", -32768}, {"over", 99},   {"under", 99},  {"huge", 99},
+                        {"hex", 0},      {"quoted", 3},  {"missing", 99}};
   for (const auto& c : cases) {
     EXPECT_EQ(profile::ReadInt(ini, "S", c.key, 99), c.expected) << c.key;
   }
@@ -190,7 +190,8 @@ TEST(ProfileFile, BadFilesStillReadAndWrite) {
   EXPECT_EQ(ReadFile(ini), std::string("[S]\nk=before\0after\nz=2\n", 22));
 
   std::string big;
-  for (int i = 0; i < 100000; ++i) big += "key" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+  for (int i = 0; i < 100000; ++i)
+    big += "key" + std::to_string(i) + "=" + std::to_string(i) + "\n";
   WriteFile(ini, "[S]\n" + big + "[T]\nlast=yes\n");
   EXPECT_EQ(profile::ReadString(ini, "S", "key99999"), "99999");
   EXPECT_EQ(profile::ReadString(ini, "T", "last"), "yes");
