@@ -8,9 +8,12 @@
 #include <QtTest>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 
+#include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
+#include "FakeMainWindow.h"
 #include "MnuDLLDown.h"
 #include "RecordingPlugin.h"
 #include "TempDir.h"
@@ -146,6 +149,40 @@ class TestFrmAbout : public QObject {
       box.show();
       QVERIFY(QTest::qWaitForWindowExposed(&box));
       QVERIFY(box.grab().save(QString::fromUtf8(dir) + "/frmAbout.png"));
+    }
+  }
+
+  // With the libraries built beside the program: ours show a version, the rest are missing.
+  void ourOwnLibrariesShowTheirVersions() {
+    qvr::SetSearchExecutableFolder(QVR_BIN_DIR);
+    qvr::ArchiverDLL::ForgetAll();
+    qvr::test::FakeMainWindow window;
+    LibraryStatus status;
+    QVERIFY(qvr::LoadArchiverDLLStatus(status, window));
+    const std::map<std::string, std::string> files{
+        {"UNLHA32.DLL", "unlha32.so"}, {"UNZIP32.DLL", "unzip32.so"}, {"ZIP32J.DLL", "zip32j.so"},
+        {"ZIP32.DLL", "zip32.so"},     {"CAB32.DLL", "cab32.so"},     {"7-ZIP32.DLL", "7-zip32.so"},
+        {"TAR32.DLL", "tar32.so"},     {"UNRAR32.DLL", "unrar32.so"}};
+    qvr::frmAbout box{status};
+    for (const auto& [name, version] : ListRows(box)) {
+      auto ours = files.find(name);
+      bool built = ours != files.end() &&
+                   std::filesystem::exists(std::string(QVR_BIN_DIR) + "/" + ours->second);
+      if (!built) {
+        QCOMPARE(name + " " + version, name + " Not Installed");
+      } else if (name == "ZIP32.DLL") {
+        QCOMPARE(version, std::string("Installed"));
+      } else {
+        QVERIFY2(QRegularExpression("^\\d+\\.\\d\\d(\\.\\d+\\.\\d\\d)?$")
+                     .match(QString::fromStdString(version))
+                     .hasMatch(),
+                 (name + " " + version).c_str());
+      }
+    }
+    if (const char* dir = std::getenv("QVR_SCREENSHOT_DIR")) {
+      box.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&box));
+      QVERIFY(box.grab().save(QString::fromUtf8(dir) + "/frmAbout-built.png"));
     }
   }
 
