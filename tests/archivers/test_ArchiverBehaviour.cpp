@@ -472,5 +472,27 @@ TEST(Gaps, WhatLibarchiveCannotDecodeFailsCleanly) {
   EXPECT_TRUE(ReadTree(tmp.path()).files.empty());
 }
 
+// An LZH method libarchive does not decode (-lh1-) meets unlha32's own-method hook, which
+// answers ERROR_METHOD; the other entries still extract and no partial file stays.
+TEST(Gaps, LzhMethodsOfOurOwnDecoder) {
+  TempDir tmp;
+  std::string data = ReadFile(FixturePath("lzh_lh0_stored.lzh"));  // level 1, readme.txt first
+  data.replace(2, 5, "-lh1-");
+  unsigned sum = 0;
+  for (int i = 2; i < 2 + static_cast<unsigned char>(data[0]); ++i)
+    sum += static_cast<unsigned char>(data[i]);
+  data[1] = static_cast<char>(sum & 0xFF);  // the level-1 header checksum
+  WriteFile(tmp.file("lh1.lzh"), data);
+  std::string dest = tmp.file("out");
+  std::string report;
+  EXPECT_EQ(Library("unlha32.so", "Unlha")
+                .Run("x -y " + Q(tmp.file("lh1.lzh")) + " " + Q(dest + "/"), nullptr, &report),
+            0x8009);
+  EXPECT_NE(report.find("-lh1-"), std::string::npos) << report;
+  Tree t = ReadTree(dest);
+  EXPECT_FALSE(t.files.count("readme.txt"));
+  EXPECT_EQ(t.files.size(), 5u);
+}
+
 }  // namespace
 }  // namespace qvr::test
