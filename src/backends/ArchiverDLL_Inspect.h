@@ -27,8 +27,8 @@ class ArchiverDLL_Inspect {
   std::string DetectFormat(const std::string& path);  // detection by content: "LZH", ... or ""
   int32_t FileCount(const std::string& path);         // entry count; -1 = unknown
   uint64_t OriginalSize(const std::string& path);     // total original size (64-bit)
-  bool NeedsFolder(const std::string& path);          // folder inspection: true = not one top folder
-  const std::string& archiveType() const;             // family name for "書庫"
+  bool NeedsFolder(const std::string& path);  // folder inspection: true = not one top folder
+  const std::string& archiveType() const;     // family name for "書庫"
 
  private:
   const LibraryStatus& status_;
