@@ -11,6 +11,7 @@
 
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
+#include "ArchiverDLL_Inspect.h"
 
 namespace qvr {
 
@@ -22,7 +23,7 @@ inline constexpr const char* kListColumnKeys[kListColumnCount] = {
 
 // The reader that produced a row; it decides how the cells read.
 enum class RowFormat : uint8_t {
-  Plain,          // LZH, ZIP, 7Z, GCA, RAR, ARJ, BGA, HKI, YZ2DEC, RK
+  Plain,          // LZH, ZIP, 7Z, GCA, RAR, ARJ, BGA, HKI
   NoCompression,  // CAB, TAR, IMP, YZ1: no stored size, no ratio
   Bel,            // no name, no date; ratio = 100 - Ratio / 10
   Computed,       // KTY, ACE: ratio from the two sizes
@@ -42,7 +43,8 @@ struct ListEntry {
   uint16_t time = 0;  // MS-DOS time
 };
 
-// The viewer's list: rows of the five cells.
+// The viewer's list: rows of the five cells. The rows are kept as compact records and
+// their cells formatted when a view asks for them.
 class ArchiveListModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -51,49 +53,58 @@ class ArchiveListModel : public QAbstractTableModel {
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  // DisplayRole: the cell text; TextAlignmentRole: names and dates left, numbers right.
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  // The column keys as captions.
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
 
   // Removes every row.
   void Clear();
-  // Appends one row.
+  // A listing: BeginListing removes every row; the rows added until EndListing are shown
+  // to the views at once when it is called.
+  void BeginListing();
+  void EndListing();
+  // Appends one row ("Add row"; the row number is its position + 1).
   void AddRow(const ListEntry& entry, RowFormat format);
-  // Appends rows in one batch (a walk adds its rows at once).
-  void AddRows(const std::vector<ListEntry>& entries, RowFormat format);
 
   // The cell text of a row, exactly as a view shows it.
   std::string Cell(int row, int column) const;
-  // The entry path of a row as the library gave it ("" for BEL rows' name cell aside).
+  // The entry path of a row as the library gave it (also for BEL rows, whose cell reads "-").
   std::string FileName(int row) const;
 
  private:
   struct Row {
     uint64_t originalSize;
     uint64_t compressedSize;
-    uint32_t nameOffset;  // into names_
-    uint16_t nameLength;
+    uint64_t nameOffset : 48;  // into names_
+    uint64_t nameLength : 13;
+    uint64_t format : 3;
     int16_t ratio;
     uint16_t date;
     uint16_t time;
-    RowFormat format;
   };
-  void Append(const ListEntry& entry, RowFormat format);
+  std::string_view NameOf(const Row& row) const;
 
   std::vector<Row> rows_;
   std::string names_;  // every row's name, one after the other
+  bool listing_ = false;
 };
 
 // Cell formatting, shared by the model and its tests.
 std::string GroupDigits(uint64_t value);  // "#,#": 1234567 -> "1,234,567"; 0 -> "0"
-std::string PlainDecimal(double value);   // shortest decimal form: 45.5, 50
-std::string DosDateTimeText(uint16_t date, uint16_t time);  // "YYYY/MM/DD hh:nn:ss"
+std::string TenthsText(int32_t tenths);   // shortest decimal of tenths / 10: 455 -> "45.5"
+// The "0.0" form of part / whole x 100, rounded half up; "" when whole is 0.
+std::string PercentText(uint64_t part, uint64_t whole);
+// "YYYY/MM/DD hh:nn:ss" of an MS-DOS date and time; "-" when they name no valid moment.
+std::string DosDateTimeText(uint16_t date, uint16_t time);
 
 // The listing. Every reader clears the model before it reads; an unknown extension or an
-// exe in which no listable format is found leaves the model untouched.
+// exe in which no listable format is found leaves the model untouched. The detection of an
+// exe sets the archive type of the viewer's inspection object.
 class ArchiverDLL_List {
  public:
-  ArchiverDLL_List(const LibraryStatus& status, void* ownerWindow);
+  ArchiverDLL_List(const LibraryStatus& status, ArchiverDLL_Inspect& inspect, void* ownerWindow);
   // Lists by the lower-cased extension. False when the extension has no reader (the model
   // was not touched).
   bool ListByExtension(const std::string& path, ArchiveListModel& model);
@@ -101,7 +112,12 @@ class ArchiverDLL_List {
   bool ListByFormat(const std::string& path, ArchiveListModel& model);
 
  private:
+  void ListLibrary(const LibraryFormat& format, std::string_view id, const std::string& path,
+                   ArchiveListModel& model);
+  void ListTool(std::string_view id, const std::string& path, ArchiveListModel& model);
+
   const LibraryStatus& status_;
+  ArchiverDLL_Inspect& inspect_;
   void* ownerWindow_;
 };
 
