@@ -28,16 +28,13 @@ class RealArchivesTest : public ::testing::Test {
     setenv("TZ", "UTC", 1);
     tzset();
     SetAppFolder(temp.path() + "/");
+    // Our libraries are loaded once and kept, as in the program.
     SetSearchExecutableFolder(std::string(QVR_BIN_DIR) + "/");
-    ArchiverDLL::ForgetAll();
     // The libraries we ship.
     status.UNLHA32 = status.UNZIP32 = status.SEVENZIP32 = status.CAB32 = status.UNRAR32 =
         status.TAR32 = true;
   }
-  ~RealArchivesTest() override {
-    ArchiverDLL::ForgetAll();
-    SetSearchExecutableFolder(std::nullopt);
-  }
+  ~RealArchivesTest() override { SetSearchExecutableFolder(std::nullopt); }
   // A fixture's extension as the format table knows it ("tgz" belongs to none).
   static bool Listed(const Fixture& f) {
     std::string format = FormatOfExtension(f.file);
