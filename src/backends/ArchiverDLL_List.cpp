@@ -159,6 +159,7 @@ void ArchiveListModel::EndListing() {
 }
 
 void ArchiveListModel::AddRow(const ListEntry& entry, RowFormat format) {
+  static_assert(sizeof(Row) == 32, "a row stays a compact record");
   int position = int(rows_.size());
   if (!listing_) beginInsertRows(QModelIndex(), position, position);
   std::string_view name = entry.fileName.substr(0, sizeof(EntryInfo::FileName));
