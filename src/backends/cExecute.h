@@ -53,5 +53,9 @@ std::vector<std::string> SplitArguments(const std::string& text);
 // the output file, or "" when it does not exist after the run.
 std::string RunCaptured(const std::string& programPath, const std::string& arguments,
                         const std::string& outputFileName, void* ownerWindow);
+// The same with the arguments already split: each reaches the program unchanged, whatever
+// characters it holds (the tool drivers pass archive paths this way).
+std::string RunCaptured(const std::string& programPath, const std::vector<std::string>& arguments,
+                        const std::string& outputFileName, void* ownerWindow);
 
 }  // namespace qvr
