@@ -64,7 +64,7 @@ pid_t Spawn(const std::vector<std::string>& argv, bool searchPath,
   if (!outputPath.empty()) {
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
   // The child starts with default signal handling and an empty mask, whatever ours are.
   posix_spawnattr_t attributes;
