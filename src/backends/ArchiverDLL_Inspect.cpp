@@ -179,11 +179,11 @@ bool Available(const LibraryStatus& status, const LibraryFormat& format) {
 }
 
 bool Use7Zip() {
-  return GetIniInt(AppFile(kQvrArcIni), "GENERAL", "Use7Zip") != 0;
+  return GetIniInt(kQvrArcIni, "GENERAL", "Use7Zip") != 0;
 }
 
 bool UseYZ2DEC() {
-  return GetIniInt(AppFile(kQvrArcIni), "GENERAL", "UseYZ2DEC") != 0;
+  return GetIniInt(kQvrArcIni, "GENERAL", "UseYZ2DEC") != 0;
 }
 
 const LibraryFormat& ZipReader() {
