@@ -8,7 +8,6 @@
 #include <set>
 
 #include "AppFolder.h"
-#include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
 #include "BatchRun.h"
 #include "ExtractArchives.h"
@@ -67,8 +66,8 @@ class ExtractEndToEndTest : public ::testing::Test {
  protected:
   ExtractEndToEndTest() {
     fs::create_directories(temp.file("app"));
+    // The libraries beside the test stay loaded from one test to the next, as in the program.
     SetAppFolder(temp.file("app"));
-    ArchiverDLL::ForgetAll();
     LoadArchiverDLLStatus(status, window);
     // Settings under which a clean run shows no box.
     Ini("GENERAL", "EndNotice", "1");
