@@ -1,0 +1,177 @@
+#include "BatchRun.h"
+
+#include <QStandardPaths>
+
+#include "ArchiverDLLStatus.h"
+#include "ArchiverDLL_Inspect.h"
+#include "MainWindowPort.h"
+#include "PathHelpers.h"
+#include "PreScan.h"
+#include "Settings.h"
+#include "cExecute.h"
+
+namespace qvr {
+namespace {
+
+int16_t IniInt(const char* section, const char* key) {
+  return GetIniInt(kQvrArcIni, section, key);
+}
+
+std::string IniText(const char* section, const char* key) {
+  return CutAtNull(GetIniString(kQvrArcIni, section, key));
+}
+
+Destination OwnFolder(const BatchRun& run) {
+  Destination d;
+  d.kind = DestinationKind::OwnFolder;
+  MainWindowPort& window = run.extract.window;
+  if (window.listCount() > 0) d.openFolder = FolderOf(window.listItem(0));
+  return d;
+}
+
+Destination Single(DestinationKind kind, const std::string& folder) {
+  Destination d;
+  d.single = true;
+  d.kind = kind;
+  d.folder = folder;
+  d.openFolder = folder;
+  return d;
+}
+
+Destination Cancelled(MainWindowPort& window) {
+  window.setPanelText(1, "解凍は中止しました。");
+  Destination d;
+  d.cancelled = true;
+  return d;
+}
+
+// A folder taken from the settings. An empty one would make every library write into the
+// file system's root, so the run stops instead.
+Destination Configured(MainWindowPort& window, const std::string& folder) {
+  if (!folder.empty()) return Single(DestinationKind::Chosen, folder);
+  window.messageBox("解凍先のフォルダが設定されていません。", MsgIcon::Critical, MsgButtons::Ok);
+  return Cancelled(window);
+}
+
+Destination NormalDestination(const BatchRun& run) {
+  MainWindowPort& window = run.extract.window;
+  switch (run.targetPlace) {
+    case 1: {
+      std::string folder = window.browseForFolder();
+      if (folder.empty()) return Cancelled(window);
+      return Single(DestinationKind::Chosen, folder);
+    }
+    case 2:
+      return Configured(window, IniText("GENERAL", "AlwaysPath"));
+    case 3:
+      return Single(DestinationKind::Desktop, DesktopFolder());
+    default:
+      return OwnFolder(run);
+  }
+}
+
+Destination DDModeDestination(const BatchRun& run) {
+  switch (IniInt("DDMODE", "ExtractMode")) {
+    case 0:
+      return Single(DestinationKind::Desktop, DesktopFolder());
+    case 2:
+      return Configured(run.extract.window, IniText("DDMODE", "TargetPath"));
+    default:
+      return OwnFolder(run);
+  }
+}
+
+void CloseViewer(const BatchRun& run) {
+  if (run.closeViewer) run.closeViewer();
+}
+
+int ExtractWithPreScan(const BatchRun& run, const Destination& dest) {
+  MainWindowPort& window = run.extract.window;
+  ArchiverDLL_Inspect inspect(run.extract.status, window.ownerWindow());
+  PreScanResult scan = PreScan(window, inspect, dest.single, dest.folder);
+  int successes = 0;
+  if (!scan.continueRun) {
+    window.setPanelText(1, "解凍中止。");
+    window.messageBox("書庫または環境に問題があるため、解凍を中止します。", MsgIcon::Critical,
+                      MsgButtons::Ok);
+  } else {
+    successes = ExtractArchives(run.extract, dest.single, dest.folder);
+    CloseViewer(run);
+  }
+  if (scan.errorCount > 0) {
+    std::string count = std::to_string(scan.errorCount);
+    window.setPanelText(1, "エラーが" + count + "件ありました。");
+    window.messageBox("エラーが" + count + "件ありました。詳細はErrorLogをご覧下さい。",
+                      MsgIcon::Information, MsgButtons::Ok);
+  }
+  return successes;
+}
+
+void OpenFolder(const BatchRun& run, const std::string& folder) {
+  std::string commandLine = QuotePath(folder);
+  void* owner = run.extract.window.ownerWindow();
+  if (run.shellX) {
+    run.shellX(commandLine, owner);
+  } else {
+    cExecute runner;
+    runner.ShellX(commandLine, kShowNormal, owner, false);
+  }
+}
+
+bool OpensFolder(int successes, const Destination& destination) {
+  if (IniInt("GENERAL", "OpenFolder") == 0 || destination.openFolder.empty()) return false;
+  if (destination.kind == DestinationKind::Chosen) return true;
+  return destination.kind == DestinationKind::OwnFolder && successes == 1;
+}
+
+}  // namespace
+
+std::string DesktopFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString();
+}
+
+Destination ChooseExtractDestination(const BatchRun& run) {
+  if (run.extract.startUpMode == kStartUpDDMode) return DDModeDestination(run);
+  return NormalDestination(run);
+}
+
+RunEnd StartExtract(const BatchRun& run) {
+  const std::string& mode = run.extract.startUpMode;
+  if (mode == kStartUpDDModeSetting) return RunEnd::StayOpen;  // only the options are shown
+  Destination destination = ChooseExtractDestination(run);
+  if (destination.cancelled) return RunEnd::StayOpen;
+
+  int successes = 0;
+  if (IniInt("GENERAL", "PreScan") == 0) {
+    successes = ExtractWithPreScan(run, destination);
+  } else {
+    successes = ExtractArchives(run.extract, destination.single, destination.folder);
+    CloseViewer(run);
+  }
+  Completion(run, successes, kWorkModeExtract, destination);
+  return mode == kStartUpDDMode ? RunEnd::EndProgram : RunEnd::StayOpen;
+}
+
+void Completion(const BatchRun& run, int successes, const std::string& workMode,
+                const Destination& destination) {
+  // Only the value 1 switches the e-mail notice on.
+  bool mail = run.mail && IniInt("E-Mail", "Use") == 1 && run.extract.status.BASP21;
+  if (successes < 1) {
+    if (mail) run.mail->Send("FAIL", workMode);
+    return;
+  }
+  if (mail) run.mail->Send("SUCCESS", workMode);
+  if (IniInt("GENERAL", "UseSound") != 0 && run.sound) {
+    std::string soundFile = IniText("GENERAL", "SoundFilePath");
+    if (!soundFile.empty()) run.sound->Play(soundFile);
+  }
+  bool extract = workMode == kWorkModeExtract;
+  if (extract && OpensFolder(successes, destination)) OpenFolder(run, destination.openFolder);
+  if (IniInt("GENERAL", "EndNotice") <= 0) {
+    std::string text = std::to_string(successes) +
+                       (extract ? "個のファイルを解凍完了！" : "個のファイルを圧縮完了！");
+    run.extract.window.messageBox(text, MsgIcon::Information, MsgButtons::Ok);
+  }
+}
+
+}  // namespace qvr

@@ -1,0 +1,244 @@
+#include "ExtractArchives.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <system_error>
+#include <vector>
+
+#include "ArchiverDLL.h"
+#include "ArchiverDLLStatus.h"
+#include "ArchiverDLL_ACE.h"
+#include "ArchiverDLL_Inspect.h"
+#include "ExtractCommand.h"
+#include "MainWindowPort.h"
+#include "PathHelpers.h"
+#include "Settings.h"
+#include "cExecute.h"
+
+namespace qvr {
+namespace fs = std::filesystem;
+namespace {
+
+bool IniFlag(const char* section, const char* key) {
+  return GetIniInt(kQvrArcIni, section, key) != 0;
+}
+
+// The availability flag of each library the command table names.
+const char* FlagKeyOfPrefix(const std::string& prefix) {
+  static const std::map<std::string, const char*> kKeys = {
+      {"Unlha", "UNLHA32"}, {"UnZip", "UNZIP32"}, {"SevenZip", "7ZIP32"}, {"Cab", "CAB32"},
+      {"UnGCA", "UNGCA32"}, {"Unrar", "UNRAR32"}, {"Yz1", "YZ1"},         {"Unarj", "UNARJ32"},
+      {"Tar", "TAR32"},     {"Bga", "BGA32"},     {"Unbel", "UNBEL32"},   {"UnImp", "UNIMP32"},
+      {"Kty", "KTY32"},     {"Unace", "UNACE32"}, {"Paqar", "PAQAR32"},   {"UnHki", "UNHKI32"},
+  };
+  auto found = kKeys.find(prefix);
+  return found == kKeys.end() ? nullptr : found->second;
+}
+
+// True when what the command needs is installed; format names the tool ("RK" or a YZ2 one).
+bool Available(const ExtractRun& run, const ExtractCommand& command, const std::string& format) {
+  switch (command.route) {
+    case ExtractRoute::Library: {
+      const char* key = FlagKeyOfPrefix(command.prefix);
+      return key && run.status.Flag(key);
+    }
+    case ExtractRoute::AceBackend:
+      return run.status.UNACEV2;
+    case ExtractRoute::Tool:
+      return format == "RK" ? run.status.RKEXE : run.status.YZ2DEC && run.useYZ2DEC;
+    case ExtractRoute::Unsupported:
+      break;
+  }
+  return false;
+}
+
+// The upper-case extension of the file name; "" when the name has none.
+std::string UpperExtension(const std::string& path) {
+  std::string name = FileNameOf(path);
+  if (name.find('.') == std::string::npos) return "";
+  return UCase(ExtensionOf(name));
+}
+
+bool IsExistingFile(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+bool MakesFolder(const ExtractLoopOptions& o, ArchiverDLL_Inspect& inspect,
+                 const std::string& path) {
+  if (o.fileNameFolder == 1) return true;
+  if (o.fileNameFolder == 2) return false;
+  return inspect.NeedsFolder(path);
+}
+
+int32_t RunCommand(const ExtractRun& run, const ExtractCommand& command, const std::string& path,
+                   const std::string& outputFolder) {
+  switch (command.route) {
+    case ExtractRoute::Library: {
+      ArchiverDLL* dll = ArchiverDLL::ByPrefix(command.prefix);
+      return dll ? dll->Command(run.window.ownerWindow(), command.commandLine) : kNoEntryResult;
+    }
+    case ExtractRoute::AceBackend:
+      return ExtractACE(path, "*.*", outputFolder);
+    case ExtractRoute::Tool: {
+      // The tools report nothing we can read back: a tool that ran counts as done, one that
+      // could not be started as failed.
+      cExecute runner;
+      bool started =
+          runner.ShellX(command.commandLine, kShowNormal, run.window.ownerWindow(), true);
+      return started ? 0 : kNoEntryResult;
+    }
+    case ExtractRoute::Unsupported:
+      break;
+  }
+  return kNoEntryResult;
+}
+
+class Loop {
+ public:
+  Loop(const ExtractRun& run, bool singleDestination, const std::string& destFolder)
+      : run_(run),
+        single_(singleDestination),
+        dest_(destFolder),
+        options_(ReadExtractLoopOptions(run.startUpMode)),
+        inspect_(run.status, run.window.ownerWindow()) {}
+
+  // True when the archive extracted (result 0).
+  bool Extract(const std::string& path) {
+    MainWindowPort& window = run_.window;
+    if (!IsExistingFile(path)) {
+      // Nothing is run for a file that is gone; with the skip option it fails silently.
+      if (!options_.errorSkip)
+        window.messageBox("存在しないファイルです。場所を確認してください。", MsgIcon::Critical,
+                          MsgButtons::Ok);
+      return false;
+    }
+    std::string folder = single_ ? dest_ : FolderOf(path);
+    if (MakesFolder(options_, inspect_, path)) folder += kSep + ArchiveFolderName(path);
+
+    std::string format;
+    ExtractCommand command = Command(path, folder, &format);
+    if (command.route == ExtractRoute::Unsupported || !Available(run_, command, format))
+      return false;
+    ::mkdir(folder.c_str(), 0777);  // one level; a missing parent is the library's to report
+    if (RunCommand(run_, command, path, folder) != 0) return false;
+    if (options_.deleteArchive) {
+      std::error_code ec;
+      fs::remove(path, ec);
+    }
+    return true;
+  }
+
+ private:
+  ExtractCommand Command(const std::string& path, const std::string& folder, std::string* format) {
+    ExtractOptions o;
+    o.ignoreFolders = options_.ignoreFolders;
+    o.confirmOverwrite = options_.confirmOverwrite;
+    o.use7Zip = options_.use7Zip;
+    o.useUnace32 = options_.useUnace32;
+    o.rkFolder = run_.status.RKEXEPath;
+    o.yz2decFolder = run_.status.YZ2DECPath;
+    std::string ext = UpperExtension(path);
+    if (ext == "EXE") {
+      // A self-extracting file whose format nobody recognises fails without a message.
+      *format = inspect_.DetectFormat(path);
+      return BuildSelfExtractCommand(*format, o, path, folder);
+    }
+    *format = ext;
+    ExtractCommand command = BuildExtractCommand(ext, o, path, folder);
+    if (command.route == ExtractRoute::Unsupported && !options_.errorSkip)
+      run_.window.messageBox("対応していない形式のファイルです", MsgIcon::Critical, MsgButtons::Ok);
+    return command;
+  }
+
+  const ExtractRun& run_;
+  bool single_;
+  std::string dest_;
+  ExtractLoopOptions options_;
+  ArchiverDLL_Inspect inspect_;
+};
+
+// Removes the entries the loop worked on, one list entry per worked path. Entries added
+// while the loop ran (a drop, a second start's hand-off) stay for the next run.
+void RemoveWorkedEntries(MainWindowPort& window, const std::vector<std::string>& worked) {
+  int count = window.listCount();
+  if (size_t(count) == worked.size()) {
+    bool same = true;
+    for (int i = 0; same && i < count; ++i) same = window.listItem(i) == worked[size_t(i)];
+    if (same) {
+      window.listClear();
+      return;
+    }
+  }
+  std::map<std::string, int> pending;
+  for (const std::string& path : worked) ++pending[path];
+  for (int i = window.listCount() - 1; i >= 0; --i) {
+    auto found = pending.find(window.listItem(i));
+    if (found == pending.end() || found->second == 0) continue;
+    --found->second;
+    window.listRemove(i);
+  }
+}
+
+}  // namespace
+
+ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode) {
+  ExtractLoopOptions o;
+  if (startUpMode == kStartUpDDMode) {
+    o.fileNameFolder = GetIniInt(kQvrArcIni, "EXTRACT_DDMODE", "FileNameFolder");
+    o.ignoreFolders = false;
+    o.deleteArchive = IniFlag("EXTRACT_DDMODE", "DeleteArchive");
+    o.confirmOverwrite = IniFlag("DDMODE", "OverWrite");
+  } else {
+    o.fileNameFolder = GetIniInt(kQvrArcIni, "EXTRACT_NORMAL", "FileNameFolder");
+    // Flat extraction is only offered together with a folder per archive.
+    o.ignoreFolders = o.fileNameFolder != 0 && IniFlag("GENERAL", "Directory");
+    o.deleteArchive = IniFlag("EXTRACT_NORMAL", "DeleteArchive");
+    o.confirmOverwrite = IniFlag("EXTRACT_NORMAL", "OverWrite");
+  }
+  o.errorSkip = IniFlag("GENERAL", "ErrorSkip");
+  o.use7Zip = IniFlag("GENERAL", "Use7Zip");
+  o.useUnace32 = IniFlag("GENERAL", "UseUNACE32");
+  return o;
+}
+
+std::string ArchiveFolderName(const std::string& archivePath) {
+  std::string name = FileNameOf(archivePath);
+  size_t start = name.find_first_not_of('.');
+  if (start == std::string::npos) return name;
+  size_t dot = name.find('.', start);
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::string& destFolder) {
+  MainWindowPort& window = run.window;
+  if (window.listCount() == 0) {
+    window.setPanelText(1, "ファイルがありません。");
+    window.messageBox("ファイルがありません。", MsgIcon::Information, MsgButtons::Ok);
+    return 0;
+  }
+  // The entries present now are this run's; the list may grow while the window answers.
+  std::vector<std::string> worked;
+  for (int i = 0; i < window.listCount(); ++i) worked.push_back(window.listItem(i));
+  const std::string count = std::to_string(worked.size());
+
+  window.startTimer1();
+  window.setPanelText(2, "00:00:00");
+  Loop loop(run, singleDestination, destFolder);
+  int successes = 0;
+  for (size_t i = 0; i < worked.size(); ++i) {
+    window.setPanelText(1, std::to_string(i + 1) + "個目(全体:" + count + "個)のファイルを解凍中");
+    window.pumpEvents();
+    if (loop.Extract(worked[i])) ++successes;
+  }
+  window.stopTimer1();
+  RemoveWorkedEntries(window, worked);
+  window.setPanelText(2, window.elapsedText());
+  window.setPanelText(1, count + "個のファイルを解凍完了！");
+  return successes;
+}
+
+}  // namespace qvr

@@ -1,0 +1,200 @@
+#include "PreScan.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+#include "ArchiverDLL_Inspect.h"
+#include "MainWindowPort.h"
+#include "PathHelpers.h"
+#include "Settings.h"
+#include "cExecute.h"
+
+namespace qvr {
+namespace fs = std::filesystem;
+namespace {
+
+std::function<std::optional<uint64_t>(const std::string&)>& FreeSpaceProbe() {
+  static std::function<std::optional<uint64_t>(const std::string&)> probe;
+  return probe;
+}
+
+std::optional<uint64_t> FileSystemSpace(const std::string& folder) {
+  // A destination that does not exist yet is made by the libraries later; the file system
+  // that will hold it is the one of its nearest existing parent.
+  std::error_code ec;
+  fs::path probe = fs::absolute(fs::path(folder.empty() ? "." : folder), ec);
+  while (!probe.empty() && !fs::exists(probe, ec)) {
+    if (probe == probe.parent_path()) break;
+    probe = probe.parent_path();
+  }
+  fs::space_info info = fs::space(probe, ec);
+  if (ec || info.available == static_cast<std::uintmax_t>(-1)) return std::nullopt;
+  return uint64_t(info.available);
+}
+
+// Log.txt, opened for appending for one pre-scan. Lines end in CR LF. A log that cannot be
+// written (a read-only application folder) does not stop the checks.
+class ErrorLog {
+ public:
+  ErrorLog() : out_(AppFile(kErrorLogFile), std::ios::binary | std::ios::app) {}
+  void Line(const std::string& text) {
+    if (out_) out_ << text << "\r\n";
+  }
+
+ private:
+  std::ofstream out_;
+};
+
+// A hidden file (a name beginning with ".") is an ordinary file here.
+bool IsExistingFile(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+// The log line of a failed extension check; "" for a result that lets the entry pass.
+std::string CheckFailureLine(int16_t code, const std::string& path) {
+  switch (code) {
+    case kCheckNoLibrary:
+      return path + " : Archiver DLL is not Exist!";
+    case kCheckRejected:
+      return path + " is Abnormal Archive or Broken!";
+    case kCheckUnZipTooOld:
+      return "UnZip32.DLL Version is low!";
+    case kCheckYz1Password:
+      return path + " is protected by Password!(Yz1)";
+    case kCheckUnknownExtension:
+      return path + " is not Archive!";
+    case kCheckExeUnknown:
+      return path + " is not Self-Extracter EXE File Or don't have DLL!";
+    case kCheckInternal:
+      return path + " : Internal Error.";
+    default:
+      return "";
+  }
+}
+
+// First pass: entries whose file is gone.
+int RemoveMissing(MainWindowPort& window, ErrorLog& log) {
+  int errors = 0;
+  for (int i = 0; i < window.listCount();) {
+    std::string path = window.listItem(i);
+    if (IsExistingFile(path)) {
+      ++i;
+      continue;
+    }
+    log.Line(path + " is not Exist!!");
+    window.listRemove(i);  // the next entry takes this index
+    ++errors;
+  }
+  return errors;
+}
+
+// Second pass: entries the extension check refuses.
+int RemoveRefused(MainWindowPort& window, ArchiverDLL_Inspect& inspect, ErrorLog& log) {
+  int errors = 0;
+  for (int i = 0; i < window.listCount();) {
+    std::string path = window.listItem(i);
+    std::string line = CheckFailureLine(inspect.CheckArchive(path), path);
+    if (line.empty()) {
+      ++i;
+      continue;
+    }
+    log.Line(line);
+    window.listRemove(i);
+    ++errors;
+  }
+  return errors;
+}
+
+uint64_t TotalOriginalSize(MainWindowPort& window, ArchiverDLL_Inspect& inspect) {
+  uint64_t total = 0;
+  for (int i = 0; i < window.listCount(); ++i) total += inspect.OriginalSize(window.listItem(i));
+  return total;
+}
+
+// The free-space test; true when the contents do not fit.
+bool DiskTooSmall(MainWindowPort& window, ArchiverDLL_Inspect& inspect,
+                  const std::string& destFolder) {
+  uint64_t total = TotalOriginalSize(window, inspect);
+  std::optional<uint64_t> free = FreeSpaceOf(destFolder);
+  // Equal counts as too small: the file system would be left with nothing.
+  if (free && *free <= total) return true;
+  window.setPanelText(3, GroupDigits(total) + " Bytes");
+  return false;
+}
+
+}  // namespace
+
+std::string LogTimeText(std::time_t when) {
+  std::tm local{};
+  localtime_r(&when, &local);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  return text;
+}
+
+std::optional<uint64_t> FreeSpaceOf(const std::string& folder) {
+  if (FreeSpaceProbe()) return FreeSpaceProbe()(folder);
+  return FileSystemSpace(folder);
+}
+
+void SetFreeSpaceProbe(std::function<std::optional<uint64_t>(const std::string&)> probe) {
+  FreeSpaceProbe() = std::move(probe);
+}
+
+std::string GroupDigits(uint64_t value) {
+  std::string digits = std::to_string(value);
+  std::string grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+PreScanResult PreScan(MainWindowPort& window, ArchiverDLL_Inspect& inspect, bool singleDestination,
+                      const std::string& destFolder) {
+  ErrorLog log;
+  log.Line("...Extract Start on " + LogTimeText(std::time(nullptr)));
+
+  PreScanResult result;
+  window.setPanelText(1, "書庫のチェック中.");
+  result.errorCount += RemoveMissing(window, log);
+  window.setPanelText(1, "書庫のチェック中..");
+  result.errorCount += RemoveRefused(window, inspect, log);
+  window.setPanelText(1, "書庫のチェック中...");
+
+  bool diskError = false;
+  if (!singleDestination) {
+    window.setPanelText(3, "");
+  } else if (DiskTooSmall(window, inspect, destFolder)) {
+    log.Line("Disk Size Error");
+    ++result.errorCount;
+    diskError = true;
+  }
+  if (window.listCount() == 0) {
+    window.setPanelText(3, "");
+    diskError = false;  // nothing is left to extract, so there is nothing to fit
+  }
+
+  if (diskError) {
+    result.continueRun = false;
+  } else if (result.errorCount > 0) {
+    MsgResult answer = window.messageBox(
+        "エラーが" + std::to_string(result.errorCount) + "あります。\r\n解凍を続行しますか？",
+        MsgIcon::None, MsgButtons::YesNo);
+    result.continueRun = answer == MsgResult::Yes;
+  }
+  return result;
+}
+
+void ShowErrorLog(void* ownerWindow) {
+  cExecute runner;
+  runner.ShellX(QuotePath(AppFile(kErrorLogFile)), kShowNormal, ownerWindow, false);
+}
+
+}  // namespace qvr

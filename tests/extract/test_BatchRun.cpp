@@ -1,0 +1,365 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "BatchRun.h"
+#include "ExtractTest.h"
+#include "PreScan.h"
+#include "Settings.h"
+
+namespace qvr::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RecordingMail : MailNotice {
+  void Send(const std::string& result, const std::string& workMode) override {
+    sent.push_back(result + " " + workMode);
+  }
+  std::vector<std::string> sent;
+};
+
+struct RecordingSound : SoundPlayer {
+  void Play(const std::string& soundFile) override { played.push_back(soundFile); }
+  std::vector<std::string> played;
+};
+
+class BatchRunTest : public ExtractTest {
+ protected:
+  BatchRunTest() {
+    // The desktop of the XDG user folders, here under a home of the test's own.
+    home = temp.file("home");
+    fs::create_directories(home + "/Desktop");
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", temp.file("config").c_str(), 1);
+    Ini("GENERAL", "OpenFolder", "1");
+    Ini("GENERAL", "UseSound", "1");
+    Ini("GENERAL", "SoundFilePath", "/sounds/done.wav");
+    SetFreeSpaceProbe([](const std::string&) { return uint64_t(1) << 40; });
+  }
+  ~BatchRunTest() override { SetFreeSpaceProbe(nullptr); }
+
+  BatchRun Run(const std::string& mode = kStartUpNormal, int targetPlace = 2) {
+    return BatchRun{
+        ExtractRun{window, status, mode, true},
+        targetPlace,
+        &mail,
+        &sound,
+        [this] { ++viewerCloses; },
+        [this](const std::string& commandLine, void*) { opened.push_back(commandLine); },
+    };
+  }
+
+  std::string home;
+  RecordingMail mail;
+  RecordingSound sound;
+  std::vector<std::string> opened;
+  int viewerCloses = 0;
+};
+
+TEST_F(BatchRunTest, DestinationByStartUpModeAndChoice) {
+  Ini("GENERAL", "AlwaysPath", "/data/always");
+  Ini("DDMODE", "TargetPath", "/data/dd target");
+  std::string first = Archive("sub/a.lzh");
+  List({first});
+  const std::string desktop = home + "/Desktop";
+  struct Row {
+    const char* mode;
+    int targetPlace;
+    const char* extractMode;  // DDMODE/ExtractMode
+    bool single;
+    std::string folder;
+    DestinationKind kind;
+    std::string openFolder;
+  } rows[] = {
+      {kStartUpNormal, 0, "2", false, "", DestinationKind::OwnFolder, in + "/sub"},
+      {kStartUpNormal, 1, "2", true, "/picked", DestinationKind::Chosen, "/picked"},
+      {kStartUpNormal, 2, "0", true, "/data/always", DestinationKind::Chosen, "/data/always"},
+      {kStartUpNormal, 3, "2", true, desktop, DestinationKind::Desktop, desktop},
+      {kStartUpNormal, 7, "0", false, "", DestinationKind::OwnFolder, in + "/sub"},
+      {kStartUpDDMode, 1, "0", true, desktop, DestinationKind::Desktop, desktop},
+      {kStartUpDDMode, 1, "1", false, "", DestinationKind::OwnFolder, in + "/sub"},
+      {kStartUpDDMode, 1, "2", true, "/data/dd target", DestinationKind::Chosen, "/data/dd target"},
+  };
+  for (const Row& row : rows) {
+    Ini("DDMODE", "ExtractMode", row.extractMode);
+    window.dialogs.clear();
+    window.dialogAnswers = {"/picked"};
+    Destination d = ChooseExtractDestination(Run(row.mode, row.targetPlace));
+    std::string label =
+        std::string(row.mode) + " " + std::to_string(row.targetPlace) + " " + row.extractMode;
+    EXPECT_FALSE(d.cancelled) << label;
+    EXPECT_EQ(d.single, row.single) << label;
+    EXPECT_EQ(d.folder, row.folder) << label;
+    EXPECT_EQ(d.kind, row.kind) << label;
+    EXPECT_EQ(d.openFolder, row.openFolder) << label;
+    // Only "自分で決定" asks for a folder.
+    EXPECT_EQ(window.dialogs.size(),
+              row.mode == std::string(kStartUpNormal) && row.targetPlace == 1 ? 1u : 0u)
+        << label;
+  }
+}
+
+TEST_F(BatchRunTest, CancelledFolderDialogEndsTheRunAndKeepsTheProgramOpen) {
+  std::string a = Archive("a.lzh");
+  List({a});
+  window.dialogAnswers = {""};
+  EXPECT_EQ(StartExtract(Run(kStartUpNormal, 1)), RunEnd::StayOpen);
+  EXPECT_EQ(window.panels[1], "解凍は中止しました。");
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_EQ(window.list, std::vector<std::string>{a});
+  EXPECT_FALSE(fs::exists(plugin.folder() + kErrorLogFile));
+  EXPECT_TRUE(Commands("Unlha").empty());
+  EXPECT_TRUE(sound.played.empty());
+}
+
+// An empty folder setting would send every archive to the file system's root.
+TEST_F(BatchRunTest, EmptyConfiguredFolderStopsInsteadOfExtractingToTheRoot) {
+  std::string a = Archive("a.lzh");
+  for (const char* mode : {kStartUpNormal, kStartUpDDMode}) {
+    window = FakeMainWindow();
+    Ini("DDMODE", "ExtractMode", "2");
+    List({a});
+    EXPECT_EQ(StartExtract(Run(mode, 2)), RunEnd::StayOpen) << mode;
+    EXPECT_EQ(window.panels[1], "解凍は中止しました。");
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].icon, MsgIcon::Critical);
+    EXPECT_TRUE(Commands("Unlha").empty());
+    EXPECT_EQ(window.list, std::vector<std::string>{a});
+  }
+}
+
+TEST_F(BatchRunTest, PreScanStopEndsWithBothBoxesAndNoExtraction) {
+  Ini("GENERAL", "AlwaysPath", out);
+  std::string good = Archive("good.lzh");
+  List({in + "/gone.lzh", good});
+  window.messageAnswers = {MsgResult::No};
+  EXPECT_EQ(StartExtract(Run(kStartUpNormal, 2)), RunEnd::StayOpen);
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
+                                "エラーが1あります。\r\n解凍を続行しますか？",
+                                "書庫または環境に問題があるため、解凍を中止します。",
+                                "エラーが1件ありました。詳細はErrorLogをご覧下さい。",
+                            }));
+  EXPECT_EQ(window.messages[1].icon, MsgIcon::Critical);
+  EXPECT_EQ(window.messages[2].icon, MsgIcon::Information);
+  EXPECT_EQ(window.panels[1], "エラーが1件ありました。");
+  EXPECT_TRUE(Commands("Unlha").empty());
+  EXPECT_EQ(window.list, std::vector<std::string>{good});
+  EXPECT_EQ(viewerCloses, 0);
+  // Completion with no success: no sound, no box, no folder.
+  EXPECT_TRUE(sound.played.empty());
+  EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(BatchRunTest, PreScanErrorsReportedAfterAContinuedRun) {
+  Ini("GENERAL", "AlwaysPath", out);
+  std::string good = Archive("good.lzh");
+  List({in + "/gone.lzh", good});
+  EXPECT_EQ(StartExtract(Run(kStartUpNormal, 2)), RunEnd::StayOpen);
+  EXPECT_EQ(Commands("Unlha").size(), 1u);
+  EXPECT_EQ(viewerCloses, 1);
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
+                                "エラーが1あります。\r\n解凍を続行しますか？",
+                                "エラーが1件ありました。詳細はErrorLogをご覧下さい。",
+                                "1個のファイルを解凍完了！",
+                            }));
+  EXPECT_EQ(window.panels[1], "エラーが1件ありました。");
+  EXPECT_EQ(sound.played, std::vector<std::string>{"/sounds/done.wav"});
+  EXPECT_EQ(opened, std::vector<std::string>{out});
+}
+
+TEST_F(BatchRunTest, PreScanSwitchedOffGoesStraightToTheLoop) {
+  Ini("GENERAL", "PreScan", "1");
+  Ini("GENERAL", "AlwaysPath", out);
+  List({in + "/gone.lzh"});
+  Ini("GENERAL", "ErrorSkip", "1");
+  EXPECT_EQ(StartExtract(Run(kStartUpNormal, 2)), RunEnd::StayOpen);
+  EXPECT_FALSE(fs::exists(plugin.folder() + kErrorLogFile));
+  EXPECT_EQ(viewerCloses, 1);
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_TRUE(window.list.empty());
+}
+
+TEST_F(BatchRunTest, DragAndDropStartEndsTheProgramAfterTheRun) {
+  Ini("DDMODE", "ExtractMode", "2");
+  Ini("DDMODE", "TargetPath", out);
+  std::string a = Archive("a.lzh");
+  List({a});
+  EXPECT_EQ(StartExtract(Run(kStartUpDDMode)), RunEnd::EndProgram);
+  EXPECT_EQ(Commands("Unlha").size(), 1u);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"1個のファイルを解凍完了！"});
+  // Also after a pre-scan that stopped the run.
+  window = FakeMainWindow();
+  List({in + "/gone.lzh"});
+  window.messageAnswers = {MsgResult::No};
+  EXPECT_EQ(StartExtract(Run(kStartUpDDMode)), RunEnd::EndProgram);
+  // The options-only start extracts nothing.
+  window = FakeMainWindow();
+  plugin.ClearLog();
+  List({a});
+  EXPECT_EQ(StartExtract(Run(kStartUpDDModeSetting)), RunEnd::StayOpen);
+  EXPECT_TRUE(Commands("Unlha").empty());
+  EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(BatchRunTest, CompletionNotice) {
+  struct Row {
+    int successes;
+    const char* workMode;
+    DestinationKind kind;
+    Settings settings;
+    bool basp21;
+    std::vector<std::string> mail;
+    bool sound;
+    bool opens;
+    std::string box;  // "" none
+  };
+  using S = Settings;
+  const Row rows[] = {
+      {2,
+       kWorkModeExtract,
+       DestinationKind::Chosen,
+       S{},
+       true,
+       {},
+       true,
+       true,
+       "2個のファイルを解凍完了！"},
+      {2,
+       kWorkModeArchive,
+       DestinationKind::Chosen,
+       S{},
+       true,
+       {},
+       true,
+       false,
+       "2個のファイルを圧縮完了！"},
+      // The own folder opens only after exactly one success; the desktop never.
+      {1,
+       kWorkModeExtract,
+       DestinationKind::OwnFolder,
+       S{},
+       true,
+       {},
+       true,
+       true,
+       "1個のファイルを解凍完了！"},
+      {2,
+       kWorkModeExtract,
+       DestinationKind::OwnFolder,
+       S{},
+       true,
+       {},
+       true,
+       false,
+       "2個のファイルを解凍完了！"},
+      {1,
+       kWorkModeExtract,
+       DestinationKind::Desktop,
+       S{},
+       true,
+       {},
+       true,
+       false,
+       "1個のファイルを解凍完了！"},
+      {1,
+       kWorkModeExtract,
+       DestinationKind::Chosen,
+       S{{"GENERAL", "OpenFolder", "0"}},
+       true,
+       {},
+       true,
+       false,
+       "1個のファイルを解凍完了！"},
+      // EndNotice 1 leaves out the box only.
+      {1,
+       kWorkModeExtract,
+       DestinationKind::Chosen,
+       S{{"GENERAL", "EndNotice", "1"}, {"E-Mail", "Use", "1"}},
+       true,
+       {"SUCCESS Extract"},
+       true,
+       true,
+       ""},
+      {1,
+       kWorkModeExtract,
+       DestinationKind::Chosen,
+       S{{"GENERAL", "EndNotice", "-1"}},
+       true,
+       {},
+       true,
+       true,
+       "1個のファイルを解凍完了！"},
+      {1,
+       kWorkModeExtract,
+       DestinationKind::Chosen,
+       S{{"GENERAL", "UseSound", "0"}},
+       true,
+       {},
+       false,
+       true,
+       "1個のファイルを解凍完了！"},
+      // Only E-Mail/Use = 1 with the mail component present sends.
+      {1,
+       kWorkModeArchive,
+       DestinationKind::Chosen,
+       S{{"E-Mail", "Use", "2"}},
+       true,
+       {},
+       true,
+       false,
+       "1個のファイルを圧縮完了！"},
+      {1,
+       kWorkModeArchive,
+       DestinationKind::Chosen,
+       S{{"E-Mail", "Use", "1"}},
+       false,
+       {},
+       true,
+       false,
+       "1個のファイルを圧縮完了！"},
+      // Nothing succeeded: only the failure mail.
+      {0,
+       kWorkModeExtract,
+       DestinationKind::Chosen,
+       S{{"E-Mail", "Use", "1"}},
+       true,
+       {"FAIL Extract"},
+       false,
+       false,
+       ""},
+      {0, kWorkModeArchive, DestinationKind::Chosen, S{}, true, {}, false, false, ""},
+  };
+  for (const Row& row : rows) {
+    Ini("GENERAL", "OpenFolder", "1");
+    Ini("GENERAL", "UseSound", "1");
+    Ini("GENERAL", "EndNotice", "0");
+    Ini("E-Mail", "Use", "0");
+    for (const auto& s : row.settings) Ini(s[0], s[1], s[2]);
+    status.BASP21 = row.basp21;
+    window = FakeMainWindow();
+    mail.sent.clear();
+    sound.played.clear();
+    opened.clear();
+    Destination d;
+    d.kind = row.kind;
+    d.single = row.kind != DestinationKind::OwnFolder;
+    d.folder = "/dest/with blank";
+    d.openFolder = "/dest/with blank";
+    Completion(Run(), row.successes, row.workMode, d);
+    std::string label = "row " + std::to_string(&row - rows);
+    EXPECT_EQ(mail.sent, row.mail) << label;
+    EXPECT_EQ(sound.played.size(), row.sound ? 1u : 0u) << label;
+    EXPECT_EQ(opened, row.opens ? std::vector<std::string>{"\"/dest/with blank\""}
+                                : std::vector<std::string>{})
+        << label;
+    EXPECT_EQ(MessageTexts(),
+              row.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.box})
+        << label;
+    for (const MessageRecord& m : window.messages) EXPECT_EQ(m.icon, MsgIcon::Information);
+  }
+}
+
+}  // namespace
+}  // namespace qvr::test

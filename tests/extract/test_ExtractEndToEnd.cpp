@@ -1,0 +1,282 @@
+// The extraction run over the shared fixtures with our real archiver libraries: each
+// archive extracts to exactly its manifest, a folder per archive is made only for archives
+// with several roots, only archives that extracted are deleted, and bad input neither stops
+// the run nor writes outside the destination.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "AppFolder.h"
+#include "ArchiverDLLStatus.h"
+#include "BatchRun.h"
+#include "ExtractArchives.h"
+#include "FakeMainWindow.h"
+#include "FixtureManifest.h"
+#include "PreScan.h"
+#include "Settings.h"
+#include "TempDir.h"
+
+namespace qvr::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct NoSound : SoundPlayer {
+  void Play(const std::string&) override {}
+};
+
+// True when the archive's contents lie in more than one root (file or folder).
+bool SeveralRoots(const Fixture& f) {
+  std::set<std::string> roots;
+  for (const ExpectedFile& e : f.expected) roots.insert(e.path.substr(0, e.path.find('/')));
+  for (const std::string& d : f.expectedDirs) roots.insert(d.substr(0, d.find('/')));
+  return roots.size() > 1;
+}
+
+// A library of ours reads it, and the program's format table knows its extension (".tgz"
+// is not in the table: such a file is "not an archive" to the program).
+bool Served(const Fixture& f) {
+  static const std::set<std::string> kTable = {"lzh", "zip", "cab", "rar", "7z",
+                                               "tar", "gz",  "z",   "bz2", "exe"};
+  std::string ext = f.file.substr(f.file.rfind('.') + 1);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return !RouteFor(f).file.empty() && kTable.count(ext) > 0;
+}
+
+bool ExtractsCleanly(const Fixture& f) {
+  return Served(f) && !f.expectError && f.password.empty() && !f.hostile;
+}
+
+// The files below root are exactly the manifest's.
+void ExpectManifest(const Fixture& f, const std::string& root) {
+  Tree tree = ReadTree(root);
+  std::map<std::string, ExpectedFile> expected;
+  for (const ExpectedFile& e : f.expected) expected[e.path] = e;
+  ASSERT_EQ(tree.files.size(), expected.size()) << f.file << " in " << root;
+  for (const auto& [path, got] : tree.files) {
+    auto it = expected.find(path);
+    ASSERT_NE(it, expected.end()) << f.file << ": unexpected " << path;
+    EXPECT_EQ(got.size, it->second.size) << f.file << ": " << path;
+    EXPECT_EQ(got.sha256, it->second.sha256) << f.file << ": " << path;
+  }
+}
+
+class ExtractEndToEndTest : public ::testing::Test {
+ protected:
+  ExtractEndToEndTest() {
+    fs::create_directories(temp.file("app"));
+    // The libraries beside the test stay loaded from one test to the next, as in the program.
+    SetAppFolder(temp.file("app"));
+    LoadArchiverDLLStatus(status, window);
+    // Settings under which a clean run shows no box.
+    Ini("GENERAL", "EndNotice", "1");
+    Ini("GENERAL", "OpenFolder", "0");
+    Ini("GENERAL", "UseSound", "0");
+    Ini("DDMODE", "OverWrite", "0");
+    Ini("EXTRACT_DDMODE", "FileNameFolder", "0");
+    manifest = LoadManifest();
+  }
+  ~ExtractEndToEndTest() override { SetFreeSpaceProbe(nullptr); }
+
+  void Ini(const std::string& section, const std::string& key, const std::string& value) {
+    WriteIniString(kQvrArcIni, section, key, value);
+  }
+  RunEnd Start(const std::string& mode = kStartUpDDMode) {
+    BatchRun run{ExtractRun{window, status, mode, false}, 0, &mail, &sound, {}, {}};
+    return StartExtract(run);
+  }
+  // A writable copy of the fixture in a folder of its own.
+  std::string Copy(const Fixture& f, const std::string& folder) {
+    fs::create_directories(folder);
+    std::string path = folder + "/" + f.file;
+    fs::copy_file(FixturePath(f.file), path);
+    return path;
+  }
+  // Where the manifest's files land below the output folder.
+  static std::string RootOf(const Fixture& f, const std::string& outputFolder) {
+    return SeveralRoots(f) ? outputFolder + "/" + ArchiveFolderName(f.file) : outputFolder;
+  }
+
+  TempDir temp;
+  LibraryStatus status;
+  FakeMainWindow window;
+  MailNotice mail;
+  NoSound sound;
+  std::vector<Fixture> manifest;
+};
+
+// Drag and drop with ExtractMode 1: every archive into its own folder, in one run; the
+// successful ones are deleted, the others stay.
+TEST_F(ExtractEndToEndTest, OwnFolderRunOverEveryFixtureDeletesOnlyTheSuccessfulOnes) {
+  Ini("DDMODE", "ExtractMode", "1");
+  Ini("EXTRACT_DDMODE", "DeleteArchive", "1");
+  std::vector<std::string> folders;
+  for (size_t i = 0; i < manifest.size(); ++i) {
+    folders.push_back(temp.file("in/" + std::to_string(i)));
+    window.listAdd(Copy(manifest[i], folders.back()));
+  }
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  EXPECT_TRUE(window.list.empty());
+
+  for (size_t i = 0; i < manifest.size(); ++i) {
+    const Fixture& f = manifest[i];
+    std::string archive = folders[i] + "/" + f.file;
+    SCOPED_TRACE(f.file);
+    if (ExtractsCleanly(f)) {
+      EXPECT_FALSE(fs::exists(archive));
+      ExpectManifest(f, RootOf(f, folders[i]));
+      if (SeveralRoots(f)) {
+        // Nothing but the archive's own folder beside it.
+        EXPECT_EQ(std::distance(fs::directory_iterator(folders[i]), fs::directory_iterator()), 1);
+      }
+    } else if (f.hostile) {
+      for (const std::string& m : f.mustNotExist) {
+        fs::path p = m[0] == '/' ? fs::path(m) : fs::path(RootOf(f, folders[i])) / m;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(p))) << p;
+      }
+    } else {
+      // Broken, encrypted without an owner window to ask, or no library of ours.
+      EXPECT_TRUE(fs::exists(archive));
+      for (const auto& [path, got] : ReadTree(folders[i]).files) {
+        bool partial = std::any_of(f.partial.begin(), f.partial.end(), [&](const ExpectedFile& e) {
+          return path.size() >= e.path.size() &&
+                 path.compare(path.size() - e.path.size(), e.path.size(), e.path) == 0;
+        });
+        EXPECT_TRUE(path == f.file || partial) << path;
+      }
+    }
+  }
+  // Nothing was written beside the per-archive folders.
+  for (const auto& entry : fs::directory_iterator(temp.file("in")))
+    EXPECT_TRUE(entry.is_directory()) << entry.path();
+}
+
+// Drag and drop with ExtractMode 2: the chosen folder, one archive per run; archives are
+// read in place and kept.
+TEST_F(ExtractEndToEndTest, TargetFolderRunsExtractEachFixtureToItsManifest) {
+  Ini("DDMODE", "ExtractMode", "2");
+  int runs = 0;
+  for (size_t i = 0; i < manifest.size(); ++i) {
+    const Fixture& f = manifest[i];
+    if (!ExtractsCleanly(f)) continue;
+    SCOPED_TRACE(f.file);
+    std::string target = temp.file("out/" + std::to_string(i));
+    Ini("DDMODE", "TargetPath", target);
+    window = FakeMainWindow();
+    window.listAdd(FixturePath(f.file));
+    EXPECT_EQ(Start(), RunEnd::EndProgram);
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(window.panels[1], "1個のファイルを解凍完了！");
+    ExpectManifest(f, RootOf(f, target));
+    EXPECT_EQ(fs::is_directory(target + "/" + ArchiveFolderName(f.file)), SeveralRoots(f));
+    ++runs;
+  }
+  EXPECT_GT(runs, 25);
+  EXPECT_FALSE(fs::exists(temp.file("app/Log.txt")) &&
+               ReadFile(temp.file("app/Log.txt")).find("!") != std::string::npos);
+}
+
+const Fixture& Named(const std::vector<Fixture>& manifest, const std::string& file) {
+  for (const Fixture& f : manifest)
+    if (f.file == file) return f;
+  throw std::runtime_error("no fixture " + file);
+}
+
+// Bad input with the pre-scan off and silent skipping: the loop goes on, and only the one
+// archive that extracted is deleted.
+TEST_F(ExtractEndToEndTest, BadInputNeverStopsTheLoopNorLosesAnArchive) {
+  Ini("GENERAL", "PreScan", "1");
+  Ini("GENERAL", "ErrorSkip", "1");
+  Ini("DDMODE", "ExtractMode", "2");
+  Ini("DDMODE", "TargetPath", temp.file("out"));
+  Ini("EXTRACT_DDMODE", "DeleteArchive", "1");
+  Ini("EXTRACT_DDMODE", "FileNameFolder", "1");
+  std::string in = temp.file("in");
+  fs::create_directories(in);
+  std::vector<std::string> bad = {in + "/empty.zip", in + "/cut.lzh", in + "/sevenzip.zip",
+                                  in + "/zip_named.lzh", in + "/text.tar.gz"};
+  WriteFile(bad[0], "");
+  std::string lzh = ReadFile(FixturePath("lzh_lh5.lzh"));
+  WriteFile(bad[1], lzh.substr(0, lzh.size() / 2));
+  fs::copy_file(FixturePath("7z_lzma2.7z"), bad[2]);
+  fs::copy_file(FixturePath("zip_deflate.zip"), bad[3]);
+  WriteFile(bad[4], "just text\n");
+  std::string good = Copy(Named(manifest, "two_root_files.zip"), in);
+  for (const std::string& path : bad) window.listAdd(path);
+  window.listAdd(good);
+
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  for (const std::string& path : bad) EXPECT_TRUE(fs::exists(path)) << path;
+  EXPECT_FALSE(fs::exists(good));
+  ExpectManifest(Named(manifest, "two_root_files.zip"), temp.file("out/two_root_files"));
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_EQ(window.panels[1], "6個のファイルを解凍完了！");
+}
+
+// A destination that is a file: every extraction fails, the run goes through the whole
+// list, and nothing is deleted.
+TEST_F(ExtractEndToEndTest, DestinationThatIsAFileExtractsAndDeletesNothing) {
+  std::string target = temp.file("a file");
+  WriteFile(target, "not a folder");
+  Ini("DDMODE", "ExtractMode", "2");
+  Ini("DDMODE", "TargetPath", target);
+  Ini("EXTRACT_DDMODE", "DeleteArchive", "1");
+  std::string a = Copy(Named(manifest, "zip_deflate.zip"), temp.file("in"));
+  std::string b = Copy(Named(manifest, "tar_plain.tar"), temp.file("in"));
+  window.listAdd(a);
+  window.listAdd(b);
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  EXPECT_TRUE(fs::exists(a));
+  EXPECT_TRUE(fs::exists(b));
+  EXPECT_EQ(ReadFile(target), "not a folder");
+  EXPECT_EQ(window.panels[1], "2個のファイルを解凍完了！");
+}
+
+// A full file system: the pre-scan stops the run before anything is written.
+TEST_F(ExtractEndToEndTest, FullFileSystemStopsBeforeExtracting) {
+  Ini("DDMODE", "ExtractMode", "2");
+  Ini("DDMODE", "TargetPath", temp.file("out"));
+  Ini("EXTRACT_DDMODE", "DeleteArchive", "1");
+  SetFreeSpaceProbe([](const std::string&) { return uint64_t(4096); });
+  std::string a = Copy(Named(manifest, "zip_deflate.zip"), temp.file("in"));
+  window.listAdd(a);
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  EXPECT_TRUE(fs::exists(a));
+  EXPECT_FALSE(fs::exists(temp.file("out")));
+  EXPECT_NE(ReadFile(temp.file("app/Log.txt")).find("Disk Size Error\r\n"), std::string::npos);
+  ASSERT_GE(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].text, "書庫または環境に問題があるため、解凍を中止します。");
+}
+
+// A window whose user deletes an archive while the run is under way.
+class DeletingWindow : public FakeMainWindow {
+ public:
+  void pumpEvents() override {
+    FakeMainWindow::pumpEvents();
+    if (pumps == 1) fs::remove(victim);
+  }
+  std::string victim;
+};
+
+TEST_F(ExtractEndToEndTest, ArchiveDeletedAfterThePreScanIsReportedAndTheRunGoesOn) {
+  Ini("DDMODE", "ExtractMode", "2");
+  Ini("DDMODE", "TargetPath", temp.file("out"));
+  Ini("EXTRACT_DDMODE", "FileNameFolder", "1");
+  DeletingWindow deleting;
+  std::string a = Copy(Named(manifest, "zip_stored.zip"), temp.file("in"));
+  std::string b = Copy(Named(manifest, "cab_mszip.cab"), temp.file("in"));
+  std::string c = Copy(Named(manifest, "rar5_stored.rar"), temp.file("in"));
+  deleting.victim = b;
+  deleting.list = {a, b, c};
+  BatchRun run{ExtractRun{deleting, status, kStartUpDDMode, false}, 0, &mail, &sound, {}, {}};
+  EXPECT_EQ(StartExtract(run), RunEnd::EndProgram);
+  ASSERT_EQ(deleting.messages.size(), 1u);
+  EXPECT_EQ(deleting.messages[0].text, "存在しないファイルです。場所を確認してください。");
+  ExpectManifest(Named(manifest, "zip_stored.zip"), temp.file("out/zip_stored"));
+  ExpectManifest(Named(manifest, "rar5_stored.rar"), temp.file("out/rar5_stored"));
+  EXPECT_FALSE(fs::exists(temp.file("out/cab_mszip")));
+}
+
+}  // namespace
+}  // namespace qvr::test
