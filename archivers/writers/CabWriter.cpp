@@ -1,6 +1,6 @@
 #include "CabWriter.h"
 
-#include <gio/gunixoutputstream.h>
+#include <gio/gio.h>
 #include <libgcab.h>
 #include <sys/stat.h>
 
@@ -142,12 +142,17 @@ WriteResult CabAdd(const std::string& archivePath, const std::vector<AddItem>& i
   gcab_cabinet_add_folder(cabinet.get(), folder.get(), nullptr);
   ArchiveTemp temp(archivePath);
   if (WriteResult r = temp.Open(); !r.ok()) return r;
-  GPtr<GOutputStream> stream(g_unix_output_stream_new(temp.fd(), FALSE));
+  // libgcab seeks back to finish its headers: the temporary file is opened once more for
+  // reading and writing (the same file, so the rename still moves what was written).
+  GPtr<GFile> target(g_file_new_for_path(temp.path().c_str()));
+  GPtr<GFileIOStream> io(g_file_open_readwrite(target.get(), nullptr, nullptr));
+  if (!io) return Fail(kErrorCannotWrite, "cannot write " + archivePath);
+  GOutputStream* stream = g_io_stream_get_output_stream(G_IO_STREAM(io.get()));
   GPtr<GCancellable> cancellable(g_cancellable_new());
   CancelState state{&options.progress, cancellable.get()};
   GError* error = nullptr;
-  gboolean written = gcab_cabinet_write(cabinet.get(), stream.get(), OnFile, nullptr, &state,
-                                        cancellable.get(), &error);
+  gboolean written =
+      gcab_cabinet_write(cabinet.get(), stream, OnFile, nullptr, &state, cancellable.get(), &error);
   if (!written) {
     std::string why = error ? error->message : "write failed";
     bool cancelled = g_cancellable_is_cancelled(cancellable.get());
@@ -159,7 +164,7 @@ WriteResult CabAdd(const std::string& archivePath, const std::vector<AddItem>& i
     if (sourceMissing) return Fail(kErrorFileOpen, "cannot read a file to add: " + why);
     return Fail(kErrorCannotWrite, "cannot write " + archivePath + ": " + why);
   }
-  if (!g_output_stream_flush(stream.get(), nullptr, nullptr))
+  if (!g_output_stream_close(stream, nullptr, nullptr))
     return Fail(kErrorCannotWrite, "cannot write " + archivePath);
   if (WriteResult r = temp.Commit(); !r.ok()) return r;
   return {0, std::to_string(items.size()) + " file(s) added to " + archivePath};

@@ -121,6 +121,7 @@ Tree ExtractWith(const std::string& tool, const std::string& archive, const std:
   if (tool == "unzip") argv = {"unzip", "-qq", "-o", archive, "-d", dest};
   if (tool == "7zz") argv = {"7zz", "x", "-y", "-bd", "-o" + dest, archive};
   if (tool == "bsdtar") argv = {"bsdtar", "-xf", archive, "-C", dest};
+  if (tool == "tar") argv = {"tar", "-xf", archive, "-C", dest};
   if (tool == "unar") argv = {"unar", "-q", "-f", "-D", "-o", dest, archive};
   if (tool == "cabextract") argv = {"cabextract", "-q", "-d", dest, archive};
   ToolRun run = RunTool(argv);

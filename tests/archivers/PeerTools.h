@@ -33,7 +33,8 @@ Tree Flattened(const Tree& tree);
 Tree Under(const std::string& folder, const Tree& tree);
 
 // Extracts the archive into dest with the named peer ("unzip", "7zz", "bsdtar", "unar",
-// "cabextract") and returns the extracted tree; the exit code lands in *exitCode.
+// "cabextract", "tar" for GNU tar) and returns the extracted tree; the exit code lands in
+// *exitCode.
 Tree ExtractWith(const std::string& tool, const std::string& archive, const std::string& dest,
                  int* exitCode);
 // Entry names as the peer lists them (7zz -slt, bsdtar -t, unzip -Z1, lsar).
