@@ -2,7 +2,7 @@
 //   ZIP level 6 against zip -6 (size and time), adding one 1 KB file to a 200 MB ZIP against
 //   zip -u, 7Z level 5 against 7zz a -mx=5 (time and size), and the peak memory of every run.
 // The corpus (about 50 MB of text, source code and binaries) is copied into a temporary folder
-// from /usr/share/doc, /usr/include and /usr/lib. Usage: bench_writers [corpus-MB]
+// from /usr/share/doc, /usr/include and /usr/lib. Usage: bench_writers [corpus-MB [zip|add|7z|all]]
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -30,6 +30,7 @@ namespace {
 
 struct Run {
   double seconds = 0;
+  double cpu = 0;  // user + system seconds of the child
   long peakKb = 0;
   int status = 0;
 };
@@ -41,6 +42,8 @@ Run Finish(pid_t pid, std::chrono::steady_clock::time_point start) {
   Run run;
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   run.peakKb = usage.ru_maxrss;
+  run.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
   return run;
 }
@@ -70,24 +73,27 @@ Run RunTool(std::vector<std::string> argv, const std::string& cwd) {
 
 struct Median {
   double seconds;
+  double cpu;
   long peakKb;
   bool ok;
 };
 
 // Five runs, each after prepare(); the median time and the highest peak.
 Median FiveTimes(const std::function<void()>& prepare, const std::function<Run()>& run) {
-  std::vector<double> times;
+  std::vector<double> times, cpus;
   long peak = 0;
   bool ok = true;
   for (int i = 0; i < 5; ++i) {
     prepare();
     Run r = run();
     times.push_back(r.seconds);
+    cpus.push_back(r.cpu);
     peak = std::max(peak, r.peakKb);
     ok = ok && r.status == 0;
   }
   std::sort(times.begin(), times.end());
-  return {times[2], peak, ok};
+  std::sort(cpus.begin(), cpus.end());
+  return {times[2], cpus[2], peak, ok};
 }
 
 uint64_t SizeOf(const std::string& path) {
@@ -127,10 +133,11 @@ std::vector<AddItem> ItemsUnder(const std::string& root) {
   return items;
 }
 
-void Row(const char* what, const char* ours, const Median& a, uint64_t sizeA, const char* theirs,
-         const Median& b, uint64_t sizeB) {
-  std::printf("| %s | %.3f s | %.3f s | %.2fx |", what, a.seconds, b.seconds,
-              a.seconds / b.seconds);
+// One table row: both sides' median wall time (and CPU time), sizes when given, peaks.
+void Row(const std::string& what, const std::string& ours, const Median& a, uint64_t sizeA,
+         const std::string& theirs, const Median& b, uint64_t sizeB) {
+  std::printf("| %s | %.3f s (cpu %.2f s) | %.3f s (cpu %.2f s) | %.2fx |", what.c_str(), a.seconds,
+              a.cpu, b.seconds, b.cpu, a.seconds / b.seconds);
   if (sizeA && sizeB)
     std::printf(" %llu | %llu | %.4fx |", static_cast<unsigned long long>(sizeA),
                 static_cast<unsigned long long>(sizeB),
@@ -139,13 +146,15 @@ void Row(const char* what, const char* ours, const Median& a, uint64_t sizeA, co
     std::printf(" | | |");
   std::printf(" %.1f MB | %.1f MB |%s\n", a.peakKb / 1024.0, b.peakKb / 1024.0,
               a.ok && b.ok ? "" : " FAILED");
-  std::printf("|   | `%s` | `%s` | | | | | | |\n", ours, theirs);
+  std::printf("|   | `%s` | `%s` | | | | | | |\n", ours.c_str(), theirs.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   uint64_t corpusMb = argc > 1 ? std::stoull(argv[1]) : 50;
+  std::string only = argc > 2 ? argv[2] : "all";  // zip, add, 7z or all
   char pattern[] = "/tmp/qvrbench.XXXXXX";
   std::string work = mkdtemp(pattern);
   std::string corpus = work + "/corpus";
@@ -161,25 +170,27 @@ int main(int argc, char** argv) {
       "peak |\n");
   std::printf("|---|---|---|---|---|---|---|---|---|\n");
 
-  // ZIP level 6.
-  std::string ourZip = work + "/ours.zip", infoZip = work + "/infozip.zip";
-  auto removeZips = [&] { fs::remove(ourZip), fs::remove(infoZip); };
-  Median ours = FiveTimes(removeZips, [&] {
-    return RunOurs([&] {
-      ZipOptions options;
-      options.level = 6;
-      return ZipAdd(ourZip, items, options).code;
-    });
-  });
-  Median zip6 = FiveTimes(removeZips, [&] {
-    return RunTool({"zip", "-q", "-r", "-6", infoZip, "."}, corpus);
-  });
-  Row("ZIP level 6", "ZipAdd level 6", ours, SizeOf(ourZip), "zip -q -r -6", zip6, SizeOf(infoZip));
+  if (only == "all" || only == "zip") {
+    std::string ourZip = work + "/ours.zip", infoZip = work + "/infozip.zip";
+    Median ours = FiveTimes([&] { fs::remove(ourZip); },
+                            [&] {
+                              return RunOurs([&] {
+                                ZipOptions options;
+                                options.level = 6;
+                                return ZipAdd(ourZip, items, options).code;
+                              });
+                            });
+    Median zip6 = FiveTimes([&] { fs::remove(infoZip); },
+                            [&] {
+                              return RunTool({"zip", "-q", "-r", "-6", infoZip, "."}, corpus);
+                            });
+    Row("ZIP level 6", "ZipAdd level 6", ours, SizeOf(ourZip), "zip -q -r -6", zip6,
+        SizeOf(infoZip));
+  }
 
-  // One 1 KB file into a 200 MB ZIP: both start from the same archive copy each time.
-  std::string big = work + "/big.zip", target = work + "/target.zip", small = work + "/small.txt";
-  {
-    // Stored copies of the corpus until the archive holds about 200 MB.
+  if (only == "all" || only == "add") {
+    // One 1 KB file into a 200 MB ZIP: both start from a fresh copy of the same archive.
+    std::string big = work + "/big.zip", target = work + "/target.zip", small = work + "/small.txt";
     std::vector<AddItem> many;
     for (uint64_t copy = 0; copy * total < (200u << 20); ++copy)
       for (const auto& item : items)
@@ -190,42 +201,41 @@ int main(int argc, char** argv) {
     FILE* f = std::fopen(small.c_str(), "wb");
     for (int i = 0; i < 1024; ++i) std::fputc('a' + i % 26, f);
     std::fclose(f);
-  }
-  auto freshCopy = [&] { fs::copy_file(big, target, fs::copy_options::overwrite_existing); };
-  Median addOurs = FiveTimes(freshCopy, [&] {
-    return RunOurs([&] { return ZipAdd(target, {{small, "small.txt", false}}, {}).code; });
-  });
-  Median addZip = FiveTimes(freshCopy, [&] {
-    return RunTool({"zip", "-q", "-u", target, "small.txt"}, work);
-  });
-  std::printf(
-      "| ZIP of %.0f MB, add 1 KB | %.3f s | %.3f s | %.2fx | | | | %.1f MB | %.1f MB |%s\n",
-      SizeOf(big) / 1048576.0, addOurs.seconds, addZip.seconds, addOurs.seconds / addZip.seconds,
-      addOurs.peakKb / 1024.0, addZip.peakKb / 1024.0, addOurs.ok && addZip.ok ? "" : " FAILED");
-  std::printf(
-      "|   | `ZipAdd (copy of the big ZIP)` | `zip -q -u target.zip small.txt` | | | | | | |\n");
-
-  // 7Z level 5 (solid).
-  std::string our7z = work + "/ours.7z", peer7z = work + "/peer.7z";
-  auto remove7z = [&] { fs::remove(our7z), fs::remove(peer7z); };
-  Median sevenOurs = FiveTimes(remove7z, [&] {
-    return RunOurs([&] {
-      SevenZipOptions options;
-      options.level = 5;
-      return SevenZipAdd(our7z, items, options).code;
+    auto freshCopy = [&] { fs::copy_file(big, target, fs::copy_options::overwrite_existing); };
+    Median addOurs = FiveTimes(freshCopy, [&] {
+      return RunOurs([&] { return ZipAdd(target, {{small, "small.txt", false}}, {}).code; });
     });
-  });
-  Median sevenPeer = FiveTimes(remove7z, [&] {
-    return RunTool({"7zz", "a", "-bd", "-mx=5", peer7z, "."}, corpus);
-  });
-  Row("7Z level 5 (solid)", "SevenZipAdd level 5", sevenOurs, SizeOf(our7z), "7zz a -mx=5",
-      sevenPeer, SizeOf(peer7z));
-  Median sevenPeer1 = FiveTimes(remove7z, [&] {
-    return RunTool({"7zz", "a", "-bd", "-mx=5", "-mmt=1", peer7z, "."}, corpus);
-  });
-  Row("7Z level 5, 7-Zip on one thread", "SevenZipAdd level 5", sevenOurs, SizeOf(our7z),
-      "7zz a -mx=5 -mmt=1", sevenPeer1, SizeOf(peer7z));
+    Median addZip = FiveTimes(freshCopy, [&] {
+      return RunTool({"zip", "-q", "-u", target, "small.txt"}, work);
+    });
+    Row("add 1 KB to a ZIP of " + std::to_string(SizeOf(big) >> 20) + " MB", "ZipAdd", addOurs, 0,
+        "zip -q -u target.zip small.txt", addZip, 0);
+  }
 
+  if (only == "all" || only == "7z") {
+    std::string our7z = work + "/ours.7z", peer7z = work + "/peer.7z";
+    Median ours = FiveTimes([&] { fs::remove(our7z); },
+                            [&] {
+                              return RunOurs([&] {
+                                SevenZipOptions options;
+                                options.level = 5;
+                                return SevenZipAdd(our7z, items, options).code;
+                              });
+                            });
+    Median peer = FiveTimes([&] { fs::remove(peer7z); },
+                            [&] {
+                              return RunTool({"7zz", "a", "-bd", "-mx=5", peer7z, "."}, corpus);
+                            });
+    Row("7Z level 5 (solid)", "SevenZipAdd level 5", ours, SizeOf(our7z), "7zz a -mx=5", peer,
+        SizeOf(peer7z));
+    Median peer1 =
+        FiveTimes([&] { fs::remove(peer7z); },
+                  [&] {
+                    return RunTool({"7zz", "a", "-bd", "-mx=5", "-mmt=1", peer7z, "."}, corpus);
+                  });
+    Row("7Z level 5, 7-Zip on one thread", "SevenZipAdd level 5", ours, SizeOf(our7z),
+        "7zz a -mx=5 -mmt=1", peer1, SizeOf(peer7z));
+  }
   fs::remove_all(work);
   return 0;
 }

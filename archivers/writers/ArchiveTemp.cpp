@@ -65,7 +65,7 @@ WriteResult ArchiveTemp::Open() {
 WriteResult ArchiveTemp::Commit() {
   struct stat old {};
   mode_t mode = stat(archivePath_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-  if (fchmod(fd_, mode) != 0 || fsync(fd_) != 0) {
+  if (fchmod(fd_, mode) != 0 || fdatasync(fd_) != 0) {
     int err = errno;
     return Fail(WriteErrorCode(err), SystemReport("cannot write", archivePath_, err));
   }

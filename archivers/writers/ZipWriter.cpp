@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -118,11 +119,22 @@ std::string EndRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
 // Compresses one stream of chunks with the chosen method.
 class Compressor {
  public:
-  Compressor(ZipMethod method, int level) : method_(method) {
+  Compressor(ZipMethod method, int level) : method_(method), level_(level) {
     if (method_ == ZipMethod::Deflate)
       ok_ = deflateInit2(&z_, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
     else if (method_ == ZipMethod::BZip2)
       ok_ = BZ2_bzCompressInit(&bz_, std::clamp(level, 1, 9), 0, 0) == BZ_OK;
+  }
+
+  // Ready for the next entry; the buffers stay, which matters for archives of many files.
+  bool Reset() {
+    if (method_ == ZipMethod::Deflate) return ok_ = deflateReset(&z_) == Z_OK;
+    if (method_ == ZipMethod::BZip2) {
+      BZ2_bzCompressEnd(&bz_);
+      bz_ = {};
+      return ok_ = BZ2_bzCompressInit(&bz_, std::clamp(level_, 1, 9), 0, 0) == BZ_OK;
+    }
+    return true;
   }
   ~Compressor() {
     if (method_ == ZipMethod::Deflate) deflateEnd(&z_);
@@ -167,6 +179,7 @@ class Compressor {
   }
 
   ZipMethod method_;
+  int level_;
   bool ok_ = true;
   z_stream z_{};
   bz_stream bz_{};
@@ -293,10 +306,20 @@ class ZipBuilder {
     return {};
   }
 
+  // One compressor per method for the whole archive, reset between entries.
+  Compressor* CompressorFor(ZipMethod method) {
+    auto& slot = compressors_[static_cast<int>(method)];
+    if (!slot)
+      slot = std::make_unique<Compressor>(method, options_.level);
+    else
+      slot->Reset();
+    return slot->ok() ? slot.get() : nullptr;
+  }
+
   WriteResult WriteData(int fd, const std::string& path, ZipMethod method, ZipEntryRecord* e) {
-    Compressor compressor(method, options_.level);
-    if (!compressor.ok()) return Fail(kErrorMethod, "the compressor could not start");
-    std::vector<uint8_t> buf(kChunk);
+    Compressor* compressor = CompressorFor(method);
+    if (!compressor) return Fail(kErrorMethod, "the compressor could not start");
+    std::vector<uint8_t>& buf = readBuffer_;
     uLong crc = crc32(0, nullptr, 0);
     for (;;) {
       ssize_t n = read(fd, buf.data(), buf.size());
@@ -309,7 +332,7 @@ class ZipBuilder {
       crc = crc32(crc, buf.data(), static_cast<uInt>(got));
       e->size += got;
       done_ += got;
-      if (!compressor.Feed(buf.data(), got, got == 0, out_)) return WriteFailure();
+      if (!compressor->Feed(buf.data(), got, got == 0, out_)) return WriteFailure();
       if (options_.progress && !options_.progress(done_))
         return Fail(kErrorUserCancel, "cancelled");
       if (got == 0) break;
@@ -320,6 +343,8 @@ class ZipBuilder {
 
   OutFile& out_;
   const ZipOptions& options_;
+  std::unique_ptr<Compressor> compressors_[3];
+  std::vector<uint8_t> readBuffer_ = std::vector<uint8_t>(kChunk);
   std::string central_;
   uint64_t count_ = 0;
   uint64_t done_ = 0;
