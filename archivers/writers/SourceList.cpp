@@ -7,31 +7,15 @@
 #include <set>
 #include <system_error>
 
+#include "ArgSplitter.h"
+
 namespace qvr::writers {
 
 namespace fs = std::filesystem;
+using arc::MatchWildcard;
 
 bool HasWildcard(const std::string& name) {
   return name.find_first_of("*?") != std::string::npos;
-}
-
-bool MatchWildcard(const std::string& pattern, const std::string& text) {
-  if (pattern == "*" || pattern == "*.*") return true;
-  // Iterative match with one back-tracking point for the last "*".
-  size_t p = 0, t = 0, star = std::string::npos, mark = 0;
-  while (t < text.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
-      ++p, ++t;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      star = p++, mark = t;
-    } else if (star != std::string::npos) {
-      p = star + 1, t = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
 }
 
 std::string CleanEntryPath(const std::string& path) {

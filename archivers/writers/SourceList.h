@@ -30,8 +30,6 @@ struct AddRequest {
 // ERROR_NOT_FIND_FILE before anything is written.
 WriteResult CollectItems(const AddRequest& request, std::vector<AddItem>* items);
 
-// "*" and "?" match within the whole text; "*" and "*.*" match everything.
-bool MatchWildcard(const std::string& pattern, const std::string& text);
 bool HasWildcard(const std::string& name);
 
 // The path cleaned for storing: no leading "/", no "." or ".." components, no empty ones.

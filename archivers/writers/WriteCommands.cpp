@@ -4,6 +4,8 @@
 #include <cctype>
 #include <initializer_list>
 
+#include <unistd.h>
+
 #include "CabWriter.h"
 #include "SevenZipWriter.h"
 #include "SourceList.h"
@@ -32,7 +34,7 @@ WriteResult UnknownSwitch(const std::string& sw) {
   return Fail(kErrorCommandName, "switch not supported for writing: " + sw);
 }
 
-WriteResult NeedsArchive(const WriteArgs& args) {
+WriteResult NeedsArchive(const arc::ParsedArgs& args) {
   if (args.archive.empty()) return Fail(kErrorCommandName, "no archive named");
   return {};
 }
@@ -45,16 +47,43 @@ int NumberAfter(const std::string& sw, size_t prefixLength, int fallback) {
   return std::stoi(digits);
 }
 
-WriteResult Collect(const WriteArgs& args, AddRequest request, std::vector<AddItem>* items) {
+bool Exists(const std::string& folder, const std::string& name) {
+  std::string path = (name.empty() || name[0] == '/') ? name : folder + name;
+  return !path.empty() && access(path.c_str(), F_OK) == 0;
+}
+
+// The form "F/"N leaves the file name unquoted, so a name holding blanks arrives cut into
+// several names. A name that does not exist is joined with the names after it, one blank
+// each, as long as that finds an existing file; everything else is kept as given.
+std::vector<std::string> RejoinCutNames(const std::string& folder,
+                                        const std::vector<std::string>& names) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < names.size(); ++i) {
+    std::string name = names[i];
+    if (!HasWildcard(name) && !Exists(folder, name)) {
+      std::string joined = name;
+      for (size_t j = i + 1; j < names.size(); ++j) {
+        joined += " " + names[j];
+        if (Exists(folder, joined)) {
+          name = joined;
+          i = j;
+          break;
+        }
+      }
+    }
+    out.push_back(name);
+  }
+  return out;
+}
+
+WriteResult Collect(const arc::ParsedArgs& args, AddRequest request, std::vector<AddItem>* items) {
   request.baseFolder = args.folder;
-  request.names = args.names;
+  request.names = RejoinCutNames(args.folder, args.names);
   request.skipPath = args.archive;
   return CollectItems(request, items);
 }
 
-}  // namespace
-
-WriteResult RunZipCommand(const WriteArgs& args) {
+WriteResult ZipCommand(const arc::ParsedArgs& args) {
   if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
   AddRequest request;
   request.includeHidden = false;
@@ -88,8 +117,6 @@ WriteResult RunZipCommand(const WriteArgs& args) {
   return ZipAdd(args.archive, items, options);
 }
 
-namespace {
-
 struct SevenZipSwitches {
   std::string type;  // "7z" or "zip"
   bool recurse = false;
@@ -104,7 +131,7 @@ bool OnOff(const std::string& value, bool fallback) {
   return fallback;
 }
 
-WriteResult ParseSevenZipSwitches(const WriteArgs& args, SevenZipSwitches* out) {
+WriteResult ParseSevenZipSwitches(const arc::ParsedArgs& args, SevenZipSwitches* out) {
   for (const std::string& sw : args.switches) {
     std::string lower = Lower(sw);
     if (lower == "-t7z" || lower == "-tzip") {
@@ -147,9 +174,8 @@ WriteResult ParseSevenZipSwitches(const WriteArgs& args, SevenZipSwitches* out) 
   return {};
 }
 
-}  // namespace
-
-WriteResult RunSevenZipWrite(const std::string& command, const WriteArgs& args) {
+WriteResult SevenZipCommand(const arc::ParsedArgs& args) {
+  std::string command = args.words.empty() ? "" : args.words[0];
   if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
   SevenZipSwitches sw;
   if (WriteResult r = ParseSevenZipSwitches(args, &sw); !r.ok()) return r;
@@ -166,7 +192,7 @@ WriteResult RunSevenZipWrite(const std::string& command, const WriteArgs& args) 
                          : ZipAdd(args.archive, items, sw.zip);
 }
 
-WriteResult RunCabWrite(const WriteArgs& args) {
+WriteResult CabCommand(const arc::ParsedArgs& args) {
   if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
   AddRequest request;
   CabOptions options;
@@ -186,7 +212,7 @@ WriteResult RunCabWrite(const WriteArgs& args) {
   return CabAdd(args.archive, items, options);
 }
 
-WriteResult RunTarWrite(const WriteArgs& args) {
+WriteResult TarCommand(const arc::ParsedArgs& args) {
   if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
   AddRequest request;
   TarOptions options;
@@ -204,6 +230,28 @@ WriteResult RunTarWrite(const WriteArgs& args) {
   std::vector<AddItem> items;
   if (WriteResult r = Collect(args, request, &items); !r.ok()) return r;
   return TarCreate(args.archive, items, options);
+}
+
+// The report names the failure in words and then what went wrong.
+int32_t Report(const WriteResult& result, std::string& report) {
+  report =
+      result.ok() ? result.report : std::string(arc::ErrorText(result.code)) + ": " + result.report;
+  return result.code;
+}
+
+}  // namespace
+
+int32_t RunZipCommand(const arc::ParsedArgs& args, std::string& report) {
+  return Report(ZipCommand(args), report);
+}
+int32_t RunSevenZipWrite(const arc::ParsedArgs& args, std::string& report) {
+  return Report(SevenZipCommand(args), report);
+}
+int32_t RunCabWrite(const arc::ParsedArgs& args, std::string& report) {
+  return Report(CabCommand(args), report);
+}
+int32_t RunTarWrite(const arc::ParsedArgs& args, std::string& report) {
+  return Report(TarCommand(args), report);
 }
 
 }  // namespace qvr::writers

@@ -7,24 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "ArgSplitter.h"
 #include "WriteResult.h"
 
 namespace qvr::writers {
 
-struct WriteArgs {
-  std::vector<std::string> switches;  // with their leading "-"
-  std::string archive;
-  std::string folder;  // the base folder, ending in "/", or ""
-  std::vector<std::string> names;
-};
+// Each runner takes the arguments as the core sorted them (switches, command word, archive,
+// base folder, names with response files expanded), fills the report and returns the result.
 
 // Zip (zip32j): add or replace; -u update, -d delete, -r, -j, -S, -D, -0..-9.
-WriteResult RunZipCommand(const WriteArgs& args);
+int32_t RunZipCommand(const arc::ParsedArgs& args, std::string& report);
 // SevenZip "a" and "d": -t7z / -tzip (else the extension), -r, -mx= and the method switches.
-WriteResult RunSevenZipWrite(const std::string& command, const WriteArgs& args);
+int32_t RunSevenZipWrite(const arc::ParsedArgs& args, std::string& report);
 // Cab -a: -j flat, -mz MSZIP, -ml:N (written as MSZIP), -ms stored.
-WriteResult RunCabWrite(const WriteArgs& args);
+int32_t RunCabWrite(const arc::ParsedArgs& args, std::string& report);
 // Tar -c: --use-directory=0/1, -z<N> gzip level, -B<N> bzip2 level; the extension decides.
-WriteResult RunTarWrite(const WriteArgs& args);
+int32_t RunTarWrite(const arc::ParsedArgs& args, std::string& report);
 
 }  // namespace qvr::writers

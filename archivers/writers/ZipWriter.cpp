@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ArchiveTemp.h"
+#include "ArgSplitter.h"
 #include "OutFile.h"
 #include "ZipDirectory.h"
 
@@ -449,7 +450,7 @@ bool MatchesDeletePattern(const std::string& pattern, const std::string& entryNa
   std::string folder = pattern;
   if (!folder.empty() && folder.back() == '/') folder.pop_back();
   if (name == folder || name.starts_with(folder + "/")) return true;
-  return HasWildcard(pattern) && MatchWildcard(pattern, name);
+  return HasWildcard(pattern) && arc::MatchWildcard(pattern, name);
 }
 
 WriteResult ZipDelete(const std::string& archivePath, const std::vector<std::string>& patterns,

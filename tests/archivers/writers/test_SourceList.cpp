@@ -135,18 +135,5 @@ TEST(CollectItems, TheArchiveBeingWrittenIsNeverAddedToItself) {
   EXPECT_EQ(Names(request), std::vector<std::string>{"a.txt"});
 }
 
-TEST(MatchWildcard, MatchesLikeTheArchivers) {
-  struct {
-    const char* pattern;
-    const char* text;
-    bool match;
-  } cases[] = {
-      {"*", "a/b.txt", true},        {"*.*", "noext", true},     {"*.txt", "a.txt", true},
-      {"*.txt", "a.txt.bak", false}, {"?.c", "a.c", true},       {"?.c", "ab.c", false},
-      {"a*b*c", "axxbyyc", true},    {"a*b*c", "axxbyy", false}, {"日本*", "日本語.txt", true}};
-  for (const auto& c : cases)
-    EXPECT_EQ(writers::MatchWildcard(c.pattern, c.text), c.match) << c.pattern << " " << c.text;
-}
-
 }  // namespace
 }  // namespace qvr::test
