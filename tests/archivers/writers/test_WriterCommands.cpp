@@ -3,6 +3,8 @@
 // program loads them) on a small tree; each result is extracted by independent peers and by
 // our own reading side and must hold exactly the expected names, folders and contents.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -296,6 +298,232 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"SevenZip7z", "7-zip32.so", "SevenZip", "del.7z",
                                   "a -t7z \"{A}\" \"@{P}addlist.tmp\"" SEVENZ_SWITCHES,
                                   "d \"{A}\" \"bin.dat\"", k7zPeers, BatchWithoutBin, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// Updating through the command entry: the same file added twice, -u with an older and a
+// newer file, and the 7-Zip route replacing an entry.
+TEST(WriterCommands, AddingTwiceAndUpdatingOnlyNewerFiles) {
+  Scene scene;
+  std::string archive = scene.tmp.file("out/u.zip");
+  std::string a = scene.tmp.file("u/a.txt"), b = scene.tmp.file("u/b.txt");
+  WriteFile(a, "a1");
+  WriteFile(b, "b1");
+  auto setTime = [](const std::string& path, time_t when) {
+    struct timespec times[2] = {{when, 0}, {when, 0}};
+    utimensat(AT_FDCWD, path.c_str(), times, 0);
+  };
+  setTime(a, 1600000000);
+  setTime(b, 1600000000);
+  std::string add = "-u -S -D -6 \"" + archive + "\" \"" + scene.tmp.file("u") + "/\" a.txt b.txt";
+  ASSERT_EQ(CallLibrary("zip32j.so", "Zip", add).code, 0);
+  ASSERT_EQ(CallLibrary("zip32j.so", "Zip", add).code, 0);  // twice: still one entry each
+  EXPECT_EQ(ListWith("unzip", archive), (std::vector<std::string>{"a.txt", "b.txt"}));
+  WriteFile(a, "a2");
+  setTime(a, 1500000000);  // older than the entry: kept
+  WriteFile(b, "b2");
+  setTime(b, 1700000000);  // newer: replaced
+  ASSERT_EQ(CallLibrary("zip32j.so", "Zip", add).code, 0);
+  ExpectPeersExtract(archive, {"unzip", "7zz"}, {{"a.txt", "a1"}, {"b.txt", "b2"}},
+                     scene.tmp.file("x"));
+  // Without -u the older file replaces its entry too.
+  ASSERT_EQ(CallLibrary("zip32j.so", "Zip",
+                        "-S -D \"" + archive + "\" \"" + scene.tmp.file("u") + "/\" a.txt")
+                .code,
+            0);
+  ExpectPeersExtract(archive, {"unzip", "7zz"}, {{"a.txt", "a2"}, {"b.txt", "b2"}},
+                     scene.tmp.file("y"));
+}
+
+TEST(WriterCommands, HiddenFilesNeedTheHiddenSwitch) {
+  Scene scene;
+  std::string without = scene.tmp.file("out/without.zip"), with = scene.tmp.file("out/with.zip");
+  ASSERT_EQ(CallLibrary("zip32j.so", "Zip", "-r \"" + without + "\" \"" + scene.src + "/\" *").code,
+            0);
+  ASSERT_EQ(CallLibrary("zip32j.so", "Zip", "-r -S \"" + with + "\" \"" + scene.src + "/\" *").code,
+            0);
+  auto names = ListWith("unzip", without);
+  EXPECT_EQ(std::count(names.begin(), names.end(), ".hidden"), 0);
+  names = ListWith("unzip", with);
+  EXPECT_EQ(std::count(names.begin(), names.end(), ".hidden"), 1);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "emptyfolder/"),
+            1);  // folder entries without -D
+}
+
+// Bad input: a clear code and a report, and the archive that was there stays byte for byte.
+struct BadCase {
+  const char* label;
+  const char* library;
+  const char* prefix;
+  const char* archive;  // in <tmp>/out, made first from the batch list when `existing`
+  bool existing;
+  std::function<std::string(Scene&, const std::string& archive)> command;
+  int32_t code;
+};
+
+class BadInput : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(BadInput, FailsClearlyAndLosesNothing) {
+  const BadCase& c = GetParam();
+  Scene scene;
+  std::string archive = scene.tmp.file(std::string("out/") + c.archive);
+  std::string ext = archive.substr(archive.rfind('.') + 1);
+  if (c.existing) {
+    std::string make =
+        ext == "zip"  ? "-u -S -D -6 \"" + archive + "\" \"@" + scene.app + "addlist.tmp\""
+        : ext == "7z" ? "a -t7z \"" + archive + "\" \"@" + scene.app + "addlist.tmp\""
+        : ext == "cab"
+            ? "-a -j -mz \"" + archive + "\" \"@" + scene.app + "addlist.tmp\""
+            : "-c --use-directory=0 \"" + archive + "\" \"@" + scene.app + "addlist.tmp\"";
+    const char* library = ext == "zip"   ? "zip32j.so"
+                          : ext == "7z"  ? "7-zip32.so"
+                          : ext == "cab" ? "cab32.so"
+                                         : "tar32.so";
+    const char* prefix = ext == "zip"   ? "Zip"
+                         : ext == "7z"  ? "SevenZip"
+                         : ext == "cab" ? "Cab"
+                                        : "Tar";
+    ASSERT_EQ(CallLibrary(library, prefix, make).code, 0);
+  }
+  std::string line = c.command(scene, archive);  // may damage the archive first
+  std::string before = ReadFile(archive);
+  bool existed = fs::exists(archive);
+  Call call = CallLibrary(c.library, c.prefix, line);
+  EXPECT_EQ(call.code, c.code) << line << "\n" << call.report;
+  EXPECT_FALSE(call.report.empty());
+  EXPECT_EQ(fs::exists(archive), existed);
+  EXPECT_EQ(ReadFile(archive), before);
+  EXPECT_EQ(OtherFiles(scene.tmp.file("out"), {c.archive}), std::vector<std::string>{});
+}
+
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Each, BadInput,
+    ::testing::Values(
+        BadCase{"ZipMissingSource", "zip32j.so", "Zip", "m.zip", true,
+                [](Scene& s, const std::string& a) {
+                  return "-u -S -D " + Quoted(a) + " " + Quoted(s.src + "/gone.txt");
+                },
+                0x8031},
+        BadCase{"SevenZipMissingSource", "7-zip32.so", "SevenZip", "m.7z", true,
+                [](Scene& s, const std::string& a) {
+                  return "a -t7z " + Quoted(a) + " " + Quoted(s.src + "/") + " gone.txt";
+                },
+                0x8031},
+        BadCase{"CabMissingSource", "cab32.so", "Cab", "m.cab", true,
+                [](Scene& s, const std::string& a) {
+                  return "-a -mz " + Quoted(a) + " \"" + s.src + "/\"gone.txt";
+                },
+                0x8031},
+        BadCase{"TarMissingSource", "tar32.so", "Tar", "m.tar", true,
+                [](Scene& s, const std::string& a) {
+                  return "-c --use-directory=0 " + Quoted(a) + " \"" + s.src + "/\"gone.txt";
+                },
+                0x8031},
+        BadCase{"VanishedSourceInTheList", "zip32j.so", "Zip", "v.zip", true,
+                [](Scene& s, const std::string& a) {
+                  WriteFile(s.app + "bad.tmp",
+                            "\"" + s.src + "/readme.txt\"\r\n\"" + s.src + "/vanished.txt\"\r\n");
+                  return "-u -S -D " + Quoted(a) + " " + Quoted("@" + s.app + "bad.tmp");
+                },
+                0x8031},
+        // /proc/self/mem opens but cannot be read from its start (root reads everything else).
+        BadCase{"UnreadableSourceZip", "zip32j.so", "Zip", "r.zip", true,
+                [](Scene&, const std::string& a) {
+                  return "-u -S -D " + Quoted(a) + " " + Quoted("/proc/self/mem");
+                },
+                0x801A},
+        BadCase{"UnreadableSource7z", "7-zip32.so", "SevenZip", "r.7z", true,
+                [](Scene&, const std::string& a) {
+                  return "a -t7z " + Quoted(a) + " \"/proc/self/\" mem";
+                },
+                0x801A},
+        BadCase{"UnreadableSourceTarGz", "tar32.so", "Tar", "r.tgz", false,
+                [](Scene&, const std::string& a) {
+                  return "-c --use-directory=0 -z6 " + Quoted(a) + " \"/proc/self/\"mem";
+                },
+                0x801A},
+        BadCase{"ResponseFileWithMegabyteLine", "zip32j.so", "Zip", "l.zip", true,
+                [](Scene& s, const std::string& a) {
+                  WriteFile(s.app + "long.tmp",
+                            "\"" + s.src + "/" + std::string(1 << 20, 'x') + "\"\r\n");
+                  return "-u -S -D " + Quoted(a) + " " + Quoted("@" + s.app + "long.tmp");
+                },
+                0x8031},
+        BadCase{"ResponseFileWithInvalidUtf8", "7-zip32.so", "SevenZip", "i.7z", true,
+                [](Scene& s, const std::string& a) {
+                  WriteFile(s.app + "bad8.tmp", "\"" + s.src + "/\xff\xfe\x80name.txt\"\r\n");
+                  return "a -t7z " + Quoted(a) + " " + Quoted("@" + s.app + "bad8.tmp");
+                },
+                0x8031},
+        BadCase{"MissingResponseFile", "tar32.so", "Tar", "n.tar", true,
+                [](Scene& s, const std::string& a) {
+                  return "-c --use-directory=0 " + Quoted(a) + " " +
+                         Quoted("@" + s.app + "none.tmp");
+                },
+                0x802A},
+        BadCase{"ArchiveInAMissingFolder", "zip32j.so", "Zip", "f.zip", false,
+                [](Scene& s, const std::string&) {
+                  return "-r -j -6 " + Quoted(s.tmp.file("out/no/such/f.zip")) + " " +
+                         Quoted(s.src + "/readme.txt");
+                },
+                0x8013},
+        BadCase{"ArchiveUnderAFile", "7-zip32.so", "SevenZip", "g.7z", false,
+                [](Scene& s, const std::string&) {
+                  return "a -t7z " + Quoted(s.src + "/readme.txt/g.7z") + " " +
+                         Quoted(s.src + "/") + " bin.dat";
+                },
+                0x8013},
+        BadCase{"CorruptZip", "zip32j.so", "Zip", "c.zip", false,
+                [](Scene& s, const std::string& a) {
+                  WriteFile(a, "PK\x05\x06 this is no archive");
+                  return "-u -S -D " + Quoted(a) + " " + Quoted(s.src + "/readme.txt");
+                },
+                0x8019},
+        BadCase{"Truncated7z", "7-zip32.so", "SevenZip", "c.7z", true,
+                [](Scene& s, const std::string& a) {
+                  std::string bytes = ReadFile(a);
+                  WriteFile(a, bytes.substr(0, bytes.size() / 2));
+                  return "a -t7z " + Quoted(a) + " " + Quoted(s.src + "/") + " readme.txt";
+                },
+                0x8017},
+        BadCase{"TruncatedZip", "7-zip32.so", "SevenZip", "t.zip", true,
+                [](Scene& s, const std::string& a) {
+                  std::string bytes = ReadFile(a);
+                  WriteFile(a, bytes.substr(0, bytes.size() - 40));
+                  return "a -tzip " + Quoted(a) + " " + Quoted(s.src + "/") + " readme.txt";
+                },
+                0x8019},
+        BadCase{"CorruptCab", "cab32.so", "Cab", "c.cab", false,
+                [](Scene& s, const std::string& a) {
+                  WriteFile(a, "MSCF and then nothing");
+                  return "-a -mz " + Quoted(a) + " \"" + s.src + "/\"readme.txt";
+                },
+                0x8019},
+        BadCase{"DeleteFromACorruptZip", "zip32j.so", "Zip", "d.zip", false,
+                [](Scene&, const std::string& a) {
+                  WriteFile(a, "not a zip");
+                  return "-d " + Quoted(a) + " " + Quoted("readme.txt");
+                },
+                0x8019},
+        BadCase{"DeleteWhatIsNotThere", "7-zip32.so", "SevenZip", "e.7z", true,
+                [](Scene&, const std::string& a) {
+                  return "d " + Quoted(a) + " " + Quoted("nothing.txt");
+                },
+                0x8031},
+        BadCase{"SwitchThatWouldChangeTheArchive", "zip32j.so", "Zip", "s.zip", true,
+                [](Scene& s, const std::string& a) {
+                  return "-e " + Quoted(a) + " " + Quoted(s.src + "/readme.txt");
+                },
+                0x801C},
+        BadCase{"MethodNotServed", "7-zip32.so", "SevenZip", "p.zip", false,
+                [](Scene& s, const std::string& a) {
+                  return "a -tzip " + Quoted(a) + " " + Quoted(s.src + "/") +
+                         " readme.txt -mm=PPMd";
+                },
+                0x8009}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
