@@ -1,6 +1,8 @@
-// cab32.so (prefix Cab): CAB reading (MSZIP, LZX, stored), self-extracting CAB included.
+// cab32.so (prefix Cab): CAB reading (MSZIP, LZX, stored), self-extracting CAB included;
+// "-a" adds through the writing side (MSZIP or stored).
 #include "ArcErrors.h"
 #include "ArchiverExports.h"
+#include "WriteCommands.h"
 
 namespace {
 
@@ -23,7 +25,9 @@ int32_t ParseCab(const ParsedArgs& args, Command& command) {
     } else if (sw == "-o") {
       command.overwrite = true;
     } else if (sw == "-a") {
-      return ERROR_COMMAND_NAME;  // creating belongs to the writing side
+      command.op = Operation::Write;  // the writing side checks its own switches
+      command.write = &qvr::writers::RunCabWrite;
+      return kOk;
     } else if (SwitchIn(sw, {"-mz", "-ms"}, {"-ml"})) {
       // accepted: methods only matter when creating
     } else if (SwitchIn(sw, {}, {"-d", "-n"})) {

@@ -41,6 +41,8 @@ const char* ErrorText(int32_t code) {
       return "the archive could not be opened";
     case ERROR_NOT_ARC_FILE:
       return "not an archive of this library's format";
+    case ERROR_CANNOT_READ:
+      return "a file could not be read";
     case ERROR_COMMAND_NAME:
       return "unknown command or switch";
     case ERROR_USER_CANCEL:
@@ -222,6 +224,8 @@ int32_t HandleEntry(Run& run, const Entry& entry) {
       run.listing += entry.path + "\n";
       ++run.done;
       return kOk;
+    case Operation::Write:  // run by the library's write runner, never entry by entry
+      return kOk;
   }
   return kOk;
 }
@@ -375,7 +379,8 @@ int32_t RunCommand(const LibraryTraits& traits, void* owner, const char* line, c
   }
   command.args = std::move(args);
   std::string report;
-  r = Execute(traits, owner, command, report);
+  r = command.op == Operation::Write ? command.write(command.args, report)
+                                     : Execute(traits, owner, command, report);
   WriteReport(report, output, outputSize);
   return r;
 }

@@ -16,12 +16,18 @@ enum class Operation {
   Extract,  // write the selected entries below the folder
   Test,     // read every selected entry's data, write nothing
   List,     // the selected entries' names into the output buffer
+  Write,    // create, add to or delete from the archive: the library's write runner
 };
+
+// The writing side of a library (archivers/writers): runs the command on the sorted
+// arguments, fills the report and returns the result code.
+using WriteRunner = int32_t (*)(const ParsedArgs& args, std::string& report);
 
 struct Command {
   Operation op = Operation::Extract;
   bool keepFolders = true;
-  bool overwrite = false;  // overwrite without asking
+  bool overwrite = false;       // overwrite without asking
+  WriteRunner write = nullptr;  // set with Operation::Write
   ParsedArgs args;
 };
 

@@ -1,7 +1,8 @@
-// 7-zip32.so (prefix SevenZip): 7Z and ZIP reading. Its command is a word before the
-// archive ("x", "e").
+// 7-zip32.so (prefix SevenZip): 7Z and ZIP reading, and writing through the writing side ("a",
+// "d"). Its command is a word before the archive ("x", "e", "a").
 #include "ArcErrors.h"
 #include "ArchiverExports.h"
+#include "WriteCommands.h"
 
 namespace {
 
@@ -18,6 +19,10 @@ int32_t ParseSevenZip(const ParsedArgs& args, Command& command) {
     command.op = Operation::Test;
   } else if (word == "l") {
     command.op = Operation::List;
+  } else if (word == "a" || word == "d") {
+    command.op = Operation::Write;  // the writing side checks its own switches
+    command.write = &qvr::writers::RunSevenZipWrite;
+    return kOk;
   } else {
     return ERROR_COMMAND_NAME;
   }

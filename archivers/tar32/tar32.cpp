@@ -1,7 +1,9 @@
 // tar32.so (prefix Tar): TAR, compressed TAR and single compressed files. Extraction
-// always overwrites (the program sends no overwrite switch for TAR).
+// always overwrites (the program sends no overwrite switch for TAR); "-c" creates through the
+// writing side.
 #include "ArcErrors.h"
 #include "ArchiverExports.h"
+#include "WriteCommands.h"
 
 namespace {
 
@@ -19,7 +21,9 @@ int32_t ParseTar(const ParsedArgs& args, Command& command) {
     } else if (sw == "--use-directory=0") {
       command.keepFolders = false;
     } else if (sw == "-c") {
-      return ERROR_COMMAND_NAME;  // creating belongs to the writing side
+      command.op = Operation::Write;  // the writing side checks its own switches
+      command.write = &qvr::writers::RunTarWrite;
+      return kOk;
     } else if (SwitchIn(sw, {}, {"-C", "-o", "--strip-components", "--exclude", "-U"})) {
       return ERROR_COMMAND_NAME;
     }

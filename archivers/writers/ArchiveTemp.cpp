@@ -1,0 +1,89 @@
+#include "ArchiveTemp.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace qvr::writers {
+
+int32_t WriteErrorCode(int err) {
+  return (err == ENOSPC || err == EDQUOT || err == EFBIG) ? kErrorDiskSpace : kErrorCannotWrite;
+}
+
+std::string SystemReport(const std::string& what, const std::string& path, int err) {
+  return what + " " + path + ": " + std::strerror(err);
+}
+
+namespace {
+
+std::string FolderPart(const std::string& path) {
+  auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NamePart(const std::string& path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+mode_t NewFileMode() {
+  mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+ArchiveTemp::ArchiveTemp(std::string archivePath) : archivePath_(std::move(archivePath)) {}
+
+ArchiveTemp::~ArchiveTemp() {
+  Discard();
+}
+
+WriteResult ArchiveTemp::Open() {
+  std::string folder = FolderPart(archivePath_);
+  struct stat st {};
+  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return Fail(kErrorCannotWrite, "the folder of the archive does not exist: " + folder);
+  std::string pattern = folder + "/." + NamePart(archivePath_) + ".XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  fd_ = mkostemp(name.data(), O_CLOEXEC);
+  if (fd_ < 0) {
+    int err = errno;
+    return Fail(WriteErrorCode(err), SystemReport("cannot create a file in", folder, err));
+  }
+  tempPath_ = name.data();
+  return {};
+}
+
+WriteResult ArchiveTemp::Commit() {
+  struct stat old {};
+  mode_t mode = stat(archivePath_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
+  if (fchmod(fd_, mode) != 0 || fdatasync(fd_) != 0) {
+    int err = errno;
+    return Fail(WriteErrorCode(err), SystemReport("cannot write", archivePath_, err));
+  }
+  int closed = close(fd_);
+  fd_ = -1;
+  if (closed != 0 || rename(tempPath_.c_str(), archivePath_.c_str()) != 0) {
+    int err = errno;
+    return Fail(WriteErrorCode(err), SystemReport("cannot write", archivePath_, err));
+  }
+  committed_ = true;
+  return {};
+}
+
+void ArchiveTemp::Discard() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  if (!committed_ && !tempPath_.empty()) unlink(tempPath_.c_str());
+  tempPath_.clear();
+}
+
+}  // namespace qvr::writers

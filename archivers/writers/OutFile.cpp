@@ -1,0 +1,109 @@
+#include "OutFile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace qvr::writers {
+
+bool OutFile::Fail(int err) {
+  if (error_ == 0) error_ = err ? err : EIO;
+  return false;
+}
+
+bool OutFile::Write(const void* data, size_t size) {
+  if (error_) return false;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  if (buffer_.size() + size > kBufferSize && !Flush()) return false;
+  if (size >= kBufferSize) {
+    for (size_t done = 0; done < size;) {
+      ssize_t n = write(fd_, bytes + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return Fail(errno);
+      done += static_cast<size_t>(n);
+    }
+  } else {
+    buffer_.insert(buffer_.end(), bytes, bytes + size);
+  }
+  position_ += size;
+  return true;
+}
+
+bool OutFile::Flush() {
+  if (error_) return false;
+  for (size_t done = 0; done < buffer_.size();) {
+    ssize_t n = write(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return Fail(errno);
+    done += static_cast<size_t>(n);
+  }
+  buffer_.clear();
+  return true;
+}
+
+bool OutFile::PatchAt(uint64_t offset, const void* data, size_t size) {
+  uint64_t flushed = position_ - buffer_.size();
+  if (offset >= flushed) {  // still in the buffer
+    std::memcpy(buffer_.data() + (offset - flushed), data, size);
+    return true;
+  }
+  if (!Flush()) return false;
+  if (pwrite(fd_, data, size, static_cast<off_t>(offset)) != static_cast<ssize_t>(size))
+    return Fail(errno);
+  return true;
+}
+
+bool OutFile::CopyFrom(int inFd, uint64_t offset, uint64_t size) {
+  if (!Flush()) return false;
+  auto in = static_cast<off_t>(offset);
+  uint64_t left = size;
+  while (left > 0) {
+    ssize_t n = copy_file_range(inFd, &in, fd_, nullptr, left, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // not supported here, or the source ended early: copy by hand
+    left -= static_cast<uint64_t>(n);
+  }
+  std::vector<uint8_t> chunk;
+  while (left > 0) {
+    chunk.resize(std::min<uint64_t>(left, kBufferSize));
+    ssize_t n = pread(inFd, chunk.data(), chunk.size(), in);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return Fail(n == 0 ? EIO : errno);
+    size_t got = static_cast<size_t>(n);
+    for (size_t done = 0; done < got;) {
+      ssize_t w = write(fd_, chunk.data() + done, got - done);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return Fail(errno);
+      done += static_cast<size_t>(w);
+    }
+    in += n;
+    left -= got;
+  }
+  position_ += size;
+  return true;
+}
+
+void PutLe16(std::string& out, uint16_t value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>(value >> 8);
+}
+void PutLe32(std::string& out, uint32_t value) {
+  PutLe16(out, static_cast<uint16_t>(value & 0xFFFF));
+  PutLe16(out, static_cast<uint16_t>(value >> 16));
+}
+void PutLe64(std::string& out, uint64_t value) {
+  PutLe32(out, static_cast<uint32_t>(value & 0xFFFFFFFF));
+  PutLe32(out, static_cast<uint32_t>(value >> 32));
+}
+uint16_t GetLe16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t GetLe32(const uint8_t* p) {
+  return static_cast<uint32_t>(GetLe16(p)) | (static_cast<uint32_t>(GetLe16(p + 2)) << 16);
+}
+uint64_t GetLe64(const uint8_t* p) {
+  return static_cast<uint64_t>(GetLe32(p)) | (static_cast<uint64_t>(GetLe32(p + 4)) << 32);
+}
+
+}  // namespace qvr::writers

@@ -1,0 +1,257 @@
+#include "WriteCommands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <initializer_list>
+
+#include <unistd.h>
+
+#include "CabWriter.h"
+#include "SevenZipWriter.h"
+#include "SourceList.h"
+#include "TarWriter.h"
+#include "ZipWriter.h"
+
+namespace qvr::writers {
+
+namespace {
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
+
+bool OneOf(const std::string& text, std::initializer_list<const char*> list) {
+  return std::any_of(list.begin(), list.end(), [&](const char* item) { return text == item; });
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+WriteResult UnknownSwitch(const std::string& sw) {
+  return Fail(kErrorCommandName, "switch not supported for writing: " + sw);
+}
+
+WriteResult NeedsArchive(const arc::ParsedArgs& args) {
+  if (args.archive.empty()) return Fail(kErrorCommandName, "no archive named");
+  return {};
+}
+
+// Digits after a prefix ("-z9" -> 9); `fallback` when there are none.
+int NumberAfter(const std::string& sw, size_t prefixLength, int fallback) {
+  std::string digits = sw.substr(prefixLength);
+  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit) || digits.size() > 3)
+    return fallback;
+  return std::stoi(digits);
+}
+
+bool Exists(const std::string& folder, const std::string& name) {
+  std::string path = (name.empty() || name[0] == '/') ? name : folder + name;
+  return !path.empty() && access(path.c_str(), F_OK) == 0;
+}
+
+// The form "F/"N leaves the file name unquoted, so a name holding blanks arrives cut into
+// several names. A name that does not exist is joined with the names after it, one blank
+// each, as long as that finds an existing file; everything else is kept as given.
+std::vector<std::string> RejoinCutNames(const std::string& folder,
+                                        const std::vector<std::string>& names) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < names.size(); ++i) {
+    std::string name = names[i];
+    if (!HasWildcard(name) && !Exists(folder, name)) {
+      std::string joined = name;
+      for (size_t j = i + 1; j < names.size(); ++j) {
+        joined += " " + names[j];
+        if (Exists(folder, joined)) {
+          name = joined;
+          i = j;
+          break;
+        }
+      }
+    }
+    out.push_back(name);
+  }
+  return out;
+}
+
+WriteResult Collect(const arc::ParsedArgs& args, AddRequest request, std::vector<AddItem>* items) {
+  request.baseFolder = args.folder;
+  request.names = RejoinCutNames(args.folder, args.names);
+  request.skipPath = args.archive;
+  return CollectItems(request, items);
+}
+
+WriteResult ZipCommand(const arc::ParsedArgs& args) {
+  if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
+  AddRequest request;
+  request.includeHidden = false;
+  ZipOptions options;
+  bool remove = false;
+  for (const std::string& sw : args.switches) {
+    if (sw == "-r") {
+      request.recurse = true;
+    } else if (sw == "-j") {
+      request.junkPaths = true;
+    } else if (sw == "-u") {
+      options.onlyNewer = true;
+    } else if (sw == "-S") {
+      request.includeHidden = true;
+    } else if (sw == "-D") {
+      request.folderEntries = false;
+    } else if (sw == "-d") {
+      remove = true;
+    } else if (sw.size() == 2 && std::isdigit(static_cast<unsigned char>(sw[1]))) {
+      options.level = sw[1] - '0';
+    } else if (!OneOf(sw, {"-q", "-qq", "-v"})) {
+      return UnknownSwitch(sw);
+    }
+  }
+  if (remove) {
+    if (args.names.empty()) return Fail(kErrorNotFindFile, "no entry named to delete");
+    return ZipDelete(args.archive, args.names);
+  }
+  std::vector<AddItem> items;
+  if (WriteResult r = Collect(args, request, &items); !r.ok()) return r;
+  return ZipAdd(args.archive, items, options);
+}
+
+struct SevenZipSwitches {
+  std::string type;  // "7z" or "zip"
+  bool recurse = false;
+  SevenZipOptions sevenZip;
+  ZipOptions zip;
+};
+
+bool OnOff(const std::string& value, bool fallback) {
+  std::string v = Lower(value);
+  if (v == "on" || v == "+" || v.empty()) return v.empty() ? fallback : true;
+  if (v == "off" || v == "-") return false;
+  return fallback;
+}
+
+WriteResult ParseSevenZipSwitches(const arc::ParsedArgs& args, SevenZipSwitches* out) {
+  for (const std::string& sw : args.switches) {
+    std::string lower = Lower(sw);
+    if (lower == "-t7z" || lower == "-tzip") {
+      out->type = lower.substr(2);
+    } else if (lower == "-r") {
+      out->recurse = true;
+    } else if (StartsWith(lower, "-mx=") || (StartsWith(lower, "-mx") && lower.size() == 4)) {
+      int level = NumberAfter(lower, lower[3] == '=' ? 4 : 3, 5);
+      out->sevenZip.level = out->zip.level = std::clamp(level, 0, 9);
+    } else if (StartsWith(lower, "-mm=")) {
+      std::string method = lower.substr(4);
+      if (method == "copy")
+        out->zip.method = ZipMethod::Stored;
+      else if (method == "deflate" || method == "deflate64" || method.empty())
+        out->zip.method = ZipMethod::Deflate;  // Deflate64 is written as Deflate
+      else if (method == "bzip2")
+        out->zip.method = ZipMethod::BZip2;
+      else
+        return Fail(kErrorMethod, "method not supported for writing: " + sw);
+    } else if (StartsWith(lower, "-ms=")) {
+      out->sevenZip.solid = OnOff(lower.substr(4), true);
+    } else if (StartsWith(lower, "-mf=")) {
+      out->sevenZip.filter = OnOff(lower.substr(4), true);
+    } else if (StartsWith(lower, "-mhcf=")) {
+      out->sevenZip.fullHeaderCompression = OnOff(lower.substr(6), true);
+    } else if (StartsWith(lower, "-mhc=")) {
+      out->sevenZip.headerCompression = OnOff(lower.substr(5), true);
+    } else if (!(StartsWith(lower, "-mfb=") || StartsWith(lower, "-mpass=") ||
+                 StartsWith(lower, "-mmt") || lower == "-y" || StartsWith(lower, "-bd") ||
+                 StartsWith(lower, "-bb"))) {
+      return UnknownSwitch(sw);
+    }
+  }
+  if (out->type.empty()) {
+    std::string archive = Lower(args.archive);
+    out->type = archive.ends_with(".7z") ? "7z" : archive.ends_with(".zip") ? "zip" : "";
+    if (out->type.empty())
+      return Fail(kErrorUnknownType, "archive type unknown (give -t7z or -tzip): " + args.archive);
+  }
+  return {};
+}
+
+WriteResult SevenZipCommand(const arc::ParsedArgs& args) {
+  std::string command = args.words.empty() ? "" : args.words[0];
+  if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
+  SevenZipSwitches sw;
+  if (WriteResult r = ParseSevenZipSwitches(args, &sw); !r.ok()) return r;
+  if (command == "d") {
+    if (args.names.empty()) return Fail(kErrorNotFindFile, "no entry named to delete");
+    return sw.type == "7z" ? SevenZipDelete(args.archive, args.names)
+                           : ZipDelete(args.archive, args.names);
+  }
+  AddRequest request;
+  request.recurse = sw.recurse;
+  std::vector<AddItem> items;
+  if (WriteResult r = Collect(args, request, &items); !r.ok()) return r;
+  return sw.type == "7z" ? SevenZipAdd(args.archive, items, sw.sevenZip)
+                         : ZipAdd(args.archive, items, sw.zip);
+}
+
+WriteResult CabCommand(const arc::ParsedArgs& args) {
+  if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
+  AddRequest request;
+  CabOptions options;
+  for (const std::string& sw : args.switches) {
+    if (sw == "-j") {
+      request.junkPaths = true;
+    } else if (sw == "-mz" || StartsWith(sw, "-ml")) {
+      options.compression = CabCompression::MsZip;  // LZX has no writer: MSZIP instead
+    } else if (sw == "-ms") {
+      options.compression = CabCompression::Stored;
+    } else if (!OneOf(sw, {"-a", "-o", "-q"})) {
+      return UnknownSwitch(sw);
+    }
+  }
+  std::vector<AddItem> items;
+  if (WriteResult r = Collect(args, request, &items); !r.ok()) return r;
+  return CabAdd(args.archive, items, options);
+}
+
+WriteResult TarCommand(const arc::ParsedArgs& args) {
+  if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
+  AddRequest request;
+  TarOptions options;
+  for (const std::string& sw : args.switches) {
+    if (sw == "--use-directory=0") {
+      request.junkPaths = true;
+    } else if (sw == "--use-directory=1") {
+      request.junkPaths = false;
+    } else if (StartsWith(sw, "-z") || StartsWith(sw, "-B")) {
+      options.level = NumberAfter(sw, 2, -1);
+    } else if (!OneOf(sw, {"-c", "-o", "--display-dialog=0"})) {
+      return UnknownSwitch(sw);
+    }
+  }
+  std::vector<AddItem> items;
+  if (WriteResult r = Collect(args, request, &items); !r.ok()) return r;
+  return TarCreate(args.archive, items, options);
+}
+
+// The report names the failure in words and then what went wrong.
+int32_t Report(const WriteResult& result, std::string& report) {
+  report =
+      result.ok() ? result.report : std::string(arc::ErrorText(result.code)) + ": " + result.report;
+  return result.code;
+}
+
+}  // namespace
+
+int32_t RunZipCommand(const arc::ParsedArgs& args, std::string& report) {
+  return Report(ZipCommand(args), report);
+}
+int32_t RunSevenZipWrite(const arc::ParsedArgs& args, std::string& report) {
+  return Report(SevenZipCommand(args), report);
+}
+int32_t RunCabWrite(const arc::ParsedArgs& args, std::string& report) {
+  return Report(CabCommand(args), report);
+}
+int32_t RunTarWrite(const arc::ParsedArgs& args, std::string& report) {
+  return Report(TarCommand(args), report);
+}
+
+}  // namespace qvr::writers

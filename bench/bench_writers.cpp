@@ -1,0 +1,241 @@
+// Our writers side by side with the reference tools, median of 5 runs each:
+//   ZIP level 6 against zip -6 (size and time), adding one 1 KB file to a 200 MB ZIP against
+//   zip -u, 7Z level 5 against 7zz a -mx=5 (time and size), and the peak memory of every run.
+// The corpus (about 50 MB of text, source code and binaries) is copied into a temporary folder
+// from /usr/share/doc, /usr/include and /usr/lib. Usage: bench_writers [corpus-MB [zip|add|7z|all]]
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "SevenZipWriter.h"
+#include "SourceList.h"
+#include "ZipWriter.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace qvr::writers;
+
+namespace {
+
+struct Run {
+  double seconds = 0;
+  double cpu = 0;  // user + system seconds of the child
+  long peakKb = 0;
+  int status = 0;
+};
+
+Run Finish(pid_t pid, std::chrono::steady_clock::time_point start) {
+  int status = 0;
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  Run run;
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.peakKb = usage.ru_maxrss;
+  run.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+  return run;
+}
+
+// Runs our writer in a child process so that its peak memory is its own.
+Run RunOurs(const std::function<int()>& body) {
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = fork();
+  if (pid == 0) _exit(body() == 0 ? 0 : 1);
+  return Finish(pid, start);
+}
+
+Run RunTool(std::vector<std::string> argv, const std::string& cwd) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  std::vector<char*> args;
+  for (auto& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return Finish(pid, start);
+}
+
+struct Median {
+  double seconds;
+  double cpu;
+  long peakKb;
+  bool ok;
+};
+
+// Five runs, each after prepare(); the median time and the highest peak.
+Median FiveTimes(const std::function<void()>& prepare, const std::function<Run()>& run) {
+  std::vector<double> times, cpus;
+  long peak = 0;
+  bool ok = true;
+  for (int i = 0; i < 5; ++i) {
+    prepare();
+    Run r = run();
+    times.push_back(r.seconds);
+    cpus.push_back(r.cpu);
+    peak = std::max(peak, r.peakKb);
+    ok = ok && r.status == 0;
+  }
+  std::sort(times.begin(), times.end());
+  std::sort(cpus.begin(), cpus.end());
+  return {times[2], cpus[2], peak, ok};
+}
+
+uint64_t SizeOf(const std::string& path) {
+  std::error_code ec;
+  auto size = fs::file_size(path, ec);
+  return ec ? 0 : size;
+}
+
+// Copies regular files from the system folders until about `budget` bytes are gathered, each
+// source contributing its share, so the corpus mixes text, source code and binaries.
+void MakeCorpus(const std::string& dest, uint64_t budget) {
+  const char* sources[] = {"/usr/share/doc", "/usr/include", "/usr/lib/x86_64-linux-gnu"};
+  for (const char* source : sources) {
+    uint64_t share = budget / 3, taken = 0;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(
+             source, fs::directory_options::skip_permission_denied, ec);
+         it != fs::recursive_directory_iterator() && taken < share; it.increment(ec)) {
+      if (ec || !it->is_regular_file(ec) || it->is_symlink(ec)) continue;
+      uint64_t size = it->file_size(ec);
+      if (ec || size == 0 || size > 8u << 20 || taken + size > share + (1u << 20)) continue;
+      fs::path target = fs::path(dest) / fs::relative(it->path(), "/");
+      fs::create_directories(target.parent_path(), ec);
+      if (fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, ec))
+        taken += size;
+    }
+  }
+}
+
+std::vector<AddItem> ItemsUnder(const std::string& root) {
+  AddRequest request;
+  request.baseFolder = root + "/";
+  request.names = {"*"};
+  request.recurse = true;
+  std::vector<AddItem> items;
+  CollectItems(request, &items);
+  return items;
+}
+
+// One table row: both sides' median wall time (and CPU time), sizes when given, peaks.
+void Row(const std::string& what, const std::string& ours, const Median& a, uint64_t sizeA,
+         const std::string& theirs, const Median& b, uint64_t sizeB) {
+  std::printf("| %s | %.3f s (cpu %.2f s) | %.3f s (cpu %.2f s) | %.2fx |", what.c_str(), a.seconds,
+              a.cpu, b.seconds, b.cpu, a.seconds / b.seconds);
+  if (sizeA && sizeB)
+    std::printf(" %llu | %llu | %.4fx |", static_cast<unsigned long long>(sizeA),
+                static_cast<unsigned long long>(sizeB),
+                static_cast<double>(sizeA) / static_cast<double>(sizeB));
+  else
+    std::printf(" | | |");
+  std::printf(" %.1f MB | %.1f MB |%s\n", a.peakKb / 1024.0, b.peakKb / 1024.0,
+              a.ok && b.ok ? "" : " FAILED");
+  std::printf("|   | `%s` | `%s` | | | | | | |\n", ours.c_str(), theirs.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  uint64_t corpusMb = argc > 1 ? std::stoull(argv[1]) : 50;
+  std::string only = argc > 2 ? argv[2] : "all";  // zip, add, 7z or all
+  char pattern[] = "/tmp/qvrbench.XXXXXX";
+  std::string work = mkdtemp(pattern);
+  std::string corpus = work + "/corpus";
+  MakeCorpus(corpus, corpusMb << 20);
+  std::vector<AddItem> items = ItemsUnder(corpus);
+  uint64_t total = 0;
+  for (const auto& item : items)
+    if (!item.folder) total += SizeOf(item.diskPath);
+  std::printf("corpus: %zu entries, %.1f MB in %s\n\n", items.size(), total / 1048576.0,
+              corpus.c_str());
+  std::printf(
+      "| case | ours | peer | time ratio | our size | peer size | size ratio | our peak | peer "
+      "peak |\n");
+  std::printf("|---|---|---|---|---|---|---|---|---|\n");
+
+  if (only == "all" || only == "zip") {
+    std::string ourZip = work + "/ours.zip", infoZip = work + "/infozip.zip";
+    Median ours = FiveTimes([&] { fs::remove(ourZip); },
+                            [&] {
+                              return RunOurs([&] {
+                                ZipOptions options;
+                                options.level = 6;
+                                return ZipAdd(ourZip, items, options).code;
+                              });
+                            });
+    Median zip6 = FiveTimes([&] { fs::remove(infoZip); },
+                            [&] {
+                              return RunTool({"zip", "-q", "-r", "-6", infoZip, "."}, corpus);
+                            });
+    Row("ZIP level 6", "ZipAdd level 6", ours, SizeOf(ourZip), "zip -q -r -6", zip6,
+        SizeOf(infoZip));
+  }
+
+  if (only == "all" || only == "add") {
+    // One 1 KB file into a 200 MB ZIP: both start from a fresh copy of the same archive.
+    std::string big = work + "/big.zip", target = work + "/target.zip", small = work + "/small.txt";
+    std::vector<AddItem> many;
+    for (uint64_t copy = 0; copy * total < (200u << 20); ++copy)
+      for (const auto& item : items)
+        many.push_back({item.diskPath, "c" + std::to_string(copy) + "/" + item.name, item.folder});
+    ZipOptions stored;
+    stored.level = 0;
+    ZipAdd(big, many, stored);
+    FILE* f = std::fopen(small.c_str(), "wb");
+    for (int i = 0; i < 1024; ++i) std::fputc('a' + i % 26, f);
+    std::fclose(f);
+    auto freshCopy = [&] { fs::copy_file(big, target, fs::copy_options::overwrite_existing); };
+    Median addOurs = FiveTimes(freshCopy, [&] {
+      return RunOurs([&] { return ZipAdd(target, {{small, "small.txt", false}}, {}).code; });
+    });
+    Median addZip = FiveTimes(freshCopy, [&] {
+      return RunTool({"zip", "-q", "-u", target, "small.txt"}, work);
+    });
+    Row("add 1 KB to a ZIP of " + std::to_string(SizeOf(big) >> 20) + " MB", "ZipAdd", addOurs, 0,
+        "zip -q -u target.zip small.txt", addZip, 0);
+  }
+
+  if (only == "all" || only == "7z") {
+    std::string our7z = work + "/ours.7z", peer7z = work + "/peer.7z";
+    Median ours = FiveTimes([&] { fs::remove(our7z); },
+                            [&] {
+                              return RunOurs([&] {
+                                SevenZipOptions options;
+                                options.level = 5;
+                                return SevenZipAdd(our7z, items, options).code;
+                              });
+                            });
+    Median peer = FiveTimes([&] { fs::remove(peer7z); },
+                            [&] {
+                              return RunTool({"7zz", "a", "-bd", "-mx=5", peer7z, "."}, corpus);
+                            });
+    Row("7Z level 5 (solid)", "SevenZipAdd level 5", ours, SizeOf(our7z), "7zz a -mx=5", peer,
+        SizeOf(peer7z));
+    Median peer1 =
+        FiveTimes([&] { fs::remove(peer7z); },
+                  [&] {
+                    return RunTool({"7zz", "a", "-bd", "-mx=5", "-mmt=1", peer7z, "."}, corpus);
+                  });
+    Row("7Z level 5, 7-Zip on one thread", "SevenZipAdd level 5", ours, SizeOf(our7z),
+        "7zz a -mx=5 -mmt=1", peer1, SizeOf(peer7z));
+  }
+  fs::remove_all(work);
+  return 0;
+}
