@@ -222,8 +222,10 @@ DecodeStatus DecodeLzs(BitReader& br, Window& w) {
   return DecodeStatus::kOk;
 }
 
-// The history -lz5- starts with: runs of every byte value, both byte ramps, zeros, blanks.
+// The history -lz5- starts with: zeros, runs of every byte value, both byte ramps, zeros,
+// blanks.
 void FillLz5Start(uint8_t* ring) {
+  std::memset(ring, 0, 18);
   for (int i = 0; i < 256; ++i) std::memset(ring + i * 13 + 18, i, 13);
   for (int i = 0; i < 256; ++i) ring[256 * 13 + 18 + i] = static_cast<uint8_t>(i);
   for (int i = 0; i < 256; ++i) ring[256 * 13 + 256 + 18 + i] = static_cast<uint8_t>(255 - i);
@@ -234,7 +236,7 @@ void FillLz5Start(uint8_t* ring) {
 // -lz5- (LArc): a flag byte for eight items, each a literal or a 12-bit position and length.
 DecodeStatus DecodeLz5(BitReader& br, Window& w) {
   FillLz5Start(w.Ring());
-  w.StartAt(4096 - 18);
+  // Writing starts at the ring's start; stored positions are 18 bytes behind the ring's.
   while (!w.Done()) {
     if (br.Overrun()) return DecodeStatus::kTruncated;
     unsigned flags = br.GetByte();
@@ -243,7 +245,7 @@ DecodeStatus DecodeLz5(BitReader& br, Window& w) {
         w.Put(br.GetByte());
       } else {
         unsigned lo = br.GetByte(), hi = br.GetByte();
-        w.CopyFrom(lo | ((hi & 0xF0) << 4), (hi & 0x0F) + 3);
+        w.CopyFrom((lo | ((hi & 0xF0) << 4)) + 18, (hi & 0x0F) + 3);
       }
     }
   }
