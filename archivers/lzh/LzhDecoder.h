@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "LzhIo.h"
 #include "LzhMethod.h"
@@ -31,6 +32,24 @@ struct DecodeRequest {
   bool checkCrc = true;  // level-0 headers of old archives may carry no CRC
 };
 
+// Expands the whole entry into the sink.
 DecodeStatus Decode(const DecodeRequest& req, ByteSource& src, ByteSink& sink);
+
+// The same, pulled block by block (a reader that hands out data on request).
+class StreamDecoder {
+ public:
+  StreamDecoder(const DecodeRequest& req, ByteSource& src);
+  ~StreamDecoder();
+  StreamDecoder(const StreamDecoder&) = delete;
+  StreamDecoder& operator=(const StreamDecoder&) = delete;
+
+  // The next block of output, valid until the next call; *len == 0 once the entry is
+  // complete and its CRC checked. A status other than kOk ends the stream.
+  DecodeStatus Read(const uint8_t** data, size_t* len);
+
+ private:
+  struct State;
+  std::unique_ptr<State> s_;
+};
 
 }  // namespace qvr::lzh
