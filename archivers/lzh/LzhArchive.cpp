@@ -50,18 +50,19 @@ bool ArchiveReader::Open() {
   return true;
 }
 
+bool ArchiveReader::EntryAt(uint64_t offset, Entry* e) {
+  if (ReadHeader(offset, &e->header) != ParseStatus::kOk) return false;
+  e->headerOffset = offset;
+  e->dataOffset = offset + e->header.headerSize;
+  return e->header.packedSize <= src_.Size() && e->dataOffset <= src_.Size() - e->header.packedSize;
+}
+
 ArchiveReader::Next ArchiveReader::NextEntry(Entry* e) {
   if (broken_) return Next::kBroken;
   if (next_ >= src_.Size()) return Next::kEnd;  // archives without the end mark
-  ParseStatus st = ReadHeader(next_, &e->header);
-  if (st == ParseStatus::kEnd) return Next::kEnd;
-  if (st != ParseStatus::kOk) {
-    broken_ = true;
-    return Next::kBroken;
-  }
-  e->headerOffset = next_;
-  e->dataOffset = next_ + e->header.headerSize;
-  if (e->header.packedSize > src_.Size() || e->dataOffset > src_.Size() - e->header.packedSize) {
+  Header probe;
+  if (ReadHeader(next_, &probe) == ParseStatus::kEnd) return Next::kEnd;
+  if (!EntryAt(next_, e)) {
     broken_ = true;
     return Next::kBroken;
   }

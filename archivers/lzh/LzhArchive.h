@@ -35,6 +35,10 @@ class ArchiveReader {
   // The next entry; kBroken for a header that does not read or data that runs past the end.
   Next NextEntry(Entry* e);
 
+  // The entry whose header starts at `offset` (as another reader listed it); false when no
+  // valid header stands there or its data runs past the end.
+  bool EntryAt(uint64_t offset, Entry* e);
+
   // Expands an entry's data into the sink, CRC checked.
   DecodeStatus Extract(const Entry& e, ByteSink& sink);
   // Copies an entry as it stands (header and compressed data), for updates and deletes.
