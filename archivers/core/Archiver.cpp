@@ -222,6 +222,8 @@ int32_t HandleEntry(Run& run, const Entry& entry) {
       run.listing += entry.path + "\n";
       ++run.done;
       return kOk;
+    case Operation::Change:  // runs through LibraryTraits::change, never here
+      return ERROR_COMMAND_NAME;
   }
   return kOk;
 }
@@ -375,7 +377,11 @@ int32_t RunCommand(const LibraryTraits& traits, void* owner, const char* line, c
   }
   command.args = std::move(args);
   std::string report;
-  r = Execute(traits, owner, command, report);
+  if (command.op == Operation::Change) {
+    r = traits.change ? traits.change(command, owner, report) : ERROR_COMMAND_NAME;
+  } else {
+    r = Execute(traits, owner, command, report);
+  }
   WriteReport(report, output, outputSize);
   return r;
 }

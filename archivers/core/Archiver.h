@@ -16,6 +16,7 @@ enum class Operation {
   Extract,  // write the selected entries below the folder
   Test,     // read every selected entry's data, write nothing
   List,     // the selected entries' names into the output buffer
+  Change,   // add, update or delete: the library's own writer (LibraryTraits::change)
 };
 
 struct Command {
@@ -29,6 +30,9 @@ struct Command {
 // returns 0 or a result code (ERROR_COMMAND_NAME for an unknown command or switch).
 using DialectParser = int32_t (*)(const ParsedArgs& args, Command& command);
 
+// A library's writer: runs a Change command; fills the report for the output buffer.
+using ChangeRunner = int32_t (*)(const Command& command, void* owner, std::string& report);
+
 struct LibraryTraits {
   unsigned formats;
   uint16_t version;
@@ -36,6 +40,7 @@ struct LibraryTraits {
   int commandWords;  // 1 when the command is a word before the archive ("x", "e")
   DialectParser parse;
   SourceOpener open = &OpenLibarchiveSource;
+  ChangeRunner change = nullptr;
 };
 
 // A switch the dialect names: exact text or a prefix ("-jm" covers "-jm2").

@@ -1,8 +1,10 @@
-// unlha32.so (prefix Unlha): LZH reading, header levels 0 to 3, self-extracting LZH.
+// unlha32.so (prefix Unlha): LZH reading, header levels 0 to 3, self-extracting LZH, and
+// writing (add, update, delete) with our own LZH codec.
 // Its command is a word before the archive ("x", "e", "t", "l").
 #include "ArcErrors.h"
 #include "ArchiverExports.h"
 #include "LzhMethods.h"
+#include "LzhUpdate.h"
 
 namespace {
 
@@ -19,8 +21,11 @@ int32_t ParseUnlha(const ParsedArgs& args, Command& command) {
     command.op = Operation::Test;
   } else if (word == "l" || word == "v") {
     command.op = Operation::List;
+  } else if (word == "a" || word == "d") {
+    command.op = Operation::Change;  // LzhUpdate reads the switches that matter there
+    return kOk;
   } else {
-    return ERROR_COMMAND_NAME;  // "a", "d" belong to the writing side
+    return ERROR_COMMAND_NAME;
   }
   for (const std::string& sw : args.switches) {
     if (sw == "-c0") {
@@ -36,7 +41,7 @@ int32_t ParseUnlha(const ParsedArgs& args, Command& command) {
   return kOk;
 }
 
-const LibraryTraits kUnlha{kFormatLha, 100, 0, 1, &ParseUnlha, &OpenLzhSource};
+const LibraryTraits kUnlha{kFormatLha, 100, 0, 1, &ParseUnlha, &OpenLzhSource, &RunLzhChange};
 
 }  // namespace
 
