@@ -12,6 +12,7 @@ copy_until() {  # source folder, find pattern, destination, megabytes
     local size
     size=$(stat -c %s "$f")
     [ $((total + size)) -gt $limit ] && continue
+    [ $total -ge $((limit - 262144)) ] && break
     local rel=${f#"$1"/}
     mkdir -p "$3/$(dirname "$rel")"
     cp "$f" "$3/$rel"
