@@ -248,13 +248,16 @@ int32_t AddItems(const std::vector<NewItem>& items, lzh::ArchiveWriter& writer,
       ch.words = item.disk + ": vanished";
       return ERROR_FILE_OPEN;
     }
-    // Folder entries for the levels above the item, where folders are kept.
+    // Folder entries for the levels above the item, where folders are kept; they are
+    // folders whatever the item is.
     if (o.keepFolders || !o.under.empty()) {
+      struct stat folder = st;
+      folder.st_mode = S_IFDIR | 0755;
       std::string parent;
       std::string rest = item.stored;
       for (size_t p; (p = rest.find('/')) != std::string::npos; rest.erase(0, p + 1)) {
         parent = Join(parent, rest.substr(0, p));
-        if (int32_t r = addFolder(parent, st); r != kOk) return r;
+        if (int32_t r = addFolder(parent, folder); r != kOk) return r;
       }
     }
     if (item.folder) {
@@ -286,7 +289,11 @@ int32_t Apply(Change& ch) {
   std::vector<NewItem> items;
   if (ch.options.add) {
     if (int32_t r = Collect(c, ch.options, items, ch.words); r != kOk) return r;
-  } else if (c.args.names.empty()) {
+    if (items.empty()) {
+      ch.words = "no file named to add";
+      return ERROR_NOT_FIND_FILE;
+    }
+  } else if (c.args.names.empty() && c.args.folder.empty()) {
     ch.words = "no entry named to delete";
     return ERROR_NOT_FIND_FILE;
   }
@@ -314,8 +321,15 @@ int32_t Apply(Change& ch) {
   lzh::ArchiveWriter writer(sink);
   std::set<std::string> present;
   if (exists && old.Size() > 0) {
+    // The viewer names a folder row as "docs/" (which the splitter takes for a folder
+    // argument); its entry path is "docs".
+    std::vector<std::string> names = c.args.names;
+    if (!c.args.folder.empty()) names.push_back(c.args.folder);
+    for (std::string& n : names) {
+      while (n.size() > 1 && n.back() == '/') n.pop_back();
+    }
     auto drop = [&](const std::string& p) {
-      return ch.options.add ? replaced.count(p) > 0 : IsSelected(c.args.names, p);
+      return ch.options.add ? replaced.count(p) > 0 : IsSelected(names, p);
     };
     if (int32_t r = CopyOld(reader, writer, sink, drop, ch, present); r != kOk) return r;
   }

@@ -155,6 +155,10 @@ TEST_F(WriteTest, ViewerAddsIntoRootAndFolder) {
   fs::create_directory(tmp.file("x"));
   EXPECT_EQ(std::system(("cd '" + tmp.file("x") + "' && lhasa xq ../out.lzh").c_str()), 0);
   EXPECT_TRUE(fs::exists(tmp.file("x/docs/notes.txt")));
+  // lhasa keeps the stored CP932 bytes; the folders it made from our entries are enterable.
+  std::string cp932;
+  lzh::Utf8ToCp932("日本語の予定表.txt", &cp932);
+  EXPECT_EQ(ReadFile(tmp.file("x/a/b/" + cp932)), "予定\n");
 }
 
 // Adding a file again replaces its entry; the other entries are copied unchanged.
@@ -182,12 +186,20 @@ TEST_F(WriteTest, DeleteLinesRemoveTheEntryOnly) {
   auto after = List(arc());
   EXPECT_FALSE(after.count("report.txt"));
   EXPECT_FALSE(after.count("docs/notes.txt"));
+  EXPECT_TRUE(after.count("docs/"));
+  // A folder row as the viewer shows it.
+  ASSERT_EQ(Run("d \"" + arc() + "\" \"docs/\""), 0) << report;
+  EXPECT_FALSE(List(arc()).count("docs/"));
+  after = List(arc());
   EXPECT_EQ(after["random.bin"].raw, before["random.bin"].raw);
   EXPECT_TRUE(LhasaTests(arc()));
   // A name that matches nothing changes nothing.
   std::string bytes = ReadFile(arc());
   EXPECT_EQ(Run("d \"" + arc() + "\" \"missing.txt\""), 0x8031);
   EXPECT_EQ(ReadFile(arc()), bytes);
+  // Deleting the last entry removes the archive, as LHA does.
+  ASSERT_EQ(Run("d \"" + arc() + "\" \"random.bin\""), 0) << report;
+  EXPECT_FALSE(fs::exists(arc()));
   ExpectNoTemporaries(tmp.path());
 }
 
