@@ -101,6 +101,10 @@ TEST_F(WriteTest, PerFileLineForEveryMethodSwitch) {
     EXPECT_EQ(l["report.txt"].method, id);
     EXPECT_TRUE(l["report.txt"].data == text);
     EXPECT_TRUE(LhasaTests(arc()));
+    // Our own reading side (libarchive, or our decoder for -lh1-) gets it back too.
+    fs::remove_all(tmp.file("x"));
+    ASSERT_EQ(Run("x -c1 -m1 -y1 -jf0 \"" + arc() + "\" \"" + tmp.file("x") + "/\""), 0) << report;
+    EXPECT_TRUE(ReadFile(tmp.file("x/report.txt")) == text);
   }
   fs::remove(arc());
   ASSERT_EQ(Run("a -je4096 -jma \"" + arc() + "\" \"" + src("report.txt") + "\""), 0) << report;
