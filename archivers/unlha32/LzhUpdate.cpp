@@ -121,6 +121,13 @@ int32_t Collect(const Command& c, const Options& o, std::vector<NewItem>& items,
     }
   }
   for (auto& item : items) item.stored = Join(o.under, item.stored);
+  // Two files of one stored path (the same name from two folders): the last one wins, as
+  // it would when added one after the other.
+  std::set<std::string> seen;
+  std::vector<NewItem> unique;
+  for (auto it = items.rbegin(); it != items.rend(); ++it)
+    if (it->folder || seen.insert(it->stored).second) unique.insert(unique.begin(), *it);
+  items = std::move(unique);
   return kOk;
 }
 

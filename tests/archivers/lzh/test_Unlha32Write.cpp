@@ -165,6 +165,18 @@ TEST_F(WriteTest, ViewerAddsIntoRootAndFolder) {
   EXPECT_EQ(ReadFile(tmp.file("x/a/b/" + cp932)), "予定\n");
 }
 
+// Two files of one name from different folders in one batch: one entry, the last file's.
+TEST_F(WriteTest, SameNameTwiceInOneBatchKeepsTheLast) {
+  WriteFile(src("other/report.txt"), "the other one\n");
+  WriteFile(tmp.file("addlist.tmp"),
+            "\"" + src("report.txt") + "\"\r\n\"" + src("other/report.txt") + "\"\r\n");
+  ASSERT_EQ(Run("a -je16384 -jm2 \"" + arc() + "\" \"@" + tmp.file("addlist.tmp") + "\""), 0)
+      << report;
+  auto l = List(arc());
+  ASSERT_EQ(l.size(), 1u);
+  EXPECT_EQ(l["report.txt"].data, "the other one\n");
+}
+
 // Adding a file again replaces its entry; the other entries are copied unchanged.
 TEST_F(WriteTest, UpdateReplacesSamePathAndCopiesTheRest) {
   ASSERT_EQ(Run("a -jm2 \"" + arc() + "\" \"" + src("report.txt") + "\""), 0);
