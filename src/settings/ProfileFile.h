@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qvr::profile {
 
@@ -29,5 +30,14 @@ int16_t ReadInt(const std::string& path, std::string_view section, std::string_v
 // in the value end it (they would break the file). False when the file could not be replaced.
 bool WriteString(const std::string& path, std::string_view section, std::string_view key,
                  std::string_view value);
+
+struct Write {
+  std::string section, key, value;
+};
+// The writes in their order, as WriteString would make them one by one, with one
+// replacement of the file (one flush to disk instead of one per key). Without flush the
+// file is still replaced atomically but not forced to disk: for caches that are rebuilt
+// when lost.
+bool WriteStrings(const std::string& path, const std::vector<Write>& writes, bool flush = true);
 
 }  // namespace qvr::profile
