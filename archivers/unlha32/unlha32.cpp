@@ -1,8 +1,10 @@
-// unlha32.so (prefix Unlha): LZH reading, header levels 0 to 3, self-extracting LZH.
+// unlha32.so (prefix Unlha): LZH reading, header levels 0 to 3, self-extracting LZH, and
+// writing (add, update, delete) with our own LZH codec.
 // Its command is a word before the archive ("x", "e", "t", "l").
 #include "ArcErrors.h"
 #include "ArchiverExports.h"
 #include "LzhMethods.h"
+#include "LzhUpdate.h"
 
 namespace {
 
@@ -19,8 +21,12 @@ int32_t ParseUnlha(const ParsedArgs& args, Command& command) {
     command.op = Operation::Test;
   } else if (word == "l" || word == "v") {
     command.op = Operation::List;
+  } else if (word == "a" || word == "d") {
+    command.op = Operation::Write;  // LzhUpdate reads the switches that matter there
+    command.write = &RunLzhWrite;
+    return kOk;
   } else {
-    return ERROR_COMMAND_NAME;  // "a", "d" belong to the writing side
+    return ERROR_COMMAND_NAME;
   }
   for (const std::string& sw : args.switches) {
     if (sw == "-c0") {

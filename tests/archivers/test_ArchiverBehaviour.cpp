@@ -474,8 +474,9 @@ TEST(Gaps, WhatLibarchiveCannotDecodeFailsCleanly) {
   EXPECT_TRUE(ReadTree(tmp.path()).files.empty());
 }
 
-// An LZH method libarchive does not decode (-lh1-) meets unlha32's own-method hook, which
-// answers ERROR_METHOD; the other entries still extract and no partial file stays.
+// An LZH method libarchive does not decode (-lh1-) goes to unlha32's own decoder; here the
+// data is not -lh1- at all, so it fails as broken data; the other entries still extract
+// and no partial file stays.
 TEST(Gaps, LzhMethodsOfOurOwnDecoder) {
   TempDir tmp;
   std::string data = ReadFile(FixturePath("lzh_lh0_stored.lzh"));  // level 1, readme.txt first
@@ -487,10 +488,10 @@ TEST(Gaps, LzhMethodsOfOurOwnDecoder) {
   WriteFile(tmp.file("lh1.lzh"), data);
   std::string dest = tmp.file("out");
   std::string report;
-  EXPECT_EQ(Library("unlha32.so", "Unlha")
-                .Run("x -y " + Q(tmp.file("lh1.lzh")) + " " + Q(dest + "/"), nullptr, &report),
-            0x8009);
-  EXPECT_NE(report.find("-lh1-"), std::string::npos) << report;
+  int32_t rc = Library("unlha32.so", "Unlha")
+                   .Run("x -y " + Q(tmp.file("lh1.lzh")) + " " + Q(dest + "/"), nullptr, &report);
+  EXPECT_TRUE(rc == 0x8048 || rc == 0x800C) << std::hex << rc;
+  EXPECT_NE(report.find("readme.txt"), std::string::npos) << report;
   Tree t = ReadTree(dest);
   EXPECT_FALSE(t.files.count("readme.txt"));
   EXPECT_EQ(t.files.size(), 5u);

@@ -1,0 +1,87 @@
+#include "LzhFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace qvr::arc {
+
+FileRandomAccess::FileRandomAccess(const std::string& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  struct stat st {};
+  if (fd_ >= 0 && ::fstat(fd_, &st) == 0) size_ = static_cast<uint64_t>(st.st_size);
+}
+
+FileRandomAccess::~FileRandomAccess() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+size_t FileRandomAccess::ReadAt(uint64_t offset, uint8_t* buf, size_t n) {
+  size_t done = 0;
+  while (done < n) {
+    ssize_t r = ::pread(fd_, buf + done, n - done, static_cast<off_t>(offset + done));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    done += static_cast<size_t>(r);
+  }
+  return done;
+}
+
+FileSource::FileSource(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+
+FileSource::~FileSource() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+uint64_t FileSource::SizeNow() const {
+  struct stat st {};
+  return fd_ >= 0 && ::fstat(fd_, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+size_t FileSource::Read(uint8_t* buf, size_t n) {
+  for (;;) {
+    ssize_t r = ::read(fd_, buf, n);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) failed_ = true;
+    return r > 0 ? static_cast<size_t>(r) : 0;
+  }
+}
+
+bool FileSource::Rewind() {
+  return !failed_ && ::lseek(fd_, 0, SEEK_SET) == 0;
+}
+
+bool FileArchiveSink::WriteAll(uint64_t offset, const uint8_t* p, size_t n) {
+  while (n > 0) {
+    ssize_t r = ::pwrite(fd_, p, n, static_cast<off_t>(offset));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) {
+      diskFull_ = diskFull_ || errno == ENOSPC || errno == EDQUOT;
+      return false;
+    }
+    p += r;
+    n -= static_cast<size_t>(r);
+    offset += static_cast<uint64_t>(r);
+  }
+  return true;
+}
+
+bool FileArchiveSink::Write(const uint8_t* p, size_t n) {
+  if (!WriteAll(pos_, p, n)) return false;
+  pos_ += n;
+  return true;
+}
+
+bool FileArchiveSink::WriteAt(uint64_t offset, const uint8_t* p, size_t n) {
+  return offset + n <= pos_ && WriteAll(offset, p, n);
+}
+
+bool FileArchiveSink::Truncate(uint64_t size) {
+  if (size > pos_ || ::ftruncate(fd_, static_cast<off_t>(size)) != 0) return false;
+  pos_ = size;
+  return true;
+}
+
+}  // namespace qvr::arc

@@ -1,0 +1,63 @@
+// Files as the LZH codec's sources and sinks (the codec itself never touches the file
+// system).
+#pragma once
+
+#include <string>
+
+#include "LzhIo.h"
+
+namespace qvr::arc {
+
+// A whole file read at offsets (pread).
+class FileRandomAccess : public lzh::RandomAccessSource {
+ public:
+  explicit FileRandomAccess(const std::string& path);
+  ~FileRandomAccess() override;
+  FileRandomAccess(const FileRandomAccess&) = delete;
+  FileRandomAccess& operator=(const FileRandomAccess&) = delete;
+  bool IsOpen() const { return fd_ >= 0; }
+  uint64_t Size() const override { return size_; }
+  size_t ReadAt(uint64_t offset, uint8_t* buf, size_t n) override;
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+};
+
+// A file read from its start; can start over (the stored fallback, -jma).
+class FileSource : public lzh::SeekableSource {
+ public:
+  explicit FileSource(const std::string& path);
+  ~FileSource() override;
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
+  bool IsOpen() const { return fd_ >= 0; }
+  uint64_t SizeNow() const;
+  size_t Read(uint8_t* buf, size_t n) override;
+  bool Failed() const override { return failed_; }
+  bool Rewind() override;
+
+ private:
+  int fd_ = -1;
+  bool failed_ = false;
+};
+
+// The new archive being written (a temporary file beside the old one).
+class FileArchiveSink : public lzh::ArchiveSink {
+ public:
+  explicit FileArchiveSink(int fd) : fd_(fd) {}
+  bool Write(const uint8_t* p, size_t n) override;
+  uint64_t Tell() const override { return pos_; }
+  bool WriteAt(uint64_t offset, const uint8_t* p, size_t n) override;
+  bool Truncate(uint64_t size) override;
+  // Whether a write failed for lack of space.
+  bool DiskFull() const { return diskFull_; }
+
+ private:
+  bool WriteAll(uint64_t offset, const uint8_t* p, size_t n);
+  int fd_;
+  uint64_t pos_ = 0;
+  bool diskFull_ = false;
+};
+
+}  // namespace qvr::arc
