@@ -265,6 +265,8 @@ std::string_view CutValue(std::string_view raw) {
   return raw;
 }
 
+}  // namespace
+
 bool ReplaceFile(const std::string& path, const std::string& content) {
   std::string temp = path + ".XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
@@ -296,8 +298,6 @@ bool ReplaceFile(const std::string& path, const std::string& content) {
   if (!ok) unlink(name.data());
   return ok;
 }
-
-}  // namespace
 
 bool FileExists(const std::string& path) {
   struct stat st;

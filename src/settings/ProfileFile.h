@@ -30,4 +30,8 @@ int16_t ReadInt(const std::string& path, std::string_view section, std::string_v
 bool WriteString(const std::string& path, std::string_view section, std::string_view key,
                  std::string_view value);
 
+// Replaces the file's content atomically (a temporary file beside it, fdatasync, rename),
+// keeping the file's permissions. False when the file could not be replaced.
+bool ReplaceFile(const std::string& path, const std::string& content);
+
 }  // namespace qvr::profile
