@@ -508,9 +508,12 @@ void Form1::OnSort() {
 }
 
 void Form1::OnFiltering() {
-  frmFiltering dialog(*this, MnuFiltering->isChecked(), this);
+  // Triggering a checkable menu item flips its mark; the mark shows filterOn_ only.
+  MnuFiltering->setChecked(filterOn_);
+  frmFiltering dialog(*this, filterOn_, this);
   dialog.exec();
-  MnuFiltering->setChecked(dialog.filterState());
+  filterOn_ = dialog.filterState();
+  MnuFiltering->setChecked(filterOn_);
 }
 
 void Form1::List1_DblClick() {

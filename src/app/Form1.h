@@ -193,6 +193,7 @@ class Form1 : public QMainWindow, public MainWindowPort {
   bool viewerOpen_ = false;
   bool viewerDocked_ = true;
   bool useYZ2DEC_ = false;
+  bool filterOn_ = false;  // the check mark of MnuFiltering: a filter is in force
   bool unloaded_ = false;
   bool endRequested_ = false;
   int listHidden_ = 0;
