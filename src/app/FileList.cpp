@@ -293,14 +293,21 @@ void SortFileList(MainWindowPort& window, int sortKey) {
   if (sortKey < 0 || sortKey > 2) return;
   ListUpdate update(window, false);
   std::vector<std::string> entries = Entries(window);
-  std::vector<std::string> keys;
+  // Keys are views into the entries: the folder part ("/" for a bare name, as FolderOf
+  // gives) or the file-name part.
+  static const std::string root(1, kSep);
+  std::vector<std::string_view> keys;
   keys.reserve(entries.size());
   for (const auto& entry : entries) {
-    keys.push_back(sortKey == 0 ? entry : sortKey == 1 ? FolderOf(entry) : FileNameOf(entry));
+    std::string_view key = entry;
+    size_t slash = key.rfind(kSep);
+    if (sortKey == 1) key = slash == std::string_view::npos ? root : key.substr(0, slash);
+    if (sortKey == 2 && slash != std::string_view::npos) key = key.substr(slash + 1);
+    keys.push_back(key);
   }
   std::vector<size_t> order(entries.size());
   std::iota(order.begin(), order.end(), size_t(0));
-  // std::string compares bytes as unsigned char: the byte order of UTF-8 is code-point order.
+  // Views compare bytes as unsigned char: the byte order of UTF-8 is code-point order.
   std::stable_sort(order.begin(), order.end(),
                    [&](size_t a, size_t b) { return keys[a] < keys[b]; });
   window.listClear();

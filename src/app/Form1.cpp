@@ -19,6 +19,8 @@
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -86,8 +88,41 @@ QString ProgramCaption() {
 // ---------------------------------------------------------------------------------------
 // List1
 
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
+int FileListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : int(entries_.size());
+}
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= entries_.size()) {
+    return QVariant();
+  }
+  return Q(entries_[size_t(index.row())]);
+}
+
+void FileListModel::append(const std::string& entry) {
+  int row = int(entries_.size());
+  beginInsertRows(QModelIndex(), row, row);
+  entries_.push_back(entry);
+  endInsertRows();
+}
+
+void FileListModel::removeAt(int row) {
+  if (row < 0 || size_t(row) >= entries_.size()) return;
+  beginRemoveRows(QModelIndex(), row, row);
+  entries_.erase(entries_.begin() + row);
+  endRemoveRows();
+}
+
+void FileListModel::clear() {
+  beginResetModel();
+  entries_.clear();
+  endResetModel();
+}
+
+FileListBox::FileListBox(QWidget* parent) : QListView(parent) {
   setObjectName("List1");
+  setModel(&model_);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setAcceptDrops(true);
   setDragDropMode(QAbstractItemView::DropOnly);
@@ -138,13 +173,13 @@ void FileListBox::keyPressEvent(QKeyEvent* event) {
     emit deleteRequested();
     return;
   }
-  QListWidget::keyPressEvent(event);
+  QListView::keyPressEvent(event);
 }
 
 void FileListBox::mousePressEvent(QMouseEvent* event) {
   // The right button removes the selection on release; it must not change it first.
   if (event->button() == Qt::RightButton) return;
-  QListWidget::mousePressEvent(event);
+  QListView::mousePressEvent(event);
 }
 
 void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
@@ -152,7 +187,7 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
     emit deleteRequested();
     return;
   }
-  QListWidget::mouseReleaseEvent(event);
+  QListView::mouseReleaseEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -235,7 +270,7 @@ void Form1::BuildControls() {
   connect(List1, &FileListBox::optionsRequested, this, &Form1::OnListOptions);
   connect(List1, &FileListBox::closeRequested, this, &Form1::close);
   connect(List1, &FileListBox::surpriseRequested, this, &Form1::OnSurprise);
-  connect(List1, &QListWidget::itemDoubleClicked, this, [this] { List1_DblClick(); });
+  connect(List1, &QListView::doubleClicked, this, [this] { List1_DblClick(); });
   connect(Btn_Start, &QPushButton::clicked, this, &Form1::Start);
   connect(Btn_Close, &QPushButton::clicked, this, &Form1::close);
 }
@@ -364,7 +399,12 @@ std::string Form1::DecideWorkMode() const {
 
 void Form1::SetStatusBarHeight() {
   int twips = GetIniInt(kQvrArcIni, "GENERAL", "FONTSIZE") == 1 ? 240 : 300;
-  statusBar()->setFixedHeight(qRound(twips / TwipsPerPixelY()));
+  statusBar()->setFixedHeight(StatusBarHeight(twips));
+}
+
+int Form1::StatusBarHeight(int twips) const {
+  // The twips were chosen for the screens of their font size; never clip a line of text.
+  return std::max(qRound(twips / TwipsPerPixelY()), statusBar()->fontMetrics().height() + 4);
 }
 
 void Form1::RestoreCombos() {
@@ -640,39 +680,28 @@ double Form1::TwipsPerPixelY() const {
 }
 
 int Form1::listCount() const {
-  return List1->count();
+  return List1->entries().rowCount();
 }
 
 std::string Form1::listItem(int index) const {
-  QListWidgetItem* item = List1->item(index);
-  if (!item) return "";
-  // Names that are not valid UTF-8 keep their bytes beside the shown text.
-  QVariant raw = item->data(Qt::UserRole);
-  if (raw.isValid()) return raw.toByteArray().toStdString();
-  return item->text().toStdString();
+  if (index < 0 || index >= listCount()) return "";
+  return List1->entries().entry(index);
 }
 
 void Form1::listAdd(const std::string& path) {
-  QString text = Q(path);
-  auto* item = new QListWidgetItem(text);
-  QByteArray back = text.toUtf8();
-  if (back.size() != qsizetype(path.size()) || back.toStdString() != path) {
-    item->setData(Qt::UserRole, QByteArray(path.data(), qsizetype(path.size())));
-  }
-  List1->addItem(item);
+  List1->entries().append(path);
 }
 
 void Form1::listRemove(int index) {
-  delete List1->takeItem(index);
+  List1->entries().removeAt(index);
 }
 
 void Form1::listClear() {
-  List1->clear();
+  List1->entries().clear();
 }
 
 bool Form1::listSelected(int index) const {
-  QListWidgetItem* item = List1->item(index);
-  return item && item->isSelected();
+  return List1->selectionModel()->isRowSelected(index, QModelIndex());
 }
 
 void Form1::setListVisible(bool visible) {

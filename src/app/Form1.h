@@ -3,8 +3,9 @@
 // through which the engines reach the user.
 #pragma once
 
+#include <QAbstractListModel>
 #include <QElapsedTimer>
-#include <QListWidget>
+#include <QListView>
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
@@ -24,12 +25,35 @@ namespace qvr {
 
 class HookMsg;
 
+// The entries of List1 as the engines see them: byte strings (a file name need not be
+// valid UTF-8), shown as text.
+class FileListModel : public QAbstractListModel {
+  Q_OBJECT
+
+ public:
+  using QAbstractListModel::QAbstractListModel;
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  const std::string& entry(int row) const { return entries_[size_t(row)]; }
+  void append(const std::string& entry);
+  void removeAt(int row);
+  void clear();
+
+ private:
+  std::vector<std::string> entries_;
+};
+
 // List1: a list box with multiple selection that takes dropped files and the list keys.
-class FileListBox : public QListWidget {
+class FileListBox : public QListView {
   Q_OBJECT
 
  public:
   explicit FileListBox(QWidget* parent = nullptr);
+  FileListModel& entries() { return model_; }
+  const FileListModel& entries() const { return model_; }
+  // The entry with the focus; -1 when none.
+  int currentRow() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
+  void setCurrentRow(int row) { setCurrentIndex(model_.index(row)); }
 
  signals:
   void filesDropped(const std::vector<std::string>& paths);
@@ -46,6 +70,9 @@ class FileListBox : public QListWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  FileListModel model_;
 };
 
 class Form1 : public QMainWindow, public MainWindowPort {
@@ -82,6 +109,8 @@ class Form1 : public QMainWindow, public MainWindowPort {
   // Twips per pixel of the screen (15 at 96 DPI).
   double TwipsPerPixelX() const;
   double TwipsPerPixelY() const;
+  // StatusBar1's height in pixels for a height in twips.
+  int StatusBarHeight(int twips) const;
 
   // MainWindowPort
   int listCount() const override;

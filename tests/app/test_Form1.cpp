@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -38,6 +37,9 @@ class TestForm1 : public QObject {
   }
   std::string ini(const char* section, const char* key) {
     return qvr::GetIniStringDef(qvr::kQvrArcIni, section, key, "<none>");
+  }
+  static void select(qvr::FileListBox* list, int row) {
+    list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
   }
   // Answers the next modal box with its default button and records its text.
   static void closeNextModal(QString* seen) {
@@ -103,7 +105,7 @@ class TestForm1 : public QObject {
     auto* type = child<QComboBox>(form, "cmbArcType");
     QCOMPARE(type->count(), 13);
     QCOMPARE(type->itemText(12), text("PQA"));
-    QCOMPARE(child<QListWidget>(form, "List1")->selectionMode(),
+    QCOMPARE(child<qvr::FileListBox>(form, "List1")->selectionMode(),
              QAbstractItemView::ExtendedSelection);
     for (int i = 1; i <= 5; ++i) QVERIFY(form.findChild<QLabel*>(QString("Panel%1").arg(i)));
   }
@@ -139,7 +141,8 @@ class TestForm1 : public QObject {
     QCOMPARE(child<QComboBox>(form, "cmbArcMethod")->currentText(), text("一括"));
     // A stored text no longer offered selects the first entry.
     QCOMPARE(child<QComboBox>(form, "cmbArcType")->currentText(), text("LZH"));
-    QCOMPARE(form.statusBar()->height(), qRound(240 / form.TwipsPerPixelY()));
+    QCOMPARE(form.statusBar()->height(), std::max(qRound(240 / form.TwipsPerPixelY()),
+                                                  form.statusBar()->fontMetrics().height() + 4));
     QCOMPARE(form.pos(),
              QPoint(qRound(1500 / form.TwipsPerPixelX()), qRound(3000 / form.TwipsPerPixelY())));
     QCOMPARE(form.workMode(), std::string("Extract"));
@@ -151,7 +154,8 @@ class TestForm1 : public QObject {
     form.Load({qvr::kModeNormal, ""});
     QCOMPARE(child<QComboBox>(form, "cmbTargetPlace")->currentIndex(), 0);
     QCOMPARE(child<QComboBox>(form, "cmbArcType")->currentIndex(), 0);
-    QCOMPARE(form.statusBar()->height(), qRound(300 / form.TwipsPerPixelY()));
+    QCOMPARE(form.statusBar()->height(), form.StatusBarHeight(300));
+    QCOMPARE(form.StatusBarHeight(300), qRound(300 / form.TwipsPerPixelY()));
     // An empty list starts in archive mode.
     QCOMPARE(form.workMode(), std::string("Archive"));
     QCOMPARE(form.startUpMode(), std::string("NORMAL"));
@@ -244,7 +248,7 @@ class TestForm1 : public QObject {
     Form1 form;
     form.Load({qvr::kModeNormal, ""});
     form.ModeChange("Extract");
-    auto* list = child<QListWidget>(form, "List1");
+    auto* list = child<qvr::FileListBox>(form, "List1");
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(app->file("drop"))),
                   QUrl::fromLocalFile(QString::fromStdString(app->file("drop/a.txt")))});
@@ -267,21 +271,21 @@ class TestForm1 : public QObject {
     Form1 form;
     form.show();
     for (const char* p : {"/a", "/b", "/c", "/d"}) form.listAdd(p);
-    auto* list = child<QListWidget>(form, "List1");
+    auto* list = child<qvr::FileListBox>(form, "List1");
     list->setFocus();
     QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(list->selectedItems().size(), 4);
+    QCOMPARE(list->selectionModel()->selectedRows().size(), 4);
     QVERIFY(list->isVisible());
     list->clearSelection();
-    list->item(1)->setSelected(true);
-    list->item(3)->setSelected(true);
+    select(list, 1);
+    select(list, 3);
     QTest::keyClick(list, Qt::Key_Delete);
     QCOMPARE(form.listCount(), 2);
     QCOMPARE(form.listItem(1), std::string("/c"));
     QCOMPARE(form.panelText(1), std::string("2ファイル登録済み(2消去)"));
     // The right button keeps the selection on press and removes it on release.
-    list->item(0)->setSelected(true);
-    QRect rect = list->visualItemRect(list->item(1));
+    select(list, 0);
+    QRect rect = list->visualRect(list->model()->index(1, 0));
     QTest::mouseClick(list->viewport(), Qt::RightButton, {}, rect.center());
     QCOMPARE(form.listCount(), 1);
     QCOMPARE(form.listItem(0), std::string("/c"));
@@ -298,7 +302,7 @@ class TestForm1 : public QObject {
     form.listAdd("/x/readme.txt");
     form.setPanelText(2, "9個");
     form.setPanelText(3, "1Bytes");
-    child<QListWidget>(form, "List1")->setCurrentRow(0);
+    child<qvr::FileListBox>(form, "List1")->setCurrentRow(0);
     form.List1_DblClick();
     QCOMPARE(form.panelText(2), std::string());
     QCOMPARE(form.panelText(3), std::string());
