@@ -25,6 +25,7 @@
 #include <system_error>
 
 #include "AppFolder.h"
+#include "ArchiverDLLStatus.h"
 #include "FileList.h"
 #include "HookMsg.h"
 #include "PathHelpers.h"
@@ -32,6 +33,7 @@
 #include "Settings.h"
 #include "StringTable.h"
 #include "Version.h"
+#include "cExecute.h"
 #include "frmFiltering.h"
 
 namespace qvr {
@@ -596,12 +598,12 @@ void Form1::OpenOnlineHelp() {
 // ---------------------------------------------------------------------------------------
 // Places other parts fill in
 
-// Load step 9: the library availability flags (library status).
-void Form1::LoadLibraryStatus() {}
+void Form1::LoadLibraryStatus() {
+  LoadArchiverDLLStatus(status_, *this);
+}
 
-// UNZIP32's availability flag of the library status.
 bool Form1::Unzip32Available() const {
-  return false;
+  return status_.UNZIP32;
 }
 
 // The format table's extension check; 0 = a known archive whose library is present.
@@ -659,11 +661,28 @@ void Form1::ShowStatusBarPictures() {}
 // The about box with the library versions.
 void Form1::ShowAbout() {}
 
-// The library installer.
-void Form1::DLLDown() {}
+// The library installer "caldix" of the application folder, waited for with the main
+// window disabled; the status is read anew at the next start.
+void Form1::DLLDown() {
+  std::string installer = AppFolder() + "caldix";
+  if (!QFileInfo(Q(installer)).isExecutable()) {
+    messageBox("ライブラリのインストーラ(caldix)が見つかりません。\r\n" + installer,
+               MsgIcon::Exclamation, MsgButtons::Ok);
+    return;
+  }
+  setEnabled(false);
+  cExecute().ShellX(QuotePath(installer), kShowNormal, ownerWindow(), true);
+  setEnabled(true);
+}
 
-// Log.txt in the user's text viewer.
-void Form1::ShowErrorLog() {}
+// Log.txt opened with its associated program.
+void Form1::ShowErrorLog() {
+  if (!QFileInfo::exists(Q(AppFile("Log.txt")))) {
+    messageBox("エラーログ(Log.txt)はありません。", MsgIcon::Information, MsgButtons::Ok);
+    return;
+  }
+  cExecute().ShellX(QuotePath(AppFile("Log.txt")), kShowNormal, ownerWindow(), false);
+}
 
 // The run (Btn_Start, MnuStart, drag-and-drop start).
 void Form1::Start() {}

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ArchiverDLLStatus.h"
 #include "CommandLine.h"
 #include "MainWindowPort.h"
 
@@ -100,6 +101,9 @@ class Form1 : public QMainWindow, public MainWindowPort {
   // Ends the program after a drag-and-drop run: only ShowResult is restored.
   void EndAfterDDModeRun();
   bool endRequested() const { return endRequested_; }
+
+  // The library availability flags and tool folders, filled at load.
+  const LibraryStatus& libraryStatus() const { return status_; }
 
   // The list's double click: archive facts in panels 1-3, the viewer for an archive.
   void List1_DblClick();
@@ -215,6 +219,7 @@ class Form1 : public QMainWindow, public MainWindowPort {
   QAction* MnuAbout = nullptr;
 
   // State
+  LibraryStatus status_;
   std::string startUpMode_ = kModeNormal;
   std::string workMode_;
   std::string windowsVersionName_;  // no shell prefix on this platform

@@ -13,6 +13,7 @@
 
 #include "AppFolder.h"
 #include "Form1.h"
+#include "Registry.h"
 #include "Settings.h"
 #include "StringTable.h"
 #include "TempDir.h"
@@ -324,6 +325,34 @@ class TestForm1 : public QObject {
     child<QAction>(form, "MnuSort")->trigger();
     QCOMPARE(form.listItem(0), std::string("/c/x.lzh"));
     QCOMPARE(form.listItem(2), std::string("/b/z.lzh"));
+  }
+
+  void showResultIsSwitchedOffForTheRunAndRestoredAtExit() {
+    const char* key = "Software\\ArchiverDll\\UNZIP32\\Settings";
+    // 1 comes back at exit; -1 (the library's own "unset") is never written back.
+    for (int32_t stored : {1, -1}) {
+      init();
+      QVERIFY(qvr::RegWrite(qvr::RegRoot::CurrentUser, key, "ShowResult", qvr::kRegDword, stored));
+      Form1 form;
+      form.Load({qvr::kModeNormal, ""});
+      if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+      auto read = [&] {
+        return std::get<int32_t>(qvr::RegRead(qvr::RegRoot::CurrentUser, key, "ShowResult",
+                                              qvr::kRegDword, int32_t(99)));
+      };
+      QCOMPARE(read(), 0);
+      form.close();
+      QCOMPARE(read(), stored == -1 ? 0 : stored);
+    }
+  }
+
+  void libraryInstallerRunsWithTheWindowDisabled() {
+    WriteFile(app->file("caldix"), "#!/bin/sh\necho ran > \"$(dirname \"$0\")/ran.txt\"\n");
+    std::filesystem::permissions(app->file("caldix"), std::filesystem::perms::owner_all);
+    Form1 form;
+    child<QAction>(form, "MnuDLLDown")->trigger();
+    QCOMPARE(ReadFile(app->file("ran.txt")), std::string("ran\n"));
+    QVERIFY(form.isEnabled());
   }
 
   void elapsedTimeTicksPanelTwo() {

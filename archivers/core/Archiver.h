@@ -1,0 +1,63 @@
+// The core operations every library maps its entries onto. A library's shim only parses
+// its own command dialect into a Command and names its formats in LibraryTraits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ArgSplitter.h"
+#include "EntryInfo.h"
+#include "EntrySource.h"
+
+namespace qvr::arc {
+
+enum class Operation {
+  Extract,  // write the selected entries below the folder
+  Test,     // read every selected entry's data, write nothing
+  List,     // the selected entries' names into the output buffer
+};
+
+struct Command {
+  Operation op = Operation::Extract;
+  bool keepFolders = true;
+  bool overwrite = false;  // overwrite without asking
+  ParsedArgs args;
+};
+
+// Maps a library's command line (already sorted by the common rules) onto a Command;
+// returns 0 or a result code (ERROR_COMMAND_NAME for an unknown command or switch).
+using DialectParser = int32_t (*)(const ParsedArgs& args, Command& command);
+
+struct LibraryTraits {
+  unsigned formats;
+  uint16_t version;
+  uint16_t subVersion;
+  int commandWords;  // 1 when the command is a word before the archive ("x", "e")
+  DialectParser parse;
+  SourceOpener open = &OpenLibarchiveSource;
+};
+
+// A switch the dialect names: exact text or a prefix ("-jm" covers "-jm2").
+bool SwitchIn(const std::string& sw, std::initializer_list<const char*> exact,
+              std::initializer_list<const char*> prefixes = {});
+
+// The C entries, shared by every library.
+int32_t RunCommand(const LibraryTraits& traits, void* owner, const char* line, char* output,
+                   uint32_t outputSize);
+int32_t CheckArchive(const LibraryTraits& traits, const char* path);
+int32_t GetFileCount(const LibraryTraits& traits, const char* path);
+void* OpenArchive(const LibraryTraits& traits, void* owner, const char* path);
+int32_t CloseArchive(void* handle);
+int32_t FindFirst(void* handle, const char* wildcard, EntryInfo* info);
+int32_t FindNext(void* handle, EntryInfo* info);
+int32_t GetOriginalSizeEx(void* handle, int64_t* size);
+int32_t GetCompressedSizeEx(void* handle, int64_t* size);
+
+// Copies `text` into the output buffer, cut at a character boundary, always NUL-terminated.
+void WriteReport(const std::string& text, char* output, uint32_t outputSize);
+
+// Fills the record from an entry (sizes, ratio, local MS-DOS time, name, attribute, method).
+void FillEntryInfo(const Entry& entry, EntryInfo& info);
+
+}  // namespace qvr::arc

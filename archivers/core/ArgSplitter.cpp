@@ -1,0 +1,117 @@
+#include "ArgSplitter.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "ArcErrors.h"
+
+namespace qvr::arc {
+
+std::vector<Arg> SplitCommandLine(const std::string& line) {
+  std::vector<Arg> args;
+  Arg cur;
+  bool inArg = false, inQuote = false;
+  for (char c : line) {
+    if (c == '"') {
+      inQuote = !inQuote;
+      if (!inArg) cur.quoted = true;
+      inArg = true;
+    } else if ((c == ' ' || c == '\t' || c == '\r' || c == '\n') && !inQuote) {
+      if (inArg) args.push_back(cur);
+      cur = Arg{};
+      inArg = false;
+    } else {
+      cur.text += c;
+      inArg = true;
+    }
+  }
+  if (inArg) args.push_back(cur);
+  return args;
+}
+
+bool ReadResponseFile(const std::string& path, std::vector<std::string>& names) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);  // UTF-8 mark
+  size_t start = 0;
+  while (start <= content.size()) {
+    size_t end = content.find('\n', start);
+    if (end == std::string::npos) end = content.size();
+    std::string line = content.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string name;
+    for (char c : line) {
+      if (c != '"') name += c;
+    }
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+    size_t lead = name.find_first_not_of(" \t");
+    if (lead != std::string::npos) names.push_back(name.substr(lead));
+    start = end + 1;
+  }
+  return true;
+}
+
+int32_t SortArguments(const std::vector<Arg>& args, int commandWords, ParsedArgs& out) {
+  for (const Arg& a : args) {
+    if (a.text.empty()) continue;
+    if (a.text[0] == '-' && !a.quoted) {
+      out.switches.push_back(a.text);
+    } else if (static_cast<int>(out.words.size()) < commandWords) {
+      out.words.push_back(a.text);
+    } else if (out.archive.empty()) {
+      out.archive = a.text;
+    } else if (a.text.back() == '/') {
+      out.folder = a.text;
+    } else if (a.text[0] == '@' && a.text.size() > 1) {
+      if (!ReadResponseFile(a.text.substr(1), out.names)) return ERROR_RESPONSE_READ;
+    } else {
+      out.names.push_back(a.text);
+    }
+  }
+  return kOk;
+}
+
+static bool MatchFrom(const char* p, const char* s) {
+  // Iterative matcher with one backtrack point: linear in practice, no recursion depth.
+  const char* starP = nullptr;
+  const char* starS = nullptr;
+  while (*s) {
+    if (*p == '*') {
+      starP = p++;
+      starS = s;
+    } else if (*p == '?' || *p == *s) {
+      ++p;
+      ++s;
+    } else if (starP) {
+      p = starP + 1;
+      s = ++starS;
+    } else {
+      return false;
+    }
+  }
+  while (*p == '*') ++p;
+  return *p == '\0';
+}
+
+bool MatchWildcard(const std::string& pattern, const std::string& path) {
+  if (pattern == "*" || pattern == "*.*") return true;
+  return MatchFrom(pattern.c_str(), path.c_str());
+}
+
+bool IsSelected(const std::vector<std::string>& names, const std::string& path) {
+  if (names.empty()) return true;
+  std::string bare = path;
+  if (!bare.empty() && bare.back() == '/') bare.pop_back();
+  for (const std::string& n : names) {
+    if (n.find_first_of("*?") != std::string::npos) {
+      if (MatchWildcard(n, path) || MatchWildcard(n, bare)) return true;
+    } else if (bare == n || (bare.size() > n.size() && bare.compare(0, n.size(), n) == 0 &&
+                             bare[n.size()] == '/')) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace qvr::arc

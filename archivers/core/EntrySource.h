@@ -1,0 +1,67 @@
+// What the core reads archives through: one entry after another, its data as a stream.
+// The libarchive reader is the one implementation today; a library may bring its own
+// (an own LZH decoder, for instance) through LibraryTraits::open.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qvr::arc {
+
+// Archive formats a library reads (a bit set).
+enum Format : unsigned {
+  kFormatZip = 1u << 0,
+  kFormat7z = 1u << 1,
+  kFormatLha = 1u << 2,
+  kFormatCab = 1u << 3,
+  kFormatRar = 1u << 4,
+  kFormatTar = 1u << 5,
+  kFormatCompressedFile = 1u << 6,  // a single .gz, .bz2, .Z or .xz file
+};
+
+// Next() and Read() answer kOk, kEnd or a result code of ArcErrors.h.
+constexpr int32_t kEnd = 1;
+
+struct Entry {
+  enum class Kind { File, Folder, Symlink, Hardlink, Other };
+  std::string path;  // UTF-8, "/" separators, as stored (folders may end in "/")
+  Kind kind = Kind::File;
+  std::string linkTarget;  // symbolic link target or the hard link's entry path
+  int64_t size = 0;
+  int64_t compressedSize = -1;  // -1 when the format does not tell
+  time_t mtime = 0;
+  bool mtimeSet = false;
+  uint32_t perm = 0644;
+  bool encrypted = false;
+  std::string method;         // "Deflate", "-lh5-", "Stored"...
+  int64_t headerOffset = -1;  // where the entry's header starts in the archive file
+};
+
+class EntrySource {
+ public:
+  virtual ~EntrySource() = default;
+  virtual int32_t Next(Entry& entry) = 0;
+  // The current entry's data, block by block; len 0 with kOk at its end.
+  virtual int32_t Read(const void** data, size_t* len) = 0;
+  // Words for the report about the last failure.
+  virtual std::string ErrorWords() const = 0;
+  // True when the archive was recognised as one of the requested formats.
+  virtual bool FormatKnown() const = 0;
+};
+
+struct SourceOptions {
+  std::string path;
+  unsigned formats = 0;
+  // Called when an encrypted entry needs a password; false = none given.
+  std::function<bool(std::string&)> password;
+};
+
+// Opens the archive; on failure returns null and sets `error` (ERROR_NOT_EXIST,
+// ERROR_ARC_FILE_OPEN, ERROR_NOT_ARC_FILE...).
+using SourceOpener = std::unique_ptr<EntrySource> (*)(const SourceOptions&, int32_t& error);
+std::unique_ptr<EntrySource> OpenLibarchiveSource(const SourceOptions& options, int32_t& error);
+
+}  // namespace qvr::arc

@@ -1,0 +1,40 @@
+// 7-zip32.so (prefix SevenZip): 7Z and ZIP reading. Its command is a word before the
+// archive ("x", "e").
+#include "ArcErrors.h"
+#include "ArchiverExports.h"
+
+namespace {
+
+using namespace qvr::arc;
+
+int32_t ParseSevenZip(const ParsedArgs& args, Command& command) {
+  const std::string word = args.words.empty() ? "" : args.words[0];
+  if (word == "x") {
+    command.op = Operation::Extract;
+  } else if (word == "e") {
+    command.op = Operation::Extract;
+    command.keepFolders = false;
+  } else if (word == "t") {
+    command.op = Operation::Test;
+  } else if (word == "l") {
+    command.op = Operation::List;
+  } else {
+    return ERROR_COMMAND_NAME;
+  }
+  for (const std::string& sw : args.switches) {
+    if (sw == "-y") {
+      command.overwrite = true;
+    } else if (SwitchIn(sw, {"-r", "-t7z", "-tzip"}, {"-m", "-b", "-bs", "-bb"})) {
+      // accepted
+    } else if (SwitchIn(sw, {}, {"-o", "-ao", "-p", "-x", "-i", "-spf", "-snl", "-snh", "-ssc"})) {
+      return ERROR_COMMAND_NAME;
+    }
+  }
+  return kOk;
+}
+
+const LibraryTraits kSevenZip{kFormat7z | kFormatZip, 100, 0, 1, &ParseSevenZip};
+
+}  // namespace
+
+QVR_ARCHIVER_EXPORTS(SevenZip, kSevenZip)

@@ -1,0 +1,43 @@
+// unlha32.so (prefix Unlha): LZH reading, header levels 0 to 3, self-extracting LZH.
+// Its command is a word before the archive ("x", "e", "t", "l").
+#include "ArcErrors.h"
+#include "ArchiverExports.h"
+#include "LzhMethods.h"
+
+namespace {
+
+using namespace qvr::arc;
+
+int32_t ParseUnlha(const ParsedArgs& args, Command& command) {
+  const std::string word = args.words.empty() ? "" : args.words[0];
+  if (word == "x") {
+    command.op = Operation::Extract;
+  } else if (word == "e") {
+    command.op = Operation::Extract;
+    command.keepFolders = false;
+  } else if (word == "t") {
+    command.op = Operation::Test;
+  } else if (word == "l" || word == "v") {
+    command.op = Operation::List;
+  } else {
+    return ERROR_COMMAND_NAME;  // "a", "d" belong to the writing side
+  }
+  for (const std::string& sw : args.switches) {
+    if (sw == "-c0") {
+      command.overwrite = false;
+    } else if (sw == "-c1" || sw == "-y1" || sw == "-y") {
+      command.overwrite = true;
+    } else if (SwitchIn(sw, {"-m0", "-m1", "-jf0", "-jyd"}, {"-jm", "-je", "-x", "-jb"})) {
+      // accepted: messages, and switches that only matter when adding
+    } else if (SwitchIn(sw, {}, {"-w", "-jn", "-jx", "-jp", "-a", "-r", "-p"})) {
+      return ERROR_COMMAND_NAME;
+    }
+  }
+  return kOk;
+}
+
+const LibraryTraits kUnlha{kFormatLha, 100, 0, 1, &ParseUnlha, &OpenLzhSource};
+
+}  // namespace
+
+QVR_ARCHIVER_EXPORTS(Unlha, kUnlha)

@@ -1,0 +1,293 @@
+#include "ArchiverDLL.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "AppFolder.h"
+#include "Version.h"
+
+namespace qvr {
+namespace {
+
+struct LibInfo {
+  const char* prefix;
+  const char* fileName;
+};
+
+constexpr std::array<LibInfo, kLibCount> kLibs{{
+    {"Unlha", "unlha32.so"},
+    {"UnZip", "unzip32.so"},
+    {"Zip", "zip32j.so"},
+    {"SevenZip", "7-zip32.so"},
+    {"Cab", "cab32.so"},
+    {"UnGCA", "ungca32.so"},
+    {"Unrar", "unrar32.so"},
+    {"Yz1", "yz1.so"},
+    {"Unarj", "unarj32j.so"},
+    {"Tar", "tar32.so"},
+    {"Bga", "bga32.so"},
+    {"Unbel", "unbel32.so"},
+    {"UnImp", "unimp32.so"},
+    {"Kty", "kty32.so"},
+    {"Unace", "unace32.so"},
+    {"Paqar", "paqar32.so"},
+    {"UnHki", "unhki32.so"},
+    {"", "unacev2.so"},
+}};
+
+std::mutex& LoadMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::optional<std::string>& ExecutableFolderOverride() {
+  static std::optional<std::string> folder;
+  return folder;
+}
+
+std::string WithSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string CurrentFolder() {
+  char buffer[4096];
+  if (!getcwd(buffer, sizeof buffer)) return "";
+  return WithSlash(buffer);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+template <typename T>
+void Bind(T& entry, void* symbol) {
+  entry = reinterpret_cast<T>(symbol);
+}
+
+}  // namespace
+
+std::vector<std::string> SearchFolders() {
+  std::string exeFolder = ExecutableFolderOverride().value_or(ExecutableFolder());
+  std::vector<std::string> folders;
+  if (!AppFolder().empty() && AppFolder() != WithSlash(exeFolder)) folders.push_back(AppFolder());
+  if (!exeFolder.empty()) folders.push_back(WithSlash(exeFolder));
+  folders.push_back(CurrentFolder());
+  folders.push_back(WithSlash(kPluginInstallDir));
+  if (const char* path = std::getenv("PATH")) {
+    std::string_view rest = path;
+    while (true) {
+      size_t colon = rest.find(':');
+      // An empty PATH element means the current folder, which is already searched.
+      std::string_view element = rest.substr(0, colon);
+      if (!element.empty()) folders.push_back(WithSlash(std::string(element)));
+      if (colon == std::string_view::npos) break;
+      rest.remove_prefix(colon + 1);
+    }
+  }
+  return folders;
+}
+
+std::string SearchPath(const std::string& name) {
+  if (name.empty()) return "";
+  if (name.find('/') != std::string::npos) {
+    if (!FileExists(name)) return "";
+    return name.front() == '/' ? name : CurrentFolder() + name;
+  }
+  for (const std::string& folder : SearchFolders()) {
+    if (folder.empty()) continue;
+    std::string candidate = folder + name;
+    if (FileExists(candidate)) return candidate;
+  }
+  return "";
+}
+
+void SetSearchExecutableFolder(std::optional<std::string> folder) {
+  ExecutableFolderOverride() = std::move(folder);
+}
+
+// ---- the library objects ------------------------------------------------------------------
+
+namespace {
+
+struct Registry {
+  std::array<std::unique_ptr<ArchiverDLL>, kLibCount> libs;
+  std::array<bool, kLibCount> tried{};
+};
+
+Registry& TheRegistry() {
+  static Registry registry;
+  return registry;
+}
+
+}  // namespace
+
+ArchiverDLL& ArchiverDLL::Of(Lib lib) {
+  Registry& registry = TheRegistry();
+  size_t index = size_t(lib);
+  std::lock_guard lock(LoadMutex());
+  if (!registry.libs[index]) registry.libs[index].reset(new ArchiverDLL(lib));
+  if (!registry.tried[index]) {
+    registry.tried[index] = true;
+    registry.libs[index]->Load();
+  }
+  return *registry.libs[index];
+}
+
+ArchiverDLL* ArchiverDLL::ByPrefix(std::string_view prefix) {
+  for (int i = 0; i < kLibCount; ++i) {
+    if (*kLibs[size_t(i)].prefix && prefix == kLibs[size_t(i)].prefix) return &Of(Lib(i));
+  }
+  return nullptr;
+}
+
+void ArchiverDLL::ForgetAll() {
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(LoadMutex());
+  for (size_t i = 0; i < registry.libs.size(); ++i) {
+    if (registry.libs[i]) registry.libs[i]->Unload();
+    registry.tried[i] = false;
+  }
+}
+
+const char* ArchiverDLL::prefix() const {
+  return kLibs[size_t(lib_)].prefix;
+}
+
+const char* ArchiverDLL::fileName() const {
+  return kLibs[size_t(lib_)].fileName;
+}
+
+bool ArchiverDLL::loaded() const {
+  return handle_ != nullptr;
+}
+
+std::string ArchiverDLL::path() const {
+  return path_;
+}
+
+void* ArchiverDLL::Resolve(const char* suffix) const {
+  std::string name = std::string(prefix()) + suffix;
+  return dlsym(handle_, name.c_str());
+}
+
+void ArchiverDLL::Load() {
+  std::string found = SearchPath(fileName());
+  if (found.empty()) return;
+  // RTLD_NOW: a library with unresolved symbols fails here instead of in a later call.
+  handle_ = dlopen(found.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle_) return;
+  path_ = found;
+  if (lib_ == Lib::UnAceV2) {
+    Bind(entries_.aceExtract, dlsym(handle_, "ACEExtract"));
+    return;
+  }
+  Bind(entries_.command, Resolve(""));
+  Bind(entries_.getVersion, Resolve("GetVersion"));
+  Bind(entries_.getSubVersion, Resolve("GetSubVersion"));
+  Bind(entries_.checkArchive, Resolve("CheckArchive"));
+  Bind(entries_.getFileCount, Resolve("GetFileCount"));
+  Bind(entries_.openArchive, Resolve("OpenArchive"));
+  Bind(entries_.closeArchive, Resolve("CloseArchive"));
+  Bind(entries_.findFirst, Resolve("FindFirst"));
+  Bind(entries_.findNext, Resolve("FindNext"));
+  Bind(entries_.originalSizeEx, Resolve("GetOriginalSizeEx"));
+  Bind(entries_.compressedSizeEx, Resolve("GetCompressedSizeEx"));
+  Bind(entries_.getOriginalSize, Resolve("GetOriginalSize"));
+  Bind(entries_.getArcOriginalSize, Resolve("GetArcOriginalSize"));
+}
+
+void ArchiverDLL::Unload() {
+  if (handle_) dlclose(handle_);
+  handle_ = nullptr;
+  path_.clear();
+  entries_ = Entries{};
+}
+
+// ---- the entries --------------------------------------------------------------------------
+
+int32_t ArchiverDLL::Command(void* ownerWindow, const std::string& commandLine,
+                             std::string* output) {
+  if (output) output->clear();
+  if (!entries_.command) return kNoEntryResult;
+  char buffer[kCommandOutputSize] = {};
+  int32_t result = entries_.command(ownerWindow, commandLine.c_str(), buffer, sizeof buffer);
+  // A library that fills the whole buffer without a NUL must not make us read past it.
+  if (output) output->assign(buffer, strnlen(buffer, sizeof buffer));
+  return result;
+}
+
+uint16_t ArchiverDLL::GetVersion() {
+  return entries_.getVersion ? entries_.getVersion() : 0;
+}
+
+uint16_t ArchiverDLL::GetSubVersion() {
+  return entries_.getSubVersion ? entries_.getSubVersion() : 0;
+}
+
+int32_t ArchiverDLL::CheckArchive(const std::string& archivePath, int32_t mode) {
+  return entries_.checkArchive ? entries_.checkArchive(archivePath.c_str(), mode) : 0;
+}
+
+int32_t ArchiverDLL::GetFileCount(const std::string& archivePath) {
+  return entries_.getFileCount ? entries_.getFileCount(archivePath.c_str()) : -1;
+}
+
+HARC ArchiverDLL::OpenArchive(void* ownerWindow, const std::string& archivePath, uint32_t mode) {
+  if (!entries_.openArchive) return nullptr;
+  return entries_.openArchive(ownerWindow, archivePath.c_str(), mode);
+}
+
+int32_t ArchiverDLL::CloseArchive(HARC archive) {
+  if (!entries_.closeArchive || !archive) return kNoEntryResult;
+  return entries_.closeArchive(archive);
+}
+
+int32_t ArchiverDLL::FindFirst(HARC archive, const std::string& wildcard, EntryInfo* entry) {
+  if (!entries_.findFirst || !archive) return kNoEntryResult;
+  return entries_.findFirst(archive, wildcard.c_str(), entry);
+}
+
+int32_t ArchiverDLL::FindNext(HARC archive, EntryInfo* entry) {
+  if (!entries_.findNext || !archive) return kNoEntryResult;
+  return entries_.findNext(archive, entry);
+}
+
+uint64_t ArchiverDLL::OriginalSize(HARC archive, const EntryInfo& entry) {
+  int64_t size = 0;
+  if (entries_.originalSizeEx && archive && entries_.originalSizeEx(archive, &size) && size >= 0)
+    return uint64_t(size);
+  return entry.OriginalSize;
+}
+
+uint64_t ArchiverDLL::CompressedSize(HARC archive, const EntryInfo& entry) {
+  int64_t size = 0;
+  if (entries_.compressedSizeEx && archive && entries_.compressedSizeEx(archive, &size) &&
+      size >= 0)
+    return uint64_t(size);
+  return entry.CompressedSize;
+}
+
+uint32_t ArchiverDLL::GetOriginalSize(HARC archive) {
+  if (!entries_.getOriginalSize || !archive) return 0;
+  return uint32_t(entries_.getOriginalSize(archive));
+}
+
+uint32_t ArchiverDLL::GetArcOriginalSize(HARC archive) {
+  if (!entries_.getArcOriginalSize || !archive) return 0;
+  return uint32_t(entries_.getArcOriginalSize(archive));
+}
+
+int32_t ArchiverDLL::ACEExtract(const std::string& archivePath, AceExtractParams* params) {
+  if (!entries_.aceExtract) return kNoEntryResult;
+  return entries_.aceExtract(archivePath.c_str(), params);
+}
+
+}  // namespace qvr

@@ -1,0 +1,202 @@
+#include "ArchiverDLLStatus.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+
+#include "AppFolder.h"
+#include "MainWindowPort.h"
+#include "Settings.h"
+#include "cExecute.h"
+
+namespace qvr {
+namespace {
+
+using LS = LibraryStatus;
+
+constexpr StatusComponent kComponents[] = {
+    {"BASP21", &LS::BASP21, "", nullptr, nullptr},
+    {"UNLHA32", &LS::UNLHA32, "unlha32.so", nullptr, nullptr},
+    {"UNZIP32", &LS::UNZIP32, "unzip32.so", nullptr, nullptr},
+    {"ZIP32J", &LS::ZIP32J, "zip32j.so", nullptr, nullptr},
+    {"ZIP32", &LS::ZIP32, "zip32.so", nullptr, nullptr},
+    {"CAB32", &LS::CAB32, "cab32.so", nullptr, nullptr},
+    {"UNGCA32", &LS::UNGCA32, "ungca32.so", nullptr, nullptr},
+    {"UNRAR32", &LS::UNRAR32, "unrar32.so", nullptr, nullptr},
+    {"7ZIP32", &LS::SEVENZIP32, "7-zip32.so", nullptr, nullptr},
+    {"YZ1", &LS::YZ1, "yz1.so", nullptr, nullptr},
+    {"UNARJ32", &LS::UNARJ32, "unarj32j.so", nullptr, nullptr},
+    {"TAR32", &LS::TAR32, "tar32.so", nullptr, nullptr},
+    {"BGA32", &LS::BGA32, "bga32.so", nullptr, nullptr},
+    {"UNBEL32", &LS::UNBEL32, "unbel32.so", nullptr, nullptr},
+    {"UNIMP32", &LS::UNIMP32, "unimp32.so", nullptr, nullptr},
+    {"KTY32", &LS::KTY32, "kty32.so", nullptr, nullptr},
+    {"UNACEV2", &LS::UNACEV2, "unacev2.so", nullptr, nullptr},
+    {"UNACE32", &LS::UNACE32, "unace32.so", nullptr, nullptr},
+    {"YZ2DEC", &LS::YZ2DEC, "yz2dec", "YZ2DECPath", &LS::YZ2DECPath},
+    {"YZ2ENC", &LS::YZ2ENC, "yz2enc", "YZ2ENCPath", &LS::YZ2ENCPath},
+    {"RKEXE", &LS::RKEXE, "rk", "RKEXEPath", &LS::RKEXEPath},
+    {"PAQAR32", &LS::PAQAR32, "paqar32.so", nullptr, nullptr},
+    {"UNHKI32", &LS::UNHKI32, "unhki32.so", nullptr, nullptr},
+};
+constexpr int kComponentCount = int(std::size(kComponents));
+
+constexpr const char* kFailureText =
+    "QuiverExtractorの対応DLLが変化しました。\nQuiver Extractorを再起動して下さい。";
+constexpr int kCacheDays = 30;
+
+std::chrono::sys_days Today() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return std::chrono::year{local.tm_year + 1900} / (local.tm_mon + 1) / local.tm_mday;
+}
+
+std::string FormatDay(std::chrono::sys_days day) {
+  std::chrono::year_month_day ymd{day};
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d/%02u/%02u", int(ymd.year()), unsigned(ymd.month()),
+                unsigned(ymd.day()));
+  return text;
+}
+
+// "YYYY/MM/DD" (month and day may have one digit); nullopt for anything else.
+std::optional<std::chrono::sys_days> ParseDay(const std::string& text) {
+  int year = 0, month = 0, day = 0, used = 0;
+  if (std::sscanf(text.c_str(), "%4d/%2d/%2d%n", &year, &month, &day, &used) != 3 ||
+      size_t(used) != text.size() || text.find_first_of(" +-") != std::string::npos)
+    return std::nullopt;
+  std::chrono::year_month_day ymd{std::chrono::year{year}, std::chrono::month(unsigned(month)),
+                                  std::chrono::day(unsigned(day))};
+  if (!ymd.ok()) return std::nullopt;
+  return std::chrono::sys_days{ymd};
+}
+
+std::optional<bool> ParseFlag(const std::string& text) {
+  if (text == "True") return true;
+  if (text == "False") return false;
+  return std::nullopt;
+}
+
+std::string ReadStatus(const std::string& key) {
+  return CutAtNull(GetIniString(kDllStatusIni, "DLLSTATUS", key));
+}
+
+bool CacheExists() {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(AppFile(kDllStatusIni), ec);
+}
+
+void DeleteCache() {
+  std::error_code ec;
+  std::filesystem::remove(AppFile(kDllStatusIni), ec);
+}
+
+// Step 2: drops a cache that is too old or of an older layout. False on a damaged date.
+bool DropStaleCache() {
+  if (!CacheExists()) return true;
+  auto written = ParseDay(CutAtNull(GetIniString(kDllStatusIni, "WRITEDAY", "VALUE")));
+  if (!written) return false;
+  if ((Today() - *written).count() > kCacheDays) DeleteCache();
+  if (GetIniInt(kDllStatusIni, "VERSION", "VALUE") <= kDllStatusVersion) DeleteCache();
+  return true;
+}
+
+// Step 3: the cached flags and tool folders. False on a value other than True/False.
+bool ReadCache(LibraryStatus& status) {
+  if (!CacheExists()) return true;
+  for (const StatusComponent& component : kComponents) {
+    std::optional<bool> flag = ParseFlag(ReadStatus(component.key));
+    if (!flag) return false;
+    status.*component.flag = *flag;
+    std::string_view key = component.key;
+    if (key == "YZ2ENC") {
+      status.YZ2DECPath = ReadStatus("YZ2DECPath");
+      status.YZ2ENCPath = ReadStatus("YZ2ENCPath");
+    } else if (key == "RKEXE") {
+      status.RKEXEPath = ReadStatus("RKEXEPath");
+    }
+  }
+  return true;
+}
+
+// Step 4: probes every component not known to be present; true when any was probed.
+bool ProbeMissing(LibraryStatus& status) {
+  bool probed = false;
+  for (const StatusComponent& component : kComponents) {
+    if (status.*component.flag) continue;
+    std::string folder;
+    bool found = ProbeComponent(component, &folder);
+    status.*component.flag = found;
+    WriteIniString(kDllStatusIni, "DLLSTATUS", component.key, found ? "True" : "False");
+    if (component.pathKey) {
+      status.*component.path = found ? folder : "";
+      WriteIniString(kDllStatusIni, "DLLSTATUS", component.pathKey, status.*component.path);
+    }
+    probed = true;
+  }
+  return probed;
+}
+
+}  // namespace
+
+bool LibraryStatus::Flag(std::string_view key) const {
+  for (const StatusComponent& component : kComponents)
+    if (key == component.key) return this->*component.flag;
+  return false;
+}
+
+bool* LibraryStatus::FlagPtr(std::string_view key) {
+  for (const StatusComponent& component : kComponents)
+    if (key == component.key) return &(this->*component.flag);
+  return nullptr;
+}
+
+const StatusComponent* StatusComponents(int* count) {
+  if (count) *count = kComponentCount;
+  return kComponents;
+}
+
+bool MailComponentAvailable() {
+  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+  if (!info || !info->protocols) return false;
+  for (const char* const* protocol = info->protocols; *protocol; ++protocol)
+    if (std::string_view(*protocol) == "smtp") return true;
+  return false;
+}
+
+bool ProbeComponent(const StatusComponent& component, std::string* folder) {
+  std::string found;
+  bool present = false;
+  std::string_view key = component.key;
+  if (key == "BASP21") {
+    present = MailComponentAvailable();
+  } else if (key == "YZ2DEC") {
+    // yz2dec is only taken from the application folder itself.
+    std::error_code ec;
+    present = std::filesystem::exists(AppFile(component.fileName), ec);
+    if (present) found = AppFolder();
+  } else {
+    present = cExecute::FindFile(component.fileName, found);
+  }
+  if (folder) *folder = present ? found : "";
+  return present;
+}
+
+bool LoadArchiverDLLStatus(LibraryStatus& status, MainWindowPort& window) {
+  status = LibraryStatus{};
+  if (!DropStaleCache() || !ReadCache(status)) {
+    DeleteCache();
+    window.messageBox(kFailureText, MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+  }
+  if (ProbeMissing(status)) WriteIniString(kDllStatusIni, "WRITEDAY", "VALUE", FormatDay(Today()));
+  WriteIniString(kDllStatusIni, "VERSION", "VALUE", std::to_string(kDllStatusVersion));
+  return true;
+}
+
+}  // namespace qvr

@@ -1,0 +1,74 @@
+// A test-side loader for our archiver plugins: dlopen the real .so from build/bin and look
+// up one library's prefixed entries.
+#pragma once
+
+#include <dlfcn.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "EntryInfo.h"
+
+namespace qvr::test {
+
+struct ArchiverLib {
+  using Command = int32_t (*)(void*, const char*, char*, uint32_t);
+  using Version = uint16_t (*)();
+  using Check = int32_t (*)(const char*, int32_t);
+  using Count = int32_t (*)(const char*);
+  using Open = void* (*)(void*, const char*, uint32_t);
+  using Close = int32_t (*)(void*);
+  using First = int32_t (*)(void*, const char*, arc::EntryInfo*);
+  using Next = int32_t (*)(void*, arc::EntryInfo*);
+  using SizeEx = int32_t (*)(void*, int64_t*);
+
+  ArchiverLib(const std::string& file, const std::string& prefix) {
+    handle = dlopen((std::string(QVR_BIN_DIR) + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) throw std::runtime_error(dlerror());
+    command = Sym<Command>(prefix);
+    getVersion = Sym<Version>(prefix + "GetVersion");
+    getSubVersion = Sym<Version>(prefix + "GetSubVersion");
+    checkArchive = Sym<Check>(prefix + "CheckArchive");
+    getFileCount = Sym<Count>(prefix + "GetFileCount");
+    openArchive = Sym<Open>(prefix + "OpenArchive");
+    closeArchive = Sym<Close>(prefix + "CloseArchive");
+    findFirst = Sym<First>(prefix + "FindFirst");
+    findNext = Sym<Next>(prefix + "FindNext");
+    originalSizeEx = Sym<SizeEx>(prefix + "GetOriginalSizeEx");
+    compressedSizeEx = Sym<SizeEx>(prefix + "GetCompressedSizeEx");
+  }
+  ~ArchiverLib() {
+    // Kept loaded: Qt may still hold references into the library's code.
+  }
+  ArchiverLib(const ArchiverLib&) = delete;
+  ArchiverLib& operator=(const ArchiverLib&) = delete;
+
+  int32_t Run(const std::string& line, void* owner = nullptr, std::string* report = nullptr) {
+    char out[1024];
+    int32_t r = command(owner, line.c_str(), out, sizeof out);
+    if (report) *report = out;
+    return r;
+  }
+
+  void* handle = nullptr;
+  Command command = nullptr;
+  Version getVersion = nullptr, getSubVersion = nullptr;
+  Check checkArchive = nullptr;
+  Count getFileCount = nullptr;
+  Open openArchive = nullptr;
+  Close closeArchive = nullptr;
+  First findFirst = nullptr;
+  Next findNext = nullptr;
+  SizeEx originalSizeEx = nullptr, compressedSizeEx = nullptr;
+
+ private:
+  template <typename F>
+  F Sym(const std::string& name) {
+    void* p = dlsym(handle, name.c_str());
+    if (!p) throw std::runtime_error("missing entry " + name);
+    return reinterpret_cast<F>(p);
+  }
+};
+
+}  // namespace qvr::test
