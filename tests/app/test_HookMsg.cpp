@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "AppFolder.h"
 #include "Form1.h"
@@ -20,6 +21,21 @@ using test::TempDir;
 using test::WriteFile;
 
 const int32_t kMessage = RegisterWindowMessage(kHandOffMessageName);
+
+// One application object for the process, destroyed after the last test.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[13] = "test_HookMsg";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 TEST(HookMsg, TheMessageNumberIsARegisteredOneAndTheSameEverywhere) {
   EXPECT_GE(kMessage, 0xC000);
@@ -90,10 +106,6 @@ TEST(HookMsg, ReceiveBufferRules) {
 class HandOffProcesses : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_HookMsg";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
     std::filesystem::create_directories(runtime.file("run"));
     chmod(runtime.file("run").c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", runtime.file("run").c_str(), 1);
