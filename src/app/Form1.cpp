@@ -28,12 +28,14 @@
 #include "ArchiverDLLStatus.h"
 #include "FileList.h"
 #include "HookMsg.h"
+#include "MnuDLLDown.h"
 #include "PathHelpers.h"
 #include "Registry.h"
 #include "Settings.h"
 #include "StringTable.h"
 #include "Version.h"
 #include "cExecute.h"
+#include "frmAbout.h"
 #include "frmFiltering.h"
 
 namespace qvr {
@@ -659,20 +661,17 @@ void Form1::ShowArchiveOptions() {}
 void Form1::ShowStatusBarPictures() {}
 
 // The about box with the library versions.
-void Form1::ShowAbout() {}
+void Form1::ShowAbout() {
+  frmAbout dialog(status_, this);
+  dialog.exec();
+}
 
-// The library installer "caldix" of the application folder, waited for with the main
-// window disabled; the status is read anew at the next start.
+// The library installer "caldix" of the application folder.
 void Form1::DLLDown() {
-  std::string installer = AppFolder() + "caldix";
-  if (!QFileInfo(Q(installer)).isExecutable()) {
-    messageBox("ライブラリのインストーラ(caldix)が見つかりません。\r\n" + installer,
+  if (!qvr::MnuDLLDown(this)) {
+    messageBox("ライブラリのインストーラ(caldix)が見つかりません。\r\n" + AppFolder() + "caldix",
                MsgIcon::Exclamation, MsgButtons::Ok);
-    return;
   }
-  setEnabled(false);
-  cExecute().ShellX(QuotePath(installer), kShowNormal, ownerWindow(), true);
-  setEnabled(true);
 }
 
 // Log.txt opened with its associated program.

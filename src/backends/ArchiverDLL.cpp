@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "AppFolder.h"
 #include "Version.h"
@@ -119,7 +121,8 @@ namespace {
 
 struct Registry {
   std::array<std::unique_ptr<ArchiverDLL>, kLibCount> libs;
-  std::array<bool, kLibCount> tried{};
+  // Set once the library was searched and loaded (or found missing): later uses take no lock.
+  std::array<std::atomic<bool>, kLibCount> tried{};
 };
 
 Registry& TheRegistry() {
@@ -132,11 +135,12 @@ Registry& TheRegistry() {
 ArchiverDLL& ArchiverDLL::Of(Lib lib) {
   Registry& registry = TheRegistry();
   size_t index = size_t(lib);
+  if (registry.tried[index].load(std::memory_order_acquire)) return *registry.libs[index];
   std::lock_guard lock(LoadMutex());
   if (!registry.libs[index]) registry.libs[index].reset(new ArchiverDLL(lib));
-  if (!registry.tried[index]) {
-    registry.tried[index] = true;
+  if (!registry.tried[index].load(std::memory_order_relaxed)) {
     registry.libs[index]->Load();
+    registry.tried[index].store(true, std::memory_order_release);
   }
   return *registry.libs[index];
 }
@@ -152,8 +156,8 @@ void ArchiverDLL::ForgetAll() {
   Registry& registry = TheRegistry();
   std::lock_guard lock(LoadMutex());
   for (size_t i = 0; i < registry.libs.size(); ++i) {
+    registry.tried[i].store(false, std::memory_order_release);
     if (registry.libs[i]) registry.libs[i]->Unload();
-    registry.tried[i] = false;
   }
 }
 

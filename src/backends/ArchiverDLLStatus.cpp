@@ -124,18 +124,19 @@ bool ReadCache(LibraryStatus& status) {
   return true;
 }
 
-// Step 4: probes every component not known to be present; true when any was probed.
-bool ProbeMissing(LibraryStatus& status) {
+// Step 4: probes every component not known to be present, noting each key's value to be
+// written; true when any was probed.
+bool ProbeMissing(LibraryStatus& status, std::vector<profile::Write>& writes) {
   bool probed = false;
   for (const StatusComponent& component : kComponents) {
     if (status.*component.flag) continue;
     std::string folder;
     bool found = ProbeComponent(component, &folder);
     status.*component.flag = found;
-    WriteIniString(kDllStatusIni, "DLLSTATUS", component.key, found ? "True" : "False");
+    writes.push_back({"DLLSTATUS", component.key, found ? "True" : "False"});
     if (component.pathKey) {
       status.*component.path = found ? folder : "";
-      WriteIniString(kDllStatusIni, "DLLSTATUS", component.pathKey, status.*component.path);
+      writes.push_back({"DLLSTATUS", component.pathKey, status.*component.path});
     }
     probed = true;
   }
@@ -194,8 +195,12 @@ bool LoadArchiverDLLStatus(LibraryStatus& status, MainWindowPort& window) {
     window.messageBox(kFailureText, MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
-  if (ProbeMissing(status)) WriteIniString(kDllStatusIni, "WRITEDAY", "VALUE", FormatDay(Today()));
-  WriteIniString(kDllStatusIni, "VERSION", "VALUE", std::to_string(kDllStatusVersion));
+  // Every value goes to the file in the order of the steps, in one replacement of the file.
+  // The file is a cache probed anew at every start, so it is not forced to disk.
+  std::vector<profile::Write> writes;
+  if (ProbeMissing(status, writes)) writes.push_back({"WRITEDAY", "VALUE", FormatDay(Today())});
+  writes.push_back({"VERSION", "VALUE", std::to_string(kDllStatusVersion)});
+  WriteIniStrings(kDllStatusIni, writes, false);
   return true;
 }
 

@@ -267,7 +267,7 @@ std::string_view CutValue(std::string_view raw) {
 
 }  // namespace
 
-bool ReplaceFile(const std::string& path, const std::string& content) {
+bool ReplaceFile(const std::string& path, const std::string& content, bool flush) {
   std::string temp = path + ".XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
@@ -292,7 +292,7 @@ bool ReplaceFile(const std::string& path, const std::string& content) {
     umask(mask);
     mode = 0666 & ~mask;
   }
-  ok = ok && fchmod(fd, mode) == 0 && fdatasync(fd) == 0;
+  ok = ok && fchmod(fd, mode) == 0 && (!flush || fdatasync(fd) == 0);
   ok = close(fd) == 0 && ok;
   if (ok && rename(name.data(), path.c_str()) != 0) ok = false;
   if (!ok) unlink(name.data());
@@ -335,13 +335,14 @@ int16_t ReadInt(const std::string& path, std::string_view section, std::string_v
   return int16_t(number);
 }
 
-bool WriteString(const std::string& path, std::string_view section, std::string_view key,
-                 std::string_view value) {
+namespace {
+
+// The content with key=value set in the section (created when missing).
+std::string WithValue(const std::string& content, std::string_view section, std::string_view key,
+                      std::string_view value) {
   size_t lineBreak = value.find_first_of("\r\n");
   if (lineBreak != std::string_view::npos) value = value.substr(0, lineBreak);
 
-  std::string content;
-  WithContent(path, [&](std::string_view text) { content = text; });
   auto lines = SplitLines(content);
   Location loc = Find(lines, section, key);
   std::string entry = std::string(key) + "=" + std::string(value);
@@ -363,8 +364,23 @@ bool WriteString(const std::string& path, std::string_view section, std::string_
     if (!updated.empty() && updated.back() != '\n' && updated.back() != '\r') updated += "\r\n";
     updated += "[" + std::string(section) + "]\r\n" + entry + "\r\n";
   }
+  return updated;
+}
+
+}  // namespace
+
+bool WriteString(const std::string& path, std::string_view section, std::string_view key,
+                 std::string_view value) {
+  return WriteStrings(path, {{std::string(section), std::string(key), std::string(value)}});
+}
+
+bool WriteStrings(const std::string& path, const std::vector<Write>& writes, bool flush) {
+  std::string content;
+  WithContent(path, [&](std::string_view text) { content = text; });
+  for (const Write& write : writes)
+    content = WithValue(content, write.section, write.key, write.value);
   Forget(path);
-  return ReplaceFile(path, updated);
+  return ReplaceFile(path, content, flush);
 }
 
 }  // namespace qvr::profile

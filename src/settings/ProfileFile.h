@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qvr::profile {
 
@@ -30,8 +31,18 @@ int16_t ReadInt(const std::string& path, std::string_view section, std::string_v
 bool WriteString(const std::string& path, std::string_view section, std::string_view key,
                  std::string_view value);
 
-// Replaces the file's content atomically (a temporary file beside it, fdatasync, rename),
-// keeping the file's permissions. False when the file could not be replaced.
-bool ReplaceFile(const std::string& path, const std::string& content);
+struct Write {
+  std::string section, key, value;
+};
+// The writes in their order, as WriteString would make them one by one, with one
+// replacement of the file (one flush to disk instead of one per key). Without flush the
+// file is still replaced atomically but not forced to disk: for caches that are rebuilt
+// when lost.
+bool WriteStrings(const std::string& path, const std::vector<Write>& writes, bool flush = true);
+
+// Replaces the file's content atomically (a temporary file beside it, rename), keeping the
+// file's permissions; with flush the content is forced to disk first. False when the file
+// could not be replaced.
+bool ReplaceFile(const std::string& path, const std::string& content, bool flush = true);
 
 }  // namespace qvr::profile

@@ -25,6 +25,11 @@ void WriteIniString(const std::string& file, const std::string& section, const s
   profile::WriteString(AppFile(file), section, key, value);
 }
 
+void WriteIniStrings(const std::string& file, const std::vector<profile::Write>& writes,
+                     bool flush) {
+  profile::WriteStrings(AppFile(file), writes, flush);
+}
+
 std::string GetIniString(const std::string& file, const std::string& section,
                          const std::string& key) {
   std::string path = AppFile(file);

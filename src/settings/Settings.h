@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "ProfileFile.h"
 
 namespace qvr {
 
@@ -14,6 +17,10 @@ inline constexpr const char* kQvrArcIni = "QvrArc.ini";
 // Writes the value; file and section are created when missing. Failures are not reported.
 void WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                     const std::string& value);
+// Several writes to one file in their order, replacing the file once (see
+// profile::WriteStrings for flush).
+void WriteIniStrings(const std::string& file, const std::vector<profile::Write>& writes,
+                     bool flush = true);
 // "" when the file does not exist; otherwise the value (default "") followed by NUL
 // characters up to 256 bytes, as the profile API fills its buffer. Pass it through CutAtNull.
 std::string GetIniString(const std::string& file, const std::string& section,

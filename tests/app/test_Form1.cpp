@@ -355,6 +355,19 @@ class TestForm1 : public QObject {
     QVERIFY(form.isEnabled());
   }
 
+  void aboutBoxOpensModal() {
+    Form1 form;
+    QString title;
+    QTimer::singleShot(50, [&title] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        title = box->objectName();
+        box->close();
+      }
+    });
+    child<QAction>(form, "MnuAbout")->trigger();
+    QCOMPARE(title, QString("frmAbout"));
+  }
+
   void elapsedTimeTicksPanelTwo() {
     Form1 form;
     form.startTimer1();

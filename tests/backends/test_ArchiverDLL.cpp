@@ -1,8 +1,14 @@
 #include "ArchiverDLL.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <filesystem>
+#include <map>
 
 #include "AppFolder.h"
 #include "BackendsTest.h"
@@ -255,6 +261,58 @@ TEST_F(ArchiverDLLTest, MissingEntriesFailWhileThePresentOnesWork) {
   EXPECT_EQ(lib.CompressedSize(handle, entry), 2500000000ull);
   EXPECT_NE(lib.FindNext(handle, &entry), 0);
   EXPECT_EQ(lib.CloseArchive(handle), 0);
+}
+
+// The expected files (path and size) of a fixture, from the shared manifest.
+std::map<std::string, uint64_t> ManifestFiles(const std::string& fixture) {
+  QFile file(QVR_FIXTURES_DIR "/manifest.json");
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  std::map<std::string, uint64_t> files;
+  for (const QJsonValue& row : QJsonDocument::fromJson(file.readAll()).array()) {
+    if (row["file"].toString().toStdString() != fixture) continue;
+    for (const QJsonValue& entry : row["expected"].toArray())
+      files[entry["path"].toString().toStdString()] = uint64_t(entry["size"].toDouble());
+  }
+  return files;
+}
+
+// Our own libraries, built beside the program, walked through the host: the record layout
+// and the 64-bit size entries agree between both sides.
+TEST_F(ArchiverDLLTest, OurLibrariesWalkTheFixturesThroughTheHost) {
+  SetSearchExecutableFolder(std::string(QVR_BIN_DIR));
+  ArchiverDLL::ForgetAll();
+  const std::vector<std::pair<Lib, std::string>> cases{
+      {Lib::Unlha, "lzh_lh5.lzh"}, {Lib::UnZip, "zip_deflate.zip"}, {Lib::Cab, "cab_mszip.cab"},
+      {Lib::Tar, "tar_plain.tar"}, {Lib::SevenZip, "7z_lzma2.7z"},  {Lib::Unrar, "rar5_stored.rar"},
+  };
+  int walked = 0;
+  for (const auto& [which, fixture] : cases) {
+    ArchiverDLL& lib = ArchiverDLL::Of(which);
+    if (!lib.loaded()) continue;
+    SCOPED_TRACE(fixture);
+    std::string archive = std::string(QVR_FIXTURES_DIR) + "/" + fixture;
+    EXPECT_EQ(lib.CheckArchive(archive, 0), 1);
+    HARC handle = lib.OpenArchive(nullptr, archive, 0x400000);
+    ASSERT_NE(handle, nullptr);
+    std::map<std::string, uint64_t> files;
+    int entries = 0;
+    EntryInfo entry{};
+    for (int more = lib.FindFirst(handle, "*", &entry); more == 0;
+         more = lib.FindNext(handle, &entry)) {
+      ++entries;
+      std::string name = entry.FileName;
+      if (!name.empty() && name.back() != '/') files[name] = lib.OriginalSize(handle, entry);
+    }
+    lib.CloseArchive(handle);
+    // The program never unloads a library, and ours keep a locale for the whole process:
+    // one more reference keeps them mapped when the fixture forgets the libraries.
+    dlopen(lib.path().c_str(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_FALSE(files.empty());
+    EXPECT_EQ(files, ManifestFiles(fixture));
+    EXPECT_EQ(lib.GetFileCount(archive), entries);
+    ++walked;
+  }
+  if (walked == 0) GTEST_SKIP() << "none of our libraries is built in " << QVR_BIN_DIR;
 }
 
 }  // namespace

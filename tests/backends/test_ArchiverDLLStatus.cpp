@@ -151,7 +151,7 @@ TEST_F(StatusTest, ADamagedCacheIsDeletedWithTheRestartMessage) {
   };
   std::string good = "[WRITEDAY]\nVALUE=" + DayText(1) + "\n[VERSION]\nVALUE=129\n";
   std::string junk;
-  for (int i = 0; junk.size() < 10'000'000; ++i) junk += char('!' + (i * 7919) % 90);
+  for (unsigned i = 0; junk.size() < 10'000'000; ++i) junk += char('!' + (i * 7919u) % 90);
   const std::vector<Case> cases{
       {"no date", "[VERSION]\nVALUE=129\n"},
       {"a date that is no date", "[WRITEDAY]\nVALUE=yesterday\n"},

@@ -133,6 +133,24 @@ TEST(ProfileFile, WriteCreatesTheFileAndKeepsEveryOtherLine) {
             "Port=25\r\n");
 }
 
+TEST(ProfileFile, SeveralWritesInOneGoEqualTheWritesOneByOne) {
+  TempDir dir;
+  const std::string start = "; comment\n[b]\nK=1\n\n[A]\nx = old \r\n";
+  const std::vector<profile::Write> writes{
+      {"A", "X", "new"}, {"b", "k2", "2"}, {"C", "c", "3"}, {"a", "y", "4"}, {"C", "c", "5"}};
+  for (bool flush : {true, false}) {
+    WriteFile(dir.file("one.ini"), start);
+    WriteFile(dir.file("batch.ini"), start);
+    for (const auto& w : writes)
+      profile::WriteString(dir.file("one.ini"), w.section, w.key, w.value);
+    ASSERT_TRUE(profile::WriteStrings(dir.file("batch.ini"), writes, flush));
+    EXPECT_EQ(ReadFile(dir.file("batch.ini")), ReadFile(dir.file("one.ini")));
+    EXPECT_EQ(profile::ReadString(dir.file("batch.ini"), "c", "C"), "5");
+  }
+  ASSERT_TRUE(profile::WriteStrings(dir.file("new.ini"), {{"S", "k", "v"}}, false));
+  EXPECT_EQ(ReadFile(dir.file("new.ini")), "[S]\r\nk=v\r\n");
+}
+
 TEST(ProfileFile, WriteKeepsTheFilesModeAndLeavesNoTemporaryFile) {
   TempDir dir;
   std::string ini = dir.file("a.ini");
