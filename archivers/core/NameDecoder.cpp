@@ -6,12 +6,26 @@
 
 namespace qvr::arc {
 
+namespace {
+
+// The UTF-8 locale every entry call runs under; freed when the library is unloaded, so a
+// host that unloads and loads a library again leaks nothing.
+struct Utf8LocaleHolder {
+  locale_t loc;
+  Utf8LocaleHolder() {
+    loc = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+    if (!loc) loc = newlocale(LC_ALL_MASK, "C", nullptr);
+  }
+  ~Utf8LocaleHolder() {
+    if (loc) freelocale(loc);
+  }
+};
+
+}  // namespace
+
 static locale_t Utf8Locale() {
-  static locale_t loc = [] {
-    locale_t l = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
-    return l ? l : newlocale(LC_ALL_MASK, "C", nullptr);
-  }();
-  return loc;
+  static Utf8LocaleHolder holder;
+  return holder.loc;
 }
 
 LocaleScope::LocaleScope() {

@@ -26,6 +26,7 @@
 
 #include "AppFolder.h"
 #include "ArchiverDLLStatus.h"
+#include "ArchiverDLL_Inspect.h"
 #include "FileList.h"
 #include "HookMsg.h"
 #include "MnuDLLDown.h"
@@ -608,27 +609,32 @@ bool Form1::Unzip32Available() const {
   return status_.UNZIP32;
 }
 
-// The format table's extension check; 0 = a known archive whose library is present.
-int Form1::ExtensionCheck(const std::string& /*path*/) const {
-  return 999;
+int Form1::ExtensionCheck(const std::string& path) const {
+  return Inspect().CheckArchive(path);
 }
 
-// The format table's entry count; -1 = unknown.
-int64_t Form1::ArchiveFileCount(const std::string& /*path*/) const {
-  return -1;
+int64_t Form1::ArchiveFileCount(const std::string& path) const {
+  return Inspect().FileCount(path);
 }
 
-// The format table's total original size.
-int64_t Form1::ArchiveOriginalSize(const std::string& /*path*/) const {
-  return 0;
+int64_t Form1::ArchiveOriginalSize(const std::string& path) const {
+  return int64_t(Inspect().OriginalSize(path));
+}
+
+// One inspection object over the library status; it keeps the last archive's type text.
+ArchiverDLL_Inspect& Form1::Inspect() const {
+  if (!inspect_) {
+    inspect_ = std::make_unique<ArchiverDLL_Inspect>(status_, ownerWindow());
+  }
+  return *inspect_;
 }
 
 // The viewer window: shown modeless when not open, filled with the archive's listing.
 void Form1::OpenViewer(const std::string& /*path*/) {}
 
-// The viewer's archive-type text.
+// The viewer's archive-type text; until the viewer exists, the inspection's.
 std::string Form1::ViewerArchiveType() const {
-  return "";
+  return Inspect().archiveType();
 }
 
 void Form1::CloseViewer() {

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ class QPushButton;
 
 namespace qvr {
 
+class ArchiverDLL_Inspect;
 class HookMsg;
 
 // The entries of List1 as the engines see them: byte strings (a file name need not be
@@ -169,6 +171,7 @@ class Form1 : public QMainWindow, public MainWindowPort {
   // Places other parts of the program fill in; each stays one call here.
   void LoadLibraryStatus();
   bool Unzip32Available() const;
+  ArchiverDLL_Inspect& Inspect() const;
   int ExtensionCheck(const std::string& path) const;
   int64_t ArchiveFileCount(const std::string& path) const;
   int64_t ArchiveOriginalSize(const std::string& path) const;
@@ -220,6 +223,7 @@ class Form1 : public QMainWindow, public MainWindowPort {
 
   // State
   LibraryStatus status_;
+  mutable std::unique_ptr<ArchiverDLL_Inspect> inspect_;
   std::string startUpMode_ = kModeNormal;
   std::string workMode_;
   std::string windowsVersionName_;  // no shell prefix on this platform

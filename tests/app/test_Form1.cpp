@@ -309,6 +309,30 @@ class TestForm1 : public QObject {
     QCOMPARE(form.panelText(3), std::string());
   }
 
+  void doubleClickAndDropUseTheFormatTable() {
+    std::string zip = app->file("in/zip_deflate.zip");
+    std::filesystem::create_directories(app->file("in"));
+    std::filesystem::copy_file(std::string(QVR_FIXTURES_DIR) + "/zip_deflate.zip", zip);
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    form.show();
+    auto* list = child<qvr::FileListBox>(form, "List1");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(zip))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &drop);
+    QCOMPARE(form.workMode(), std::string("Extract"));
+    list->setCurrentRow(0);
+    form.List1_DblClick();
+    QVERIFY(QString::fromStdString(form.panelText(2)).endsWith(text("個")));
+    QCOMPARE(form.panelText(3), std::string("83,242Bytes"));
+    QVERIFY(QString::fromStdString(form.panelText(1)).endsWith(text("書庫")));
+    QVERIFY(form.panelText(1).size() > std::string("書庫").size());
+  }
+
   void entriesKeepBytesThatAreNoUtf8() {
     Form1 form;
     std::string raw = "/x/\xff\xfe\x80name.lzh";

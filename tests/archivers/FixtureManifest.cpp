@@ -53,6 +53,7 @@ std::vector<Fixture> LoadManifest() {
     f.allowedExtra = Strings(o["allowed_extra"]);
     f.partial = Files(o["partial_from_peers"]);
     f.entryCount = o["entry_count"].isDouble() ? o["entry_count"].toInt() : -1;
+    f.topFolderShared = o["top_folder_shared"].toBool();
     out.push_back(f);
   }
   return out;

@@ -28,6 +28,7 @@ struct Fixture {
   std::vector<std::string> allowedExtra;
   std::vector<ExpectedFile> partial;
   int entryCount = -1;
+  bool topFolderShared = false;  // every entry lies in one top folder
 };
 
 std::vector<Fixture> LoadManifest();

@@ -67,7 +67,9 @@ const std::vector<Dialect>& Dialects() {
   return d;
 }
 
-void PrintTo(const Dialect& d, std::ostream* os) { *os << d.prefix << " " << d.archive; }
+void PrintTo(const Dialect& d, std::ostream* os) {
+  *os << d.prefix << " " << d.archive;
+}
 
 std::string Line(const std::string& words, const std::string& archive, const std::string& dest) {
   return words + Q(FixturePath(archive)) + " " + Q(dest + "/");
@@ -161,6 +163,55 @@ INSTANTIATE_TEST_SUITE_P(Libraries, DialectTest, ::testing::ValuesIn(Dialects())
                            }
                            return n;
                          });
+
+// The viewer's single-entry lines, self-extracting files included: {P} archive, {D} folder.
+struct SingleEntry {
+  const char* file;
+  const char* prefix;
+  const char* archive;
+  const char* entry;
+  const char* line;
+  bool keep;
+};
+
+TEST(SingleEntry, ViewerCommandLinesExtractOneEntry) {
+  const std::vector<SingleEntry> rows = {
+      {"unlha32.so", "Unlha", "lzh_lh6.lzh", "docs/notes.txt",
+       "x -c0 -m0  \"{P}\" \"{D}/\" {E} -y -jf0", true},
+      {"unlha32.so", "Unlha", "lzh_sfx_concat.exe", "docs/notes.txt",
+       "e \"{P}\" \"{D}/\" {E} -y -jf0", false},
+      {"unzip32.so", "UnZip", "zip_deflate.zip", "docs/notes.txt",
+       "-x -s -V -i -C -qq \"{P}\" \"{D}/\" {E}", true},
+      {"unzip32.so", "UnZip", "zip_sfx_concat.exe", "docs/notes.txt",
+       "-x -j -o -s -V -i -C -qq \"{P}\" \"{D}/\" {E}", false},
+      {"7-zip32.so", "SevenZip", "7z_nonsolid.7z", "with blank.txt",
+       "e -y \"{P}\" \"{D}/\" \"{E}\"", false},
+      {"cab32.so", "Cab", "cab_stored.cab", "docs/notes.txt", "-x -j -o \"{P}\" \"{D}/\" {E}",
+       false},
+      {"unrar32.so", "Unrar", "rar4_sfx.exe", "testdir/test.txt", "-e -y -o \"{P}\" \"{D}/\" {E}",
+       false},
+      {"unrar32.so", "Unrar", "rar5_solid.rar", "test3.bin", "-x \"{P}\" \"{D}/\" {E}", true},
+      {"tar32.so", "Tar", "data.tar.gz", "project-1.0/docs/notes.txt",
+       "-x --use-directory=0 \"{P}\" \"{D}/\" {E}", false},
+  };
+  for (const SingleEntry& r : rows) {
+    SCOPED_TRACE(r.archive);
+    TempDir tmp;
+    std::string line = r.line;
+    auto put = [&](const std::string& key, const std::string& value) {
+      line.replace(line.find(key), key.size(), value);
+    };
+    put("{P}", FixturePath(r.archive));
+    put("{D}", tmp.path());
+    put("{E}", r.entry);
+    std::string report;
+    ASSERT_EQ(Library(r.file, r.prefix).Run(line, nullptr, &report), 0) << report;
+    Tree t = ReadTree(tmp.path());
+    ASSERT_EQ(t.files.size(), 1u) << report;
+    std::string expected = r.keep ? r.entry : fs::path(r.entry).filename().string();
+    EXPECT_EQ(t.files.begin()->first, expected);
+  }
+}
 
 TEST(TarLibrary, OverwritesAlwaysAndHonoursUseDirectory) {
   ArchiverLib& lib = Library("tar32.so", "Tar");
@@ -419,6 +470,28 @@ TEST(Gaps, WhatLibarchiveCannotDecodeFailsCleanly) {
             0x800A);
   EXPECT_NE(report.find("encrypted"), std::string::npos) << report;
   EXPECT_TRUE(ReadTree(tmp.path()).files.empty());
+}
+
+// An LZH method libarchive does not decode (-lh1-) meets unlha32's own-method hook, which
+// answers ERROR_METHOD; the other entries still extract and no partial file stays.
+TEST(Gaps, LzhMethodsOfOurOwnDecoder) {
+  TempDir tmp;
+  std::string data = ReadFile(FixturePath("lzh_lh0_stored.lzh"));  // level 1, readme.txt first
+  data.replace(2, 5, "-lh1-");
+  unsigned sum = 0;
+  for (int i = 2; i < 2 + static_cast<unsigned char>(data[0]); ++i)
+    sum += static_cast<unsigned char>(data[i]);
+  data[1] = static_cast<char>(sum & 0xFF);  // the level-1 header checksum
+  WriteFile(tmp.file("lh1.lzh"), data);
+  std::string dest = tmp.file("out");
+  std::string report;
+  EXPECT_EQ(Library("unlha32.so", "Unlha")
+                .Run("x -y " + Q(tmp.file("lh1.lzh")) + " " + Q(dest + "/"), nullptr, &report),
+            0x8009);
+  EXPECT_NE(report.find("-lh1-"), std::string::npos) << report;
+  Tree t = ReadTree(dest);
+  EXPECT_FALSE(t.files.count("readme.txt"));
+  EXPECT_EQ(t.files.size(), 5u);
 }
 
 }  // namespace

@@ -1,0 +1,173 @@
+// Our archiver libraries against bsdtar on the same archives: extraction and listing
+// times (median of 5) and peak memory of each run.
+//   bench/make_archiver_corpora.sh /tmp/qvr-bench && build/bin/bench_archivers /tmp/qvr-bench
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "EntryInfo.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Sample {
+  double seconds = 0;
+  long peakKb = 0;
+  int status = 0;
+};
+
+// Runs `body` in a child process: its wall time and its peak resident memory.
+Sample InChild(const std::function<int()>& body) {
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  int status = 0;
+  struct rusage ru {};
+  wait4(pid, &status, 0, &ru);
+  Sample s;
+  s.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  s.peakKb = ru.ru_maxrss;
+  s.status = status;
+  return s;
+}
+
+int Exec(const std::vector<std::string>& argv) {
+  int null = open("/dev/null", O_WRONLY);
+  dup2(null, 1);
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  return 127;
+}
+
+void* Entry(const std::string& file, const std::string& name) {
+  void* lib = dlopen((std::string(QVR_BIN_DIR) + "/" + file).c_str(), RTLD_NOW);
+  if (!lib) {
+    std::fprintf(stderr, "%s\n", dlerror());
+    std::exit(1);
+  }
+  return dlsym(lib, name.c_str());
+}
+
+struct Result {
+  double median;
+  long peakKb;
+};
+
+// Five runs of each, taken in turns so that a busy machine weighs on both alike.
+std::pair<Result, Result> Measure(const std::function<int()>& ours,
+                                  const std::function<int()>& theirs,
+                                  const std::string& cleanFolder) {
+  std::vector<double> times[2];
+  long peak[2] = {0, 0};
+  for (int i = 0; i < 10; ++i) {
+    if (!cleanFolder.empty()) {
+      fs::remove_all(cleanFolder);
+      fs::create_directories(cleanFolder);
+    }
+    Sample s = InChild(i % 2 == 0 ? ours : theirs);
+    if (s.status != 0) std::fprintf(stderr, "run failed with status %d\n", s.status);
+    times[i % 2].push_back(s.seconds);
+    peak[i % 2] = std::max(peak[i % 2], s.peakKb);
+  }
+  if (!cleanFolder.empty()) fs::remove_all(cleanFolder);
+  for (auto& t : times) std::sort(t.begin(), t.end());
+  return {{times[0][2], peak[0]}, {times[1][2], peak[1]}};
+}
+
+void Row(const char* what, const Result& ours, const Result& bsdtar, double limit) {
+  double ratio = ours.median / bsdtar.median;
+  std::printf("| %s | %.3f s | %.3f s | %.2fx (<= %.2fx) | %ld MB | %ld MB |\n", what, ours.median,
+              bsdtar.median, ratio, limit, ours.peakKb / 1024, bsdtar.peakKb / 1024);
+  std::fflush(stdout);
+}
+
+using Command = int32_t (*)(void*, const char*, char*, uint32_t);
+using Open = void* (*)(void*, const char*, uint32_t);
+using First = int32_t (*)(void*, const char*, qvr::arc::EntryInfo*);
+using Next = int32_t (*)(void*, qvr::arc::EntryInfo*);
+using Close = int32_t (*)(void*);
+
+void Extraction(const char* what, const std::string& file, const std::string& prefix,
+                const std::string& words, const std::string& archive, const std::string& work,
+                double limit) {
+  auto command = reinterpret_cast<Command>(Entry(file, prefix));
+  std::string dest = work + "/out";
+  std::string line = words + "\"" + archive + "\" \"" + dest + "/\"";
+  auto [ours, bsdtar] = Measure(
+      [&] {
+        char report[1024];
+        return command(nullptr, line.c_str(), report, sizeof report) == 0 ? 0 : 1;
+      },
+      [&] {
+        return Exec({"bsdtar", "-xf", archive, "-C", dest});
+      },
+      dest);
+  Row(what, ours, bsdtar, limit);
+}
+
+void Listing(const char* what, const std::string& archive, double limit) {
+  auto open = reinterpret_cast<Open>(Entry("unzip32.so", "UnZipOpenArchive"));
+  auto first = reinterpret_cast<First>(Entry("unzip32.so", "UnZipFindFirst"));
+  auto next = reinterpret_cast<Next>(Entry("unzip32.so", "UnZipFindNext"));
+  auto close = reinterpret_cast<Close>(Entry("unzip32.so", "UnZipCloseArchive"));
+  auto [ours, bsdtar] = Measure(
+      [&] {
+        void* h = open(nullptr, archive.c_str(), 0x400000);
+        if (!h) return 1;
+        qvr::arc::EntryInfo info;
+        long n = 0;
+        for (int r = first(h, "*", &info); r == 0; r = next(h, &info)) ++n;
+        close(h);
+        return n > 0 ? 0 : 1;
+      },
+      [&] {
+        return Exec({"bsdtar", "-tvf", archive});
+      },
+      "");
+  Row(what, ours, bsdtar, limit);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Optional second argument: run only the rows whose text contains it ("tar.gz", "7z"...).
+  std::string only = argc > 2 ? argv[2] : "";
+  auto wanted = [&](const char* what) {
+    return only.empty() || std::string(what).find(only) != std::string::npos;
+  };
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <corpus folder from make_archiver_corpora.sh>\n", argv[0]);
+    return 2;
+  }
+  std::string corpus = argv[1];
+  std::string work = corpus + "/work";
+  std::printf(
+      "| Run | ours | bsdtar | ratio (target) | ours peak | bsdtar peak "
+      "|\n|---|---|---|---|---|---|\n");
+  if (wanted("tar.gz"))
+    Extraction("tar.gz 200 MB mixed, tar32 -x", "tar32.so", "Tar", "-x --use-directory=1 ",
+               corpus + "/mixed.tar.gz", work, 1.10);
+  if (wanted("zip 20"))
+    Extraction("zip 20,000 files of 1-10 KB, unzip32 -x -o", "unzip32.so", "UnZip", "-x -o ",
+               corpus + "/small.zip", work, 1.25);
+  if (wanted("7z"))
+    Extraction("7z 100 MB solid LZMA2, 7-zip32 x -y", "7-zip32.so", "SevenZip", "x -y ",
+               corpus + "/solid.7z", work, 1.10);
+  if (wanted("100,000"))
+    Listing("zip 100,000 entries, FindFirst/FindNext vs bsdtar -tvf", corpus + "/many.zip", 1.5);
+  return 0;
+}

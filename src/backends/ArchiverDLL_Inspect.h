@@ -1,0 +1,89 @@
+// The format table and the archive inspection: which extension belongs to which format and
+// which library or tool serves it, the extension check, the detection by content, the entry
+// count, the total original size, the folder inspection and the family-name map. Every
+// operation consults the availability flags before touching a library and reads Use7Zip
+// (and UseYZ2DEC) from QvrArc.ini at each call.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "ArchiverDLL.h"
+#include "ArchiverDLLStatus.h"
+
+namespace qvr {
+
+// Extension-check result codes.
+inline constexpr int16_t kCheckOk = 0, kCheckNoLibrary = 1, kCheckRejected = 2,
+                         kCheckUnZipTooOld = 3, kCheckYz1Password = 4, kCheckUnknownExtension = 5,
+                         kCheckExeUnknown = 6, kCheckInternal = 999;
+
+// The format operations. The object also holds the viewer's archive type text (the family
+// name set by DetectFormat, FileCount and OriginalSize); the viewer window will own one.
+class ArchiverDLL_Inspect {
+ public:
+  ArchiverDLL_Inspect(const LibraryStatus& status, void* ownerWindow);
+  int16_t CheckArchive(const std::string& path);      // the extension check, 0..6
+  std::string DetectFormat(const std::string& path);  // detection by content: "LZH", ... or ""
+  int32_t FileCount(const std::string& path);         // entry count; -1 = unknown
+  uint64_t OriginalSize(const std::string& path);     // total original size (64-bit)
+  bool NeedsFolder(const std::string& path);  // folder inspection: true = not one top folder
+  const std::string& archiveType() const;     // family name for "書庫"
+
+ private:
+  bool DetectedBy(std::string_view id, const std::string& path);
+  int32_t CountByExtension(const std::string& format, const std::string& path);
+  int32_t CountOfDetected(const std::string& detected, const std::string& path);
+  uint64_t SizeByExtension(const std::string& format, const std::string& path);
+  uint64_t SizeOfDetected(const std::string& detected, const std::string& path);
+  uint64_t SizeOfTool(const std::string& format, const std::string& path);
+
+  const LibraryStatus& status_;
+  void* ownerWindow_;
+  std::string archiveType_;
+};
+
+std::string FamilyName(std::string_view format);  // "7Z" -> "SevenZip", ...
+
+// The format table, shared by the inspection and the listing.
+
+// A format served by a library.
+struct LibraryFormat {
+  std::string_view id;  // "LZH", "ZIP", ...
+  Lib lib;
+  bool LibraryStatus::*flag;
+  int32_t checkMode;         // CheckArchive mode of the extension check
+  int32_t detectMode;        // CheckArchive mode of the detection by content
+  uint32_t openMode;         // OpenArchive mode of the listing and the sizes
+  uint32_t inspectOpenMode;  // OpenArchive mode of the folder inspection
+  bool walks;                // has the OpenArchive/FindFirst/FindNext walk
+};
+// The row of a library format identifier; null for "YZ2", "RK", "" and unknown texts.
+const LibraryFormat* LibraryFormatOf(std::string_view id);
+// The format of a path by its lower-cased extension: "LZH", "ZIP", ..., "YZ2", "RK", "EXE";
+// "" when the file name has no extension or it belongs to no format.
+std::string FormatOfExtension(std::string_view path);
+// The extension of the path's file name, lower-cased; "" when it has none.
+std::string LowerExtension(std::string_view path);
+// True when the library's flag (for ACE both ACE flags) is set.
+bool Available(const LibraryStatus& status, const LibraryFormat& format);
+// GENERAL/Use7Zip and GENERAL/UseYZ2DEC of QvrArc.ini, read at each call.
+bool Use7Zip();
+bool UseYZ2DEC();
+// The reader of ".zip" files: 7-zip32 with Use7Zip on, else UnZip32.
+const LibraryFormat& ZipReader();
+
+// A walk gives up after this many entries (a library that enumerates forever).
+inline constexpr uint64_t kMaxWalkEntries = 10'000'000;
+// Called for each entry of a walk; false stops the walk.
+using EntryVisitor = std::function<bool(ArchiverDLL& dll, HARC archive, const EntryInfo& entry)>;
+// OpenArchive, FindFirst "*", FindNext until it fails (BEL: the first entry only),
+// CloseArchive. False when the archive did not open. The caller checks availability.
+bool WalkEntries(const LibraryFormat& format, const std::string& path, void* ownerWindow,
+                 uint32_t openMode, const EntryVisitor& visit);
+// The entry's name: FileName up to its first NUL, never beyond the 513-byte field.
+std::string_view EntryName(const EntryInfo& entry);
+
+}  // namespace qvr

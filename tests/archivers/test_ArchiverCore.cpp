@@ -1,0 +1,108 @@
+// The core's rules on their own: argument splitting, wildcards, names, paths and links.
+#include <gtest/gtest.h>
+
+#include "ArgSplitter.h"
+#include "NameDecoder.h"
+#include "SafeWriter.h"
+#include "TempDir.h"
+
+namespace qvr::arc {
+namespace {
+
+std::vector<std::string> Texts(const std::string& line) {
+  std::vector<std::string> out;
+  for (const Arg& a : SplitCommandLine(line)) out.push_back(a.text);
+  return out;
+}
+
+TEST(ArgSplitter, QuotesBlanksAndSwitchesAnywhere) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Texts("x -c1  \"a b.lzh\" \"out dir/\""), (V{"x", "-c1", "a b.lzh", "out dir/"}));
+  EXPECT_EQ(Texts("\"dir/\"name"), (V{"dir/name"}));
+  EXPECT_EQ(Texts("-jb\"a/b\" \"\""), (V{"-jb"
+                                         "a/b",
+                                         ""}));
+  EXPECT_EQ(Texts("  "), V{});
+
+  ParsedArgs p;
+  ASSERT_EQ(
+      SortArguments(SplitCommandLine("x \"arc.lzh\" -y \"dest/\" a.txt \"-b.txt\" -jf0"), 1, p), 0);
+  EXPECT_EQ(p.words, V{"x"});
+  EXPECT_EQ(p.archive, "arc.lzh");
+  EXPECT_EQ(p.folder, "dest/");
+  EXPECT_EQ(p.names, (V{"a.txt", "-b.txt"}));  // a quoted "-b.txt" is a name
+  EXPECT_EQ(p.switches, (V{"-y", "-jf0"}));
+}
+
+TEST(ArgSplitter, ResponseFilesInUtf8WithCrLfOrLf) {
+  test::TempDir tmp;
+  test::WriteFile(tmp.file("r.txt"),
+                  "\xEF\xBB\xBF"
+                  "a.txt\r\n\"b c.txt\"\r\n\r\n  d/e.txt  \nlast");
+  ParsedArgs p;
+  ASSERT_EQ(SortArguments(SplitCommandLine("-x arc.zip @" + tmp.file("r.txt")), 0, p), 0);
+  EXPECT_EQ(p.names, (std::vector<std::string>{"a.txt", "b c.txt", "d/e.txt", "last"}));
+  ParsedArgs q;
+  EXPECT_EQ(SortArguments(SplitCommandLine("-x arc.zip @" + tmp.file("none")), 0, q), 0x802A);
+}
+
+TEST(Wildcards, MatchAgainstTheEntryPath) {
+  struct Row {
+    const char* pattern;
+    const char* path;
+    bool match;
+  };
+  for (const Row& r : std::vector<Row>{{"*", "a/b.txt", true},
+                                       {"*.*", "noext", true},
+                                       {"*.txt", "docs/notes.txt", true},
+                                       {"docs/*", "docs/notes.txt", true},
+                                       {"?.txt", "a.txt", true},
+                                       {"?.txt", "ab.txt", false},
+                                       {"*.bin", "random.bin.txt", false},
+                                       {"a*b*c", "aXbYbZc", true},
+                                       {"a*b*c", "aXbYbZ", false}}) {
+    EXPECT_EQ(MatchWildcard(r.pattern, r.path), r.match) << r.pattern << " " << r.path;
+  }
+  EXPECT_TRUE(IsSelected({"docs"}, "docs/notes.txt"));
+  EXPECT_TRUE(IsSelected({"docs"}, "docs/"));
+  EXPECT_FALSE(IsSelected({"doc"}, "docs/notes.txt"));
+  EXPECT_TRUE(IsSelected({}, "anything"));
+  // Long hostile patterns stay linear.
+  EXPECT_FALSE(MatchWildcard(std::string(200, '*') + "x", std::string(5000, 'a')));
+}
+
+TEST(Names, Utf8KeptCp932DecodedBackslashesAreSeparators) {
+  const std::string cp932 = "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x97\x5c\x92\xe8\x95\x5c.txt";
+  EXPECT_EQ(DecodeEntryName(cp932), "日本語の予定表.txt");  // 0x5C trail bytes stay inside
+  EXPECT_EQ(DecodeEntryName("docs\\" + cp932), "docs/日本語の予定表.txt");
+  EXPECT_EQ(DecodeEntryName("日本語.txt"), "日本語.txt");
+  EXPECT_EQ(DecodeEntryName("\xff\xfe"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xE6\x97"));      // cut
+  std::string raw;
+  EXPECT_TRUE(NarrowLatin1("a\xC2\x93\xC3\xBA", raw));
+  EXPECT_EQ(raw, "a\x93\xfa");
+  EXPECT_FALSE(NarrowLatin1("日", raw));
+}
+
+TEST(Paths, CleanedOfRootsDrivesAndDots) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(CleanPath("/etc/passwd"), (V{"etc", "passwd"}));
+  EXPECT_EQ(CleanPath("../../a/./b/../c"), (V{"a", "b", "c"}));
+  EXPECT_EQ(CleanPath("C:/Windows/x"), (V{"Windows", "x"}));
+  EXPECT_EQ(CleanPath("a/C:/x"), (V{"a", "C:", "x"}));
+  EXPECT_EQ(CleanPath("./"), V{});
+}
+
+TEST(Paths, LinksMustStayInside) {
+  EXPECT_TRUE(LinkStaysInside({"a", "link"}, "../b/file"));
+  EXPECT_TRUE(LinkStaysInside({"link"}, "target"));
+  EXPECT_FALSE(LinkStaysInside({"link"}, "../x"));
+  EXPECT_FALSE(LinkStaysInside({"a", "link"}, "/etc"));
+  EXPECT_FALSE(LinkStaysInside({"a", "link"}, "x/../../.."));  // climbs after descending
+  EXPECT_FALSE(LinkStaysInside({"link"}, ""));
+}
+
+}  // namespace
+}  // namespace qvr::arc
