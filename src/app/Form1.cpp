@@ -1,9 +1,86 @@
 #include "Form1.h"
 
-#include "MainWindowPort.h"
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "AppFolder.h"
+#include "ArchiverDLLStatus.h"
+#include "ArchiverDLL_Inspect.h"
+#include "FileList.h"
+#include "HookMsg.h"
+#include "MnuDLLDown.h"
+#include "PathHelpers.h"
+#include "Registry.h"
+#include "Settings.h"
+#include "StringTable.h"
 #include "Version.h"
+#include "cExecute.h"
+#include "frmAbout.h"
+#include "frmFiltering.h"
 
 namespace qvr {
+namespace {
+
+QString Q(const std::string& text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QString Res(int offset) {
+  return Q(LoadResString(kResBase + offset));
+}
+
+const char* const kShowResultKey = "Software\\ArchiverDll\\UNZIP32\\Settings";
+const char* const kShowResultValue = "ShowResult";
+
+// Archive extensions whose facts the double click shows.
+bool IsArchiveExtension(const std::string& extension) {
+  static const char* const kExtensions[] = {
+      "lzh", "zip", "cab", "gca", "rar", "7z",  "yz1", "arj",   "tar", "gz", "z",   "bz2",
+      "bza", "gza", "bel", "imp", "kty", "ace", "yz2", "yz2a6", "rk",  "bh", "hki", "exe"};
+  for (const char* known : kExtensions) {
+    if (extension == known) return true;
+  }
+  return false;
+}
+
+// "説明(*.a,*.b)" / "*.a;*.b" pairs as Qt name filters.
+QString QtFilter(const std::vector<std::string>& filter) {
+  QStringList filters;
+  for (size_t i = 0; i + 1 < filter.size(); i += 2) {
+    QString patterns = Q(filter[i + 1]).replace(';', ' ');
+    filters << Q(filter[i]) + " (" + patterns + ")";
+  }
+  return filters.join(";;");
+}
+
+std::string ManualPath() {
+  std::string beside = ExecutableFolder() + "manual/index.html";
+  if (QFileInfo::exists(Q(beside))) return beside;
+  return std::string(QVR_MANUAL_INSTALL_DIR) + "/index.html";
+}
+
+}  // namespace
 
 QString ProgramCaption() {
   return QStringLiteral("%1 v%2.%3.%4")
@@ -13,10 +90,759 @@ QString ProgramCaption() {
       .arg(kVersionRevision);
 }
 
+// ---------------------------------------------------------------------------------------
+// List1
+
+int FileListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : int(entries_.size());
+}
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= entries_.size()) {
+    return QVariant();
+  }
+  return Q(entries_[size_t(index.row())]);
+}
+
+void FileListModel::append(const std::string& entry) {
+  int row = int(entries_.size());
+  beginInsertRows(QModelIndex(), row, row);
+  entries_.push_back(entry);
+  endInsertRows();
+}
+
+void FileListModel::removeAt(int row) {
+  if (row < 0 || size_t(row) >= entries_.size()) return;
+  beginRemoveRows(QModelIndex(), row, row);
+  entries_.erase(entries_.begin() + row);
+  endRemoveRows();
+}
+
+void FileListModel::clear() {
+  beginResetModel();
+  entries_.clear();
+  endResetModel();
+}
+
+FileListBox::FileListBox(QWidget* parent) : QListView(parent) {
+  setObjectName("List1");
+  setModel(&model_);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setAcceptDrops(true);
+  setDragDropMode(QAbstractItemView::DropOnly);
+  setUniformItemSizes(true);
+}
+
+void FileListBox::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void FileListBox::dragMoveEvent(QDragMoveEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void FileListBox::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  }
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  emit filesDropped(paths);
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+  Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier |
+                                                     Qt::ShiftModifier | Qt::MetaModifier);
+  if (mods == Qt::ControlModifier) {
+    switch (event->key()) {
+      case Qt::Key_A:
+        emit selectAllRequested();
+        return;
+      case Qt::Key_O:
+        emit optionsRequested();
+        return;
+      case Qt::Key_Q:
+        emit closeRequested();
+        return;
+      default:
+        break;
+    }
+  }
+  if (mods == (Qt::ControlModifier | Qt::AltModifier) && event->key() == Qt::Key_0) {
+    emit surpriseRequested();
+    return;
+  }
+  if (mods == Qt::NoModifier && event->key() == Qt::Key_Delete) {
+    emit deleteRequested();
+    return;
+  }
+  QListView::keyPressEvent(event);
+}
+
+void FileListBox::mousePressEvent(QMouseEvent* event) {
+  // The right button removes the selection on release; it must not change it first.
+  if (event->button() == Qt::RightButton) return;
+  QListView::mousePressEvent(event);
+}
+
+void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    emit deleteRequested();
+    return;
+  }
+  QListView::mouseReleaseEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------
+// Form1: building
+
 Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   setObjectName("Form1");
   setWindowTitle(ProgramCaption());
-  resize(480, 360);
+  BuildControls();
+  BuildMenus();
+  ApplyCaptions();
+  resize(560, 400);
+}
+
+Form1::~Form1() = default;
+
+void Form1::BuildControls() {
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  List1 = new FileListBox(central);
+  layout->addWidget(List1, 1);
+
+  // The row under the list is 840 twips high, as the list's height leaves it.
+  controlsPanel_ = new QWidget(central);
+  controlsPanel_->setFixedHeight(qRound(840 / TwipsPerPixelY()));
+  auto* row = new QHBoxLayout(controlsPanel_);
+  row->setContentsMargins(6, 4, 6, 4);
+  cmbTargetPlace = new QComboBox(controlsPanel_);
+  cmbTargetPlace->setObjectName("cmbTargetPlace");
+  cmbTargetPlace->addItems({"書庫のある場所", "自分で決定", "いつものところ", "デスクトップ"});
+  cmbTargetPlace->setToolTip("解凍先");
+  cmbArcMethod = new QComboBox(controlsPanel_);
+  cmbArcMethod->setObjectName("cmbArcMethod");
+  cmbArcMethod->addItems({"個別", "一括"});
+  cmbArcMethod->setToolTip("圧縮方法");
+  cmbArcType = new QComboBox(controlsPanel_);
+  cmbArcType->setObjectName("cmbArcType");
+  cmbArcType->addItems(
+      {"LZH", "ZIP", "CAB", "YZ1", "YZ2", "TAR", "GZ", "BZ2", "BZA", "GZA", "RK", "7Z", "PQA"});
+  cmbArcType->setToolTip("圧縮形式");
+  Btn_Start = new QPushButton(controlsPanel_);
+  Btn_Start->setObjectName("Btn_Start");
+  Btn_Option = new QPushButton(controlsPanel_);
+  Btn_Option->setObjectName("Btn_Option");
+  Btn_Close = new QPushButton(controlsPanel_);
+  Btn_Close->setObjectName("Btn_Close");
+  row->addWidget(cmbTargetPlace);
+  row->addWidget(cmbArcMethod);
+  row->addWidget(cmbArcType);
+  row->addStretch(1);
+  row->addWidget(Btn_Start);
+  row->addWidget(Btn_Option);
+  row->addWidget(Btn_Close);
+  layout->addWidget(controlsPanel_);
+  setCentralWidget(central);
+
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("StatusBar1");
+  for (int i = 0; i < 5; ++i) {
+    panels_[i] = new QLabel(bar);
+    panels_[i]->setObjectName(QString("Panel%1").arg(i + 1));
+  }
+  panels_[1]->setMinimumWidth(70);
+  panels_[2]->setMinimumWidth(110);
+  // Panels 4 and 5 hold the option pictures; each is 300 twips wide.
+  for (int i = 3; i < 5; ++i) {
+    panels_[i]->setFixedWidth(qRound(300 / TwipsPerPixelX()));
+    panels_[i]->setAlignment(Qt::AlignCenter);
+  }
+  bar->addWidget(panels_[0], 1);
+  for (int i = 1; i < 5; ++i) bar->addPermanentWidget(panels_[i]);
+
+  Timer1.setInterval(1000);
+  connect(&Timer1, &QTimer::timeout, this, [this] { setPanelText(2, elapsedText()); });
+  connect(List1, &FileListBox::filesDropped, this, &Form1::OnFilesDropped);
+  connect(List1, &FileListBox::deleteRequested, this, &Form1::OnDeleteKey);
+  connect(List1, &FileListBox::selectAllRequested, this, &Form1::OnSelectAll);
+  connect(List1, &FileListBox::optionsRequested, this, &Form1::OnListOptions);
+  connect(List1, &FileListBox::closeRequested, this, &Form1::close);
+  connect(List1, &FileListBox::surpriseRequested, this, &Form1::OnSurprise);
+  connect(List1, &QListView::doubleClicked, this, [this] { List1_DblClick(); });
+  connect(Btn_Start, &QPushButton::clicked, this, &Form1::Start);
+  connect(Btn_Close, &QPushButton::clicked, this, &Form1::close);
+}
+
+void Form1::BuildMenus() {
+  auto action = [this](QMenu* menu, const char* name, auto slot) {
+    QAction* a = menu->addAction(QString());
+    a->setObjectName(name);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  FileMenu = menuBar()->addMenu(QString());
+  FileMenu->setObjectName("FileMenu");
+  MnuModeExtract = action(FileMenu, "MnuModeExtract", [this] { ModeChange("Extract"); });
+  MnuModeArchive = action(FileMenu, "MnuModeArchive", [this] { ModeChange("Archive"); });
+  MnuModeExtract->setCheckable(true);
+  MnuModeArchive->setCheckable(true);
+  FileMenu->addSeparator();
+  MnuStart = action(FileMenu, "MnuStart", [this] { Start(); });
+  FileMenu->addSeparator();
+  MnuFileLoadFileList =
+      action(FileMenu, "MnuFileLoadFileList", [this] { LoadFileListCommand(*this); });
+  MnuFileSaveFileList =
+      action(FileMenu, "MnuFileSaveFileList", [this] { SaveFileListCommand(*this); });
+  FileMenu->addSeparator();
+  MnuFiltering = action(FileMenu, "MnuFiltering", [this] { OnFiltering(); });
+  MnuFiltering->setCheckable(true);
+  MnuSort = action(FileMenu, "MnuSort", [this] { OnSort(); });
+  FileMenu->addSeparator();
+  MnuQuit = action(FileMenu, "MnuQuit", [this] { close(); });
+
+  ToolMenu = menuBar()->addMenu(QString());
+  ToolMenu->setObjectName("ToolMenu");
+  MnuDLLDown = action(ToolMenu, "MnuDLLDown", [this] { DLLDown(); });
+  MnuErrorLog = action(ToolMenu, "MnuErrorLog", [this] { ShowErrorLog(); });
+
+  OptionMenu = menuBar()->addMenu(QString());
+  OptionMenu->setObjectName("OptionMenu");
+  MnuOptGeneral = action(OptionMenu, "MnuOptGeneral", [this] { ShowGeneralOptions(""); });
+  MnuOptExtract = action(OptionMenu, "MnuOptExtract", [this] { ShowExtractOptions(); });
+  MnuOptArchive = action(OptionMenu, "MnuOptArchive", [this] { ShowArchiveOptions(); });
+  connect(Btn_Option, &QPushButton::clicked, this,
+          [this] { OptionMenu->popup(Btn_Option->mapToGlobal(QPoint(0, Btn_Option->height()))); });
+
+  HelpMenu = menuBar()->addMenu(QString());
+  HelpMenu->setObjectName("HelpMenu");
+  MnuHelp = action(HelpMenu, "MnuHelp", [this] { OpenManual(); });
+  MnuOnlineHelp = action(HelpMenu, "MnuOnlineHelp", [this] { OpenOnlineHelp(); });
+  HelpMenu->addSeparator();
+  MnuAbout = action(HelpMenu, "MnuAbout", [this] { ShowAbout(); });
+}
+
+void Form1::ApplyCaptions() {
+  FileMenu->setTitle(Res(1));
+  MnuQuit->setText(Res(2));
+  MnuModeExtract->setText(Res(3));
+  MnuModeArchive->setText(Res(4));
+  MnuStart->setText(Res(5));
+  MnuFileLoadFileList->setText(Res(6));
+  MnuFileSaveFileList->setText(Res(7));
+  MnuFiltering->setText(Res(8));
+  MnuSort->setText(Res(9));
+  ToolMenu->setTitle(Res(11));
+  MnuDLLDown->setText(Res(12));
+  OptionMenu->setTitle(Res(13));
+  MnuOptGeneral->setText(Res(14));
+  MnuOptExtract->setText(Res(15));
+  MnuOptArchive->setText(Res(16));
+  MnuErrorLog->setText(Res(17));
+  HelpMenu->setTitle(Res(21));
+  MnuHelp->setText(Res(22));
+  MnuOnlineHelp->setText(Res(23));
+  MnuAbout->setText(Res(24));
+  Btn_Start->setText(Res(workMode_ == "Extract" ? 31 : 41));
+  Btn_Option->setText(Res(32));
+  Btn_Close->setText(Res(2));
+}
+
+// ---------------------------------------------------------------------------------------
+// Load and unload
+
+void Form1::Load(const StartUp& startUp) {
+  startUpMode_ = startUp.mode;
+  windowsVersionName_.clear();
+  Timer1.stop();
+  Timer1.setInterval(1000);
+  LoadLibraryStatus();
+  if (Unzip32Available()) SaveShowResultOff();
+  viewerOpen_ = false;
+  viewerDocked_ = true;
+  cmbTargetPlace->setCurrentIndex(0);
+  useYZ2DEC_ = GetIniInt(kQvrArcIni, "GENERAL", "UseYZ2DEC") != 0;
+
+  if (startUpMode_ == kModeDDMode) {
+    ModeChange("Extract");
+    AddArchiveList(*this, startUp.filePart);
+    Start();
+    if (endRequested_) return;
+  } else if (startUpMode_ == kModeDDModeSetting) {
+    ShowGeneralOptions(kModeDDModeSetting);
+    hide();
+  } else {
+    AddArchiveList(*this, startUp.filePart);
+    if (GetIniInt(kQvrArcIni, "GENERAL", "ShowListViewer") == 1) List1_DblClick();
+  }
+
+  ShowStatusBarPictures();
+  SetStatusBarHeight();
+  RestoreCombos();
+  ApplyCaptions();
+  if (startUpMode_ != kModeNormal) {
+    ModeChange("Extract");
+  } else {
+    std::string mode = CutAtNull(GetIniString(kQvrArcIni, "GENERAL", "QvrStartUpMode"));
+    ModeChange(mode.empty() ? DecideWorkMode() : mode);
+  }
+  RestorePosition();
+  std::error_code ec;
+  std::filesystem::create_directory(AppFile("tmp"), ec);
+}
+
+std::string Form1::DecideWorkMode() const {
+  if (listCount() == 0) return "Archive";
+  return ExtensionCheck(listItem(0)) == 0 ? "Extract" : "Archive";
+}
+
+void Form1::SetStatusBarHeight() {
+  int twips = GetIniInt(kQvrArcIni, "GENERAL", "FONTSIZE") == 1 ? 240 : 300;
+  statusBar()->setFixedHeight(StatusBarHeight(twips));
+}
+
+int Form1::StatusBarHeight(int twips) const {
+  // The twips were chosen for the screens of their font size; never clip a line of text.
+  return std::max(qRound(twips / TwipsPerPixelY()), statusBar()->fontMetrics().height() + 4);
+}
+
+void Form1::RestoreCombos() {
+  auto restore = [](QComboBox* box, const char* section, const char* key) {
+    std::string stored = CutAtNull(GetIniString(kQvrArcIni, section, key));
+    int index = stored.empty() ? 0 : box->findText(Q(stored), Qt::MatchExactly);
+    // A stored text that is no longer offered selects the first entry.
+    box->setCurrentIndex(index < 0 ? 0 : index);
+  };
+  restore(cmbTargetPlace, "EXTRACT_NORMAL", "TargetPlace");
+  restore(cmbArcMethod, "ARCHIVE_NORMAL", "ArchiveMethod");
+  restore(cmbArcType, "ARCHIVE_NORMAL", "ArchiveType");
+}
+
+void Form1::RestorePosition() {
+  int left = GetIniInt(kQvrArcIni, "GENERAL", "Left");
+  int top = GetIniInt(kQvrArcIni, "GENERAL", "Top");
+  move(qRound(left / TwipsPerPixelX()), qRound(top / TwipsPerPixelY()));
+}
+
+void Form1::SavePosition() {
+  // A minimised window's place is no place to come back to.
+  if (isMinimized()) return;
+  long left = std::lround(x() * TwipsPerPixelX());
+  long top = std::lround(y() * TwipsPerPixelY());
+  if (left >= -32768 && left <= 32767) {
+    WriteIniString(kQvrArcIni, "GENERAL", "Left", std::to_string(left));
+  }
+  if (top >= -32768 && top <= 32767) {
+    WriteIniString(kQvrArcIni, "GENERAL", "Top", std::to_string(top));
+  }
+}
+
+void Form1::SaveShowResultOff() {
+  RegValue value =
+      RegRead(RegRoot::CurrentUser, kShowResultKey, kShowResultValue, kRegDword, int32_t(0));
+  int32_t showResult = std::get<int32_t>(value);
+  if (showResult == 0) return;
+  savedShowResult_ = showResult;
+  RegWrite(RegRoot::CurrentUser, kShowResultKey, kShowResultValue, kRegDword, int32_t(0));
+}
+
+void Form1::RestoreShowResult() {
+  if (!Unzip32Available() || savedShowResult_ == 0 || savedShowResult_ == -1) return;
+  RegWrite(RegRoot::CurrentUser, kShowResultKey, kShowResultValue, kRegDword, savedShowResult_);
+}
+
+void Form1::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  RestoreShowResult();
+  WriteIniString(kQvrArcIni, "EXTRACT_NORMAL", "TargetPlace",
+                 cmbTargetPlace->currentText().toStdString());
+  WriteIniString(kQvrArcIni, "ARCHIVE_NORMAL", "ArchiveMethod",
+                 cmbArcMethod->currentText().toStdString());
+  WriteIniString(kQvrArcIni, "ARCHIVE_NORMAL", "ArchiveType",
+                 cmbArcType->currentText().toStdString());
+  CloseViewer();
+  SavePosition();
+  EmptyFolder(AppFile("tmp"));
+}
+
+void Form1::EndAfterDDModeRun() {
+  RestoreShowResult();
+  unloaded_ = true;  // nothing else of the unload step runs
+  endRequested_ = true;
+  QCoreApplication::exit(0);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  Unload();
+  event->accept();
+  QCoreApplication::quit();
+}
+
+void Form1::AttachHookMsg(HookMsg& hook) {
+  connect(&hook, &HookMsg::handOffReceived, this, &Form1::OnHandOff);
+  connect(&hook, &HookMsg::restoreRequested, this, &Form1::OnRestoreRequested);
+}
+
+void Form1::OnHandOff(const QString& text) {
+  setBusyCursor(true);
+  AddArchiveList(*this, text.toStdString());
+  setBusyCursor(false);
+}
+
+void Form1::OnRestoreRequested() {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+}
+
+// ---------------------------------------------------------------------------------------
+// Modes and commands
+
+void Form1::ModeChange(const std::string& mode) {
+  workMode_ = mode;
+  bool extract = mode == "Extract";
+  if (!extract && mode != "Archive") return;
+  Btn_Start->setText(Res(extract ? 31 : 41));
+  for (QComboBox* box : {cmbArcMethod, cmbArcType}) {
+    box->setEnabled(!extract);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base,
+                     QApplication::palette().color(extract ? QPalette::Button : QPalette::Base));
+    box->setPalette(palette);
+  }
+  MnuModeExtract->setChecked(extract);
+  MnuModeArchive->setChecked(!extract);
+}
+
+void Form1::OnFilesDropped(const std::vector<std::string>& paths) {
+  AddDroppedFiles(*this, paths);
+  ModeChange(DecideWorkMode());
+}
+
+void Form1::OnDeleteKey() {
+  RemoveSelected(*this);
+}
+
+void Form1::OnSelectAll() {
+  setListVisible(false);
+  List1->selectAll();
+  setListVisible(true);
+}
+
+void Form1::OnListOptions() {
+  if (workMode_ == "Extract") {
+    ShowExtractOptions();
+  } else {
+    ShowArchiveOptions();
+  }
+}
+
+void Form1::OnSurprise() {
+  messageBox("ｷﾀ━━━━━━(ﾟ∀ﾟ)━━━━━━!!", MsgIcon::Information, MsgButtons::Ok);
+}
+
+void Form1::OnSort() {
+  SortFileList(*this, GetIniInt(kQvrArcIni, "GENERAL", "SORT"));
+}
+
+void Form1::OnFiltering() {
+  // Triggering a checkable menu item flips its mark; the mark shows filterOn_ only.
+  MnuFiltering->setChecked(filterOn_);
+  frmFiltering dialog(*this, filterOn_, this);
+  dialog.exec();
+  filterOn_ = dialog.filterState();
+  MnuFiltering->setChecked(filterOn_);
+}
+
+void Form1::List1_DblClick() {
+  std::string entry = List1->currentRow() >= 0 ? listItem(List1->currentRow()) : "";
+  if (!IsArchiveExtension(LCase(ExtensionOf(entry)))) {
+    setPanelText(2, "");
+    setPanelText(3, "");
+  } else {
+    int64_t count = ArchiveFileCount(entry);
+    if (count != -1) {
+      setPanelText(2, std::to_string(count) + "個");
+      setPanelText(
+          3,
+          QLocale(QLocale::Japanese).toString(qlonglong(ArchiveOriginalSize(entry))).toStdString() +
+              "Bytes");
+    } else {
+      setPanelText(2, "");
+      setPanelText(3, "");
+    }
+    OpenViewer(entry);
+  }
+  std::string type = ViewerArchiveType();
+  setPanelText(1, type.empty() ? "" : type + "書庫");
+}
+
+void Form1::OpenManual() {
+  std::string manual = ManualPath();
+  if (!QFileInfo::exists(Q(manual))) {
+    messageBox("ヘルプファイルが見つかりません。\r\n" + manual, MsgIcon::Exclamation,
+               MsgButtons::Ok);
+    return;
+  }
+  QDesktopServices::openUrl(QUrl::fromLocalFile(Q(manual)));
+}
+
+void Form1::OpenOnlineHelp() {
+  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelpUrl)));
+}
+
+// ---------------------------------------------------------------------------------------
+// Places other parts fill in
+
+void Form1::LoadLibraryStatus() {
+  LoadArchiverDLLStatus(status_, *this);
+}
+
+bool Form1::Unzip32Available() const {
+  return status_.UNZIP32;
+}
+
+int Form1::ExtensionCheck(const std::string& path) const {
+  return Inspect().CheckArchive(path);
+}
+
+int64_t Form1::ArchiveFileCount(const std::string& path) const {
+  return Inspect().FileCount(path);
+}
+
+int64_t Form1::ArchiveOriginalSize(const std::string& path) const {
+  return int64_t(Inspect().OriginalSize(path));
+}
+
+// One inspection object over the library status; it keeps the last archive's type text.
+ArchiverDLL_Inspect& Form1::Inspect() const {
+  if (!inspect_) {
+    inspect_ = std::make_unique<ArchiverDLL_Inspect>(status_, ownerWindow());
+  }
+  return *inspect_;
+}
+
+// The viewer window: shown modeless when not open, filled with the archive's listing.
+void Form1::OpenViewer(const std::string& /*path*/) {}
+
+// The viewer's archive-type text; until the viewer exists, the inspection's.
+std::string Form1::ViewerArchiveType() const {
+  return Inspect().archiveType();
+}
+
+void Form1::CloseViewer() {
+  viewerOpen_ = false;
+}
+
+// The general options dialog (frmOption). With "DDMODE_SETTING" it is modeless and
+// closing it ends the program; until the dialog exists an empty one stands in.
+void Form1::ShowGeneralOptions(const std::string& openingMode) {
+  auto* dialog = new QDialog(this);
+  dialog->setObjectName("frmOption");
+  dialog->setWindowTitle("Option");
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->resize(420, 320);
+  if (openingMode == kModeDDModeSetting) {
+    connect(dialog, &QDialog::finished, this, &Form1::close);
+    dialog->show();
+  } else {
+    dialog->exec();
+  }
+}
+
+// The extraction options (frmOptionEx).
+void Form1::ShowExtractOptions() {}
+
+// The archiving options.
+void Form1::ShowArchiveOptions() {}
+
+// Panels 4 and 5: the folder-per-archive and keep-folders pictures.
+void Form1::ShowStatusBarPictures() {}
+
+// The about box with the library versions.
+void Form1::ShowAbout() {
+  frmAbout dialog(status_, this);
+  dialog.exec();
+}
+
+// The library installer "caldix" of the application folder.
+void Form1::DLLDown() {
+  if (!qvr::MnuDLLDown(this)) {
+    messageBox("ライブラリのインストーラ(caldix)が見つかりません。\r\n" + AppFolder() + "caldix",
+               MsgIcon::Exclamation, MsgButtons::Ok);
+  }
+}
+
+// Log.txt opened with its associated program.
+void Form1::ShowErrorLog() {
+  if (!QFileInfo::exists(Q(AppFile("Log.txt")))) {
+    messageBox("エラーログ(Log.txt)はありません。", MsgIcon::Information, MsgButtons::Ok);
+    return;
+  }
+  cExecute().ShellX(QuotePath(AppFile("Log.txt")), kShowNormal, ownerWindow(), false);
+}
+
+// The run (Btn_Start, MnuStart, drag-and-drop start).
+void Form1::Start() {}
+
+// ---------------------------------------------------------------------------------------
+// MainWindowPort
+
+double Form1::TwipsPerPixelX() const {
+  return 1440.0 / logicalDpiX();
+}
+
+double Form1::TwipsPerPixelY() const {
+  return 1440.0 / logicalDpiY();
+}
+
+int Form1::listCount() const {
+  return List1->entries().rowCount();
+}
+
+std::string Form1::listItem(int index) const {
+  if (index < 0 || index >= listCount()) return "";
+  return List1->entries().entry(index);
+}
+
+void Form1::listAdd(const std::string& path) {
+  List1->entries().append(path);
+}
+
+void Form1::listRemove(int index) {
+  List1->entries().removeAt(index);
+}
+
+void Form1::listClear() {
+  List1->entries().clear();
+}
+
+bool Form1::listSelected(int index) const {
+  return List1->selectionModel()->isRowSelected(index, QModelIndex());
+}
+
+void Form1::setListVisible(bool visible) {
+  listHidden_ += visible ? -1 : 1;
+  if (listHidden_ < 0) listHidden_ = 0;
+  List1->setVisible(listHidden_ == 0);
+}
+
+void Form1::setBusyCursor(bool busy) {
+  if (busy) {
+    if (busy_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else if (busy_ > 0 && --busy_ == 0) {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void Form1::setPanelText(int panel, const std::string& text) {
+  if (panel < 1 || panel > 5) return;
+  panels_[panel - 1]->setText(Q(text));
+}
+
+std::string Form1::panelText(int panel) const {
+  if (panel < 1 || panel > 5) return "";
+  return panels_[panel - 1]->text().toStdString();
+}
+
+MsgResult Form1::messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) {
+  QMessageBox box(this);
+  box.setWindowTitle(QString::fromUtf8(kProgramTitle));
+  box.setText(Q(text).replace("\r\n", "\n"));
+  switch (icon) {
+    case MsgIcon::Critical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case MsgIcon::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case MsgIcon::Exclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case MsgIcon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case MsgIcon::None:
+      break;
+  }
+  switch (buttons) {
+    case MsgButtons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case MsgButtons::OkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case MsgButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+    case MsgButtons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Cancel:
+      return MsgResult::Cancel;
+    case QMessageBox::Yes:
+      return MsgResult::Yes;
+    case QMessageBox::No:
+      return MsgResult::No;
+    default:
+      return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+  }
+}
+
+std::string Form1::inputBox(const std::string& prompt, const std::string& title,
+                            const std::string& defaultText) {
+  bool ok = false;
+  QString text =
+      QInputDialog::getText(this, Q(title), Q(prompt), QLineEdit::Normal, Q(defaultText), &ok);
+  return ok ? text.toStdString() : "";
+}
+
+std::string Form1::browseForFolder() {
+  return QFileDialog::getExistingDirectory(this).toStdString();
+}
+
+std::string Form1::openFileDialog(const std::vector<std::string>& filter,
+                                  const std::string& initialFolder) {
+  return QFileDialog::getOpenFileName(this, QString(), Q(initialFolder), QtFilter(filter))
+      .toStdString();
+}
+
+std::string Form1::saveFileDialog(const std::vector<std::string>& filter,
+                                  const std::string& initialFolder) {
+  return QFileDialog::getSaveFileName(this, QString(), Q(initialFolder), QtFilter(filter))
+      .toStdString();
+}
+
+void Form1::startTimer1() {
+  timer1Start_.start();
+  Timer1.start();
+}
+
+void Form1::stopTimer1() {
+  Timer1.stop();
+}
+
+std::string Form1::elapsedText() const {
+  if (!timer1Start_.isValid()) return FormatElapsed(std::chrono::seconds(0));
+  return FormatElapsed(std::chrono::seconds(timer1Start_.elapsed() / 1000));
+}
+
+void* Form1::ownerWindow() const {
+  return static_cast<QWidget*>(const_cast<Form1*>(this));
+}
+
+void Form1::pumpEvents() {
+  // Repaints and hand-offs only: a click must not start a second command in the middle.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace qvr

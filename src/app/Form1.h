@@ -1,18 +1,246 @@
-// The main window: the program's only entry, alive for the whole process.
+// The main window: the program's only entry, alive for the whole process. It owns the file
+// list List1, the work and start-up modes and the status bar, and is the MainWindowPort
+// through which the engines reach the user.
 #pragma once
 
+#include <QAbstractListModel>
+#include <QElapsedTimer>
+#include <QListView>
 #include <QMainWindow>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ArchiverDLLStatus.h"
+#include "CommandLine.h"
+#include "MainWindowPort.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
 
 namespace qvr {
 
-class Form1 : public QMainWindow {
+class ArchiverDLL_Inspect;
+class HookMsg;
+
+// The entries of List1 as the engines see them: byte strings (a file name need not be
+// valid UTF-8), shown as text.
+class FileListModel : public QAbstractListModel {
+  Q_OBJECT
+
+ public:
+  using QAbstractListModel::QAbstractListModel;
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  const std::string& entry(int row) const { return entries_[size_t(row)]; }
+  void append(const std::string& entry);
+  void removeAt(int row);
+  void clear();
+
+ private:
+  std::vector<std::string> entries_;
+};
+
+// List1: a list box with multiple selection that takes dropped files and the list keys.
+class FileListBox : public QListView {
+  Q_OBJECT
+
+ public:
+  explicit FileListBox(QWidget* parent = nullptr);
+  FileListModel& entries() { return model_; }
+  const FileListModel& entries() const { return model_; }
+  // The entry with the focus; -1 when none.
+  int currentRow() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
+  void setCurrentRow(int row) { setCurrentIndex(model_.index(row)); }
+
+ signals:
+  void filesDropped(const std::vector<std::string>& paths);
+  void deleteRequested();
+  void selectAllRequested();
+  void optionsRequested();
+  void closeRequested();
+  void surpriseRequested();
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  FileListModel model_;
+};
+
+class Form1 : public QMainWindow, public MainWindowPort {
   Q_OBJECT
 
  public:
   explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // The load step, in its order, for the parsed command line. After it, the program
+  // either shows the window or has already ended (endRequested()).
+  void Load(const StartUp& startUp);
+  // The unload step: saves the window's choices, restores ShowResult, empties "tmp".
+  // Runs once; closing the window runs it.
+  void Unload();
+  // Receives the hand-offs of later starts.
+  void AttachHookMsg(HookMsg& hook);
+
+  // Sets the work mode ("Extract" or "Archive") and the controls that depend on it.
+  void ModeChange(const std::string& mode);
+  const std::string& workMode() const { return workMode_; }
+  const std::string& startUpMode() const { return startUpMode_; }
+  // The run: Btn_Start, MnuStart and a drag-and-drop start.
+  void Start();
+  // Ends the program after a drag-and-drop run: only ShowResult is restored.
+  void EndAfterDDModeRun();
+  bool endRequested() const { return endRequested_; }
+
+  // The library availability flags and tool folders, filled at load.
+  const LibraryStatus& libraryStatus() const { return status_; }
+
+  // The list's double click: archive facts in panels 1-3, the viewer for an archive.
+  void List1_DblClick();
+  // The work mode the list suggests (start-up and after a drop).
+  std::string DecideWorkMode() const;
+
+  // Twips per pixel of the screen (15 at 96 DPI).
+  double TwipsPerPixelX() const;
+  double TwipsPerPixelY() const;
+  // StatusBar1's height in pixels for a height in twips.
+  int StatusBarHeight(int twips) const;
+
+  // MainWindowPort
+  int listCount() const override;
+  std::string listItem(int index) const override;
+  void listAdd(const std::string& path) override;
+  void listRemove(int index) override;
+  void listClear() override;
+  bool listSelected(int index) const override;
+  void setListVisible(bool visible) override;
+  void setBusyCursor(bool busy) override;
+  void setPanelText(int panel, const std::string& text) override;
+  std::string panelText(int panel) const override;
+  MsgResult messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
+  std::string inputBox(const std::string& prompt, const std::string& title,
+                       const std::string& defaultText) override;
+  std::string browseForFolder() override;
+  std::string openFileDialog(const std::vector<std::string>& filter,
+                             const std::string& initialFolder) override;
+  std::string saveFileDialog(const std::vector<std::string>& filter,
+                             const std::string& initialFolder) override;
+  void startTimer1() override;
+  void stopTimer1() override;
+  std::string elapsedText() const override;
+  void* ownerWindow() const override;
+  void pumpEvents() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  void ApplyCaptions();
+  void RestoreCombos();
+  void RestorePosition();
+  void SavePosition();
+  void SetStatusBarHeight();
+  void SaveShowResultOff();
+  void RestoreShowResult();
+  void OnFilesDropped(const std::vector<std::string>& paths);
+  void OnDeleteKey();
+  void OnSelectAll();
+  void OnListOptions();
+  void OnSurprise();
+  void OnSort();
+  void OnFiltering();
+  void OnHandOff(const QString& text);
+  void OnRestoreRequested();
+  void OpenManual();
+  void OpenOnlineHelp();
+
+  // Places other parts of the program fill in; each stays one call here.
+  void LoadLibraryStatus();
+  bool Unzip32Available() const;
+  ArchiverDLL_Inspect& Inspect() const;
+  int ExtensionCheck(const std::string& path) const;
+  int64_t ArchiveFileCount(const std::string& path) const;
+  int64_t ArchiveOriginalSize(const std::string& path) const;
+  void OpenViewer(const std::string& path);
+  std::string ViewerArchiveType() const;
+  void CloseViewer();
+  void ShowGeneralOptions(const std::string& openingMode);
+  void ShowExtractOptions();
+  void ShowArchiveOptions();
+  void ShowStatusBarPictures();
+  void ShowAbout();
+  void DLLDown();
+  void ShowErrorLog();
+
+  // Controls
+  FileListBox* List1 = nullptr;
+  QComboBox* cmbTargetPlace = nullptr;
+  QComboBox* cmbArcMethod = nullptr;
+  QComboBox* cmbArcType = nullptr;
+  QPushButton* Btn_Start = nullptr;
+  QPushButton* Btn_Option = nullptr;
+  QPushButton* Btn_Close = nullptr;
+  QWidget* controlsPanel_ = nullptr;
+  QLabel* panels_[5] = {};
+  QTimer Timer1;
+  QElapsedTimer timer1Start_;
+
+  // Menus
+  QMenu* FileMenu = nullptr;
+  QMenu* ToolMenu = nullptr;
+  QMenu* OptionMenu = nullptr;
+  QMenu* HelpMenu = nullptr;
+  QAction* MnuQuit = nullptr;
+  QAction* MnuModeExtract = nullptr;
+  QAction* MnuModeArchive = nullptr;
+  QAction* MnuStart = nullptr;
+  QAction* MnuFileLoadFileList = nullptr;
+  QAction* MnuFileSaveFileList = nullptr;
+  QAction* MnuFiltering = nullptr;
+  QAction* MnuSort = nullptr;
+  QAction* MnuDLLDown = nullptr;
+  QAction* MnuOptGeneral = nullptr;
+  QAction* MnuOptExtract = nullptr;
+  QAction* MnuOptArchive = nullptr;
+  QAction* MnuErrorLog = nullptr;
+  QAction* MnuHelp = nullptr;
+  QAction* MnuOnlineHelp = nullptr;
+  QAction* MnuAbout = nullptr;
+
+  // State
+  LibraryStatus status_;
+  mutable std::unique_ptr<ArchiverDLL_Inspect> inspect_;
+  std::string startUpMode_ = kModeNormal;
+  std::string workMode_;
+  std::string windowsVersionName_;  // no shell prefix on this platform
+  int32_t savedShowResult_ = 0;
+  bool viewerOpen_ = false;
+  bool viewerDocked_ = true;
+  bool useYZ2DEC_ = false;
+  bool filterOn_ = false;  // the check mark of MnuFiltering: a filter is in force
+  bool unloaded_ = false;
+  bool endRequested_ = false;
+  int listHidden_ = 0;
+  int busy_ = 0;
 };
 
 // "QuiverArchiver v" + major.minor.revision.
 QString ProgramCaption();
+// The fixed address of the online manual.
+inline constexpr const char* kOnlineHelpUrl = "https://quiverarchiver.sourceforge.io/manual/";
 
 }  // namespace qvr

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "AppFolder.h"
+#include "CommandLine.h"
 #include "Form1.h"
+#include "HookMsg.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -12,7 +14,19 @@ int main(int argc, char* argv[]) {
   if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
   qvr::SetAppFolder(qvr::ResolveAppFolder(qvr::ExecutableFolder()));
 
+  // QApplication has taken its own options out of argv.
+  std::string commandLine =
+      qvr::JoinArguments(std::vector<std::string>(argv + 1, argv + argc), qvr::CurrentFolder());
+  // A second start brings the running instance to the front, hands over its files and
+  // ends without a window of its own.
+  qvr::HookMsg hook;
+  if (hook.handOffOrListen(qvr::ParseCommandLine(commandLine, true).filePart)) return 0;
+
+  qvr::StartUp startUp = qvr::ParseCommandLine(commandLine, false);
   qvr::Form1 form;
-  form.show();
+  form.AttachHookMsg(hook);
+  form.Load(startUp);
+  if (form.endRequested()) return 0;
+  if (startUp.mode != qvr::kModeDDModeSetting) form.show();
   return app.exec();
 }

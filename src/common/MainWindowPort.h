@@ -26,6 +26,12 @@ class MainWindowPort {
   virtual void listAdd(const std::string& path) = 0;
   virtual void listRemove(int index) = 0;
   virtual void listClear() = 0;
+  // Whether the entry is selected in List1 (multiple selection).
+  virtual bool listSelected(int /*index*/) const { return false; }
+  // List1 is hidden while many entries change at once, and the pointer shows the busy
+  // cursor during long walks; each pair nests.
+  virtual void setListVisible(bool /*visible*/) {}
+  virtual void setBusyCursor(bool /*busy*/) {}
 
   // StatusBar1 panels, numbered 1 to 5 as in the status bar.
   virtual void setPanelText(int panel, const std::string& text) = 0;

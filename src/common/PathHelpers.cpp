@@ -99,7 +99,52 @@ void DeleteFilesIn(int dirFd) {
   closedir(dir);
 }
 
+// Deletes the folder's contents, depth first, each level opened without following links.
+void RemoveContentsAt(int dirFd) {
+  int listFd = dup(dirFd);
+  if (listFd < 0) return;
+  DIR* dir = fdopendir(listFd);
+  if (!dir) {
+    close(listFd);
+    return;
+  }
+  std::vector<std::string> names;
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(dir);
+  for (const auto& name : names) {
+    struct stat st;
+    if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISDIR(st.st_mode)) {
+      unlinkat(dirFd, name.c_str(), 0);
+      continue;
+    }
+    // Pin the folder itself (never a link put in its place), then make it writable: a
+    // read-only folder cannot be emptied otherwise.
+    int pinned = openat(dirFd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (pinned < 0) continue;
+    std::string self = "/proc/self/fd/" + std::to_string(pinned);
+    chmod(self.c_str(), (st.st_mode & 07777) | S_IRWXU);
+    int sub = open(self.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(pinned);
+    if (sub >= 0) {
+      RemoveContentsAt(sub);
+      close(sub);
+    }
+    unlinkat(dirFd, name.c_str(), AT_REMOVEDIR);
+  }
+}
+
 }  // namespace
+
+void EmptyFolder(const std::string& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  RemoveContentsAt(fd);
+  close(fd);
+}
 
 bool RemoveFolderChain(const std::string& base, const std::string& subPath) {
   std::vector<std::string> parts = SafeComponents(subPath);

@@ -31,6 +31,10 @@ bool MakeFolders(const std::string& path);
 // up to, not including, base. Never touches anything at or above base and never follows
 // a symbolic link. Failures are ignored; always true.
 bool RemoveFolderChain(const std::string& base, const std::string& subPath);
+// Deletes everything inside the folder (files, links, folders with their contents, read-only
+// ones too) and keeps the folder. Never follows a symbolic link: a link is deleted itself,
+// and a folder that is a link is left alone. Failures are ignored.
+void EmptyFolder(const std::string& folder);
 
 // ASCII case mapping, as the extension tables compare.
 std::string LCase(std::string_view text);

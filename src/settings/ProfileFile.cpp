@@ -265,7 +265,9 @@ std::string_view CutValue(std::string_view raw) {
   return raw;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& content, bool flush = true) {
+}  // namespace
+
+bool ReplaceFile(const std::string& path, const std::string& content, bool flush) {
   std::string temp = path + ".XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
@@ -296,8 +298,6 @@ bool ReplaceFile(const std::string& path, const std::string& content, bool flush
   if (!ok) unlink(name.data());
   return ok;
 }
-
-}  // namespace
 
 bool FileExists(const std::string& path) {
   struct stat st;

@@ -40,4 +40,9 @@ struct Write {
 // when lost.
 bool WriteStrings(const std::string& path, const std::vector<Write>& writes, bool flush = true);
 
+// Replaces the file's content atomically (a temporary file beside it, rename), keeping the
+// file's permissions; with flush the content is forced to disk first. False when the file
+// could not be replaced.
+bool ReplaceFile(const std::string& path, const std::string& content, bool flush = true);
+
 }  // namespace qvr::profile

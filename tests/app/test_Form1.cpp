@@ -1,15 +1,402 @@
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
+#include <filesystem>
+#include <memory>
 
+#include "AppFolder.h"
 #include "Form1.h"
+#include "Registry.h"
+#include "Settings.h"
+#include "StringTable.h"
+#include "TempDir.h"
+
+using qvr::Form1;
+using qvr::test::ReadFile;
+using qvr::test::TempDir;
+using qvr::test::WriteFile;
 
 class TestForm1 : public QObject {
   Q_OBJECT
 
+  std::unique_ptr<TempDir> app;
+  std::unique_ptr<TempDir> config;
+
+  static QString text(const char* s) { return QString::fromUtf8(s); }
+  template <typename T>
+  static T* child(Form1& form, const char* name) {
+    T* found = form.findChild<T*>(name);
+    if (!found) qFatal("no child %s", name);
+    return found;
+  }
+  std::string ini(const char* section, const char* key) {
+    return qvr::GetIniStringDef(qvr::kQvrArcIni, section, key, "<none>");
+  }
+  static void select(qvr::FileListBox* list, int row) {
+    list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+  }
+  // Answers the next modal box with its default button and records its text.
+  static void closeNextModal(QString* seen) {
+    QTimer::singleShot(50, [seen] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        *seen = box->text();
+        box->accept();
+      }
+    });
+  }
+
  private slots:
-  void captionCarriesTheVersion() {
-    qvr::Form1 form;
+  void init() {
+    app = std::make_unique<TempDir>();
+    config = std::make_unique<TempDir>();
+    qvr::SetAppFolder(app->path());
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config->path()));
+  }
+
+  void captionsComeFromTheStringTable() {
+    Form1 form;
     QVERIFY(form.windowTitle().startsWith("QuiverArchiver v"));
     QCOMPARE(form.windowTitle().count('.'), 2);
+    const std::pair<const char*, int> actions[] = {{"MnuQuit", 102},
+                                                   {"MnuModeExtract", 103},
+                                                   {"MnuModeArchive", 104},
+                                                   {"MnuStart", 105},
+                                                   {"MnuFileLoadFileList", 106},
+                                                   {"MnuFileSaveFileList", 107},
+                                                   {"MnuFiltering", 108},
+                                                   {"MnuSort", 109},
+                                                   {"MnuDLLDown", 112},
+                                                   {"MnuOptGeneral", 114},
+                                                   {"MnuOptExtract", 115},
+                                                   {"MnuOptArchive", 116},
+                                                   {"MnuErrorLog", 117},
+                                                   {"MnuHelp", 122},
+                                                   {"MnuOnlineHelp", 123},
+                                                   {"MnuAbout", 124}};
+    for (const auto& [name, id] : actions) {
+      QCOMPARE(child<QAction>(form, name)->text(), QString::fromStdString(qvr::LoadResString(id)));
+    }
+    QCOMPARE(child<QMenu>(form, "FileMenu")->title(), text("ファイル(&F)"));
+    QCOMPARE(child<QMenu>(form, "ToolMenu")->title(), text("ツール(&T)"));
+    QCOMPARE(child<QMenu>(form, "OptionMenu")->title(), text("オプション(&O)"));
+    QCOMPARE(child<QMenu>(form, "HelpMenu")->title(), text("ヘルプ(&H)"));
+    QCOMPARE(child<QAction>(form, "MnuAbout")->text(), text("ﾊﾞｰｼﾞｮﾝ情報(&A)"));
+    QCOMPARE(child<QPushButton>(form, "Btn_Option")->text(), text("設定(&O)"));
+    QCOMPARE(child<QPushButton>(form, "Btn_Close")->text(), text("終了(&X)"));
+    // The English table stands beside the Japanese one, 100 ids further.
+    QCOMPARE(QString::fromStdString(qvr::LoadResString(201)), text("&File"));
+    QCOMPARE(QString::fromStdString(qvr::LoadResString(224)), text("Version(&A)"));
+    QCOMPARE(QString::fromStdString(qvr::LoadResString(241)), text("Archive(&S)"));
+    QCOMPARE(QString::fromStdString(qvr::LoadResString(110)), QString());
+  }
+
+  void controlsOfTheWindow() {
+    Form1 form;
+    auto* target = child<QComboBox>(form, "cmbTargetPlace");
+    QCOMPARE(target->count(), 4);
+    QCOMPARE(target->itemText(3), text("デスクトップ"));
+    QCOMPARE(child<QComboBox>(form, "cmbArcMethod")->itemText(1), text("一括"));
+    auto* type = child<QComboBox>(form, "cmbArcType");
+    QCOMPARE(type->count(), 13);
+    QCOMPARE(type->itemText(12), text("PQA"));
+    QCOMPARE(child<qvr::FileListBox>(form, "List1")->selectionMode(),
+             QAbstractItemView::ExtendedSelection);
+    for (int i = 1; i <= 5; ++i) QVERIFY(form.findChild<QLabel*>(QString("Panel%1").arg(i)));
+  }
+
+  void modeChange() {
+    Form1 form;
+    auto* start = child<QPushButton>(form, "Btn_Start");
+    form.ModeChange("Extract");
+    QCOMPARE(start->text(), text("解凍(&S)"));
+    QVERIFY(!child<QComboBox>(form, "cmbArcMethod")->isEnabled());
+    QVERIFY(!child<QComboBox>(form, "cmbArcType")->isEnabled());
+    QVERIFY(child<QAction>(form, "MnuModeExtract")->isChecked());
+    QVERIFY(!child<QAction>(form, "MnuModeArchive")->isChecked());
+    child<QAction>(form, "MnuModeArchive")->trigger();
+    QCOMPARE(form.workMode(), std::string("Archive"));
+    QCOMPARE(start->text(), text("圧縮(&S)"));
+    QVERIFY(child<QComboBox>(form, "cmbArcType")->isEnabled());
+    QVERIFY(!child<QAction>(form, "MnuModeExtract")->isChecked());
+    QVERIFY(child<QAction>(form, "MnuModeArchive")->isChecked());
+    form.ModeChange("Other");
+    QCOMPARE(form.workMode(), std::string("Other"));
+    QCOMPARE(start->text(), text("圧縮(&S)"));
+  }
+
+  void loadRestoresTheWindow() {
+    WriteFile(app->file("QvrArc.ini"),
+              "[EXTRACT_NORMAL]\r\nTargetPlace=デスクトップ\r\n[ARCHIVE_NORMAL]\r\n"
+              "ArchiveMethod=一括\r\nArchiveType=NOPE\r\n[GENERAL]\r\nFONTSIZE=1\r\n"
+              "Left=1500\r\nTop=3000\r\nQvrStartUpMode=Extract\r\n");
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    QCOMPARE(child<QComboBox>(form, "cmbTargetPlace")->currentText(), text("デスクトップ"));
+    QCOMPARE(child<QComboBox>(form, "cmbArcMethod")->currentText(), text("一括"));
+    // A stored text no longer offered selects the first entry.
+    QCOMPARE(child<QComboBox>(form, "cmbArcType")->currentText(), text("LZH"));
+    QCOMPARE(form.statusBar()->height(), std::max(qRound(240 / form.TwipsPerPixelY()),
+                                                  form.statusBar()->fontMetrics().height() + 4));
+    QCOMPARE(form.pos(),
+             QPoint(qRound(1500 / form.TwipsPerPixelX()), qRound(3000 / form.TwipsPerPixelY())));
+    QCOMPARE(form.workMode(), std::string("Extract"));
+    QVERIFY(std::filesystem::is_directory(app->file("tmp")));
+  }
+
+  void loadDefaultsWithoutSettings() {
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    QCOMPARE(child<QComboBox>(form, "cmbTargetPlace")->currentIndex(), 0);
+    QCOMPARE(child<QComboBox>(form, "cmbArcType")->currentIndex(), 0);
+    QCOMPARE(form.statusBar()->height(), form.StatusBarHeight(300));
+    QCOMPARE(form.StatusBarHeight(300), qRound(300 / form.TwipsPerPixelY()));
+    // An empty list starts in archive mode.
+    QCOMPARE(form.workMode(), std::string("Archive"));
+    QCOMPARE(form.startUpMode(), std::string("NORMAL"));
+  }
+
+  void loadAddsTheCommandLineFilesButNoMissingOnes() {
+    WriteFile(app->file("in/a b.lzh"), "x");
+    Form1 form;
+    std::string part = "\"" + app->file("in/a b.lzh") + "\" " + app->file("in/missing.lzh");
+    form.Load({qvr::kModeNormal, part});
+    QCOMPARE(form.listCount(), 1);
+    QCOMPARE(form.listItem(0), app->file("in/a b.lzh"));
+    QCOMPARE(form.panelText(1), std::string("1ファイル登録済み(1追加)"));
+  }
+
+  void ddmodeStartsInExtractMode() {
+    WriteFile(app->file("in/a.lzh"), "x");
+    WriteFile(app->file("QvrArc.ini"), "[GENERAL]\r\nQvrStartUpMode=Archive\r\n");
+    Form1 form;
+    form.Load({qvr::kModeDDMode, app->file("in/a.lzh")});
+    QCOMPARE(form.workMode(), std::string("Extract"));
+    QCOMPARE(form.listCount(), 1);
+  }
+
+  void ddmodeSettingShowsOnlyTheOptionsAndEndsWithThem() {
+    Form1 form;
+    form.Load({qvr::kModeDDModeSetting, ""});
+    auto* option = form.findChild<QDialog*>("frmOption");
+    QVERIFY(option);
+    QVERIFY(option->isVisible());
+    QVERIFY(!option->isModal());
+    QCOMPARE(option->windowTitle(), text("Option"));
+    QVERIFY(!form.isVisible());
+    option->close();
+    QCoreApplication::processEvents();
+    // Closing the dialog unloaded the main window: its choices are saved.
+    QCOMPARE(ini("EXTRACT_NORMAL", "TargetPlace"), std::string("書庫のある場所"));
+  }
+
+  void unloadSavesChoicesAndEmptiesTmpWithoutLeavingIt() {
+    WriteFile(app->file("outside/keep.txt"), "keep");
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    child<QComboBox>(form, "cmbArcMethod")->setCurrentIndex(1);
+    child<QComboBox>(form, "cmbArcType")->setCurrentText("7Z");
+    form.move(100, 50);
+    WriteFile(app->file("tmp/a.txt"), "x");
+    WriteFile(app->file("tmp/.hidden"), "x");
+    WriteFile(app->file("tmp/sub/deep/b.txt"), "x");
+    std::filesystem::permissions(app->file("tmp/sub/deep"), std::filesystem::perms::owner_read |
+                                                                std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(app->file("tmp/a.txt"), std::filesystem::perms::owner_read);
+    std::filesystem::create_directory_symlink(app->file("outside"), app->file("tmp/link"));
+    form.close();
+    QCOMPARE(ini("ARCHIVE_NORMAL", "ArchiveMethod"), std::string("一括"));
+    QCOMPARE(ini("ARCHIVE_NORMAL", "ArchiveType"), std::string("7Z"));
+    QCOMPARE(ini("EXTRACT_NORMAL", "TargetPlace"), std::string("書庫のある場所"));
+    QCOMPARE(ini("GENERAL", "Left"), std::to_string(qRound(100 * form.TwipsPerPixelX())));
+    QCOMPARE(ini("GENERAL", "Top"), std::to_string(qRound(50 * form.TwipsPerPixelY())));
+    QVERIFY(std::filesystem::is_directory(app->file("tmp")));
+    QVERIFY(std::filesystem::is_empty(app->file("tmp")));
+    QCOMPARE(ReadFile(app->file("outside/keep.txt")), std::string("keep"));
+  }
+
+  void tmpThatIsALinkIsNotFollowed() {
+    WriteFile(app->file("elsewhere/keep.txt"), "keep");
+    std::filesystem::create_directory_symlink(app->file("elsewhere"), app->file("tmp"));
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    form.Unload();
+    QCOMPARE(ReadFile(app->file("elsewhere/keep.txt")), std::string("keep"));
+  }
+
+  void minimisedWindowKeepsTheSavedPlace() {
+    WriteFile(app->file("QvrArc.ini"), "[GENERAL]\r\nLeft=1234\r\nTop=567\r\n");
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    form.showMinimized();
+    QVERIFY(form.isMinimized());
+    form.move(300, 300);
+    form.close();
+    QCOMPARE(ini("GENERAL", "Left"), std::string("1234"));
+    QCOMPARE(ini("GENERAL", "Top"), std::string("567"));
+  }
+
+  void droppingFilesAndFolders() {
+    WriteFile(app->file("drop/a.txt"), "");
+    WriteFile(app->file("drop/sub/b.txt"), "");
+    WriteFile(app->file("original.lst"), "x\r\n");
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    form.ModeChange("Extract");
+    auto* list = child<qvr::FileListBox>(form, "List1");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(app->file("drop"))),
+                  QUrl::fromLocalFile(QString::fromStdString(app->file("drop/a.txt")))});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    form.show();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QVERIFY(QApplication::sendEvent(list->viewport(), &drop));
+    QCOMPARE(form.listCount(), 3);
+    QCOMPARE(form.listItem(2), app->file("drop/a.txt"));
+    QCOMPARE(form.panelText(1), std::string("3ファイル登録済み(3追加)"));
+    QVERIFY(!std::filesystem::exists(app->file("original.lst")));
+    // The work mode is decided again: plain text files are no archives.
+    QCOMPARE(form.workMode(), std::string("Archive"));
+    QVERIFY(list->isVisible() || !form.isVisible());
+  }
+
+  void listKeysAndTheRightButton() {
+    Form1 form;
+    form.show();
+    for (const char* p : {"/a", "/b", "/c", "/d"}) form.listAdd(p);
+    auto* list = child<qvr::FileListBox>(form, "List1");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(list->selectionModel()->selectedRows().size(), 4);
+    QVERIFY(list->isVisible());
+    list->clearSelection();
+    select(list, 1);
+    select(list, 3);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(form.listCount(), 2);
+    QCOMPARE(form.listItem(1), std::string("/c"));
+    QCOMPARE(form.panelText(1), std::string("2ファイル登録済み(2消去)"));
+    // The right button keeps the selection on press and removes it on release.
+    select(list, 0);
+    QRect rect = list->visualRect(list->model()->index(1, 0));
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, rect.center());
+    QCOMPARE(form.listCount(), 1);
+    QCOMPARE(form.listItem(0), std::string("/c"));
+    QString seen;
+    closeNextModal(&seen);
+    QTest::keyClick(list, Qt::Key_0, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(seen, text("ｷﾀ━━━━━━(ﾟ∀ﾟ)━━━━━━!!"));
+    QTest::keyClick(list, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!form.isVisible());
+  }
+
+  void doubleClickOnAnEntryThatIsNoArchiveEmptiesTheFacts() {
+    Form1 form;
+    form.listAdd("/x/readme.txt");
+    form.setPanelText(2, "9個");
+    form.setPanelText(3, "1Bytes");
+    child<qvr::FileListBox>(form, "List1")->setCurrentRow(0);
+    form.List1_DblClick();
+    QCOMPARE(form.panelText(2), std::string());
+    QCOMPARE(form.panelText(3), std::string());
+  }
+
+  void doubleClickAndDropUseTheFormatTable() {
+    std::string zip = app->file("in/zip_deflate.zip");
+    std::filesystem::create_directories(app->file("in"));
+    std::filesystem::copy_file(std::string(QVR_FIXTURES_DIR) + "/zip_deflate.zip", zip);
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    form.show();
+    auto* list = child<qvr::FileListBox>(form, "List1");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(zip))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &drop);
+    QCOMPARE(form.workMode(), std::string("Extract"));
+    list->setCurrentRow(0);
+    form.List1_DblClick();
+    QVERIFY(QString::fromStdString(form.panelText(2)).endsWith(text("個")));
+    QCOMPARE(form.panelText(3), std::string("83,242Bytes"));
+    QVERIFY(QString::fromStdString(form.panelText(1)).endsWith(text("書庫")));
+    QVERIFY(form.panelText(1).size() > std::string("書庫").size());
+  }
+
+  void entriesKeepBytesThatAreNoUtf8() {
+    Form1 form;
+    std::string raw = "/x/\xff\xfe\x80name.lzh";
+    form.listAdd(raw);
+    form.listAdd("/x/日本.lzh");
+    QCOMPARE(form.listItem(0), raw);
+    QCOMPARE(form.listItem(1), std::string("/x/日本.lzh"));
+  }
+
+  void sortMenuUsesTheSetting() {
+    WriteFile(app->file("QvrArc.ini"), "[GENERAL]\r\nSORT=2\r\n");
+    Form1 form;
+    for (const char* p : {"/b/z.lzh", "/a/y.lzh", "/c/x.lzh"}) form.listAdd(p);
+    child<QAction>(form, "MnuSort")->trigger();
+    QCOMPARE(form.listItem(0), std::string("/c/x.lzh"));
+    QCOMPARE(form.listItem(2), std::string("/b/z.lzh"));
+  }
+
+  void showResultIsSwitchedOffForTheRunAndRestoredAtExit() {
+    const char* key = "Software\\ArchiverDll\\UNZIP32\\Settings";
+    // 1 comes back at exit; -1 (the library's own "unset") is never written back.
+    for (int32_t stored : {1, -1}) {
+      init();
+      QVERIFY(qvr::RegWrite(qvr::RegRoot::CurrentUser, key, "ShowResult", qvr::kRegDword, stored));
+      Form1 form;
+      form.Load({qvr::kModeNormal, ""});
+      if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+      auto read = [&] {
+        return std::get<int32_t>(qvr::RegRead(qvr::RegRoot::CurrentUser, key, "ShowResult",
+                                              qvr::kRegDword, int32_t(99)));
+      };
+      QCOMPARE(read(), 0);
+      form.close();
+      QCOMPARE(read(), stored == -1 ? 0 : stored);
+    }
+  }
+
+  void libraryInstallerRunsWithTheWindowDisabled() {
+    WriteFile(app->file("caldix"), "#!/bin/sh\necho ran > \"$(dirname \"$0\")/ran.txt\"\n");
+    std::filesystem::permissions(app->file("caldix"), std::filesystem::perms::owner_all);
+    Form1 form;
+    child<QAction>(form, "MnuDLLDown")->trigger();
+    QCOMPARE(ReadFile(app->file("ran.txt")), std::string("ran\n"));
+    QVERIFY(form.isEnabled());
+  }
+
+  void aboutBoxOpensModal() {
+    Form1 form;
+    QString title;
+    QTimer::singleShot(50, [&title] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        title = box->objectName();
+        box->close();
+      }
+    });
+    child<QAction>(form, "MnuAbout")->trigger();
+    QCOMPARE(title, QString("frmAbout"));
+  }
+
+  void elapsedTimeTicksPanelTwo() {
+    Form1 form;
+    form.startTimer1();
+    QTRY_VERIFY_WITH_TIMEOUT(form.panelText(2) == "00:00:01", 3000);
+    form.stopTimer1();
   }
 };
 

@@ -46,6 +46,11 @@ std::string FakeMainWindow::saveFileDialog(const std::vector<std::string>&, cons
   return nextDialogAnswer();
 }
 
+void FakeMainWindow::setListVisible(bool visible) {
+  if (!visible && listVisible) ++listHides;
+  listVisible = visible;
+}
+
 void FakeMainWindow::startTimer1() {
   timerRunning = true;
   ++timerStarts;

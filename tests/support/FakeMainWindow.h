@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ class FakeMainWindow : public MainWindowPort {
   void listAdd(const std::string& path) override { list.push_back(path); }
   void listRemove(int index) override { list.erase(list.begin() + index); }
   void listClear() override { list.clear(); }
+  bool listSelected(int index) const override { return selected.count(index) != 0; }
+  void setListVisible(bool visible) override;
+  void setBusyCursor(bool busy) override { busyCursor = busy; }
 
   void setPanelText(int panel, const std::string& text) override;
   std::string panelText(int panel) const override { return panels.at(size_t(panel)); }
@@ -44,6 +48,10 @@ class FakeMainWindow : public MainWindowPort {
 
   // What the fake holds and recorded.
   std::vector<std::string> list;
+  std::set<int> selected;  // indices of selected entries
+  bool listVisible = true;
+  int listHides = 0;  // how often List1 was hidden
+  bool busyCursor = false;
   std::vector<std::string> panels = std::vector<std::string>(6);
   std::vector<std::pair<int, std::string>> panelHistory;
   std::vector<MessageRecord> messages;
