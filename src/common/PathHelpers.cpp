@@ -81,40 +81,37 @@ std::vector<std::string> SafeComponents(const std::string& subPath) {
   return parts;
 }
 
-void DeleteFilesIn(int dirFd) {
-  int listFd = dup(dirFd);
-  if (listFd < 0) return;
-  DIR* dir = fdopendir(listFd);
-  if (!dir) {
-    close(listFd);
-    return;
-  }
-  while (dirent* entry = readdir(dir)) {
-    struct stat st;
-    if (fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    // Files and links are deleted (a link itself, never its target); folders stay.
-    if (S_ISDIR(st.st_mode)) continue;
-    unlinkat(dirFd, entry->d_name, 0);
-  }
-  closedir(dir);
-}
-
-// Deletes the folder's contents, depth first, each level opened without following links.
-void RemoveContentsAt(int dirFd) {
-  int listFd = dup(dirFd);
-  if (listFd < 0) return;
-  DIR* dir = fdopendir(listFd);
-  if (!dir) {
-    close(listFd);
-    return;
-  }
+// The names in an open folder, "." and ".." left out; the folder's descriptor stays open.
+std::vector<std::string> EntryNames(int dirFd) {
   std::vector<std::string> names;
+  int listFd = dup(dirFd);
+  if (listFd < 0) return names;
+  DIR* dir = fdopendir(listFd);
+  if (!dir) {
+    close(listFd);
+    return names;
+  }
   while (dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
     if (name != "." && name != "..") names.push_back(name);
   }
   closedir(dir);
-  for (const auto& name : names) {
+  return names;
+}
+
+void DeleteFilesIn(int dirFd) {
+  for (const auto& name : EntryNames(dirFd)) {
+    struct stat st;
+    if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    // Files and links are deleted (a link itself, never its target); folders stay.
+    if (S_ISDIR(st.st_mode)) continue;
+    unlinkat(dirFd, name.c_str(), 0);
+  }
+}
+
+// Deletes the folder's contents, depth first, each level opened without following links.
+void RemoveContentsAt(int dirFd) {
+  for (const auto& name : EntryNames(dirFd)) {
     struct stat st;
     if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISDIR(st.st_mode)) {
