@@ -86,39 +86,4 @@ WriteResult WriteDiskItem(struct archive* out, const AddItem& item, uint64_t* do
   return {};
 }
 
-WriteResult CopyArchiveEntries(struct archive* in, struct archive* out, const std::string& inPath,
-                               const std::function<bool(const std::string&)>& keep, uint64_t* done,
-                               const Progress& progress, size_t* copied) {
-  std::vector<char>& buf = ChunkBuffer();
-  for (;;) {
-    struct archive_entry* entry = nullptr;
-    int rc = archive_read_next_header(in, &entry);
-    if (rc == ARCHIVE_EOF) return {};
-    if (rc < ARCHIVE_WARN)
-      return Fail(kErrorHeaderBroken, "the archive is damaged: " + inPath + " was left unchanged");
-    const char* utf8 = archive_entry_pathname_utf8(entry);
-    std::string name = utf8                            ? utf8
-                       : archive_entry_pathname(entry) ? archive_entry_pathname(entry)
-                                                       : "";
-    if (archive_entry_filetype(entry) == AE_IFDIR && !name.empty() && name.back() != '/')
-      name += '/';
-    if (!keep(name)) continue;
-    if (archive_entry_is_encrypted(entry))
-      return Fail(kErrorPasswordFile, "an encrypted entry cannot be copied: " + name);
-    if (archive_write_header(out, entry) < ARCHIVE_WARN) return WriterFailure(out, "the archive");
-    for (;;) {
-      la_ssize_t n = archive_read_data(in, buf.data(), buf.size());
-      if (n < 0)
-        return Fail(kErrorBrokenData, "the data of " + name + " in " + inPath + " is damaged; " +
-                                          inPath + " was left unchanged");
-      if (n == 0) break;
-      if (archive_write_data(out, buf.data(), static_cast<size_t>(n)) < 0)
-        return WriterFailure(out, "the archive");
-      *done += static_cast<uint64_t>(n);
-      if (progress && !progress(*done)) return Cancelled();
-    }
-    if (copied) ++*copied;
-  }
-}
-
 }  // namespace qvr::writers

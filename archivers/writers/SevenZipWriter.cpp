@@ -1,12 +1,22 @@
 #include "SevenZipWriter.h"
 
+#include <archive.h>
+#include <archive_entry.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "ArchiveTemp.h"
-#include "LibarchiveCopy.h"
+#include "Lzma2Blocks.h"
+#include "OutFile.h"
+#include "SevenZipHeader.h"
 #include "Utf8Locale.h"
 #include "ZipWriter.h"
 
@@ -14,8 +24,230 @@ namespace qvr::writers {
 
 namespace {
 
+constexpr size_t kChunk = 256 * 1024;
+
 using ReadPtr = std::unique_ptr<struct archive, decltype(&archive_read_free)>;
-using WritePtr = std::unique_ptr<struct archive, decltype(&archive_write_free)>;
+
+class FdCloser {
+ public:
+  explicit FdCloser(int fd) : fd_(fd) {}
+  ~FdCloser() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FdCloser(const FdCloser&) = delete;
+  FdCloser& operator=(const FdCloser&) = delete;
+
+ private:
+  int fd_;
+};
+
+// Streams the files' data into folders (one for all, or one per file) and writes the header
+// at the end; the signature header in front is filled in last.
+class SevenZipBuilder {
+ public:
+  SevenZipBuilder(OutFile& out, const SevenZipOptions& options)
+      : out_(out), options_(options), level_(std::clamp(options.level, 0, 9)) {
+    if (level_ > 0)
+      lzma_ = std::make_unique<Lzma2Blocks>(
+          Lzma2Settings{level_, options.blockSize, 0},
+          [this](const uint8_t* data, size_t size) { return out_.Write(data, size); });
+  }
+
+  WriteResult Start() {
+    std::string placeholder(kSevenZipSignatureSize, '\0');
+    return out_.Write(placeholder) ? WriteResult{} : WriteFailure();
+  }
+
+  WriteResult AddDiskItem(const AddItem& item) {
+    int fd = item.folder ? -1 : open(item.diskPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (!item.folder && fd < 0) {
+      int err = errno;
+      return Fail(kErrorFileOpen, SystemReport("cannot open", item.diskPath, err));
+    }
+    FdCloser closer(fd);
+    struct stat st {};
+    if ((fd >= 0 ? fstat(fd, &st) : stat(item.diskPath.c_str(), &st)) != 0) {
+      int err = errno;
+      return Fail(kErrorFileOpen, SystemReport("cannot read", item.diskPath, err));
+    }
+    SevenZipFile file;
+    file.name = item.name;
+    file.folder = item.folder;
+    file.mtime = SevenZipTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    file.attributes =
+        SevenZipAttributes((st.st_mode & 07777) | (item.folder ? S_IFDIR : S_IFREG), item.folder);
+    if (!item.folder)
+      if (WriteResult r = FileData(fd, item.diskPath, static_cast<uint64_t>(st.st_size), &file);
+          !r.ok())
+        return r;
+    files_.push_back(std::move(file));
+    return {};
+  }
+
+  // The entry the reader stands on, with its data; name is its path, folders without "/".
+  WriteResult AddOldEntry(struct archive* in, struct archive_entry* entry, const std::string& name,
+                          const std::string& archivePath) {
+    SevenZipFile file;
+    file.name = name;
+    file.folder = archive_entry_filetype(entry) == AE_IFDIR;
+    file.mtime = archive_entry_mtime_is_set(entry)
+                     ? SevenZipTime(archive_entry_mtime(entry), archive_entry_mtime_nsec(entry))
+                     : 0;
+    file.attributes = SevenZipAttributes(archive_entry_mode(entry), file.folder);
+    if (archive_entry_filetype(entry) == AE_IFLNK) {  // the link's target is its data
+      const char* target = archive_entry_symlink_utf8(entry);
+      std::string text = target ? target : "";
+      if (!text.empty()) {
+        if (WriteResult r = BeginData(&file); !r.ok()) return r;
+        if (WriteResult r = Data(reinterpret_cast<const uint8_t*>(text.data()), text.size(), &file);
+            !r.ok())
+          return r;
+        if (WriteResult r = EndData(); !r.ok()) return r;
+      }
+    } else if (!file.folder && archive_entry_size(entry) > 0) {
+      if (WriteResult r =
+              OldData(in, archivePath, static_cast<uint64_t>(archive_entry_size(entry)), &file);
+          !r.ok())
+        return r;
+    }
+    files_.push_back(std::move(file));
+    return {};
+  }
+
+  WriteResult Finish() {
+    if (lzma_) {
+      if (options_.solid && !folders_.empty() && !lzma_->EndFolder()) return EncoderFailure();
+      if (!lzma_->Finish()) return EncoderFailure();
+      for (size_t i = 0; i < folders_.size(); ++i) {
+        folders_[i].packSize = lzma_->folders()[i].packSize;
+        folders_[i].dictionaryProp = lzma_->folders()[i].Property();
+      }
+    }
+    if (files_.empty()) {  // an empty archive is the signature header alone, as 7-Zip writes it
+      std::string signature = SevenZipSignature(0, 0, 0);
+      if (!out_.PatchAt(0, signature.data(), signature.size()) || !out_.Flush())
+        return WriteFailure();
+      return {};
+    }
+    std::string header = SevenZipMainHeader(folders_, files_);
+    if (options_.headerCompression && level_ > 0) header = PackHeader(header);
+    uint64_t headerAt = out_.position();
+    std::string signature = SevenZipSignature(
+        headerAt - kSevenZipSignatureSize, header.size(),
+        static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(header.data()),
+                                    static_cast<uInt>(header.size()))));
+    if (!out_.Write(header) || !out_.PatchAt(0, signature.data(), signature.size()) ||
+        !out_.Flush())
+      return WriteFailure();
+    return {};
+  }
+
+ private:
+  WriteResult WriteFailure() {
+    return Fail(WriteErrorCode(out_.error()),
+                SystemReport("cannot write the archive", "", out_.error()));
+  }
+
+  WriteResult EncoderFailure() {
+    if (out_.error()) return WriteFailure();
+    return Fail(kErrorMethod, lzma_->error());
+  }
+
+  // A file with data: into the one solid folder, or into a folder of its own.
+  WriteResult BeginData(SevenZipFile* file) {
+    file->hasData = true;
+    file->crc = 0;
+    if (folders_.empty() || !options_.solid) {
+      SevenZipFolder folder;
+      folder.copy = level_ == 0;
+      folders_.push_back(folder);
+    }
+    ++folders_.back().streams;
+    return {};
+  }
+
+  WriteResult Data(const uint8_t* data, size_t size, SevenZipFile* file) {
+    file->crc = static_cast<uint32_t>(crc32(file->crc, data, static_cast<uInt>(size)));
+    file->size += size;
+    folders_.back().unpackSize += size;
+    if (lzma_ ? !lzma_->Append(data, size) : !out_.Write(data, size)) return EncoderFailure();
+    if (!lzma_) folders_.back().packSize += size;
+    done_ += size;
+    if (options_.progress && !options_.progress(done_)) return Fail(kErrorUserCancel, "cancelled");
+    return {};
+  }
+
+  WriteResult EndData() {
+    if (!options_.solid && lzma_ && !lzma_->EndFolder()) return EncoderFailure();
+    return {};
+  }
+
+  // Reads `size` bytes (the size the file had when opened): a file that grew is cut there,
+  // one that shrank fails. A file of no size is still read once, so that one which cannot be
+  // read is reported rather than stored empty.
+  WriteResult FileData(int fd, const std::string& path, uint64_t size, SevenZipFile* file) {
+    if (size == 0) {
+      ssize_t n;
+      while ((n = read(fd, buffer_.data(), 1)) < 0 && errno == EINTR) {
+      }
+      if (n >= 0) return {};
+      int err = errno;
+      return Fail(kErrorCannotRead, SystemReport("cannot read", path, err));
+    }
+    if (WriteResult r = BeginData(file); !r.ok()) return r;
+    while (file->size < size) {
+      ssize_t n = read(fd, buffer_.data(), std::min<uint64_t>(buffer_.size(), size - file->size));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        int err = errno;
+        return Fail(kErrorCannotRead, SystemReport("cannot read", path, err));
+      }
+      if (n == 0)
+        return Fail(kErrorCannotRead, "the file changed while it was being added: " + path);
+      if (WriteResult r = Data(buffer_.data(), static_cast<size_t>(n), file); !r.ok()) return r;
+    }
+    return EndData();
+  }
+
+  WriteResult OldData(struct archive* in, const std::string& archivePath, uint64_t size,
+                      SevenZipFile* file) {
+    if (WriteResult r = BeginData(file); !r.ok()) return r;
+    for (;;) {
+      la_ssize_t n = archive_read_data(in, buffer_.data(), buffer_.size());
+      if (n < 0 || (n == 0 && file->size != size))
+        return Fail(kErrorBrokenData, "the data of " + file->name + " in " + archivePath +
+                                          " is damaged; " + archivePath + " was left unchanged");
+      if (n == 0) break;
+      if (WriteResult r = Data(buffer_.data(), static_cast<size_t>(n), file); !r.ok()) return r;
+    }
+    return EndData();
+  }
+
+  // The header packed into a stream of its own after the data, when that makes it smaller.
+  std::string PackHeader(const std::string& header) {
+    std::string packed;
+    PackedFolder result;
+    if (!Lzma2Compress(header, level_, &packed, &result)) return header;
+    SevenZipFolder folder;
+    folder.packSize = result.packSize;
+    folder.dictionaryProp = result.Property();
+    folder.unpackSize = header.size();
+    folder.crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(header.data()), static_cast<uInt>(header.size())));
+    std::string encoded = SevenZipEncodedHeader(folder, out_.position() - kSevenZipSignatureSize);
+    if (packed.size() + encoded.size() >= header.size() || !out_.Write(packed)) return header;
+    return encoded;
+  }
+
+  OutFile& out_;
+  const SevenZipOptions& options_;
+  int level_;
+  std::unique_ptr<Lzma2Blocks> lzma_;
+  std::vector<SevenZipFolder> folders_;
+  std::vector<SevenZipFile> files_;
+  std::vector<uint8_t> buffer_ = std::vector<uint8_t>(kChunk);
+  uint64_t done_ = 0;
+};
 
 bool Exists(const std::string& path) {
   struct stat st {};
@@ -31,6 +263,16 @@ WriteResult OpenOld(const std::string& path, ReadPtr* in) {
   return {};
 }
 
+// The entry's path as stored, a folder's with a trailing "/" (the form delete patterns and
+// replaced names are compared in).
+std::string EntryName(struct archive_entry* entry) {
+  const char* utf8 = archive_entry_pathname_utf8(entry);
+  const char* raw = archive_entry_pathname(entry);
+  std::string name = utf8 ? utf8 : raw ? raw : "";
+  if (archive_entry_filetype(entry) == AE_IFDIR && !name.empty() && name.back() != '/') name += '/';
+  return name;
+}
+
 // Counts the entries a delete would take; a damaged archive fails before anything is written.
 WriteResult CountMatches(const std::string& archivePath, const std::vector<std::string>& patterns,
                          size_t* matches) {
@@ -40,9 +282,9 @@ WriteResult CountMatches(const std::string& archivePath, const std::vector<std::
   struct archive_entry* entry = nullptr;
   int rc;
   while ((rc = archive_read_next_header(in.get(), &entry)) == ARCHIVE_OK || rc == ARCHIVE_WARN) {
-    const char* name = archive_entry_pathname_utf8(entry);
+    std::string name = EntryName(entry);
     for (const auto& pattern : patterns)
-      if (name && MatchesDeletePattern(pattern, name)) {
+      if (MatchesDeletePattern(pattern, name)) {
         ++*matches;
         break;
       }
@@ -53,35 +295,44 @@ WriteResult CountMatches(const std::string& archivePath, const std::vector<std::
   return {};
 }
 
+// Decodes every entry of the old archive for which keep(name) holds into the new one.
+WriteResult CopyOldEntries(struct archive* in, const std::string& archivePath,
+                           const std::function<bool(const std::string&)>& keep,
+                           SevenZipBuilder& builder) {
+  for (;;) {
+    struct archive_entry* entry = nullptr;
+    int rc = archive_read_next_header(in, &entry);
+    if (rc == ARCHIVE_EOF) return {};
+    if (rc < ARCHIVE_WARN)
+      return Fail(kErrorHeaderBroken,
+                  "the archive is damaged: " + archivePath + " was left unchanged");
+    std::string name = EntryName(entry);
+    if (!keep(name)) continue;
+    if (archive_entry_is_encrypted(entry))
+      return Fail(kErrorPasswordFile, "an encrypted entry cannot be copied: " + name);
+    if (!name.empty() && name.back() == '/') name.pop_back();
+    if (WriteResult r = builder.AddOldEntry(in, entry, name, archivePath); !r.ok()) return r;
+  }
+}
+
 // Writes a new 7Z beside the old one: the old entries for which keep() holds, then the items.
 WriteResult Rewrite(const std::string& archivePath, bool hasOld,
                     const std::function<bool(const std::string&)>& keep,
-                    const std::vector<AddItem>& items, const SevenZipOptions& options,
-                    size_t* copied) {
+                    const std::vector<AddItem>& items, const SevenZipOptions& options) {
   ScopedUtf8Locale utf8;
   ReadPtr in(nullptr, archive_read_free);
   if (hasOld)
     if (WriteResult r = OpenOld(archivePath, &in); !r.ok()) return r;
   ArchiveTemp temp(archivePath);
   if (WriteResult r = temp.Open(); !r.ok()) return r;
-  WritePtr out(archive_write_new(), archive_write_free);
-  archive_write_set_format_7zip(out.get());
-  std::string level = std::to_string(std::clamp(options.level, 0, 9));
-  archive_write_set_format_option(out.get(), "7zip", "compression",
-                                  options.level == 0 ? "copy" : "lzma2");
-  if (options.level > 0)
-    archive_write_set_format_option(out.get(), "7zip", "compression-level", level.c_str());
-  if (archive_write_open_fd(out.get(), temp.fd()) != ARCHIVE_OK)
-    return WriterFailure(out.get(), archivePath);
-  uint64_t done = 0;
+  OutFile out(temp.fd());
+  SevenZipBuilder builder(out, options);
+  if (WriteResult r = builder.Start(); !r.ok()) return r;
   if (hasOld)
-    if (WriteResult r = CopyArchiveEntries(in.get(), out.get(), archivePath, keep, &done,
-                                           options.progress, copied);
-        !r.ok())
-      return r;
+    if (WriteResult r = CopyOldEntries(in.get(), archivePath, keep, builder); !r.ok()) return r;
   for (const AddItem& item : items)
-    if (WriteResult r = WriteDiskItem(out.get(), item, &done, options.progress); !r.ok()) return r;
-  if (archive_write_close(out.get()) != ARCHIVE_OK) return WriterFailure(out.get(), archivePath);
+    if (WriteResult r = builder.AddDiskItem(item); !r.ok()) return r;
+  if (WriteResult r = builder.Finish(); !r.ok()) return r;
   return temp.Commit();
 }
 
@@ -92,7 +343,7 @@ WriteResult SevenZipAdd(const std::string& archivePath, const std::vector<AddIte
   std::set<std::string> replaced;
   for (const AddItem& item : items) replaced.insert(item.folder ? item.name + "/" : item.name);
   auto keep = [&](const std::string& name) { return !replaced.count(name); };
-  WriteResult r = Rewrite(archivePath, Exists(archivePath), keep, items, options, nullptr);
+  WriteResult r = Rewrite(archivePath, Exists(archivePath), keep, items, options);
   if (r.ok()) r.report = std::to_string(items.size()) + " file(s) added to " + archivePath;
   return r;
 }
@@ -111,8 +362,8 @@ WriteResult SevenZipDelete(const std::string& archivePath, const std::vector<std
   };
   SevenZipOptions options;
   options.progress = progress;
-  // Keeps the level of a default archive: libarchive cannot tell what the old one used.
-  WriteResult r = Rewrite(archivePath, true, keep, {}, options, nullptr);
+  // The old archive's level cannot be told from it; the rest is written at the default level.
+  WriteResult r = Rewrite(archivePath, true, keep, {}, options);
   if (r.ok()) r.report = std::to_string(removed) + " entr(y/ies) deleted from " + archivePath;
   return r;
 }

@@ -1,5 +1,6 @@
-// 7Z writing through libarchive's 7-Zip writer. Updating or deleting decodes the old archive's
-// entries and writes them anew (a 7Z folder is one solid stream; its parts cannot be copied).
+// 7Z writing: our own container on liblzma's LZMA2, compressed on every processor (see
+// Lzma2Blocks). Updating or deleting decodes the old archive's entries through libarchive and
+// writes them anew (a 7Z folder is one solid stream; its parts cannot be copied).
 #pragma once
 
 #include <string>
@@ -11,13 +12,12 @@
 namespace qvr::writers {
 
 struct SevenZipOptions {
-  int level = 5;  // 0 stores
-  // libarchive writes one solid LZMA2 stream with a compressed header and offers no branch
-  // filter; the switches are taken and have no further effect.
-  bool solid = true;
-  bool filter = true;
-  bool headerCompression = true;
-  bool fullHeaderCompression = true;
+  int level = 5;                  // 0 stores; 1-9 is LZMA2 with liblzma's preset of that number
+  bool solid = true;              // false: every file in a folder of its own
+  bool filter = true;             // the executable filter: taken, not applied (see ARCHITECTURE.md)
+  bool headerCompression = true;  // the header is packed with LZMA2
+  bool fullHeaderCompression = true;  // taken; with headerCompression the whole header is packed
+  uint64_t blockSize = 0;             // input per LZMA2 block (each on its own thread); 0 chooses
   Progress progress;
 };
 

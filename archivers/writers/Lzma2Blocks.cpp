@@ -1,0 +1,209 @@
+#include "Lzma2Blocks.h"
+
+#include <lzma.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace qvr::writers {
+
+namespace {
+
+constexpr uint32_t kMinDictionary = 4096;
+constexpr size_t kSlice = 1 << 20;  // input per encoder call, so that a stop is seen soon
+
+// The smallest dictionary that covers a block: a short block needs no large match window, and
+// a smaller one saves clearing the encoder's tables for every small block.
+uint32_t DictionaryFor(uint64_t blockBytes, uint32_t presetDictionary) {
+  uint64_t dict = kMinDictionary;
+  while (dict < blockBytes && dict < presetDictionary) dict <<= 1;
+  return static_cast<uint32_t>(std::min<uint64_t>(dict, presetDictionary));
+}
+
+const char* LzmaReason(lzma_ret rc) {
+  switch (rc) {
+    case LZMA_MEM_ERROR:
+      return "out of memory";
+    case LZMA_MEMLIMIT_ERROR:
+      return "memory limit reached";
+    case LZMA_OPTIONS_ERROR:
+      return "unsupported options";
+    default:
+      return "internal error";
+  }
+}
+
+// Encodes one raw LZMA2 stream (dictionary reset first, end marker last) into *out.
+lzma_ret EncodeRaw(const uint8_t* in, size_t size, int preset, uint32_t dictionary,
+                   std::vector<uint8_t>* out, const std::atomic<bool>* stop) {
+  lzma_options_lzma options;
+  if (lzma_lzma_preset(&options, static_cast<uint32_t>(preset))) return LZMA_OPTIONS_ERROR;
+  options.dict_size = dictionary;
+  lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+  lzma_stream stream = LZMA_STREAM_INIT;
+  lzma_ret rc = lzma_raw_encoder(&stream, filters);
+  if (rc != LZMA_OK) return rc;
+  out->resize(size / 4 + 4096);
+  stream.next_out = out->data();
+  stream.avail_out = out->size();
+  size_t fed = 0;
+  while (rc == LZMA_OK) {
+    if (stop && stop->load(std::memory_order_relaxed)) {
+      rc = LZMA_PROG_ERROR;
+      break;
+    }
+    if (stream.avail_in == 0 && fed < size) {
+      stream.next_in = in + fed;
+      stream.avail_in = std::min(kSlice, size - fed);
+      fed += stream.avail_in;
+    }
+    if (stream.avail_out == 0) {
+      size_t used = out->size();
+      out->resize(used + used / 2 + 4096);
+      stream.next_out = out->data() + used;
+      stream.avail_out = out->size() - used;
+    }
+    rc = lzma_code(&stream, fed < size ? LZMA_RUN : LZMA_FINISH);
+  }
+  out->resize(out->size() - stream.avail_out);
+  lzma_end(&stream);
+  return rc == LZMA_STREAM_END ? LZMA_OK : rc;
+}
+
+uint64_t EncoderMemory(int preset) {
+  lzma_options_lzma options;
+  lzma_lzma_preset(&options, static_cast<uint32_t>(preset));
+  lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+  uint64_t usage = lzma_raw_encoder_memusage(filters);
+  return usage == UINT64_MAX ? 0 : usage;
+}
+
+// One thread per processor, but the encoders together take at most a quarter of the memory.
+unsigned ThreadCount(unsigned wanted, int preset) {
+  unsigned threads = wanted ? wanted : std::max(1u, std::thread::hardware_concurrency());
+  long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+  uint64_t perEncoder = EncoderMemory(preset);
+  if (wanted == 0 && pages > 0 && pageSize > 0 && perEncoder > 0) {
+    uint64_t budget = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 4;
+    threads = static_cast<unsigned>(std::clamp<uint64_t>(budget / perEncoder, 1, threads));
+  }
+  return threads;
+}
+
+}  // namespace
+
+struct Lzma2Blocks::Block {
+  std::vector<uint8_t> input;
+  std::vector<uint8_t> output;
+  size_t folder = 0;
+  bool last = false;  // the last block of its folder keeps the end marker
+  uint32_t dictionary = 0;
+  lzma_ret result = LZMA_PROG_ERROR;
+  std::thread thread;
+};
+
+uint8_t PackedFolder::Property() const {
+  // Property p stands for (2 | (p & 1)) << (p / 2 + 11) bytes; 40 for the largest.
+  for (uint8_t p = 0; p < 40; ++p)
+    if ((static_cast<uint64_t>(2 | (p & 1)) << (p / 2 + 11)) >= dictionary) return p;
+  return 40;
+}
+
+uint32_t Lzma2Blocks::PresetDictionary(int preset) {
+  lzma_options_lzma options;
+  lzma_lzma_preset(&options, static_cast<uint32_t>(preset));
+  return options.dict_size;
+}
+
+Lzma2Blocks::Lzma2Blocks(const Lzma2Settings& settings, Sink sink)
+    : preset_(std::clamp(settings.preset, 1, 9)),
+      blockSize_(settings.blockSize
+                     ? settings.blockSize
+                     : std::max<uint64_t>(4ull * PresetDictionary(preset_), 1 << 20)),
+      threads_(ThreadCount(settings.threads, preset_)),
+      sink_(std::move(sink)) {}
+
+Lzma2Blocks::~Lzma2Blocks() {
+  stop_ = true;
+  for (auto& block : running_) block->thread.join();
+}
+
+bool Lzma2Blocks::Append(const uint8_t* data, size_t size) {
+  while (size > 0) {
+    // A full block waits until more data comes, so the folder's last block is known as such.
+    if (filling_.size() == blockSize_ && !Submit(false)) return false;
+    if (filling_.capacity() == 0) filling_.reserve(blockSize_);
+    size_t take = std::min<uint64_t>(size, blockSize_ - filling_.size());
+    filling_.insert(filling_.end(), data, data + take);
+    data += take;
+    size -= take;
+  }
+  return true;
+}
+
+bool Lzma2Blocks::EndFolder() {
+  if (!filling_.empty() && !Submit(true)) return false;
+  ++folder_;
+  return true;
+}
+
+bool Lzma2Blocks::Finish() {
+  while (!running_.empty())
+    if (!WriteOldest()) return false;
+  return true;
+}
+
+bool Lzma2Blocks::Submit(bool lastOfFolder) {
+  while (running_.size() >= threads_)
+    if (!WriteOldest()) return false;
+  auto block = std::make_unique<Block>();
+  block->input.swap(filling_);
+  block->folder = folder_;
+  block->last = lastOfFolder;
+  block->dictionary = DictionaryFor(block->input.size(), PresetDictionary(preset_));
+  Block* b = block.get();
+  b->thread = std::thread([b, preset = preset_, stop = &stop_] {
+    b->result =
+        EncodeRaw(b->input.data(), b->input.size(), preset, b->dictionary, &b->output, stop);
+    std::vector<uint8_t>().swap(b->input);  // the memory goes back while the block waits
+  });
+  running_.push_back(std::move(block));
+  return true;
+}
+
+bool Lzma2Blocks::WriteOldest() {
+  std::unique_ptr<Block> block = std::move(running_.front());
+  running_.pop_front();
+  block->thread.join();
+  if (block->result != LZMA_OK || block->output.empty() || block->output.back() != 0) {
+    error_ = std::string("the LZMA2 encoder failed: ") + LzmaReason(block->result);
+    return false;
+  }
+  if (!block->last) block->output.pop_back();
+  if (folders_.size() <= block->folder) folders_.resize(block->folder + 1);
+  PackedFolder& folder = folders_[block->folder];
+  folder.packSize += block->output.size();
+  folder.dictionary = std::max(folder.dictionary, block->dictionary);
+  if (!sink_(block->output.data(), block->output.size())) {
+    error_ = "cannot write the archive";
+    return false;
+  }
+  return true;
+}
+
+bool Lzma2Compress(const std::string& input, int preset, std::string* output,
+                   PackedFolder* folder) {
+  std::vector<uint8_t> out;
+  uint32_t dictionary =
+      DictionaryFor(input.size(), Lzma2Blocks::PresetDictionary(std::clamp(preset, 1, 9)));
+  if (EncodeRaw(reinterpret_cast<const uint8_t*>(input.data()), input.size(),
+                std::clamp(preset, 1, 9), dictionary, &out, nullptr) != LZMA_OK)
+    return false;
+  output->assign(out.begin(), out.end());
+  folder->packSize = out.size();
+  folder->dictionary = dictionary;
+  return true;
+}
+
+}  // namespace qvr::writers

@@ -1,0 +1,72 @@
+// LZMA2 compression of 7Z folders on several threads. The data of a folder is cut into blocks;
+// each block is encoded on its own thread by liblzma's raw LZMA2 encoder, whose output starts
+// with a dictionary reset. Joined in order, with the end marker (one 0x00 byte) of every block
+// but the folder's last removed, the outputs form one LZMA2 stream that every reader decodes.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qvr::writers {
+
+struct Lzma2Settings {
+  int preset = 5;          // liblzma preset 1-9 (the archive's level)
+  uint64_t blockSize = 0;  // bytes of input per block; 0 chooses from the dictionary
+  unsigned threads = 0;    // 0: one per processor, as many as memory allows
+};
+
+// What one folder became: its compressed size and the coder's dictionary property byte.
+struct PackedFolder {
+  uint64_t packSize = 0;
+  uint32_t dictionary = 0;  // the largest dictionary any of its blocks used
+  uint8_t Property() const;
+};
+
+class Lzma2Blocks {
+ public:
+  // sink takes the compressed bytes in order, always on the thread that calls Append.
+  using Sink = std::function<bool(const uint8_t* data, size_t size)>;
+  Lzma2Blocks(const Lzma2Settings& settings, Sink sink);
+  ~Lzma2Blocks();  // stops unfinished blocks (a failed or cancelled write)
+  Lzma2Blocks(const Lzma2Blocks&) = delete;
+  Lzma2Blocks& operator=(const Lzma2Blocks&) = delete;
+
+  // Each false return leaves the reason in error(); the write cannot go on.
+  bool Append(const uint8_t* data, size_t size);
+  // Ends the current folder (it must have data); the next Append starts a new one.
+  bool EndFolder();
+  // Waits for every block and hands the rest to the sink; then folders() is complete.
+  bool Finish();
+
+  const std::vector<PackedFolder>& folders() const { return folders_; }
+  const std::string& error() const { return error_; }
+
+  // The dictionary of a preset, as the header's coder property must cover it.
+  static uint32_t PresetDictionary(int preset);
+
+ private:
+  struct Block;
+  bool Submit(bool lastOfFolder);
+  bool WriteOldest();
+
+  int preset_;
+  uint64_t blockSize_;
+  unsigned threads_;
+  Sink sink_;
+  std::vector<uint8_t> filling_;
+  std::deque<std::unique_ptr<Block>> running_;
+  std::atomic<bool> stop_{false};
+  std::vector<PackedFolder> folders_;
+  size_t folder_ = 0;
+  std::string error_;
+};
+
+// Compresses a small buffer in one piece on the calling thread (the 7Z header).
+bool Lzma2Compress(const std::string& input, int preset, std::string* output, PackedFolder* folder);
+
+}  // namespace qvr::writers
