@@ -116,13 +116,20 @@ uint32_t Lzma2Blocks::PresetDictionary(int preset) {
   return options.dict_size;
 }
 
+uint64_t Lzma2Blocks::BlockSizeFor(uint32_t dictionary, uint64_t expectedSize, unsigned threads) {
+  uint64_t smallest = 2ull * dictionary, largest = 4ull * dictionary;
+  if (expectedSize == 0) return largest;
+  return std::clamp<uint64_t>((expectedSize + threads - 1) / threads, smallest, largest);
+}
+
 Lzma2Blocks::Lzma2Blocks(const Lzma2Settings& settings, Sink sink)
     : preset_(std::clamp(settings.preset, 1, 9)),
-      blockSize_(settings.blockSize
-                     ? settings.blockSize
-                     : std::max<uint64_t>(4ull * PresetDictionary(preset_), 1 << 20)),
       threads_(ThreadCount(settings.threads, preset_)),
-      sink_(std::move(sink)) {}
+      sink_(std::move(sink)) {
+  blockSize_ = settings.blockSize
+                   ? settings.blockSize
+                   : BlockSizeFor(PresetDictionary(preset_), settings.expectedSize, threads_);
+}
 
 Lzma2Blocks::~Lzma2Blocks() {
   stop_ = true;

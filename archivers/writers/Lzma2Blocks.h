@@ -15,9 +15,10 @@
 namespace qvr::writers {
 
 struct Lzma2Settings {
-  int preset = 5;          // liblzma preset 1-9 (the archive's level)
-  uint64_t blockSize = 0;  // bytes of input per block; 0 chooses from the dictionary
-  unsigned threads = 0;    // 0: one per processor, as many as memory allows
+  int preset = 5;             // liblzma preset 1-9 (the archive's level)
+  uint64_t blockSize = 0;     // bytes of input per block; 0 chooses (see BlockSizeFor)
+  unsigned threads = 0;       // 0: one per processor, as many as memory allows
+  uint64_t expectedSize = 0;  // about how much input will come; 0 when not known
 };
 
 // What one folder became: its compressed size and the coder's dictionary property byte.
@@ -48,6 +49,9 @@ class Lzma2Blocks {
 
   // The dictionary of a preset, as the header's coder property must cover it.
   static uint32_t PresetDictionary(int preset);
+  // Blocks of two to four dictionaries: every block starts with an empty dictionary, which
+  // costs ratio when blocks are short, and enough blocks must come to keep each thread busy.
+  static uint64_t BlockSizeFor(uint32_t dictionary, uint64_t expectedSize, unsigned threads);
 
  private:
   struct Block;
@@ -55,8 +59,8 @@ class Lzma2Blocks {
   bool WriteOldest();
 
   int preset_;
-  uint64_t blockSize_;
   unsigned threads_;
+  uint64_t blockSize_;
   Sink sink_;
   std::vector<uint8_t> filling_;
   std::deque<std::unique_ptr<Block>> running_;

@@ -45,11 +45,12 @@ class FdCloser {
 // at the end; the signature header in front is filled in last.
 class SevenZipBuilder {
  public:
-  SevenZipBuilder(OutFile& out, const SevenZipOptions& options)
+  // expectedSize: about how many bytes will come, which decides how to share the work.
+  SevenZipBuilder(OutFile& out, const SevenZipOptions& options, uint64_t expectedSize)
       : out_(out), options_(options), level_(std::clamp(options.level, 0, 9)) {
     if (level_ > 0)
       lzma_ = std::make_unique<Lzma2Blocks>(
-          Lzma2Settings{level_, options.blockSize, 0},
+          Lzma2Settings{level_, options.blockSize, 0, options.solid ? expectedSize : 0},
           [this](const uint8_t* data, size_t size) { return out_.Write(data, size); });
   }
 
@@ -254,6 +255,18 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+// The size of the files to add and of the old archive (its packed size: a low guess).
+uint64_t ExpectedSize(const std::string& archivePath, bool hasOld,
+                      const std::vector<AddItem>& items) {
+  uint64_t total = 0;
+  struct stat st {};
+  if (hasOld && stat(archivePath.c_str(), &st) == 0) total += static_cast<uint64_t>(st.st_size);
+  for (const AddItem& item : items)
+    if (!item.folder && stat(item.diskPath.c_str(), &st) == 0)
+      total += static_cast<uint64_t>(st.st_size);
+  return total;
+}
+
 WriteResult OpenOld(const std::string& path, ReadPtr* in) {
   in->reset(archive_read_new());
   archive_read_support_format_7zip(in->get());
@@ -326,7 +339,7 @@ WriteResult Rewrite(const std::string& archivePath, bool hasOld,
   ArchiveTemp temp(archivePath);
   if (WriteResult r = temp.Open(); !r.ok()) return r;
   OutFile out(temp.fd());
-  SevenZipBuilder builder(out, options);
+  SevenZipBuilder builder(out, options, ExpectedSize(archivePath, hasOld, items));
   if (WriteResult r = builder.Start(); !r.ok()) return r;
   if (hasOld)
     if (WriteResult r = CopyOldEntries(in.get(), archivePath, keep, builder); !r.ok()) return r;

@@ -1,6 +1,8 @@
 #include "PeerTools.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,6 +158,43 @@ std::vector<std::string> ListWith(const std::string& tool, const std::string& ar
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+namespace {
+
+using CommandEntry = int32_t (*)(void*, const char*, char*, uint32_t);
+
+CommandEntry Entry(const std::string& library, const std::string& prefix) {
+  void* handle = dlopen((std::string(QVR_BIN_DIR) + "/" + library).c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) return nullptr;
+  return reinterpret_cast<CommandEntry>(dlsym(handle, prefix.c_str()));
+}
+
+}  // namespace
+
+Call CallLibrary(const std::string& library, const std::string& prefix, const std::string& line) {
+  CommandEntry entry = Entry(library, prefix);
+  EXPECT_NE(entry, nullptr) << library << " " << prefix;
+  if (!entry) return {};
+  char output[1024];
+  Call call;
+  call.code = entry(nullptr, line.c_str(), output, sizeof output);
+  call.report = output;
+  return call;
+}
+
+Tree ExtractWithOurs(const std::string& archive, const std::string& dest) {
+  fs::create_directories(dest);
+  std::string ext = archive.substr(archive.rfind('.') + 1);
+  std::string d = "\"" + dest + "/\"", a = "\"" + archive + "\"";
+  Call call;
+  if (ext == "zip") call = CallLibrary("unzip32.so", "UnZip", "-x -o " + a + " " + d);
+  if (ext == "7z") call = CallLibrary("7-zip32.so", "SevenZip", "x -y " + a + " " + d);
+  if (ext == "cab") call = CallLibrary("cab32.so", "Cab", "-x -o " + a + " " + d);
+  if (ext == "tar" || ext == "gz" || ext == "bz2")
+    call = CallLibrary("tar32.so", "Tar", "-x " + a + " " + d);
+  EXPECT_EQ(call.code, 0) << "our reader on " << archive << ": " << call.report;
+  return ReadTree(dest);
 }
 
 }  // namespace qvr::test

@@ -1,7 +1,9 @@
-// Helpers for checking our archives with independent tools: a sample tree of awkward names,
-// running a peer program without a shell, and reading back what it extracted.
+// Helpers for checking our archives with independent tools and with our own reading side: a
+// sample tree of awkward names, running a peer program without a shell or a command line through
+// one of our plugins, and reading back what was extracted.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,5 +41,16 @@ Tree ExtractWith(const std::string& tool, const std::string& archive, const std:
                  int* exitCode);
 // Entry names as the peer lists them (7zz -slt, bsdtar -t, unzip -Z1, lsar).
 std::vector<std::string> ListWith(const std::string& tool, const std::string& archive);
+
+// A command line run through the command entry of one of our plugins in the build's bin folder.
+struct Call {
+  int32_t code = -1;
+  std::string report;
+};
+Call CallLibrary(const std::string& library, const std::string& prefix, const std::string& line);
+
+// Extracts the archive into dest with our reading side (the library its extension names) and
+// returns the extracted tree; a failing library fails the test.
+Tree ExtractWithOurs(const std::string& archive, const std::string& dest);
 
 }  // namespace qvr::test

@@ -2,7 +2,6 @@
 // TAR libraries, run through the libraries' command entries (the real plugins, loaded as the
 // program loads them) on a small tree; each result is extracted by independent peers and by
 // our own reading side and must hold exactly the expected names, folders and contents.
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -16,31 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using CommandEntry = int32_t (*)(void*, const char*, char*, uint32_t);
-
-// The command entry of one of our plugins in the build's bin folder.
-CommandEntry Entry(const std::string& library, const std::string& prefix) {
-  void* handle = dlopen((std::string(QVR_BIN_DIR) + "/" + library).c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) return nullptr;
-  return reinterpret_cast<CommandEntry>(dlsym(handle, prefix.c_str()));
-}
-
-struct Call {
-  int32_t code = -1;
-  std::string report;
-};
-
-Call CallLibrary(const std::string& library, const std::string& prefix, const std::string& line) {
-  CommandEntry entry = Entry(library, prefix);
-  EXPECT_NE(entry, nullptr) << library << " " << prefix;
-  if (!entry) return {};
-  char output[1024];
-  Call call;
-  call.code = entry(nullptr, line.c_str(), output, sizeof output);
-  call.report = output;
-  return call;
-}
-
 std::string Replace(std::string text, const std::map<std::string, std::string>& values) {
   for (const auto& [key, value] : values) {
     for (size_t at = text.find(key); at != std::string::npos;
@@ -48,21 +22,6 @@ std::string Replace(std::string text, const std::map<std::string, std::string>& 
       text.replace(at, key.size(), value);
   }
   return text;
-}
-
-// Our reading side's extraction command for an archive, by its library.
-Tree ExtractWithOurs(const std::string& archive, const std::string& dest) {
-  fs::create_directories(dest);
-  std::string ext = archive.substr(archive.rfind('.') + 1);
-  std::string d = "\"" + dest + "/\"", a = "\"" + archive + "\"";
-  Call call;
-  if (ext == "zip") call = CallLibrary("unzip32.so", "UnZip", "-x -o " + a + " " + d);
-  if (ext == "7z") call = CallLibrary("7-zip32.so", "SevenZip", "x -y " + a + " " + d);
-  if (ext == "cab") call = CallLibrary("cab32.so", "Cab", "-x -o " + a + " " + d);
-  if (ext == "tar" || ext == "gz" || ext == "bz2")
-    call = CallLibrary("tar32.so", "Tar", "-x " + a + " " + d);
-  EXPECT_EQ(call.code, 0) << "our reader on " << archive << ": " << call.report;
-  return ReadTree(dest);
 }
 
 // The small tree every row works on, in <tmp>/src, and its list files in <tmp>/app.
