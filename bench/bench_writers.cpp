@@ -1,4 +1,4 @@
-// Our writers side by side with the reference tools, median of 5 runs each:
+// Our writers side by side with the reference tools, median of 5 runs each (taken in turns):
 //   ZIP level 6 against zip -6 (size and time), adding one 1 KB file to a 200 MB ZIP against
 //   zip -u, 7Z level 5 against 7zz a -mx=5 (time and size), and the peak memory of every run.
 // The corpus (about 50 MB of text, source code and binaries) is copied into a temporary folder
@@ -78,22 +78,34 @@ struct Median {
   bool ok;
 };
 
-// Five runs, each after prepare(); the median time and the highest peak.
-Median FiveTimes(const std::function<void()>& prepare, const std::function<Run()>& run) {
-  std::vector<double> times, cpus;
-  long peak = 0;
-  bool ok = true;
-  for (int i = 0; i < 5; ++i) {
-    prepare();
-    Run r = run();
-    times.push_back(r.seconds);
-    cpus.push_back(r.cpu);
-    peak = std::max(peak, r.peakKb);
-    ok = ok && r.status == 0;
+struct Contender {
+  std::function<void()> prepare;
+  std::function<Run()> run;
+};
+
+// Five rounds in which every contender runs once, in turn, so that load from elsewhere on a
+// shared machine falls on all of them alike; per contender the median times and the highest
+// peak.
+std::vector<Median> FiveTimesEach(const std::vector<Contender>& contenders) {
+  std::vector<std::vector<double>> times(contenders.size()), cpus(contenders.size());
+  std::vector<Median> result(contenders.size(), Median{0, 0, 0, true});
+  for (int round = 0; round < 5; ++round) {
+    for (size_t i = 0; i < contenders.size(); ++i) {
+      contenders[i].prepare();
+      Run r = contenders[i].run();
+      times[i].push_back(r.seconds);
+      cpus[i].push_back(r.cpu);
+      result[i].peakKb = std::max(result[i].peakKb, r.peakKb);
+      result[i].ok = result[i].ok && r.status == 0;
+    }
   }
-  std::sort(times.begin(), times.end());
-  std::sort(cpus.begin(), cpus.end());
-  return {times[2], cpus[2], peak, ok};
+  for (size_t i = 0; i < contenders.size(); ++i) {
+    std::sort(times[i].begin(), times[i].end());
+    std::sort(cpus[i].begin(), cpus[i].end());
+    result[i].seconds = times[i][2];
+    result[i].cpu = cpus[i][2];
+  }
+  return result;
 }
 
 uint64_t SizeOf(const std::string& path) {
@@ -172,18 +184,20 @@ int main(int argc, char** argv) {
 
   if (only == "all" || only == "zip") {
     std::string ourZip = work + "/ours.zip", infoZip = work + "/infozip.zip";
-    Median ours = FiveTimes([&] { fs::remove(ourZip); },
-                            [&] {
-                              return RunOurs([&] {
-                                ZipOptions options;
-                                options.level = 6;
-                                return ZipAdd(ourZip, items, options).code;
-                              });
-                            });
-    Median zip6 = FiveTimes([&] { fs::remove(infoZip); },
-                            [&] {
-                              return RunTool({"zip", "-q", "-r", "-6", infoZip, "."}, corpus);
-                            });
+    std::vector<Median> m =
+        FiveTimesEach({{[&] { fs::remove(ourZip); },
+                        [&] {
+                          return RunOurs([&] {
+                            ZipOptions options;
+                            options.level = 6;
+                            return ZipAdd(ourZip, items, options).code;
+                          });
+                        }},
+                       {[&] { fs::remove(infoZip); },
+                        [&] {
+                          return RunTool({"zip", "-q", "-r", "-6", infoZip, "."}, corpus);
+                        }}});
+    const Median &ours = m[0], &zip6 = m[1];
     Row("ZIP level 6", "ZipAdd level 6", ours, SizeOf(ourZip), "zip -q -r -6", zip6,
         SizeOf(infoZip));
   }
@@ -202,39 +216,43 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 1024; ++i) std::fputc('a' + i % 26, f);
     std::fclose(f);
     auto freshCopy = [&] { fs::copy_file(big, target, fs::copy_options::overwrite_existing); };
-    Median addOurs = FiveTimes(freshCopy, [&] {
-      return RunOurs([&] { return ZipAdd(target, {{small, "small.txt", false}}, {}).code; });
-    });
-    Median addZip = FiveTimes(freshCopy, [&] {
-      return RunTool({"zip", "-q", "-u", target, "small.txt"}, work);
-    });
+    std::vector<Median> m = FiveTimesEach(
+        {{freshCopy,
+          [&] {
+            return RunOurs([&] { return ZipAdd(target, {{small, "small.txt", false}}, {}).code; });
+          }},
+         {freshCopy, [&] {
+            return RunTool({"zip", "-q", "-u", target, "small.txt"}, work);
+          }}});
+    const Median &addOurs = m[0], &addZip = m[1];
     Row("add 1 KB to a ZIP of " + std::to_string(SizeOf(big) >> 20) + " MB", "ZipAdd", addOurs, 0,
         "zip -q -u target.zip small.txt", addZip, 0);
   }
 
   if (only == "all" || only == "7z") {
     std::string our7z = work + "/ours.7z", peer7z = work + "/peer.7z";
-    Median ours = FiveTimes([&] { fs::remove(our7z); },
-                            [&] {
-                              return RunOurs([&] {
-                                SevenZipOptions options;
-                                options.level = 5;
-                                return SevenZipAdd(our7z, items, options).code;
-                              });
-                            });
-    Median peer = FiveTimes([&] { fs::remove(peer7z); },
-                            [&] {
-                              return RunTool({"7zz", "a", "-bd", "-mx=5", peer7z, "."}, corpus);
-                            });
-    Row("7Z level 5 (solid)", "SevenZipAdd level 5", ours, SizeOf(our7z), "7zz a -mx=5", peer,
+    std::string peer7z1 = work + "/peer1.7z";
+    std::vector<Median> m = FiveTimesEach(
+        {{[&] { fs::remove(our7z); },
+          [&] {
+            return RunOurs([&] {
+              SevenZipOptions options;
+              options.level = 5;
+              return SevenZipAdd(our7z, items, options).code;
+            });
+          }},
+         {[&] { fs::remove(peer7z); },
+          [&] {
+            return RunTool({"7zz", "a", "-bd", "-mx=5", peer7z, "."}, corpus);
+          }},
+         {[&] { fs::remove(peer7z1); },
+          [&] {
+            return RunTool({"7zz", "a", "-bd", "-mx=5", "-mmt=1", peer7z1, "."}, corpus);
+          }}});
+    Row("7Z level 5 (solid)", "SevenZipAdd level 5", m[0], SizeOf(our7z), "7zz a -mx=5", m[1],
         SizeOf(peer7z));
-    Median peer1 =
-        FiveTimes([&] { fs::remove(peer7z); },
-                  [&] {
-                    return RunTool({"7zz", "a", "-bd", "-mx=5", "-mmt=1", peer7z, "."}, corpus);
-                  });
-    Row("7Z level 5, 7-Zip on one thread", "SevenZipAdd level 5", ours, SizeOf(our7z),
-        "7zz a -mx=5 -mmt=1", peer1, SizeOf(peer7z));
+    Row("7Z level 5, 7-Zip on one thread", "SevenZipAdd level 5", m[0], SizeOf(our7z),
+        "7zz a -mx=5 -mmt=1", m[2], SizeOf(peer7z1));
   }
   fs::remove_all(work);
   return 0;

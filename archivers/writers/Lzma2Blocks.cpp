@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <new>
+#include <system_error>
 #include <thread>
 
 namespace qvr::writers {
@@ -133,7 +135,8 @@ Lzma2Blocks::Lzma2Blocks(const Lzma2Settings& settings, Sink sink)
 
 Lzma2Blocks::~Lzma2Blocks() {
   stop_ = true;
-  for (auto& block : running_) block->thread.join();
+  for (auto& block : running_)
+    if (block->thread.joinable()) block->thread.join();
 }
 
 bool Lzma2Blocks::Append(const uint8_t* data, size_t size) {
@@ -170,11 +173,20 @@ bool Lzma2Blocks::Submit(bool lastOfFolder) {
   block->last = lastOfFolder;
   block->dictionary = DictionaryFor(block->input.size(), PresetDictionary(preset_));
   Block* b = block.get();
-  b->thread = std::thread([b, preset = preset_, stop = &stop_] {
-    b->result =
-        EncodeRaw(b->input.data(), b->input.size(), preset, b->dictionary, &b->output, stop);
+  auto encode = [b, preset = preset_, stop = &stop_] {
+    try {
+      b->result =
+          EncodeRaw(b->input.data(), b->input.size(), preset, b->dictionary, &b->output, stop);
+    } catch (const std::bad_alloc&) {
+      b->result = LZMA_MEM_ERROR;
+    }
     std::vector<uint8_t>().swap(b->input);  // the memory goes back while the block waits
-  });
+  };
+  try {
+    b->thread = std::thread(encode);
+  } catch (const std::system_error&) {
+    encode();  // no thread to be had: this one does the work
+  }
   running_.push_back(std::move(block));
   return true;
 }
@@ -182,7 +194,7 @@ bool Lzma2Blocks::Submit(bool lastOfFolder) {
 bool Lzma2Blocks::WriteOldest() {
   std::unique_ptr<Block> block = std::move(running_.front());
   running_.pop_front();
-  block->thread.join();
+  if (block->thread.joinable()) block->thread.join();
   if (block->result != LZMA_OK || block->output.empty() || block->output.back() != 0) {
     error_ = std::string("the LZMA2 encoder failed: ") + LzmaReason(block->result);
     return false;

@@ -262,5 +262,29 @@ TEST(SevenZipWriter, DeletingEverythingLeavesAnEmptyArchive) {
   EXPECT_EQ(ExtractWithOurs(tmp.file("e.7z"), tmp.file("y")), (Tree{{"b.txt", "a"}}));
 }
 
+// An update decodes the old archive and writes it anew: a symbolic link 7-Zip stored stays a
+// link (its target is its data), with the entries around it.
+TEST(SevenZipWriter, AnUpdateKeepsSymbolicLinks) {
+  TempDir tmp;
+  WriteFile(tmp.file("src/target.txt"), "target");
+  fs::create_symlink("target.txt", tmp.file("src/link"));
+  std::string archive = tmp.file("l.7z");
+  ToolRun made = RunTool(
+      {"7zz", "a", "-bd", "-snl", archive, tmp.file("src/target.txt"), tmp.file("src/link")});
+  ASSERT_EQ(made.exitCode, 0) << made.output;
+  WriteFile(tmp.file("new.txt"), "new");
+  ASSERT_TRUE(writers::SevenZipAdd(archive, {{tmp.file("new.txt"), "new.txt", false}}, {}).ok());
+  for (std::string tool : {"bsdtar", "7zz"}) {
+    std::string dest = tmp.file("x-" + tool);
+    int exitCode = -1;
+    ExtractWith(tool, archive, dest, &exitCode);
+    EXPECT_EQ(exitCode, 0) << tool;
+    EXPECT_TRUE(fs::is_symlink(dest + "/link")) << tool;
+    EXPECT_EQ(fs::read_symlink(dest + "/link"), "target.txt") << tool;
+    EXPECT_EQ(ReadFile(dest + "/new.txt"), "new") << tool;
+    EXPECT_EQ(ReadFile(dest + "/target.txt"), "target") << tool;
+  }
+}
+
 }  // namespace
 }  // namespace qvr::test
