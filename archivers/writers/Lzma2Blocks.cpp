@@ -36,12 +36,22 @@ const char* LzmaReason(lzma_ret rc) {
   }
 }
 
+// The level's preset. liblzma's encoder takes about 1.5 times the processor time of 7-Zip's
+// at the same settings; at the middle levels (4-6) a shallower match search (8 candidates
+// instead of liblzma's automatic 32-48) buys back about a seventh of it for about 1% of size.
+// The thorough levels 7-9 keep their preset whole.
+bool LevelOptions(int preset, uint32_t dictionary, lzma_options_lzma* options) {
+  if (lzma_lzma_preset(options, static_cast<uint32_t>(preset))) return false;
+  options->dict_size = dictionary;
+  if (preset >= 4 && preset <= 6) options->depth = 8;
+  return true;
+}
+
 // Encodes one raw LZMA2 stream (dictionary reset first, end marker last) into *out.
 lzma_ret EncodeRaw(const uint8_t* in, size_t size, int preset, uint32_t dictionary,
                    std::vector<uint8_t>* out, const std::atomic<bool>* stop) {
   lzma_options_lzma options;
-  if (lzma_lzma_preset(&options, static_cast<uint32_t>(preset))) return LZMA_OPTIONS_ERROR;
-  options.dict_size = dictionary;
+  if (!LevelOptions(preset, dictionary, &options)) return LZMA_OPTIONS_ERROR;
   lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
   lzma_stream stream = LZMA_STREAM_INIT;
   lzma_ret rc = lzma_raw_encoder(&stream, filters);
@@ -75,7 +85,7 @@ lzma_ret EncodeRaw(const uint8_t* in, size_t size, int preset, uint32_t dictiona
 
 uint64_t EncoderMemory(int preset) {
   lzma_options_lzma options;
-  lzma_lzma_preset(&options, static_cast<uint32_t>(preset));
+  if (!LevelOptions(preset, Lzma2Blocks::PresetDictionary(preset), &options)) return 0;
   lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
   uint64_t usage = lzma_raw_encoder_memusage(filters);
   return usage == UINT64_MAX ? 0 : usage;
