@@ -12,10 +12,10 @@
 namespace qvr::writers {
 
 struct SevenZipOptions {
-  int level = 5;                  // 0 stores; 1-9 is LZMA2 with liblzma's preset of that number
-  bool solid = true;              // false: every file in a folder of its own
-  bool filter = true;             // the executable filter: taken, not applied (see ARCHITECTURE.md)
-  bool headerCompression = true;  // the header is packed with LZMA2
+  int level = 5;       // 0 stores; 1-9 is LZMA2 with liblzma's preset of that number (Lzma2Blocks)
+  bool solid = true;   // false: every file in a folder of its own
+  bool filter = true;  // the executable filter: taken, not applied (see ARCHITECTURE.md)
+  bool headerCompression = true;      // the header is packed with LZMA2
   bool fullHeaderCompression = true;  // taken; with headerCompression the whole header is packed
   uint64_t blockSize = 0;             // input per LZMA2 block (each on its own thread); 0 chooses
   Progress progress;
