@@ -214,6 +214,24 @@ TEST_F(ExtractEndToEndTest, BadInputNeverStopsTheLoopNorLosesAnArchive) {
   EXPECT_EQ(window.panels[1], "6個のファイルを解凍完了！");
 }
 
+// An archive whose library left entries out for safety (here a link pointing out of the
+// destination) returns 0, yet not all of it lies in the destination: it is kept.
+TEST_F(ExtractEndToEndTest, ArchiveWithEntriesLeftOutIsNotDeleted) {
+  Ini("DDMODE", "ExtractMode", "2");
+  Ini("DDMODE", "TargetPath", temp.file("out"));
+  Ini("EXTRACT_DDMODE", "DeleteArchive", "1");
+  Ini("EXTRACT_DDMODE", "FileNameFolder", "1");
+  std::string hostile = Copy(Named(manifest, "evil_symlink.tar"), temp.file("in"));
+  std::string good = Copy(Named(manifest, "zip_deflate.zip"), temp.file("in"));
+  window.listAdd(hostile);
+  window.listAdd(good);
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  EXPECT_TRUE(fs::exists(hostile));
+  EXPECT_FALSE(fs::exists(good));
+  EXPECT_TRUE(fs::exists(temp.file("out/evil_symlink/ok.txt")));
+  EXPECT_FALSE(fs::is_symlink(fs::symlink_status(temp.file("out/evil_symlink/link"))));
+}
+
 // A destination that is a file: every extraction fails, the run goes through the whole
 // list, and nothing is deleted.
 TEST_F(ExtractEndToEndTest, DestinationThatIsAFileExtractsAndDeletesNothing) {
