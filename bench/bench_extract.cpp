@@ -194,7 +194,7 @@ double OurRun(const std::vector<std::string>& archives, const std::string& out, 
   qvr::MailNotice mail;
   NoSound sound;
   qvr::BatchRun run{
-      qvr::ExtractRun{window, status, qvr::kStartUpNormal, false}, 2, &mail, &sound, {}, {}};
+      qvr::ExtractRun{window, status, qvr::kModeNormal, false}, 2, &mail, &sound, {}, {}};
   auto start = Clock::now();
   qvr::StartExtract(run);
   double seconds = Seconds(Clock::now() - start);

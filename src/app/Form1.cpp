@@ -325,6 +325,8 @@ void Form1::BuildControls() {
   bar->installEventFilter(this);
 
   Timer1.setInterval(1000);
+  // A coarse timer may tick a little early and show the same second twice.
+  Timer1.setTimerType(Qt::PreciseTimer);
   connect(&Timer1, &QTimer::timeout, this, [this] { setPanelText(2, elapsedText()); });
   connect(List1, &FileListBox::filesDropped, this, &Form1::OnFilesDropped);
   connect(List1, &FileListBox::deleteRequested, this, &Form1::OnDeleteKey);

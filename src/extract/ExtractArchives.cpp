@@ -208,7 +208,7 @@ void RemoveWorkedEntries(MainWindowPort& window, const std::vector<std::string>&
 
 ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode) {
   ExtractLoopOptions o;
-  if (startUpMode == kStartUpDDMode) {
+  if (startUpMode == kModeDDMode) {
     o.fileNameFolder = GetIniInt(kQvrArcIni, "EXTRACT_DDMODE", "FileNameFolder");
     o.ignoreFolders = false;
     o.deleteArchive = IniFlag("EXTRACT_DDMODE", "DeleteArchive");

@@ -88,7 +88,7 @@ class ExtractEndToEndTest : public ::testing::Test {
   void Ini(const std::string& section, const std::string& key, const std::string& value) {
     WriteIniString(kQvrArcIni, section, key, value);
   }
-  RunEnd Start(const std::string& mode = kStartUpDDMode) {
+  RunEnd Start(const std::string& mode = kModeDDMode) {
     BatchRun run{ExtractRun{window, status, mode, false}, 0, &mail, &sound, {}, {}};
     return StartExtract(run);
   }
@@ -293,7 +293,7 @@ TEST_F(ExtractEndToEndTest, ArchiveDeletedAfterThePreScanIsReportedAndTheRunGoes
   std::string c = Copy(Named(manifest, "rar5_stored.rar"), temp.file("in"));
   deleting.victim = b;
   deleting.list = {a, b, c};
-  BatchRun run{ExtractRun{deleting, status, kStartUpDDMode, false}, 0, &mail, &sound, {}, {}};
+  BatchRun run{ExtractRun{deleting, status, kModeDDMode, false}, 0, &mail, &sound, {}, {}};
   EXPECT_EQ(StartExtract(run), RunEnd::EndProgram);
   ASSERT_EQ(deleting.messages.size(), 1u);
   EXPECT_EQ(deleting.messages[0].text, "存在しないファイルです。場所を確認してください。");
