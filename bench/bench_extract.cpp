@@ -12,8 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AppFolder.h"
@@ -57,6 +59,11 @@ class QuietWindow : public qvr::MainWindowPort {
   std::string elapsedText() const override { return "00:00:00"; }
   void* ownerWindow() const override { return nullptr; }
   void pumpEvents() override {}
+  // As the main window does: each long library call on a thread of its own.
+  void runResponsive(const std::function<void()>& work) override {
+    std::thread worker(work);
+    worker.join();
+  }
 
   std::vector<std::string> list;
   int boxes = 0;
