@@ -817,10 +817,15 @@ void Form1::Start() {
                sound_.get(),
                [this] { CloseViewer(); },
                {}};
-  addedDuringRun_ = false;
-  SetRunning(true);
-  RunEnd end = StartExtract(run);
-  SetRunning(false);
+  RunEnd end = RunEnd::StayOpen;
+  do {
+    addedDuringRun_ = false;
+    SetRunning(true);
+    end = StartExtract(run);
+    SetRunning(false);
+    // A drag-and-drop start ends after its run; files a second start handed over meanwhile
+    // would be lost with it, so they get a run of their own first.
+  } while (end == RunEnd::EndProgram && addedDuringRun_ && listCount() > 0);
   if (end == RunEnd::EndProgram) {
     EndAfterDDModeRun();
     return;

@@ -313,6 +313,38 @@ class TestForm1 : public QObject {
     QCOMPARE(ini("EXTRACT_NORMAL", "TargetPlace"), std::string("いつものところ"));
   }
 
+  // Files handed over while a drag-and-drop run works get a run of their own before the
+  // program ends.
+  void ddmodeRunsWhatArrivedDuringItsRun() {
+    std::string zip = copyFixture("zip_deflate.zip");
+    std::string second = copyFixture("two_root_files.zip");
+    WriteFile(app->file("out/zip_deflate/readme.txt"), "old");
+    WriteFile(app->file("QvrArc.ini"),
+              "[GENERAL]\r\nEndNotice=1\r\nOpenFolder=0\r\nPreScan=1\r\n"
+              "[DDMODE]\r\nOverWrite=1\r\nExtractMode=2\r\nTargetPath=" +
+                  app->file("out") + "\r\n");
+    Form1 form;
+    bool asked = false;
+    std::function<void()> during = [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) {
+        QTimer::singleShot(20, during);
+        return;
+      }
+      asked = true;
+      dropOnList(form, second);
+      box->button(QMessageBox::NoToAll)->click();
+    };
+    QTimer::singleShot(20, during);
+    form.Load({qvr::kModeDDMode, zip});
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    QVERIFY(asked);
+    QVERIFY(form.endRequested());
+    QCOMPARE(form.listCount(), 0);
+    QCOMPARE(ReadFile(app->file("out/zip_deflate/readme.txt")), std::string("old"));
+    QCOMPARE(ReadFile(app->file("out/two_root_files/first.txt")).empty(), false);
+  }
+
   void ddmodeSettingShowsOnlyTheOptionsAndEndsWithThem() {
     Form1 form;
     form.Load({qvr::kModeDDModeSetting, ""});
