@@ -310,12 +310,13 @@ Handle* Live(void* h) {
   return gHandles.count(handle) ? handle : nullptr;
 }
 
+// The entries for listing: never their data.
 std::unique_ptr<EntrySource> OpenFor(const LibraryTraits& traits, const std::string& path,
                                      void* owner, int32_t& error) {
   SourceOptions options{path, traits.formats, [owner, path](std::string& pw) {
                           return ThePrompter().AskPassword(owner, path, pw);
                         }};
-  return traits.open(options, error);
+  return (traits.list ? traits.list : traits.open)(options, error);
 }
 
 int32_t NextMatching(Handle& h, EntryInfo* info) {
@@ -350,6 +351,9 @@ void FillEntryInfo(const Entry& entry, EntryInfo& info) {
   if (entry.mtimeSet && localtime_r(&when, &t) && t.tm_year >= 80 && t.tm_year < 80 + 128) {
     info.Date = static_cast<uint16_t>(((t.tm_year - 80) << 9) | ((t.tm_mon + 1) << 5) | t.tm_mday);
     info.Time = static_cast<uint16_t>((t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec / 2));
+  } else if (entry.dosStamp != 0) {
+    info.Date = static_cast<uint16_t>(entry.dosStamp >> 16);
+    info.Time = static_cast<uint16_t>(entry.dosStamp & 0xFFFF);
   } else {
     info.Date = (1 << 5) | 1;  // 1980-01-01, the earliest MS-DOS date
   }
