@@ -54,7 +54,9 @@ int32_t ReadEnd64(int fd, uint64_t locatorPos, ZipEnd* end, uint64_t* endPos, ui
   if (!ReadAt(fd, locatorPos, 20, &loc)) return Broken("Zip64 locator", why);
   uint64_t recorded = GetLe64(loc.data() + 8);
   for (uint64_t at : {recorded, locatorPos >= 56 ? locatorPos - 56 : recorded}) {
-    if (at > locatorPos || !ReadAt(fd, at, 56, &r) || GetLe32(r.data()) != kEnd64Sig) continue;
+    if (at > locatorPos || locatorPos - at < 56 || !ReadAt(fd, at, 56, &r) ||
+        GetLe32(r.data()) != kEnd64Sig)
+      continue;
     if (GetLe32(r.data() + 16) != 0 || GetLe32(r.data() + 20) != 0 ||
         GetLe64(r.data() + 24) != GetLe64(r.data() + 32))
       return Broken("split archive", why);

@@ -361,6 +361,8 @@ std::vector<CraftCase> CraftCases() {
   std::string cp932Name = Cp932("予定") + Cp932("表") + ".txt";
   CraftOptions sfx;
   sfx.prefix = "MZ" + std::string(4094, '\0');
+  CraftOptions sfx64 = sfx;
+  sfx64.zip64 = true;
   CraftOptions larger, smaller, outside, beyond, fakeInComment, fakeAtTail;
   larger.countDelta = 1;
   smaller.countDelta = -1;
@@ -388,6 +390,8 @@ std::vector<CraftCase> CraftCases() {
                return o;
              }()),
        true, 1, 2, ab},
+      // The stub shifts the Zip64 record's recorded position too.
+      {"Zip64 end records behind a stub", Craft(kTwo, sfx64), true, 1, 2, ab},
       // A fake end record in the comment is passed over for the real one before it.
       {"fake end record inside the comment", Craft(kTwo, fakeInComment), true, 1, 2, ab},
       {"fake end record ending the comment", Craft(kTwo, fakeAtTail), true, 1, 2, ab},
