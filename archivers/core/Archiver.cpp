@@ -338,14 +338,19 @@ int32_t NextMatching(Handle& h, EntryInfo* info) {
 
 }  // namespace
 
+// Tenths of a percent, at most 32767; wide enough for the 64-bit sizes Zip64 records hold.
+static int16_t RatioOf(int64_t packed, int64_t size) {
+  __extension__ using Wide = unsigned __int128;
+  Wide ratio = static_cast<Wide>(packed) * 1000 / static_cast<Wide>(size);
+  return static_cast<int16_t>(ratio > 32767 ? 32767 : ratio);
+}
+
 void FillEntryInfo(const Entry& entry, EntryInfo& info) {
   std::memset(&info, 0, sizeof info);
   int64_t packed = entry.compressedSize < 0 ? 0 : entry.compressedSize;
   info.OriginalSize = static_cast<uint32_t>(entry.size);
   info.CompressedSize = static_cast<uint32_t>(packed);
-  info.Ratio = entry.size > 0 && packed > 0
-                   ? static_cast<int16_t>(std::min<int64_t>(packed * 1000 / entry.size, 32767))
-                   : 0;
+  info.Ratio = entry.size > 0 && packed > 0 ? RatioOf(packed, entry.size) : 0;
   struct tm t {};
   time_t when = entry.mtime;
   if (entry.mtimeSet && localtime_r(&when, &t) && t.tm_year >= 80 && t.tm_year < 80 + 128) {

@@ -48,6 +48,7 @@ struct CraftEntry {
   uint16_t dosTime = kDosTime;
   uint16_t dosDate = kDosDate;
   uint64_t hole = 0;        // stored data of this many zero bytes, left as a hole in the file
+  uint64_t declared = 0;    // sizes recorded (Zip64) for data that is not there
   bool descriptor = false;  // sizes only in a data descriptor (and the directory)
   std::string packed;       // data as stored, when not `data` itself
 };
@@ -87,8 +88,8 @@ Crafted Craft(const std::vector<CraftEntry>& entries, const CraftOptions& o = {}
   for (size_t i = 0; i < entries.size(); ++i) {
     const CraftEntry& e = entries[i];
     std::string packed = e.packed.empty() ? e.data : e.packed;
-    uint64_t size = e.hole ? e.hole : e.data.size();
-    uint64_t packedSize = e.hole ? e.hole : packed.size();
+    uint64_t size = e.declared ? e.declared : e.hole ? e.hole : e.data.size();
+    uint64_t packedSize = e.declared ? e.declared : e.hole ? e.hole : packed.size();
     bool big = size >= 0xFFFFFFFF;
     uint32_t crc = static_cast<uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size())));
@@ -464,10 +465,12 @@ TEST(ZipDirectory, EntryFieldsComeFromTheDirectory) {
   aes.extra = Field(0x9901, std::string("\x02\x00"
                                         "AE\x03\x0E\x00",
                                         7));  // LZMA underneath
-  WriteCrafted(path, Craft({described, fatFolder, readOnly, link, feb30, aes}));
+  CraftEntry vast{"vast.bin", ""};
+  vast.declared = uint64_t(1) << 62;
+  WriteCrafted(path, Craft({described, fatFolder, readOnly, link, feb30, aes, vast}));
   ASSERT_EQ(WalkDirectory(path), arc::kOk);
   Listing l = ListWith(Library("unzip32.so", "UnZip"), path);
-  ASSERT_EQ(l.entries.size(), 6u);
+  ASSERT_EQ(l.entries.size(), 7u);
   // A data descriptor leaves the local header without sizes: the directory has them.
   EXPECT_EQ(l.entries[0].OriginalSize, 300u);
   EXPECT_EQ(l.entries[0].CompressedSize, 40u);
@@ -482,6 +485,9 @@ TEST(ZipDirectory, EntryFieldsComeFromTheDirectory) {
   EXPECT_EQ(l.entries[4].Date, ((2004 - 1980) << 9) | (3 << 5) | 1);
   EXPECT_STREQ(l.entries[5].Mode, "LZMA");
   EXPECT_EQ(l.entries[5].CompressedSize, 30u);
+  // Sizes as large as Zip64 records hold: exact through the 64-bit entries, ratio whole.
+  EXPECT_EQ(l.sizes[6], int64_t(1) << 62);
+  EXPECT_EQ(l.entries[6].Ratio, 1000);
 }
 
 TEST(ZipDirectory, ExtendedTimestampIsUtcAndTheDosStampLocal) {
