@@ -458,9 +458,15 @@ TEST_F(ExtractArchivesTest, OnlyArchivesThatExtractedAreDeleted) {
   std::string broken = Archive("broken.zip");
   std::string unknown = Archive("notes.txt");
   std::string skipped = Archive("skipped.cab");
+  std::string leftOut = Archive("left out.tar");
   plugin.CommandResult("UnZip", "broken.zip", 0x800C, "CRC error");
-  // The user's "No" to an overwrite question skips entries; the call still succeeds.
-  plugin.CommandResult("Cab", "skipped.cab", 0, "1 file skipped");
+  // The user's "No" to an overwrite question skips entries; the call still succeeds and the
+  // archive may go: the user chose it.
+  plugin.CommandResult("Cab", "skipped.cab", 0, "2 entries extracted");
+  // An entry left out for safety: the call succeeds, but the archive is not all out.
+  plugin.CommandResult("Tar", "left out.tar", 0,
+                       "1 entries extracted, 1 skipped. skipped link (link pointing outside "
+                       "the destination); ");
   Ini("GENERAL", "ErrorSkip", "1");
 
   struct Row {
@@ -479,13 +485,15 @@ TEST_F(ExtractArchivesTest, OnlyArchivesThatExtractedAreDeleted) {
     Ini("EXTRACT_DDMODE", "DeleteArchive", "0");
     Ini("EXTRACT_DDMODE", "FileNameFolder", "2");
     Apply(row.settings);
-    for (const std::string& path : {good, broken, unknown, skipped}) WriteFile(path, "data");
-    List({good, broken, unknown, skipped});
-    EXPECT_EQ(Extract(true, row.mode), 2);
+    for (const std::string& path : {good, broken, unknown, skipped, leftOut})
+      WriteFile(path, "data");
+    List({good, broken, unknown, skipped, leftOut});
+    EXPECT_EQ(Extract(true, row.mode), 3);
     EXPECT_EQ(fs::exists(good), !row.deletes) << (&row - rows);
     EXPECT_EQ(fs::exists(skipped), !row.deletes) << (&row - rows);
     EXPECT_TRUE(fs::exists(broken));
     EXPECT_TRUE(fs::exists(unknown));
+    EXPECT_TRUE(fs::exists(leftOut));
   }
 }
 
