@@ -59,16 +59,22 @@ class TestForm1 : public QObject {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &drop);
   }
-  // Answers the next modal box with its default button and records its text.
-  // Waits up to 5 s for it, so that a slow step before the box cannot outrun it.
-  static void closeNextModal(QString* seen, int triesLeft = 250) {
-    QTimer::singleShot(20, [seen, triesLeft] {
+  // Calls act with the next modal box as soon as it shows (for up to 5 s), so that a slow
+  // step before the box cannot outrun it.
+  static void onNextModal(const std::function<void(QMessageBox*)>& act, int triesLeft = 250) {
+    QTimer::singleShot(20, [act, triesLeft] {
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        *seen = box->text();
-        box->accept();
+        act(box);
       } else if (triesLeft > 0) {
-        closeNextModal(seen, triesLeft - 1);
+        onNextModal(act, triesLeft - 1);
       }
+    });
+  }
+  // Answers the next modal box with its default button and records its text.
+  static void closeNextModal(QString* seen) {
+    onNextModal([seen](QMessageBox* box) {
+      *seen = box->text();
+      box->accept();
     });
   }
 
@@ -283,12 +289,7 @@ class TestForm1 : public QObject {
     QCOMPARE(form.workMode(), std::string("Extract"));
 
     bool sawRun = false, startOff = true, ticked = false;
-    std::function<void()> during = [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) {
-        QTimer::singleShot(20, during);
-        return;
-      }
+    onNextModal([&](QMessageBox* box) {
       sawRun = form.running();
       startOff = !child<QPushButton>(form, "Btn_Start")->isEnabled() &&
                  !child<QAction>(form, "MnuStart")->isEnabled();
@@ -297,8 +298,7 @@ class TestForm1 : public QObject {
       QTest::qWait(1300);
       ticked = form.panelText(2) != "00:00:00";
       box->button(QMessageBox::NoToAll)->click();
-    };
-    QTimer::singleShot(20, during);
+    });
     form.Start();
 
     QVERIFY(sawRun);
@@ -325,17 +325,11 @@ class TestForm1 : public QObject {
                   app->file("out") + "\r\n");
     Form1 form;
     bool asked = false;
-    std::function<void()> during = [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) {
-        QTimer::singleShot(20, during);
-        return;
-      }
+    onNextModal([&](QMessageBox* box) {
       asked = true;
       dropOnList(form, second);
       box->button(QMessageBox::NoToAll)->click();
-    };
-    QTimer::singleShot(20, during);
+    });
     form.Load({qvr::kModeDDMode, zip});
     if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
     QVERIFY(asked);
