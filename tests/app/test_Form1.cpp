@@ -295,8 +295,7 @@ class TestForm1 : public QObject {
                  !child<QAction>(form, "MnuStart")->isEnabled();
       dropOnList(form, second);
       form.close();
-      QTest::qWait(1300);
-      ticked = form.panelText(2) != "00:00:00";
+      ticked = QTest::qWaitFor([&] { return form.panelText(2) != "00:00:00"; }, 10000);
       box->button(QMessageBox::NoToAll)->click();
     });
     form.Start();
