@@ -12,8 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AppFolder.h"
@@ -57,6 +59,11 @@ class QuietWindow : public qvr::MainWindowPort {
   std::string elapsedText() const override { return "00:00:00"; }
   void* ownerWindow() const override { return nullptr; }
   void pumpEvents() override {}
+  // As the main window does: each long library call on a thread of its own.
+  void runResponsive(const std::function<void()>& work) override {
+    std::thread worker(work);
+    worker.join();
+  }
 
   std::vector<std::string> list;
   int boxes = 0;
@@ -194,7 +201,7 @@ double OurRun(const std::vector<std::string>& archives, const std::string& out, 
   qvr::MailNotice mail;
   NoSound sound;
   qvr::BatchRun run{
-      qvr::ExtractRun{window, status, qvr::kStartUpNormal, false}, 2, &mail, &sound, {}, {}};
+      qvr::ExtractRun{window, status, qvr::kModeNormal, false}, 2, &mail, &sound, {}, {}};
   auto start = Clock::now();
   qvr::StartExtract(run);
   double seconds = Seconds(Clock::now() - start);

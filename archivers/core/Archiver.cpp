@@ -310,12 +310,13 @@ Handle* Live(void* h) {
   return gHandles.count(handle) ? handle : nullptr;
 }
 
+// The entries for listing: never their data.
 std::unique_ptr<EntrySource> OpenFor(const LibraryTraits& traits, const std::string& path,
                                      void* owner, int32_t& error) {
   SourceOptions options{path, traits.formats, [owner, path](std::string& pw) {
                           return ThePrompter().AskPassword(owner, path, pw);
                         }};
-  return traits.open(options, error);
+  return (traits.list ? traits.list : traits.open)(options, error);
 }
 
 int32_t NextMatching(Handle& h, EntryInfo* info) {
@@ -337,19 +338,27 @@ int32_t NextMatching(Handle& h, EntryInfo* info) {
 
 }  // namespace
 
+// Tenths of a percent, at most 32767; wide enough for the 64-bit sizes Zip64 records hold.
+static int16_t RatioOf(int64_t packed, int64_t size) {
+  __extension__ using Wide = unsigned __int128;
+  Wide ratio = static_cast<Wide>(packed) * 1000 / static_cast<Wide>(size);
+  return static_cast<int16_t>(ratio > 32767 ? 32767 : ratio);
+}
+
 void FillEntryInfo(const Entry& entry, EntryInfo& info) {
   std::memset(&info, 0, sizeof info);
   int64_t packed = entry.compressedSize < 0 ? 0 : entry.compressedSize;
   info.OriginalSize = static_cast<uint32_t>(entry.size);
   info.CompressedSize = static_cast<uint32_t>(packed);
-  info.Ratio = entry.size > 0 && packed > 0
-                   ? static_cast<int16_t>(std::min<int64_t>(packed * 1000 / entry.size, 32767))
-                   : 0;
+  info.Ratio = entry.size > 0 && packed > 0 ? RatioOf(packed, entry.size) : 0;
   struct tm t {};
   time_t when = entry.mtime;
   if (entry.mtimeSet && localtime_r(&when, &t) && t.tm_year >= 80 && t.tm_year < 80 + 128) {
     info.Date = static_cast<uint16_t>(((t.tm_year - 80) << 9) | ((t.tm_mon + 1) << 5) | t.tm_mday);
     info.Time = static_cast<uint16_t>((t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec / 2));
+  } else if (entry.dosStamp != 0) {
+    info.Date = static_cast<uint16_t>(entry.dosStamp >> 16);
+    info.Time = static_cast<uint16_t>(entry.dosStamp & 0xFFFF);
   } else {
     info.Date = (1 << 5) | 1;  // 1980-01-01, the earliest MS-DOS date
   }

@@ -42,6 +42,8 @@ struct LibraryTraits {
   int commandWords;  // 1 when the command is a word before the archive ("x", "e")
   DialectParser parse;
   SourceOpener open = &OpenLibarchiveSource;
+  // Check, count and FindFirst/FindNext, which never read data; null = `open`.
+  SourceOpener list = nullptr;
 };
 
 // A switch the dialect names: exact text or a prefix ("-jm" covers "-jm2").

@@ -1,6 +1,7 @@
 // What the core reads archives through: one entry after another, its data as a stream.
-// The libarchive reader is the one implementation today; a library may bring its own
-// (an own LZH decoder, for instance) through LibraryTraits::open.
+// The libarchive reader serves every library; a library may bring its own (an own LZH
+// decoder, for instance) through LibraryTraits::open, or a faster one for listing through
+// LibraryTraits::list (the ZIP central directory).
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,9 @@ struct Entry {
   int64_t compressedSize = -1;  // -1 when the format does not tell
   time_t mtime = 0;
   bool mtimeSet = false;
+  // The MS-DOS local date (high half) and time as the archive stores them, when it stores no
+  // better time (0 when none); reported as they stand, with no round trip through mtime.
+  uint32_t dosStamp = 0;
   uint32_t perm = 0644;
   bool encrypted = false;
   std::string method;         // "Deflate", "-lh5-", "Stored"...
@@ -63,5 +67,8 @@ struct SourceOptions {
 // ERROR_ARC_FILE_OPEN, ERROR_NOT_ARC_FILE...).
 using SourceOpener = std::unique_ptr<EntrySource> (*)(const SourceOptions&, int32_t& error);
 std::unique_ptr<EntrySource> OpenLibarchiveSource(const SourceOptions& options, int32_t& error);
+// For listing only (no data): a ZIP archive's entries straight from its central directory;
+// any other file, or a directory that does not hold together, through OpenLibarchiveSource.
+std::unique_ptr<EntrySource> OpenZipDirectorySource(const SourceOptions& options, int32_t& error);
 
 }  // namespace qvr::arc

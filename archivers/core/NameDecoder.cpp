@@ -54,9 +54,19 @@ bool IsValidUtf8(const std::string& s) {
   return true;
 }
 
+// One converter per thread: names are decoded in tight loops over large archives. The
+// program calls us from short-lived worker threads, so each converter is closed with its
+// thread.
+struct Cp932Converter {
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  ~Cp932Converter() {
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  }
+};
+
 static std::string FromCp932(const std::string& raw) {
-  // One converter per thread: names are decoded in tight loops over large archives.
-  thread_local iconv_t cd = iconv_open("UTF-8", "CP932");
+  thread_local Cp932Converter converter;
+  iconv_t cd = converter.cd;
   if (cd == reinterpret_cast<iconv_t>(-1)) return raw;
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string out;

@@ -38,7 +38,9 @@ int32_t ParseSevenZip(const ParsedArgs& args, Command& command) {
   return kOk;
 }
 
-const LibraryTraits kSevenZip{kFormat7z | kFormatZip, 100, 0, 1, &ParseSevenZip};
+const LibraryTraits kSevenZip{
+    kFormat7z | kFormatZip, 100, 0, 1, &ParseSevenZip, &OpenLibarchiveSource,
+    &OpenZipDirectorySource};
 
 }  // namespace
 

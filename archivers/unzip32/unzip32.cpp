@@ -27,7 +27,8 @@ int32_t ParseUnZip(const ParsedArgs& args, Command& command) {
   return kOk;
 }
 
-const LibraryTraits kUnZip{kFormatZip, 100, 0, 0, &ParseUnZip};
+const LibraryTraits kUnZip{
+    kFormatZip, 100, 0, 0, &ParseUnZip, &OpenLibarchiveSource, &OpenZipDirectorySource};
 
 }  // namespace
 

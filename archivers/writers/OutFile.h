@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ByteOrder.h"
+
 namespace qvr::writers {
 
 class OutFile {
@@ -33,12 +35,12 @@ class OutFile {
   int error_ = 0;
 };
 
-// Little-endian field builders for binary headers.
-void PutLe16(std::string& out, uint16_t value);
-void PutLe32(std::string& out, uint32_t value);
-void PutLe64(std::string& out, uint64_t value);
-uint16_t GetLe16(const uint8_t* p);
-uint32_t GetLe32(const uint8_t* p);
-uint64_t GetLe64(const uint8_t* p);
+// Header fields, read and written as on the reading side.
+using arc::GetLe16;
+using arc::GetLe32;
+using arc::GetLe64;
+using arc::PutLe16;
+using arc::PutLe32;
+using arc::PutLe64;
 
 }  // namespace qvr::writers

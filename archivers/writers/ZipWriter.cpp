@@ -19,6 +19,9 @@
 
 namespace qvr::writers {
 
+using arc::ZipDirectory;
+using arc::ZipEntryRecord;
+
 namespace {
 
 constexpr uint32_t k32Max = 0xFFFFFFFF;
@@ -230,7 +233,7 @@ class ZipBuilder {
     e.madeBy = (3 << 8) | 30;
     e.needed = folder ? 10 : 20;
     e.flags = 0x0800;  // names are UTF-8
-    ToDosTime(st.st_mtime, &e.dosTime, &e.dosDate);
+    arc::ToDosTime(st.st_mtime, &e.dosTime, &e.dosDate);
     e.unixTime = st.st_mtime;
     e.externalAttr = (static_cast<uint32_t>(st.st_mode & 0xFFFF) << 16) | (folder ? 0x10 : 0x20) |
                      ((st.st_mode & 0200) ? 0 : 0x01);
@@ -371,15 +374,16 @@ WriteResult OpenOld(const std::string& path, bool mustExist, OldArchive* old) {
   struct stat st {};
   fstat(old->fd, &st);
   if (!S_ISREG(st.st_mode)) return Fail(kErrorArcFileOpen, "not a file: " + path);
-  WriteResult r = ReadZipDirectory(old->fd, static_cast<uint64_t>(st.st_size), &old->dir);
-  if (!r.ok()) r.report += ": " + path + " was left unchanged";
-  return r;
+  std::string why;
+  int32_t code = arc::ReadZipDirectory(old->fd, static_cast<uint64_t>(st.st_size), &old->dir, &why);
+  if (code != 0) return Fail(code, why + ": " + path + " was left unchanged");
+  return {};
 }
 
 bool IsNewer(const struct stat& st, const ZipEntryRecord& e) {
   if (e.unixTime) return st.st_mtime > *e.unixTime;
   uint16_t t, d;
-  ToDosTime(st.st_mtime + (st.st_mtime & 1), &t, &d);  // DOS times count in two seconds
+  arc::ToDosTime(st.st_mtime + (st.st_mtime & 1), &t, &d);  // DOS times count in two seconds
   return ((static_cast<uint32_t>(d) << 16) | t) >
          ((static_cast<uint32_t>(e.dosDate) << 16) | e.dosTime);
 }

@@ -4,5 +4,9 @@
 
 #define QVR_ZIP32_EXPORT extern "C" __attribute__((visibility("default")))
 
-QVR_ZIP32_EXPORT uint16_t ZipGetVersion(void) { return 100; }
-QVR_ZIP32_EXPORT uint16_t ZipGetSubVersion(void) { return 0; }
+QVR_ZIP32_EXPORT uint16_t ZipGetVersion(void) {
+  return 100;
+}
+QVR_ZIP32_EXPORT uint16_t ZipGetSubVersion(void) {
+  return 0;
+}

@@ -6,11 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace qvr {
+#include "StartUpMode.h"
 
-inline constexpr const char* kModeNormal = "NORMAL";
-inline constexpr const char* kModeDDMode = "DDMODE";
-inline constexpr const char* kModeDDModeSetting = "DDMODE_SETTING";
+namespace qvr {
 
 struct StartUp {
   std::string mode = kModeNormal;  // "NORMAL", "DDMODE" or "DDMODE_SETTING"

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDragEnterEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -15,24 +16,34 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
+#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "AppFolder.h"
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_Inspect.h"
+#include "BatchRun.h"
 #include "FileList.h"
 #include "HookMsg.h"
 #include "MnuDLLDown.h"
 #include "PathHelpers.h"
+#include "QtSoundPlayer.h"
 #include "Registry.h"
 #include "Settings.h"
+#include "StatusBarPictures.h"
 #include "StringTable.h"
 #include "Version.h"
 #include "cExecute.h"
@@ -78,6 +89,36 @@ std::string ManualPath() {
   std::string beside = ExecutableFolder() + "manual/index.html";
   if (QFileInfo::exists(Q(beside))) return beside;
   return std::string(QVR_MANUAL_INSTALL_DIR) + "/index.html";
+}
+
+// ImageList1: the status bar's option pictures, drawn from the style's own icons so that
+// they match the desktop theme. Picture 2 is the folder crossed out.
+QPixmap ImageList1(const QStyle* style, int image) {
+  const int size = 16;
+  switch (image) {
+    case kPicMakeFolder:
+      return style->standardIcon(QStyle::SP_FileDialogNewFolder).pixmap(size);
+    case kPicNoFolder: {
+      QPixmap picture = style->standardIcon(QStyle::SP_DirClosedIcon).pixmap(size);
+      QPainter painter(&picture);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setPen(QPen(QColor(200, 0, 0), 2));
+      painter.drawLine(2, 2, size - 3, size - 3);
+      painter.drawLine(2, size - 3, size - 3, 2);
+      return picture;
+    }
+    case kPicKeepDirs:
+      return style->standardIcon(QStyle::SP_DirOpenIcon).pixmap(size);
+    case kPicIgnoreDirs:
+      return style->standardIcon(QStyle::SP_FileIcon).pixmap(size);
+    default:
+      return QPixmap();
+  }
+}
+
+void ShowPicture(QLabel* panel, const StatusPicture& picture) {
+  panel->setPixmap(ImageList1(panel->style(), picture.image));
+  panel->setToolTip(Q(picture.toolTip));
 }
 
 }  // namespace
@@ -198,7 +239,10 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
 // ---------------------------------------------------------------------------------------
 // Form1: building
 
-Form1::Form1(QWidget* parent) : QMainWindow(parent) {
+Form1::Form1(QWidget* parent)
+    : QMainWindow(parent),
+      mail_(std::make_unique<MailNotice>()),
+      sound_(std::make_unique<QtSoundPlayer>()) {
   setObjectName("Form1");
   setWindowTitle(ProgramCaption());
   BuildControls();
@@ -259,15 +303,30 @@ void Form1::BuildControls() {
   }
   panels_[1]->setMinimumWidth(70);
   panels_[2]->setMinimumWidth(110);
-  // Panels 4 and 5 hold the option pictures; each is 300 twips wide.
+  // Panels 4 and 5 hold the option pictures; each is 300 twips wide and they end 300
+  // twips before the window's right edge, where their click zones lie.
+  auto* pictures = new QWidget(bar);
+  auto* pictureRow = new QHBoxLayout(pictures);
+  pictureRow->setContentsMargins(0, 0, 0, 0);
+  pictureRow->setSpacing(0);
   for (int i = 3; i < 5; ++i) {
+    panels_[i]->setParent(pictures);
     panels_[i]->setFixedWidth(qRound(300 / TwipsPerPixelX()));
     panels_[i]->setAlignment(Qt::AlignCenter);
+    pictureRow->addWidget(panels_[i]);
   }
+  statusBarEdge_ = new QWidget(pictures);
+  pictureRow->addWidget(statusBarEdge_);
+  AlignStatusBarPictures();
   bar->addWidget(panels_[0], 1);
-  for (int i = 1; i < 5; ++i) bar->addPermanentWidget(panels_[i]);
+  for (int i = 1; i < 3; ++i) bar->addPermanentWidget(panels_[i]);
+  bar->addPermanentWidget(pictures);
+  bar->setSizeGripEnabled(false);
+  bar->installEventFilter(this);
 
   Timer1.setInterval(1000);
+  // A coarse timer may tick a little early and show the same second twice.
+  Timer1.setTimerType(Qt::PreciseTimer);
   connect(&Timer1, &QTimer::timeout, this, [this] { setPanelText(2, elapsedText()); });
   connect(List1, &FileListBox::filesDropped, this, &Form1::OnFilesDropped);
   connect(List1, &FileListBox::deleteRequested, this, &Form1::OnDeleteKey);
@@ -473,13 +532,22 @@ void Form1::Unload() {
 }
 
 void Form1::EndAfterDDModeRun() {
+  sound_->WaitUntilDone(30000);  // the program has no window left to keep it alive
   RestoreShowResult();
   unloaded_ = true;  // nothing else of the unload step runs
   endRequested_ = true;
-  QCoreApplication::exit(0);
+  // The run happens in the load step, before the event loop: the caller ends there. A quit
+  // asked with no loop running would end every later loop at once.
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+  // A run cannot be interrupted: the window closes when it is over.
+  if (running_) {
+    closeAfterRun_ = true;
+    event->ignore();
+    return;
+  }
   Unload();
   event->accept();
   QCoreApplication::quit();
@@ -491,6 +559,7 @@ void Form1::AttachHookMsg(HookMsg& hook) {
 }
 
 void Form1::OnHandOff(const QString& text) {
+  if (running_) addedDuringRun_ = true;
   setBusyCursor(true);
   AddArchiveList(*this, text.toStdString());
   setBusyCursor(false);
@@ -523,10 +592,17 @@ void Form1::ModeChange(const std::string& mode) {
 
 void Form1::OnFilesDropped(const std::vector<std::string>& paths) {
   AddDroppedFiles(*this, paths);
+  // During a run the work mode is the run's; the drop decides it when the run is over.
+  if (running_) {
+    addedDuringRun_ = true;
+    return;
+  }
   ModeChange(DecideWorkMode());
 }
 
 void Form1::OnDeleteKey() {
+  // A run holds the positions of its entries; during it the list only grows.
+  if (running_) return;
   RemoveSelected(*this);
 }
 
@@ -537,6 +613,7 @@ void Form1::OnSelectAll() {
 }
 
 void Form1::OnListOptions() {
+  if (running_) return;
   if (workMode_ == "Extract") {
     ShowExtractOptions();
   } else {
@@ -562,6 +639,7 @@ void Form1::OnFiltering() {
 }
 
 void Form1::List1_DblClick() {
+  if (running_) return;  // the libraries are busy with the run
   std::string entry = List1->currentRow() >= 0 ? listItem(List1->currentRow()) : "";
   if (!IsArchiveExtension(LCase(ExtensionOf(entry)))) {
     setPanelText(2, "");
@@ -664,7 +742,46 @@ void Form1::ShowExtractOptions() {}
 void Form1::ShowArchiveOptions() {}
 
 // Panels 4 and 5: the folder-per-archive and keep-folders pictures.
-void Form1::ShowStatusBarPictures() {}
+void Form1::ShowStatusBarPictures() {
+  ShowPicture(panels_[3], StBarPicMkFldr());
+  ShowPicture(panels_[4], StBarPicIgnrDir());
+}
+
+// The window frame's right border counts into the 300 twips beside the pictures.
+void Form1::AlignStatusBarPictures() {
+  int border = std::max(0, frameGeometry().right() - geometry().right());
+  statusBarEdge_->setFixedWidth(std::max(0, qRound(300 / TwipsPerPixelX()) - border));
+}
+
+void Form1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  AlignStatusBarPictures();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == statusBar() && event->type() == QEvent::MouseButtonPress) {
+    OnStatusBarClick(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// The click's position and the window's width in twips, measured from the window's
+// outer left edge.
+void Form1::OnStatusBarClick(const QPoint& globalPos) {
+  QRect frame = frameGeometry();
+  int x = qRound((globalPos.x() - frame.x()) * TwipsPerPixelX());
+  int width = qRound(frame.width() * TwipsPerPixelX());
+  switch (ClickStatusBar(x, width)) {
+    case StatusBarZone::FileNameFolder:
+      ShowPicture(panels_[3], StBarPicMkFldr());
+      break;
+    case StatusBarZone::Directory:
+      ShowPicture(panels_[4], StBarPicIgnrDir());
+      break;
+    case StatusBarZone::None:
+      break;
+  }
+}
 
 // The about box with the library versions.
 void Form1::ShowAbout() {
@@ -690,7 +807,49 @@ void Form1::ShowErrorLog() {
 }
 
 // The run (Btn_Start, MnuStart, drag-and-drop start).
-void Form1::Start() {}
+void Form1::Start() {
+  if (running_) return;
+  // The archive mode of Start arrives with the archiving engines.
+  if (workMode_ != "Extract") return;
+  BatchRun run{ExtractRun{*this, status_, startUpMode_, useYZ2DEC_},
+               cmbTargetPlace->currentIndex(),
+               mail_.get(),
+               sound_.get(),
+               [this] { CloseViewer(); },
+               {}};
+  RunEnd end = RunEnd::StayOpen;
+  do {
+    addedDuringRun_ = false;
+    SetRunning(true);
+    end = StartExtract(run);
+    SetRunning(false);
+    // A drag-and-drop start ends after its run; files a second start handed over meanwhile
+    // would be lost with it, so they get a run of their own first.
+  } while (end == RunEnd::EndProgram && addedDuringRun_ && listCount() > 0);
+  if (end == RunEnd::EndProgram) {
+    EndAfterDDModeRun();
+    return;
+  }
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    close();
+    return;
+  }
+  if (addedDuringRun_) ModeChange(DecideWorkMode());
+}
+
+// During a run only the list (to take more files), the help and the error log answer.
+void Form1::SetRunning(bool running) {
+  running_ = running;
+  for (QWidget* control : {static_cast<QWidget*>(Btn_Start), static_cast<QWidget*>(Btn_Option),
+                           static_cast<QWidget*>(cmbTargetPlace)})
+    control->setEnabled(!running);
+  for (QAction* action :
+       {MnuStart, MnuModeExtract, MnuModeArchive, MnuFileLoadFileList, MnuFiltering, MnuSort,
+        MnuDLLDown, MnuOptGeneral, MnuOptExtract, MnuOptArchive, MnuAbout})
+    action->setEnabled(!running);
+  if (!running) ModeChange(workMode_);  // the mode decides which choice boxes answer
+}
 
 // ---------------------------------------------------------------------------------------
 // MainWindowPort
@@ -838,6 +997,29 @@ std::string Form1::elapsedText() const {
 
 void* Form1::ownerWindow() const {
   return static_cast<QWidget*>(const_cast<Form1*>(this));
+}
+
+// The work runs on a thread of its own while this thread answers the window; libraries
+// that ask a question show it on this thread and wait for the answer.
+void Form1::runResponsive(const std::function<void()>& work) {
+  std::atomic<bool> done{false};
+  std::exception_ptr failure;
+  QObject wake;  // the worker's last call to it wakes this thread
+  std::thread worker([&] {
+    try {
+      work();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    done = true;
+    QMetaObject::invokeMethod(
+        &wake, [] {}, Qt::QueuedConnection);
+  });
+  // Not a nested event loop: one that an earlier quit request ends at once would leave a
+  // library waiting for its question to be shown.
+  while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void Form1::pumpEvents() {

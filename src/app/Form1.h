@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ namespace qvr {
 
 class ArchiverDLL_Inspect;
 class HookMsg;
+class MailNotice;
+class QtSoundPlayer;
 
 // The entries of List1 as the engines see them: byte strings (a file name need not be
 // valid UTF-8), shown as text.
@@ -100,6 +103,8 @@ class Form1 : public QMainWindow, public MainWindowPort {
   const std::string& startUpMode() const { return startUpMode_; }
   // The run: Btn_Start, MnuStart and a drag-and-drop start.
   void Start();
+  // True while a run is under way: the window answers, but starts nothing new.
+  bool running() const { return running_; }
   // Ends the program after a drag-and-drop run: only ShowResult is restored.
   void EndAfterDDModeRun();
   bool endRequested() const { return endRequested_; }
@@ -142,9 +147,12 @@ class Form1 : public QMainWindow, public MainWindowPort {
   std::string elapsedText() const override;
   void* ownerWindow() const override;
   void pumpEvents() override;
+  void runResponsive(const std::function<void()>& work) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -167,6 +175,9 @@ class Form1 : public QMainWindow, public MainWindowPort {
   void OnRestoreRequested();
   void OpenManual();
   void OpenOnlineHelp();
+  void SetRunning(bool running);
+  void OnStatusBarClick(const QPoint& globalPos);
+  void AlignStatusBarPictures();
 
   // Places other parts of the program fill in; each stays one call here.
   void LoadLibraryStatus();
@@ -196,6 +207,7 @@ class Form1 : public QMainWindow, public MainWindowPort {
   QPushButton* Btn_Close = nullptr;
   QWidget* controlsPanel_ = nullptr;
   QLabel* panels_[5] = {};
+  QWidget* statusBarEdge_ = nullptr;
   QTimer Timer1;
   QElapsedTimer timer1Start_;
 
@@ -236,6 +248,11 @@ class Form1 : public QMainWindow, public MainWindowPort {
   bool endRequested_ = false;
   int listHidden_ = 0;
   int busy_ = 0;
+  bool running_ = false;
+  bool closeAfterRun_ = false;   // the window was closed during a run
+  bool addedDuringRun_ = false;  // files were dropped or handed over during a run
+  std::unique_ptr<MailNotice> mail_;
+  std::unique_ptr<QtSoundPlayer> sound_;
 };
 
 // "QuiverArchiver v" + major.minor.revision.

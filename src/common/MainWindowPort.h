@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,19 @@ class MainWindowPort {
   virtual void* ownerWindow() const = 0;
   // Lets the window repaint and handle input while a long step waits.
   virtual void pumpEvents() = 0;
+  // Runs one long library call (an extraction, a check, a size walk) while the window goes
+  // on repainting, ticking Timer1 and taking drops and hand-offs; returns when it is done.
+  // The work must not touch the window: it may run on another thread.
+  virtual void runResponsive(const std::function<void()>& work) { work(); }
 };
+
+// runResponsive for a call with a result.
+template <class Work>
+auto RunResponsive(MainWindowPort& window, Work&& work) -> decltype(work()) {
+  decltype(work()) result{};
+  window.runResponsive([&] { result = work(); });
+  return result;
+}
 
 // "hh:nn:ss" of a duration, hours not wrapped at 24.
 std::string FormatElapsed(std::chrono::seconds elapsed);

@@ -131,13 +131,13 @@ std::string DesktopFolder() {
 }
 
 Destination ChooseExtractDestination(const BatchRun& run) {
-  if (run.extract.startUpMode == kStartUpDDMode) return DDModeDestination(run);
+  if (run.extract.startUpMode == kModeDDMode) return DDModeDestination(run);
   return NormalDestination(run);
 }
 
 RunEnd StartExtract(const BatchRun& run) {
   const std::string& mode = run.extract.startUpMode;
-  if (mode == kStartUpDDModeSetting) return RunEnd::StayOpen;  // only the options are shown
+  if (mode == kModeDDModeSetting) return RunEnd::StayOpen;  // only the options are shown
   Destination destination = ChooseExtractDestination(run);
   if (destination.cancelled) return RunEnd::StayOpen;
 
@@ -149,7 +149,7 @@ RunEnd StartExtract(const BatchRun& run) {
     CloseViewer(run);
   }
   Completion(run, successes, kWorkModeExtract, destination);
-  return mode == kStartUpDDMode ? RunEnd::EndProgram : RunEnd::StayOpen;
+  return mode == kModeDDMode ? RunEnd::EndProgram : RunEnd::StayOpen;
 }
 
 void Completion(const BatchRun& run, int successes, const std::string& workMode,

@@ -74,27 +74,45 @@ bool MakesFolder(const ExtractLoopOptions& o, ArchiverDLL_Inspect& inspect,
   return inspect.NeedsFolder(path);
 }
 
+// Our libraries name the entries they left out for safety (a link pointing outside, a
+// device, a name with nothing usable left) in their report and still return 0.
+bool ReportsSkippedEntries(const std::string& report) {
+  return report.find(" skipped") != std::string::npos;
+}
+
+// Runs the command; complete is set when the archive extracted with every entry written.
 int32_t RunCommand(const ExtractRun& run, const ExtractCommand& command, const std::string& path,
-                   const std::string& outputFolder) {
+                   const std::string& outputFolder, bool& complete) {
+  complete = false;
+  MainWindowPort& window = run.window;
+  int32_t result = kNoEntryResult;
   switch (command.route) {
     case ExtractRoute::Library: {
       ArchiverDLL* dll = ArchiverDLL::ByPrefix(command.prefix);
-      return dll ? dll->Command(run.window.ownerWindow(), command.commandLine) : kNoEntryResult;
+      if (!dll) break;
+      std::string report;
+      result = RunResponsive(
+          window, [&] { return dll->Command(window.ownerWindow(), command.commandLine, &report); });
+      complete = result == 0 && !ReportsSkippedEntries(report);
+      break;
     }
     case ExtractRoute::AceBackend:
-      return ExtractACE(path, "*.*", outputFolder);
+      result = RunResponsive(window, [&] { return ExtractACE(path, "*.*", outputFolder); });
+      complete = result == 0;
+      break;
     case ExtractRoute::Tool: {
       // The tools report nothing we can read back: a tool that ran counts as done, one that
-      // could not be started as failed.
+      // could not be started as failed. ShellX keeps the window answering while it waits.
       cExecute runner;
-      bool started =
-          runner.ShellX(command.commandLine, kShowNormal, run.window.ownerWindow(), true);
-      return started ? 0 : kNoEntryResult;
+      bool started = runner.ShellX(command.commandLine, kShowNormal, window.ownerWindow(), true);
+      result = started ? 0 : kNoEntryResult;
+      complete = started;
+      break;
     }
     case ExtractRoute::Unsupported:
       break;
   }
-  return kNoEntryResult;
+  return result;
 }
 
 class Loop {
@@ -117,15 +135,18 @@ class Loop {
       return false;
     }
     std::string folder = single_ ? dest_ : FolderOf(path);
-    if (MakesFolder(options_, inspect_, path)) folder += kSep + ArchiveFolderName(path);
+    if (RunResponsive(window, [&] { return MakesFolder(options_, inspect_, path); }))
+      folder += kSep + ArchiveFolderName(path);
 
     std::string format;
     ExtractCommand command = Command(path, folder, &format);
     if (command.route == ExtractRoute::Unsupported || !Available(run_, command, format))
       return false;
     ::mkdir(folder.c_str(), 0777);  // one level; a missing parent is the library's to report
-    if (RunCommand(run_, command, path, folder) != 0) return false;
-    if (options_.deleteArchive) {
+    bool complete = false;
+    if (RunCommand(run_, command, path, folder, complete) != 0) return false;
+    // An archive goes only when every entry of it now lies in the destination.
+    if (options_.deleteArchive && complete) {
       std::error_code ec;
       fs::remove(path, ec);
     }
@@ -144,7 +165,7 @@ class Loop {
     std::string ext = UpperExtension(path);
     if (ext == "EXE") {
       // A self-extracting file whose format nobody recognises fails without a message.
-      *format = inspect_.DetectFormat(path);
+      *format = RunResponsive(run_.window, [&] { return inspect_.DetectFormat(path); });
       return BuildSelfExtractCommand(*format, o, path, folder);
     }
     *format = ext;
@@ -187,7 +208,7 @@ void RemoveWorkedEntries(MainWindowPort& window, const std::vector<std::string>&
 
 ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode) {
   ExtractLoopOptions o;
-  if (startUpMode == kStartUpDDMode) {
+  if (startUpMode == kModeDDMode) {
     o.fileNameFolder = GetIniInt(kQvrArcIni, "EXTRACT_DDMODE", "FileNameFolder");
     o.ignoreFolders = false;
     o.deleteArchive = IniFlag("EXTRACT_DDMODE", "DeleteArchive");

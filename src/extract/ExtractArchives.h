@@ -6,21 +6,18 @@
 
 #include <string>
 
+#include "StartUpMode.h"
+
 namespace qvr {
 
 class MainWindowPort;
 struct LibraryStatus;
 
-// The start-up modes whose settings the loop reads.
-inline constexpr const char* kStartUpNormal = "NORMAL";
-inline constexpr const char* kStartUpDDMode = "DDMODE";
-inline constexpr const char* kStartUpDDModeSetting = "DDMODE_SETTING";
-
 // What the run hands the engine from the main window.
 struct ExtractRun {
   MainWindowPort& window;
   const LibraryStatus& status;
-  std::string startUpMode;  // kStartUpNormal or kStartUpDDMode
+  std::string startUpMode;  // kModeNormal or kModeDDMode
   bool useYZ2DEC = false;   // the main window's copy of GENERAL/UseYZ2DEC
 };
 

@@ -97,7 +97,8 @@ int RemoveRefused(MainWindowPort& window, ArchiverDLL_Inspect& inspect, ErrorLog
   int errors = 0;
   for (int i = 0; i < window.listCount();) {
     std::string path = window.listItem(i);
-    std::string line = CheckFailureLine(inspect.CheckArchive(path), path);
+    int16_t code = RunResponsive(window, [&] { return inspect.CheckArchive(path); });
+    std::string line = CheckFailureLine(code, path);
     if (line.empty()) {
       ++i;
       continue;
@@ -111,7 +112,10 @@ int RemoveRefused(MainWindowPort& window, ArchiverDLL_Inspect& inspect, ErrorLog
 
 uint64_t TotalOriginalSize(MainWindowPort& window, ArchiverDLL_Inspect& inspect) {
   uint64_t total = 0;
-  for (int i = 0; i < window.listCount(); ++i) total += inspect.OriginalSize(window.listItem(i));
+  for (int i = 0; i < window.listCount(); ++i) {
+    std::string path = window.listItem(i);
+    total += RunResponsive(window, [&] { return inspect.OriginalSize(path); });
+  }
   return total;
 }
 

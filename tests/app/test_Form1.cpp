@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QtTest>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "AppFolder.h"
@@ -42,13 +43,38 @@ class TestForm1 : public QObject {
   static void select(qvr::FileListBox* list, int row) {
     list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
   }
+  // A writable copy of a fixture in the test's "in" folder.
+  std::string copyFixture(const char* name) {
+    std::filesystem::create_directories(app->file("in"));
+    std::string path = app->file(std::string("in/") + name);
+    std::filesystem::copy_file(std::string(QVR_FIXTURES_DIR) + "/" + name, path);
+    return path;
+  }
+  static void dropOnList(Form1& form, const std::string& path) {
+    auto* list = child<qvr::FileListBox>(form, "List1");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &drop);
+  }
+  // Calls act with the next modal box as soon as it shows (for up to 5 s), so that a slow
+  // step before the box cannot outrun it.
+  static void onNextModal(const std::function<void(QMessageBox*)>& act, int triesLeft = 250) {
+    QTimer::singleShot(20, [act, triesLeft] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        act(box);
+      } else if (triesLeft > 0) {
+        onNextModal(act, triesLeft - 1);
+      }
+    });
+  }
   // Answers the next modal box with its default button and records its text.
   static void closeNextModal(QString* seen) {
-    QTimer::singleShot(50, [seen] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        *seen = box->text();
-        box->accept();
-      }
+    onNextModal([seen](QMessageBox* box) {
+      *seen = box->text();
+      box->accept();
     });
   }
 
@@ -172,13 +198,144 @@ class TestForm1 : public QObject {
     QCOMPARE(form.panelText(1), std::string("1ファイル登録済み(1追加)"));
   }
 
-  void ddmodeStartsInExtractMode() {
-    WriteFile(app->file("in/a.lzh"), "x");
-    WriteFile(app->file("QvrArc.ini"), "[GENERAL]\r\nQvrStartUpMode=Archive\r\n");
+  // A drag-and-drop start extracts at load, before any window is shown, and ends.
+  void ddmodeRunsAtLoadAndEnds() {
+    std::string zip = copyFixture("zip_deflate.zip");
+    WriteFile(app->file("QvrArc.ini"),
+              "[GENERAL]\r\nQvrStartUpMode=Archive\r\nEndNotice=1\r\nOpenFolder=0\r\n"
+              "[DDMODE]\r\nExtractMode=2\r\nTargetPath=" +
+                  app->file("out") + "\r\n");
     Form1 form;
-    form.Load({qvr::kModeDDMode, app->file("in/a.lzh")});
+    form.Load({qvr::kModeDDMode, zip});
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    QVERIFY(form.endRequested());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(form.listCount(), 0);
+    QCOMPARE(ReadFile(app->file("out/zip_deflate/readme.txt")).empty(), false);
+    QVERIFY(std::filesystem::exists(zip));
+  }
+
+  // A run that ends at a dialog gives no notice and leaves the window open.
+  void ddmodeRunEndedAtADialogStaysOpen() {
+    std::string zip = copyFixture("zip_deflate.zip");
+    WriteFile(app->file("QvrArc.ini"), "[DDMODE]\r\nExtractMode=2\r\nTargetPath=\r\n");
+    Form1 form;
+    QString seen;
+    closeNextModal(&seen);
+    form.Load({qvr::kModeDDMode, zip});
+    QCOMPARE(seen, text("解凍先のフォルダが設定されていません。"));
+    QVERIFY(!form.endRequested());
     QCOMPARE(form.workMode(), std::string("Extract"));
     QCOMPARE(form.listCount(), 1);
+    QCOMPARE(form.panelText(1), std::string("解凍は中止しました。"));
+  }
+
+  void statusBarPicturesShowAndSwitchTheOptions() {
+    WriteFile(app->file("QvrArc.ini"),
+              "[EXTRACT_NORMAL]\r\nFileNameFolder=0\r\n[GENERAL]\r\nDirectory=0\r\n");
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* folderPicture = child<QLabel>(form, "Panel4");
+    auto* dirPicture = child<QLabel>(form, "Panel5");
+    QCOMPARE(folderPicture->toolTip(), text("自動モード"));
+    QVERIFY(folderPicture->pixmap().isNull());
+    QCOMPARE(dirPicture->toolTip(), text("書庫ファイル内のディレクトリを有効にする"));
+    QVERIFY(!dirPicture->pixmap().isNull());
+
+    // 700 twips left of the window's right edge lies the folder-per-archive picture.
+    QStatusBar* bar = form.statusBar();
+    QRect frame = form.frameGeometry();
+    int x = frame.x() + frame.width() - qRound(700 * form.logicalDpiX() / 1440.0);
+    QPoint at = bar->mapFromGlobal(QPoint(x, bar->mapToGlobal(bar->rect().center()).y()));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+    QCOMPARE(ini("EXTRACT_NORMAL", "FileNameFolder"), std::string("1"));
+    QCOMPARE(folderPicture->toolTip(), text("ファイル名でフォルダを作成する"));
+    QVERIFY(!folderPicture->pixmap().isNull());
+
+    // Each picture is drawn inside its own click zone.
+    QTest::mouseClick(folderPicture, Qt::LeftButton, {}, folderPicture->rect().center());
+    QCOMPARE(ini("EXTRACT_NORMAL", "FileNameFolder"), std::string("2"));
+    QCOMPARE(folderPicture->toolTip(), text("ファイル名でフォルダを作成しない"));
+    QTest::mouseClick(folderPicture, Qt::LeftButton, {}, folderPicture->rect().center());
+    QCOMPARE(ini("EXTRACT_NORMAL", "FileNameFolder"), std::string("0"));
+    QTest::mouseClick(dirPicture, Qt::LeftButton, {}, dirPicture->rect().center());
+    QCOMPARE(ini("GENERAL", "Directory"), std::string("1"));
+    QCOMPARE(dirPicture->toolTip(), text("書庫ファイル内のディレクトリを無視する"));
+
+    // The message panel switches nothing.
+    auto* messages = child<QLabel>(form, "Panel1");
+    QTest::mouseClick(messages, Qt::LeftButton, {}, messages->rect().center());
+    QCOMPARE(ini("EXTRACT_NORMAL", "FileNameFolder"), std::string("0"));
+    QCOMPARE(ini("GENERAL", "Directory"), std::string("1"));
+  }
+
+  // While a library works (here: it waits for the overwrite answer), the window repaints,
+  // Timer1 ticks, a drop is taken and kept for the next run, nothing new can be started,
+  // and closing the window waits for the end of the run.
+  void runKeepsTheWindowAnswering() {
+    std::string zip = copyFixture("zip_deflate.zip");
+    std::string second = copyFixture("two_root_files.zip");
+    WriteFile(app->file("out/readme.txt"), "old");
+    WriteFile(app->file("QvrArc.ini"),
+              "[GENERAL]\r\nPreScan=1\r\nEndNotice=1\r\nOpenFolder=0\r\nAlwaysPath=" +
+                  app->file("out") + "\r\n[EXTRACT_NORMAL]\r\nOverWrite=1\r\nFileNameFolder=2\r\n");
+    Form1 form;
+    form.Load({qvr::kModeNormal, zip});
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    form.show();
+    child<QComboBox>(form, "cmbTargetPlace")->setCurrentIndex(2);
+    QCOMPARE(form.workMode(), std::string("Extract"));
+
+    bool sawRun = false, startOff = true, ticked = false;
+    onNextModal([&](QMessageBox* box) {
+      sawRun = form.running();
+      startOff = !child<QPushButton>(form, "Btn_Start")->isEnabled() &&
+                 !child<QAction>(form, "MnuStart")->isEnabled();
+      dropOnList(form, second);
+      form.close();
+      ticked = QTest::qWaitFor([&] { return form.panelText(2) != "00:00:00"; }, 10000);
+      box->button(QMessageBox::NoToAll)->click();
+    });
+    form.Start();
+
+    QVERIFY(sawRun);
+    QVERIFY(startOff);
+    QVERIFY(ticked);
+    QCOMPARE(ReadFile(app->file("out/readme.txt")), std::string("old"));
+    // The run took its own entry away; the dropped one waits for the next run.
+    QCOMPARE(form.listCount(), 1);
+    QCOMPARE(form.listItem(0), second);
+    QVERIFY(!form.running());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(ini("EXTRACT_NORMAL", "TargetPlace"), std::string("いつものところ"));
+  }
+
+  // Files handed over while a drag-and-drop run works get a run of their own before the
+  // program ends.
+  void ddmodeRunsWhatArrivedDuringItsRun() {
+    std::string zip = copyFixture("zip_deflate.zip");
+    std::string second = copyFixture("two_root_files.zip");
+    WriteFile(app->file("out/zip_deflate/readme.txt"), "old");
+    WriteFile(app->file("QvrArc.ini"),
+              "[GENERAL]\r\nEndNotice=1\r\nOpenFolder=0\r\nPreScan=1\r\n"
+              "[DDMODE]\r\nOverWrite=1\r\nExtractMode=2\r\nTargetPath=" +
+                  app->file("out") + "\r\n");
+    Form1 form;
+    bool asked = false;
+    onNextModal([&](QMessageBox* box) {
+      asked = true;
+      dropOnList(form, second);
+      box->button(QMessageBox::NoToAll)->click();
+    });
+    form.Load({qvr::kModeDDMode, zip});
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    QVERIFY(asked);
+    QVERIFY(form.endRequested());
+    QCOMPARE(form.listCount(), 0);
+    QCOMPARE(ReadFile(app->file("out/zip_deflate/readme.txt")), std::string("old"));
+    QCOMPARE(ReadFile(app->file("out/two_root_files/first.txt")).empty(), false);
   }
 
   void ddmodeSettingShowsOnlyTheOptionsAndEndsWithThem() {

@@ -34,7 +34,7 @@ class ExtractTest : public ::testing::Test {
   std::vector<std::string> Commands(const std::string& prefix) const;
   // The library file names that received a command entry call, in order.
   std::vector<std::string> CommandLibraries() const;
-  int Extract(bool single = true, const std::string& mode = kStartUpNormal);
+  int Extract(bool single = true, const std::string& mode = kModeNormal);
   // A stand-in for rk or yz2dec in tools/: logs each run's arguments, one per line, after
   // a "--" line, to tools/<name>.log; "rk -i" answers the integrity check as passed.
   void InstallTool(const std::string& name);

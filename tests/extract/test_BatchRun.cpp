@@ -40,7 +40,7 @@ class BatchRunTest : public ExtractTest {
   }
   ~BatchRunTest() override { SetFreeSpaceProbe(nullptr); }
 
-  BatchRun Run(const std::string& mode = kStartUpNormal, int targetPlace = 2) {
+  BatchRun Run(const std::string& mode = kModeNormal, int targetPlace = 2) {
     return BatchRun{
         ExtractRun{window, status, mode, true},
         targetPlace,
@@ -73,14 +73,14 @@ TEST_F(BatchRunTest, DestinationByStartUpModeAndChoice) {
     DestinationKind kind;
     std::string openFolder;
   } rows[] = {
-      {kStartUpNormal, 0, "2", false, "", DestinationKind::OwnFolder, in + "/sub"},
-      {kStartUpNormal, 1, "2", true, "/picked", DestinationKind::Chosen, "/picked"},
-      {kStartUpNormal, 2, "0", true, "/data/always", DestinationKind::Chosen, "/data/always"},
-      {kStartUpNormal, 3, "2", true, desktop, DestinationKind::Desktop, desktop},
-      {kStartUpNormal, 7, "0", false, "", DestinationKind::OwnFolder, in + "/sub"},
-      {kStartUpDDMode, 1, "0", true, desktop, DestinationKind::Desktop, desktop},
-      {kStartUpDDMode, 1, "1", false, "", DestinationKind::OwnFolder, in + "/sub"},
-      {kStartUpDDMode, 1, "2", true, "/data/dd target", DestinationKind::Chosen, "/data/dd target"},
+      {kModeNormal, 0, "2", false, "", DestinationKind::OwnFolder, in + "/sub"},
+      {kModeNormal, 1, "2", true, "/picked", DestinationKind::Chosen, "/picked"},
+      {kModeNormal, 2, "0", true, "/data/always", DestinationKind::Chosen, "/data/always"},
+      {kModeNormal, 3, "2", true, desktop, DestinationKind::Desktop, desktop},
+      {kModeNormal, 7, "0", false, "", DestinationKind::OwnFolder, in + "/sub"},
+      {kModeDDMode, 1, "0", true, desktop, DestinationKind::Desktop, desktop},
+      {kModeDDMode, 1, "1", false, "", DestinationKind::OwnFolder, in + "/sub"},
+      {kModeDDMode, 1, "2", true, "/data/dd target", DestinationKind::Chosen, "/data/dd target"},
   };
   for (const Row& row : rows) {
     Ini("DDMODE", "ExtractMode", row.extractMode);
@@ -96,7 +96,7 @@ TEST_F(BatchRunTest, DestinationByStartUpModeAndChoice) {
     EXPECT_EQ(d.openFolder, row.openFolder) << label;
     // Only "自分で決定" asks for a folder.
     EXPECT_EQ(window.dialogs.size(),
-              row.mode == std::string(kStartUpNormal) && row.targetPlace == 1 ? 1u : 0u)
+              row.mode == std::string(kModeNormal) && row.targetPlace == 1 ? 1u : 0u)
         << label;
   }
 }
@@ -105,7 +105,7 @@ TEST_F(BatchRunTest, CancelledFolderDialogEndsTheRunAndKeepsTheProgramOpen) {
   std::string a = Archive("a.lzh");
   List({a});
   window.dialogAnswers = {""};
-  EXPECT_EQ(StartExtract(Run(kStartUpNormal, 1)), RunEnd::StayOpen);
+  EXPECT_EQ(StartExtract(Run(kModeNormal, 1)), RunEnd::StayOpen);
   EXPECT_EQ(window.panels[1], "解凍は中止しました。");
   EXPECT_TRUE(window.messages.empty());
   EXPECT_EQ(window.list, std::vector<std::string>{a});
@@ -117,7 +117,7 @@ TEST_F(BatchRunTest, CancelledFolderDialogEndsTheRunAndKeepsTheProgramOpen) {
 // An empty folder setting would send every archive to the file system's root.
 TEST_F(BatchRunTest, EmptyConfiguredFolderStopsInsteadOfExtractingToTheRoot) {
   std::string a = Archive("a.lzh");
-  for (const char* mode : {kStartUpNormal, kStartUpDDMode}) {
+  for (const char* mode : {kModeNormal, kModeDDMode}) {
     window = FakeMainWindow();
     Ini("DDMODE", "ExtractMode", "2");
     List({a});
@@ -135,7 +135,7 @@ TEST_F(BatchRunTest, PreScanStopEndsWithBothBoxesAndNoExtraction) {
   std::string good = Archive("good.lzh");
   List({in + "/gone.lzh", good});
   window.messageAnswers = {MsgResult::No};
-  EXPECT_EQ(StartExtract(Run(kStartUpNormal, 2)), RunEnd::StayOpen);
+  EXPECT_EQ(StartExtract(Run(kModeNormal, 2)), RunEnd::StayOpen);
   EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
                                 "エラーが1あります。\r\n解凍を続行しますか？",
                                 "書庫または環境に問題があるため、解凍を中止します。",
@@ -156,7 +156,7 @@ TEST_F(BatchRunTest, PreScanErrorsReportedAfterAContinuedRun) {
   Ini("GENERAL", "AlwaysPath", out);
   std::string good = Archive("good.lzh");
   List({in + "/gone.lzh", good});
-  EXPECT_EQ(StartExtract(Run(kStartUpNormal, 2)), RunEnd::StayOpen);
+  EXPECT_EQ(StartExtract(Run(kModeNormal, 2)), RunEnd::StayOpen);
   EXPECT_EQ(Commands("Unlha").size(), 1u);
   EXPECT_EQ(viewerCloses, 1);
   EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
@@ -174,7 +174,7 @@ TEST_F(BatchRunTest, PreScanSwitchedOffGoesStraightToTheLoop) {
   Ini("GENERAL", "AlwaysPath", out);
   List({in + "/gone.lzh"});
   Ini("GENERAL", "ErrorSkip", "1");
-  EXPECT_EQ(StartExtract(Run(kStartUpNormal, 2)), RunEnd::StayOpen);
+  EXPECT_EQ(StartExtract(Run(kModeNormal, 2)), RunEnd::StayOpen);
   EXPECT_FALSE(fs::exists(plugin.folder() + kErrorLogFile));
   EXPECT_EQ(viewerCloses, 1);
   EXPECT_TRUE(window.messages.empty());
@@ -186,19 +186,19 @@ TEST_F(BatchRunTest, DragAndDropStartEndsTheProgramAfterTheRun) {
   Ini("DDMODE", "TargetPath", out);
   std::string a = Archive("a.lzh");
   List({a});
-  EXPECT_EQ(StartExtract(Run(kStartUpDDMode)), RunEnd::EndProgram);
+  EXPECT_EQ(StartExtract(Run(kModeDDMode)), RunEnd::EndProgram);
   EXPECT_EQ(Commands("Unlha").size(), 1u);
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"1個のファイルを解凍完了！"});
   // Also after a pre-scan that stopped the run.
   window = FakeMainWindow();
   List({in + "/gone.lzh"});
   window.messageAnswers = {MsgResult::No};
-  EXPECT_EQ(StartExtract(Run(kStartUpDDMode)), RunEnd::EndProgram);
+  EXPECT_EQ(StartExtract(Run(kModeDDMode)), RunEnd::EndProgram);
   // The options-only start extracts nothing.
   window = FakeMainWindow();
   plugin.ClearLog();
   List({a});
-  EXPECT_EQ(StartExtract(Run(kStartUpDDModeSetting)), RunEnd::StayOpen);
+  EXPECT_EQ(StartExtract(Run(kModeDDModeSetting)), RunEnd::StayOpen);
   EXPECT_TRUE(Commands("Unlha").empty());
   EXPECT_TRUE(window.messages.empty());
 }

@@ -42,36 +42,36 @@ TEST_F(ExtractArchivesTest, OptionSourcesOfNormalAndDragAndDropStarts) {
   const std::string inFolder = "-jf0 " + Q(P) + " " + Q(out + "/a/");
   const Row rows[] = {
       // Nothing set: automatic folder mode (one root entry: no folder), folders kept.
-      {kStartUpNormal, {}, "x -c1 -m1 -y1 " + tail},
-      {kStartUpNormal,
+      {kModeNormal, {}, "x -c1 -m1 -y1 " + tail},
+      {kModeNormal,
        {{"EXTRACT_NORMAL", "FileNameFolder", "2"}, {"GENERAL", "Directory", "1"}},
        "e -c1 -m1 -y1 " + tail},
       // Flat extraction needs a folder choice other than automatic.
-      {kStartUpNormal, {{"GENERAL", "Directory", "1"}}, "x -c1 -m1 -y1 " + tail},
-      {kStartUpNormal,
+      {kModeNormal, {{"GENERAL", "Directory", "1"}}, "x -c1 -m1 -y1 " + tail},
+      {kModeNormal,
        {{"EXTRACT_NORMAL", "FileNameFolder", "1"}, {"GENERAL", "Directory", "1"}},
        "e -c1 -m1 -y1 " + inFolder},
-      {kStartUpNormal,
+      {kModeNormal,
        {{"EXTRACT_NORMAL", "FileNameFolder", "2"}, {"EXTRACT_NORMAL", "OverWrite", "1"}},
        "x -c0 -m0 " + tail},
-      {kStartUpNormal,
+      {kModeNormal,
        {{"EXTRACT_NORMAL", "FileNameFolder", "2"},
         {"DDMODE", "OverWrite", "1"},
         {"EXTRACT_DDMODE", "FileNameFolder", "1"}},
        "x -c1 -m1 -y1 " + tail},
       // Drag and drop never extracts flat and reads its own sections.
-      {kStartUpDDMode,
+      {kModeDDMode,
        {{"EXTRACT_DDMODE", "FileNameFolder", "2"},
         {"EXTRACT_NORMAL", "FileNameFolder", "2"},
         {"GENERAL", "Directory", "1"}},
        "x -c1 -m1 -y1 " + tail},
-      {kStartUpDDMode,
+      {kModeDDMode,
        {{"EXTRACT_DDMODE", "FileNameFolder", "1"}, {"GENERAL", "Directory", "1"}},
        "x -c1 -m1 -y1 " + inFolder},
-      {kStartUpDDMode,
+      {kModeDDMode,
        {{"EXTRACT_DDMODE", "FileNameFolder", "2"}, {"DDMODE", "OverWrite", "1"}},
        "x -c0 -m0 " + tail},
-      {kStartUpDDMode,
+      {kModeDDMode,
        {{"EXTRACT_DDMODE", "FileNameFolder", "2"},
         {"EXTRACT_NORMAL", "OverWrite", "1"},
         {"EXTRACT_NORMAL", "FileNameFolder", "1"}},
@@ -458,9 +458,15 @@ TEST_F(ExtractArchivesTest, OnlyArchivesThatExtractedAreDeleted) {
   std::string broken = Archive("broken.zip");
   std::string unknown = Archive("notes.txt");
   std::string skipped = Archive("skipped.cab");
+  std::string leftOut = Archive("left out.tar");
   plugin.CommandResult("UnZip", "broken.zip", 0x800C, "CRC error");
-  // The user's "No" to an overwrite question skips entries; the call still succeeds.
-  plugin.CommandResult("Cab", "skipped.cab", 0, "1 file skipped");
+  // The user's "No" to an overwrite question skips entries; the call still succeeds and the
+  // archive may go: the user chose it.
+  plugin.CommandResult("Cab", "skipped.cab", 0, "2 entries extracted");
+  // An entry left out for safety: the call succeeds, but the archive is not all out.
+  plugin.CommandResult("Tar", "left out.tar", 0,
+                       "1 entries extracted, 1 skipped. skipped link (link pointing outside "
+                       "the destination); ");
   Ini("GENERAL", "ErrorSkip", "1");
 
   struct Row {
@@ -468,24 +474,26 @@ TEST_F(ExtractArchivesTest, OnlyArchivesThatExtractedAreDeleted) {
     Settings settings;
     bool deletes;
   } rows[] = {
-      {kStartUpNormal, {}, false},
-      {kStartUpNormal, {{"EXTRACT_DDMODE", "DeleteArchive", "1"}}, false},
-      {kStartUpNormal, {{"EXTRACT_NORMAL", "DeleteArchive", "1"}}, true},
-      {kStartUpDDMode, {{"EXTRACT_NORMAL", "DeleteArchive", "1"}}, false},
-      {kStartUpDDMode, {{"EXTRACT_DDMODE", "DeleteArchive", "1"}}, true},
+      {kModeNormal, {}, false},
+      {kModeNormal, {{"EXTRACT_DDMODE", "DeleteArchive", "1"}}, false},
+      {kModeNormal, {{"EXTRACT_NORMAL", "DeleteArchive", "1"}}, true},
+      {kModeDDMode, {{"EXTRACT_NORMAL", "DeleteArchive", "1"}}, false},
+      {kModeDDMode, {{"EXTRACT_DDMODE", "DeleteArchive", "1"}}, true},
   };
   for (const Row& row : rows) {
     Ini("EXTRACT_NORMAL", "DeleteArchive", "0");
     Ini("EXTRACT_DDMODE", "DeleteArchive", "0");
     Ini("EXTRACT_DDMODE", "FileNameFolder", "2");
     Apply(row.settings);
-    for (const std::string& path : {good, broken, unknown, skipped}) WriteFile(path, "data");
-    List({good, broken, unknown, skipped});
-    EXPECT_EQ(Extract(true, row.mode), 2);
+    for (const std::string& path : {good, broken, unknown, skipped, leftOut})
+      WriteFile(path, "data");
+    List({good, broken, unknown, skipped, leftOut});
+    EXPECT_EQ(Extract(true, row.mode), 3);
     EXPECT_EQ(fs::exists(good), !row.deletes) << (&row - rows);
     EXPECT_EQ(fs::exists(skipped), !row.deletes) << (&row - rows);
     EXPECT_TRUE(fs::exists(broken));
     EXPECT_TRUE(fs::exists(unknown));
+    EXPECT_TRUE(fs::exists(leftOut));
   }
 }
 
@@ -537,7 +545,7 @@ TEST_F(ExtractArchivesTest, FilesAddedDuringTheRunStayForTheNextRun) {
   busy.late = Archive("late.zip");
   std::string a = Archive("a.lzh"), b = Archive("b.lzh");
   busy.list = {a, b};
-  ExtractRun run{busy, status, kStartUpNormal, true};
+  ExtractRun run{busy, status, kModeNormal, true};
   EXPECT_EQ(ExtractArchives(run, true, out), 2);
   EXPECT_EQ(busy.list, std::vector<std::string>{busy.late});
   EXPECT_EQ(busy.panels[1], "2個のファイルを解凍完了！");

@@ -4,8 +4,14 @@
 // the run nor writes outside the destination.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "AppFolder.h"
 #include "ArchiverDLLStatus.h"
@@ -82,7 +88,7 @@ class ExtractEndToEndTest : public ::testing::Test {
   void Ini(const std::string& section, const std::string& key, const std::string& value) {
     WriteIniString(kQvrArcIni, section, key, value);
   }
-  RunEnd Start(const std::string& mode = kStartUpDDMode) {
+  RunEnd Start(const std::string& mode = kModeDDMode) {
     BatchRun run{ExtractRun{window, status, mode, false}, 0, &mail, &sound, {}, {}};
     return StartExtract(run);
   }
@@ -214,6 +220,24 @@ TEST_F(ExtractEndToEndTest, BadInputNeverStopsTheLoopNorLosesAnArchive) {
   EXPECT_EQ(window.panels[1], "6個のファイルを解凍完了！");
 }
 
+// An archive whose library left entries out for safety (here a link pointing out of the
+// destination) returns 0, yet not all of it lies in the destination: it is kept.
+TEST_F(ExtractEndToEndTest, ArchiveWithEntriesLeftOutIsNotDeleted) {
+  Ini("DDMODE", "ExtractMode", "2");
+  Ini("DDMODE", "TargetPath", temp.file("out"));
+  Ini("EXTRACT_DDMODE", "DeleteArchive", "1");
+  Ini("EXTRACT_DDMODE", "FileNameFolder", "1");
+  std::string hostile = Copy(Named(manifest, "evil_symlink.tar"), temp.file("in"));
+  std::string good = Copy(Named(manifest, "zip_deflate.zip"), temp.file("in"));
+  window.listAdd(hostile);
+  window.listAdd(good);
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  EXPECT_TRUE(fs::exists(hostile));
+  EXPECT_FALSE(fs::exists(good));
+  EXPECT_TRUE(fs::exists(temp.file("out/evil_symlink/ok.txt")));
+  EXPECT_FALSE(fs::is_symlink(fs::symlink_status(temp.file("out/evil_symlink/link"))));
+}
+
 // A destination that is a file: every extraction fails, the run goes through the whole
 // list, and nothing is deleted.
 TEST_F(ExtractEndToEndTest, DestinationThatIsAFileExtractsAndDeletesNothing) {
@@ -269,13 +293,152 @@ TEST_F(ExtractEndToEndTest, ArchiveDeletedAfterThePreScanIsReportedAndTheRunGoes
   std::string c = Copy(Named(manifest, "rar5_stored.rar"), temp.file("in"));
   deleting.victim = b;
   deleting.list = {a, b, c};
-  BatchRun run{ExtractRun{deleting, status, kStartUpDDMode, false}, 0, &mail, &sound, {}, {}};
+  BatchRun run{ExtractRun{deleting, status, kModeDDMode, false}, 0, &mail, &sound, {}, {}};
   EXPECT_EQ(StartExtract(run), RunEnd::EndProgram);
   ASSERT_EQ(deleting.messages.size(), 1u);
   EXPECT_EQ(deleting.messages[0].text, "存在しないファイルです。場所を確認してください。");
   ExpectManifest(Named(manifest, "zip_stored.zip"), temp.file("out/zip_stored"));
   ExpectManifest(Named(manifest, "rar5_stored.rar"), temp.file("out/rar5_stored"));
   EXPECT_FALSE(fs::exists(temp.file("out/cab_mszip")));
+}
+
+// The built program started by drag and drop ("/DDMODE" and the files), headless, with
+// settings under which a clean run shows no box: it extracts every archive and ends by
+// itself. The program and our libraries run from a folder of their own, which is then the
+// application folder holding QvrArc.ini and Log.txt.
+class DDModeProgramTest : public ::testing::Test {
+ protected:
+  DDModeProgramTest() {
+    fs::create_directories(app);
+    fs::copy_file(std::string(QVR_BIN_DIR) + "/QuiverArchiver", app + "/QuiverArchiver");
+    for (const char* lib : {"unlha32.so", "unzip32.so", "7-zip32.so", "cab32.so", "tar32.so",
+                            "unrar32.so", "zip32j.so", "zip32.so"})
+      fs::create_symlink(std::string(QVR_BIN_DIR) + "/" + lib, app + "/" + lib);
+    fs::create_directories(temp.file("run"));
+    fs::permissions(temp.file("run"), fs::perms::owner_all);
+    manifest = LoadManifest();
+  }
+
+  void Ini(const std::string& text) { WriteFile(app + "/QvrArc.ini", text); }
+
+  // Runs the program with "/DDMODE" and the files; its exit status, or -1 when it did not
+  // end by itself within two minutes.
+  int RunProgram(const std::vector<std::string>& files) {
+    std::vector<std::string> args = {app + "/QuiverArchiver", "/DDMODE"};
+    args.insert(args.end(), files.begin(), files.end());
+    pid_t pid = fork();
+    if (pid == 0) {
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      setenv("XDG_RUNTIME_DIR", temp.file("run").c_str(), 1);
+      setenv("XDG_CONFIG_HOME", temp.file("config").c_str(), 1);
+      std::vector<char*> argv;
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  static std::string CleanSettings() {
+    return "[GENERAL]\r\nEndNotice=1\r\nOpenFolder=0\r\nUseSound=0\r\n"
+           "[DDMODE]\r\nOverWrite=0\r\n";
+  }
+
+  TempDir temp;
+  std::string app = temp.file("app");
+  std::vector<Fixture> manifest;
+};
+
+// ExtractMode 1 without the pre-scan and with silent skipping: each archive beside itself,
+// a folder only for several roots, every extracted archive deleted, broken ones kept.
+TEST_F(DDModeProgramTest, OwnFolderExtractsEveryArchiveDeletesOnlyTheGoodOnesAndEnds) {
+  Ini(CleanSettings() + "[GENERAL]\r\nPreScan=1\r\nErrorSkip=1\r\n" +
+      "[DDMODE]\r\nExtractMode=1\r\n[EXTRACT_DDMODE]\r\nFileNameFolder=0\r\nDeleteArchive=1\r\n");
+  std::vector<std::string> files;
+  std::vector<const Fixture*> used;
+  auto add = [&](const Fixture& f) {
+    std::string folder = temp.file("in/" + std::to_string(used.size()));
+    fs::create_directories(folder);
+    files.push_back(folder + "/" + f.file);
+    fs::copy_file(FixturePath(f.file), files.back());
+    used.push_back(&f);
+  };
+  for (const Fixture& f : manifest)
+    if (ExtractsCleanly(f)) add(f);
+  ASSERT_GT(used.size(), 25u);
+  size_t good = used.size();
+  add(Named(manifest, "truncated.zip"));
+  add(Named(manifest, "not_a_zip.zip"));
+  ASSERT_EQ(RunProgram(files), 0);
+  for (size_t i = 0; i < used.size(); ++i) {
+    const Fixture& f = *used[i];
+    SCOPED_TRACE(f.file);
+    EXPECT_EQ(fs::exists(files[i]), i >= good);
+    if (i >= good) continue;
+    std::string folder = temp.file("in/" + std::to_string(i));
+    ExpectManifest(f, SeveralRoots(f) ? folder + "/" + ArchiveFolderName(f.file) : folder);
+  }
+}
+
+// ExtractMode 2: every archive into the one target folder (archives whose contents would
+// meet there are left out), the archives kept.
+TEST_F(DDModeProgramTest, TargetFolderExtractsEveryArchiveThereAndEnds) {
+  std::string target = temp.file("out");
+  Ini(CleanSettings() + "[DDMODE]\r\nExtractMode=2\r\nTargetPath=" + target +
+      "\r\n[EXTRACT_DDMODE]\r\nFileNameFolder=0\r\nDeleteArchive=0\r\n");
+  std::set<std::string> roots;
+  std::vector<std::string> files;
+  std::vector<const Fixture*> used;
+  for (const Fixture& f : manifest) {
+    if (!ExtractsCleanly(f)) continue;
+    std::set<std::string> mine;
+    if (SeveralRoots(f)) {
+      mine.insert(ArchiveFolderName(f.file));
+    } else {
+      for (const ExpectedFile& e : f.expected) mine.insert(e.path.substr(0, e.path.find('/')));
+      for (const std::string& d : f.expectedDirs) mine.insert(d.substr(0, d.find('/')));
+    }
+    if (std::any_of(mine.begin(), mine.end(), [&](const std::string& r) { return roots.count(r); }))
+      continue;
+    roots.insert(mine.begin(), mine.end());
+    files.push_back(FixturePath(f.file));
+    used.push_back(&f);
+  }
+  ASSERT_GT(used.size(), 5u);
+  ASSERT_EQ(RunProgram(files), 0);
+  // The pre-scan ran and found nothing to report.
+  std::string log = ReadFile(app + "/Log.txt");
+  EXPECT_EQ(log.rfind("...Extract Start on ", 0), 0u) << log;
+  EXPECT_EQ(log.find('!'), std::string::npos) << log;
+  for (const Fixture* f : used) {
+    SCOPED_TRACE(f->file);
+    EXPECT_EQ(fs::is_directory(target + "/" + ArchiveFolderName(f->file)), SeveralRoots(*f));
+    EXPECT_TRUE(fs::exists(FixturePath(f->file)));
+  }
+  // Each archive's files, and nothing else, are in the target.
+  size_t expectedFiles = 0;
+  for (const Fixture* f : used) {
+    expectedFiles += f->expected.size();
+    std::string root = SeveralRoots(*f) ? target + "/" + ArchiveFolderName(f->file) : target;
+    Tree tree = ReadTree(root);
+    for (const ExpectedFile& e : f->expected) {
+      auto got = tree.files.find(e.path);
+      ASSERT_NE(got, tree.files.end()) << f->file << ": " << e.path;
+      EXPECT_EQ(got->second.sha256, e.sha256) << f->file << ": " << e.path;
+    }
+  }
+  EXPECT_EQ(ReadTree(target).files.size(), expectedFiles);
 }
 
 }  // namespace

@@ -45,6 +45,10 @@ class FakeMainWindow : public MainWindowPort {
   std::string elapsedText() const override { return "00:00:00"; }
   void* ownerWindow() const override { return nullptr; }
   void pumpEvents() override { ++pumps; }
+  void runResponsive(const std::function<void()>& work) override {
+    ++responsiveCalls;
+    work();
+  }
 
   // What the fake holds and recorded.
   std::vector<std::string> list;
@@ -59,6 +63,7 @@ class FakeMainWindow : public MainWindowPort {
   bool timerRunning = false;
   int timerStarts = 0;
   int pumps = 0;
+  int responsiveCalls = 0;
 
   // Scripted answers; when a queue is empty: Ok/Yes for boxes, "" for dialogs.
   std::deque<MsgResult> messageAnswers;

@@ -20,12 +20,13 @@ using writers::AddItem;
 using writers::ZipMethod;
 using writers::ZipOptions;
 
-writers::ZipDirectory DirectoryOf(const std::string& archive) {
-  writers::ZipDirectory dir;
+arc::ZipDirectory DirectoryOf(const std::string& archive) {
+  arc::ZipDirectory dir;
   int fd = open(archive.c_str(), O_RDONLY);
-  writers::WriteResult r = writers::ReadZipDirectory(fd, fs::file_size(archive), &dir);
+  std::string why;
+  int32_t r = arc::ReadZipDirectory(fd, fs::file_size(archive), &dir, &why);
   close(fd);
-  EXPECT_TRUE(r.ok()) << r.report;
+  EXPECT_EQ(r, 0) << why;
   return dir;
 }
 
