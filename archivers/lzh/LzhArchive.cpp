@@ -81,16 +81,8 @@ DecodeStatus ArchiveReader::Extract(const Entry& e, ByteSink& sink) {
   return Decode(req, data, sink);
 }
 
-bool ArchiveReader::CopyRaw(const Entry& e, ByteSink& sink) {
-  std::array<uint8_t, 65536> buf;
-  uint64_t pos = e.headerOffset, left = e.header.headerSize + e.header.packedSize;
-  while (left > 0) {
-    size_t got = src_.ReadAt(pos, buf.data(), std::min<uint64_t>(left, buf.size()));
-    if (got == 0 || !sink.Write(buf.data(), got)) return false;
-    pos += got;
-    left -= got;
-  }
-  return true;
+bool ArchiveReader::CopyRaw(const Entry& e, ArchiveSink& sink) {
+  return sink.CopyFrom(src_, e.headerOffset, e.header.headerSize + e.header.packedSize);
 }
 
 namespace {

@@ -42,7 +42,7 @@ class ArchiveReader {
   // Expands an entry's data into the sink, CRC checked.
   DecodeStatus Extract(const Entry& e, ByteSink& sink);
   // Copies an entry as it stands (header and compressed data), for updates and deletes.
-  bool CopyRaw(const Entry& e, ByteSink& sink);
+  bool CopyRaw(const Entry& e, ArchiveSink& sink);
 
  private:
   ParseStatus ReadHeader(uint64_t offset, Header* h);

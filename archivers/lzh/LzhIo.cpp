@@ -1,9 +1,21 @@
 #include "LzhIo.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace qvr::lzh {
+
+bool ArchiveSink::CopyFrom(RandomAccessSource& src, uint64_t offset, uint64_t size) {
+  std::array<uint8_t, 65536> buf;
+  while (size > 0) {
+    size_t got = src.ReadAt(offset, buf.data(), std::min<uint64_t>(size, buf.size()));
+    if (got == 0 || !Write(buf.data(), got)) return false;
+    offset += got;
+    size -= got;
+  }
+  return true;
+}
 
 size_t MemorySource::Read(uint8_t* buf, size_t n) {
   size_t got = ReadAt(pos_, buf, n);

@@ -46,6 +46,9 @@ class ArchiveSink : public ByteSink {
   virtual uint64_t Tell() const = 0;
   virtual bool WriteAt(uint64_t offset, const uint8_t* p, size_t n) = 0;
   virtual bool Truncate(uint64_t size) = 0;
+  // Appends size bytes of src at offset unchanged (an entry kept by an update). A sink over
+  // a file copies file to file without reading the bytes in.
+  virtual bool CopyFrom(RandomAccessSource& src, uint64_t offset, uint64_t size);
 };
 
 // Counts bytes and drops them (the -jma trial runs).

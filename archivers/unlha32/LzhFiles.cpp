@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "FileRange.h"
+
 namespace qvr::arc {
 
 FileRandomAccess::FileRandomAccess(const std::string& path)
@@ -76,6 +78,19 @@ bool FileArchiveSink::Write(const uint8_t* p, size_t n) {
 
 bool FileArchiveSink::WriteAt(uint64_t offset, const uint8_t* p, size_t n) {
   return offset + n <= pos_ && WriteAll(offset, p, n);
+}
+
+bool FileArchiveSink::CopyFrom(lzh::RandomAccessSource& src, uint64_t offset, uint64_t size) {
+  auto* file = dynamic_cast<FileRandomAccess*>(&src);
+  if (!file) return ArchiveSink::CopyFrom(src, offset, size);
+  uint64_t end = pos_;
+  int error = CopyFileRange(file->fd(), offset, fd_, &end, size);
+  if (error != 0) {
+    diskFull_ = diskFull_ || error == ENOSPC || error == EDQUOT;
+    return false;
+  }
+  pos_ = end;
+  return true;
 }
 
 bool FileArchiveSink::Truncate(uint64_t size) {

@@ -18,6 +18,7 @@ class FileRandomAccess : public lzh::RandomAccessSource {
   bool IsOpen() const { return fd_ >= 0; }
   uint64_t Size() const override { return size_; }
   size_t ReadAt(uint64_t offset, uint8_t* buf, size_t n) override;
+  int fd() const { return fd_; }
 
  private:
   int fd_ = -1;
@@ -50,6 +51,7 @@ class FileArchiveSink : public lzh::ArchiveSink {
   uint64_t Tell() const override { return pos_; }
   bool WriteAt(uint64_t offset, const uint8_t* p, size_t n) override;
   bool Truncate(uint64_t size) override;
+  bool CopyFrom(lzh::RandomAccessSource& src, uint64_t offset, uint64_t size) override;
   // Whether a write failed for lack of space.
   bool DiskFull() const { return diskFull_; }
 

@@ -186,7 +186,7 @@ class Replacement {
   // The new archive takes the old one's place (or is dropped when `remove` says the
   // archive is left empty).
   int32_t Commit(bool empty) {
-    if (::fsync(fd_) != 0) return ERROR_CANNOT_WRITE;
+    if (::fdatasync(fd_) != 0) return ERROR_CANNOT_WRITE;
     struct stat old {};
     if (::stat(archive_.c_str(), &old) == 0)
       ::fchmod(fd_, old.st_mode & 0777);

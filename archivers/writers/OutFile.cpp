@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "FileRange.h"
+
 namespace qvr::writers {
 
 bool OutFile::Fail(int err) {
@@ -56,30 +58,7 @@ bool OutFile::PatchAt(uint64_t offset, const void* data, size_t size) {
 
 bool OutFile::CopyFrom(int inFd, uint64_t offset, uint64_t size) {
   if (!Flush()) return false;
-  auto in = static_cast<off_t>(offset);
-  uint64_t left = size;
-  while (left > 0) {
-    ssize_t n = copy_file_range(inFd, &in, fd_, nullptr, left, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;  // not supported here, or the source ended early: copy by hand
-    left -= static_cast<uint64_t>(n);
-  }
-  std::vector<uint8_t> chunk;
-  while (left > 0) {
-    chunk.resize(std::min<uint64_t>(left, kBufferSize));
-    ssize_t n = pread(inFd, chunk.data(), chunk.size(), in);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return Fail(n == 0 ? EIO : errno);
-    size_t got = static_cast<size_t>(n);
-    for (size_t done = 0; done < got;) {
-      ssize_t w = write(fd_, chunk.data() + done, got - done);
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return Fail(errno);
-      done += static_cast<size_t>(w);
-    }
-    in += n;
-    left -= got;
-  }
+  if (int error = arc::CopyFileRange(inFd, offset, fd_, nullptr, size)) return Fail(error);
   position_ += size;
   return true;
 }
