@@ -176,22 +176,26 @@ class Replacement {
   explicit Replacement(const std::string& archive) : archive_(archive) {
     tmp_ = archive + ".qvrXXXXXX";
     fd_ = ::mkstemp(tmp_.data());
+    created_ = fd_ >= 0;
   }
   ~Replacement() {
     if (fd_ >= 0) ::close(fd_);
-    if (!committed_ && fd_ >= 0) ::unlink(tmp_.c_str());
+    if (created_ && !committed_) ::unlink(tmp_.c_str());
   }
   bool IsOpen() const { return fd_ >= 0; }
   int fd() const { return fd_; }
-  // The new archive takes the old one's place (or is dropped when `remove` says the
-  // archive is left empty).
+  // The new archive takes the old one's place (or is dropped when `empty` says the archive
+  // is left empty). As with the other writers there is no sync, but every error of the
+  // written data (also one a delayed write reports at close) keeps the old archive.
   int32_t Commit(bool empty) {
-    if (::fdatasync(fd_) != 0) return ERROR_CANNOT_WRITE;
     struct stat old {};
     if (::stat(archive_.c_str(), &old) == 0)
       ::fchmod(fd_, old.st_mode & 0777);
     else
       ::fchmod(fd_, 0644 & ~CurrentUmask());
+    int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0) return ERROR_CANNOT_WRITE;
     if (empty) return ::unlink(archive_.c_str()) == 0 ? kOk : ERROR_CANNOT_WRITE;
     if (::rename(tmp_.c_str(), archive_.c_str()) != 0) return ERROR_CANNOT_WRITE;
     committed_ = true;
@@ -206,6 +210,7 @@ class Replacement {
   }
   std::string archive_, tmp_;
   int fd_ = -1;
+  bool created_ = false;
   bool committed_ = false;
 };
 

@@ -65,7 +65,10 @@ WriteResult ArchiveTemp::Open() {
 WriteResult ArchiveTemp::Commit() {
   struct stat old {};
   mode_t mode = stat(archivePath_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-  if (fchmod(fd_, mode) != 0 || fdatasync(fd_) != 0) {
+  // No sync before the rename, as zip and 7-Zip do: waiting for the disk would cost more
+  // than the whole copy when a small file is added to a large archive. Errors of delayed
+  // writes still surface at close, before the old archive is replaced.
+  if (fchmod(fd_, mode) != 0) {
     int err = errno;
     return Fail(WriteErrorCode(err), SystemReport("cannot write", archivePath_, err));
   }
