@@ -14,6 +14,7 @@
 #include <set>
 
 #include "ArchiveTemp.h"
+#include "FdCloser.h"
 #include "Lzma2Blocks.h"
 #include "OutFile.h"
 #include "SevenZipHeader.h"
@@ -27,19 +28,6 @@ namespace {
 constexpr size_t kChunk = 256 * 1024;
 
 using ReadPtr = std::unique_ptr<struct archive, decltype(&archive_read_free)>;
-
-class FdCloser {
- public:
-  explicit FdCloser(int fd) : fd_(fd) {}
-  ~FdCloser() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FdCloser(const FdCloser&) = delete;
-  FdCloser& operator=(const FdCloser&) = delete;
-
- private:
-  int fd_;
-};
 
 // Streams the files' data into folders (one for all, or one per file) and writes the header
 // at the end; the signature header in front is filled in last.

@@ -14,6 +14,7 @@
 
 #include "ArchiveTemp.h"
 #include "ArgSplitter.h"
+#include "FdCloser.h"
 #include "OutFile.h"
 #include "ZipDirectory.h"
 
@@ -27,19 +28,6 @@ namespace {
 constexpr uint32_t k32Max = 0xFFFFFFFF;
 constexpr uint64_t kZip64LocalThreshold = 0xFF000000;  // leaves room for deflate's expansion
 constexpr size_t kChunk = 256 * 1024;
-
-class FdCloser {
- public:
-  explicit FdCloser(int fd) : fd_(fd) {}
-  ~FdCloser() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FdCloser(const FdCloser&) = delete;
-  FdCloser& operator=(const FdCloser&) = delete;
-
- private:
-  int fd_;
-};
 
 std::string ExtendedTime(int64_t mtime) {
   std::string f;
