@@ -19,43 +19,14 @@
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
 #include "MainWindowPort.h"
+#include "QuietWindow.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
-// A window that answers every question with OK.
-class QuietWindow : public qvr::MainWindowPort {
- public:
-  int listCount() const override { return 0; }
-  std::string listItem(int) const override { return ""; }
-  void listAdd(const std::string&) override {}
-  void listRemove(int) override {}
-  void listClear() override {}
-  void setPanelText(int, const std::string&) override {}
-  std::string panelText(int) const override { return ""; }
-  qvr::MsgResult messageBox(const std::string&, qvr::MsgIcon, qvr::MsgButtons) override {
-    ++boxes;
-    return qvr::MsgResult::Ok;
-  }
-  std::string inputBox(const std::string&, const std::string&, const std::string&) override {
-    return "";
-  }
-  std::string browseForFolder() override { return ""; }
-  std::string openFileDialog(const std::vector<std::string>&, const std::string&) override {
-    return "";
-  }
-  std::string saveFileDialog(const std::vector<std::string>&, const std::string&) override {
-    return "";
-  }
-  void startTimer1() override {}
-  void stopTimer1() override {}
-  std::string elapsedText() const override { return ""; }
-  void* ownerWindow() const override { return nullptr; }
-  void pumpEvents() override {}
-  int boxes = 0;
-};
+using qvr::bench::QuietWindow;
 
 double Milliseconds(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();

@@ -12,10 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "AppFolder.h"
@@ -23,6 +21,7 @@
 #include "ArchiverDLLStatus.h"
 #include "BatchRun.h"
 #include "MainWindowPort.h"
+#include "QuietWindow.h"
 #include "Settings.h"
 
 namespace fs = std::filesystem;
@@ -30,44 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// A window that shows nothing and answers every box with Yes.
-class QuietWindow : public qvr::MainWindowPort {
- public:
-  int listCount() const override { return int(list.size()); }
-  std::string listItem(int index) const override { return list[size_t(index)]; }
-  void listAdd(const std::string& path) override { list.push_back(path); }
-  void listRemove(int index) override { list.erase(list.begin() + index); }
-  void listClear() override { list.clear(); }
-  void setPanelText(int, const std::string&) override {}
-  std::string panelText(int) const override { return ""; }
-  qvr::MsgResult messageBox(const std::string&, qvr::MsgIcon, qvr::MsgButtons) override {
-    ++boxes;
-    return qvr::MsgResult::Yes;
-  }
-  std::string inputBox(const std::string&, const std::string&, const std::string&) override {
-    return "";
-  }
-  std::string browseForFolder() override { return ""; }
-  std::string openFileDialog(const std::vector<std::string>&, const std::string&) override {
-    return "";
-  }
-  std::string saveFileDialog(const std::vector<std::string>&, const std::string&) override {
-    return "";
-  }
-  void startTimer1() override {}
-  void stopTimer1() override {}
-  std::string elapsedText() const override { return "00:00:00"; }
-  void* ownerWindow() const override { return nullptr; }
-  void pumpEvents() override {}
-  // As the main window does: each long library call on a thread of its own.
-  void runResponsive(const std::function<void()>& work) override {
-    std::thread worker(work);
-    worker.join();
-  }
-
-  std::vector<std::string> list;
-  int boxes = 0;
-};
+using qvr::bench::QuietWindow;
 
 struct NoSound : qvr::SoundPlayer {
   void Play(const std::string&) override {}
