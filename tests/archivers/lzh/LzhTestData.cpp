@@ -1,5 +1,8 @@
 #include "LzhTestData.h"
 
+#include <fstream>
+#include <sstream>
+
 namespace qvr::lzh::test {
 
 std::string RandomBytes(size_t n, uint32_t seed) {
@@ -64,6 +67,24 @@ std::vector<Sample> Make() {
 const std::vector<Sample>& Samples() {
   static const std::vector<Sample> samples = Make();
   return samples;
+}
+
+std::vector<ExpectedFile> ReadExpectedFiles(const std::string& dataFolder) {
+  std::vector<ExpectedFile> rows;
+  std::ifstream tsv(dataFolder + "/expected.tsv");
+  std::string line;
+  while (std::getline(tsv, line)) {
+    std::istringstream cols(line);
+    ExpectedFile row;
+    std::string size;
+    std::getline(cols, row.archive, '\t');
+    std::getline(cols, row.path, '\t');
+    std::getline(cols, size, '\t');
+    std::getline(cols, row.sha256, '\t');
+    row.size = std::stoull(size);
+    rows.push_back(row);
+  }
+  return rows;
 }
 
 }  // namespace qvr::lzh::test

@@ -21,4 +21,12 @@ std::string TextBytes(size_t n, uint32_t seed);
 // window size, repeats at distances around each window size.
 const std::vector<Sample>& Samples();
 
+// One row of data/expected.tsv: a file of a third-party LZH archive and what lhasa
+// extracts for it.
+struct ExpectedFile {
+  std::string archive, path, sha256;
+  uint64_t size = 0;
+};
+std::vector<ExpectedFile> ReadExpectedFiles(const std::string& dataFolder);
+
 }  // namespace qvr::lzh::test

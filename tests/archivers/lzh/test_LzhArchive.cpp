@@ -12,9 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "LzhArchive.h"
 #include "LzhCrc.h"
@@ -73,16 +71,8 @@ std::map<std::string, Extracted> ReadAll(const std::string& archive, bool* ok) {
 
 // lhasa's test data: the files `lhasa x` gives, path without case.
 TEST(LzhThirdParty, LhasaTestArchivesDecodeToWhatLhasaExtracts) {
-  std::ifstream tsv(kData + "/expected.tsv");
-  std::string line;
   int rows = 0;
-  while (std::getline(tsv, line)) {
-    std::istringstream cols(line);
-    std::string archive, path, size, sha;
-    std::getline(cols, archive, '\t');
-    std::getline(cols, path, '\t');
-    std::getline(cols, size, '\t');
-    std::getline(cols, sha, '\t');
+  for (const auto& [archive, path, sha, size] : qvr::lzh::test::ReadExpectedFiles(kData)) {
     SCOPED_TRACE(archive + " " + path);
     bool ok = false;
     auto files = ReadAll(ReadFile(kData + "/" + archive), &ok);
@@ -92,7 +82,7 @@ TEST(LzhThirdParty, LhasaTestArchivesDecodeToWhatLhasaExtracts) {
       if (Lower(p) != Lower(path)) continue;
       found = true;
       EXPECT_EQ(x.status, DecodeStatus::kOk);
-      EXPECT_EQ(x.data.size(), std::stoull(size));
+      EXPECT_EQ(x.data.size(), size);
       EXPECT_EQ(Sha256(x.data), sha);
     }
     EXPECT_TRUE(found);

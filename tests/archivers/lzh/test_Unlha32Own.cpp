@@ -7,11 +7,10 @@
 #include <QCryptographicHash>
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "ArchiverLoader.h"
+#include "LzhTestData.h"
 #include "TempDir.h"
 
 namespace qvr::test {
@@ -44,17 +43,8 @@ struct Expected {
 
 std::map<std::string, std::vector<Expected>> ExpectedFiles() {
   std::map<std::string, std::vector<Expected>> m;
-  std::ifstream tsv(kData + "/expected.tsv");
-  std::string line;
-  while (std::getline(tsv, line)) {
-    std::istringstream cols(line);
-    std::string archive, path, size, sha;
-    std::getline(cols, archive, '\t');
-    std::getline(cols, path, '\t');
-    std::getline(cols, size, '\t');
-    std::getline(cols, sha, '\t');
-    m[archive].push_back({path, sha, std::stoull(size)});
-  }
+  for (const auto& row : qvr::lzh::test::ReadExpectedFiles(kData))
+    m[row.archive].push_back({row.path, row.sha256, row.size});
   return m;
 }
 
