@@ -848,7 +848,6 @@ void Form1::SetRunning(bool running) {
        {MnuStart, MnuModeExtract, MnuModeArchive, MnuFileLoadFileList, MnuFiltering, MnuSort,
         MnuDLLDown, MnuOptGeneral, MnuOptExtract, MnuOptArchive, MnuAbout})
     action->setEnabled(!running);
-  if (!running) ModeChange(workMode_);  // the mode decides which choice boxes answer
 }
 
 // ---------------------------------------------------------------------------------------
