@@ -37,6 +37,7 @@
 #include "cExecute.h"
 #include "frmAbout.h"
 #include "frmFiltering.h"
+#include "frmOptionEx.h"
 
 namespace qvr {
 namespace {
@@ -544,8 +545,21 @@ void Form1::ShowGeneralOptions(const std::string& openingMode) {
   }
 }
 
-// The extraction options (frmOptionEx).
-void Form1::ShowExtractOptions() {}
+// The extraction options (frmOptionEx), modal. Its OK sets this window's copy of
+// UseYZ2DEC, the easy-extraction launcher and the status bar's pictures.
+void Form1::ShowExtractOptions() {
+  OptionExFollowUps followUps{
+      [this](bool use) { useYZ2DEC_ = use; },
+      [this](bool use) { UpdateDDModeShortcut(use); },
+      [this] { ShowStatusBarPictures(); },
+  };
+  // "いつものところ" on this window extracts into the usual folder.
+  frmOptionEx dialog(status_, std::move(followUps), cmbTargetPlace->currentIndex() == 2, this);
+  dialog.exec();
+}
+
+// The easy-extraction desktop launcher ("QVEasyExtract"), made or removed.
+void Form1::UpdateDDModeShortcut(bool /*use*/) {}
 
 // The archiving options.
 void Form1::ShowArchiveOptions() {}

@@ -55,6 +55,8 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   void Start();
   // True while a run is under way: the window answers, but starts nothing new.
   bool running() const { return running_; }
+  // The in-memory copy of GENERAL/UseYZ2DEC the runs use.
+  bool useYZ2DEC() const { return useYZ2DEC_; }
   // Ends the program after a drag-and-drop run: only ShowResult is restored.
   void EndAfterDDModeRun();
   bool endRequested() const { return endRequested_; }
@@ -127,6 +129,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   void CloseViewer();
   void ShowGeneralOptions(const std::string& openingMode);
   void ShowExtractOptions();
+  void UpdateDDModeShortcut(bool use);
   void ShowArchiveOptions();
   void ShowStatusBarPictures();
   void ShowAbout();
