@@ -167,7 +167,7 @@ void OptionTabDialog::ShowValues(const OptionValues& values) {
     } else if (b.combo) {
       int index = b.combo->findText(Q(value), Qt::MatchExactly);
       // A stored value outside the list is shown as it is.
-      if (index < 0 && !b.combo->isEditable()) {
+      if (index < 0 && !value.empty() && !b.combo->isEditable()) {
         b.combo->addItem(Q(value));
         index = b.combo->count() - 1;
       }

@@ -1,0 +1,71 @@
+// What the options dialogs' tests share: a fresh application folder, registry store and
+// HOME per test, controls found by their design names, the settings file read back, and
+// the next modal box answered as soon as it shows.
+#pragma once
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "AppFolder.h"
+#include "ProfileFile.h"
+#include "TempDir.h"
+
+namespace qvr::test {
+
+class OptionDialogTest {
+ public:
+  // A new application folder, XDG_CONFIG_HOME (the registry store), HOME and XDG_DATA_HOME.
+  void Fresh() {
+    app = std::make_unique<TempDir>();
+    home = std::make_unique<TempDir>();
+    SetAppFolder(app->path());
+    qputenv("HOME", QByteArray::fromStdString(home->path()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home->file(".config")));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home->file(".local/share")));
+  }
+  std::string iniPath() const { return app->file("QvrArc.ini"); }
+  std::optional<std::string> ini(const char* section, const char* key) const {
+    return profile::ReadString(iniPath(), section, key);
+  }
+
+  template <typename T>
+  static T* child(QObject& parent, const char* name) {
+    T* found = parent.findChild<T*>(name);
+    if (!found) qFatal("no child %s", name);
+    return found;
+  }
+
+  // Calls act with the next modal message box as soon as it shows (for up to 5 s).
+  static void onNextBox(const std::function<void(QMessageBox*)>& act, int triesLeft = 250) {
+    QTimer::singleShot(20, [act, triesLeft] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        act(box);
+      } else if (triesLeft > 0) {
+        onNextBox(act, triesLeft - 1);
+      }
+    });
+  }
+  // Answers the next box (showing within tries × 20 ms) with OK; the text it showed ("" until
+  // then).
+  static std::shared_ptr<QString> closeNextBox(int tries = 250) {
+    auto seen = std::make_shared<QString>();
+    onNextBox(
+        [seen](QMessageBox* box) {
+          *seen = box->text();
+          box->accept();
+        },
+        tries);
+    return seen;
+  }
+
+  std::unique_ptr<TempDir> app;
+  std::unique_ptr<TempDir> home;
+};
+
+}  // namespace qvr::test
