@@ -37,6 +37,7 @@
 #include "cExecute.h"
 #include "frmAbout.h"
 #include "frmFiltering.h"
+#include "frmOption.h"
 #include "frmOptionEx.h"
 
 namespace qvr {
@@ -529,20 +530,23 @@ void Form1::CloseViewer() {
   viewerOpen_ = false;
 }
 
-// The general options dialog (frmOption). With "DDMODE_SETTING" it is modeless and
-// closing it ends the program; until the dialog exists an empty one stands in.
+// The general options dialog (frmOption), modal. With "DDMODE_SETTING" it is modeless and
+// closing it ends the program.
 void Form1::ShowGeneralOptions(const std::string& openingMode) {
-  auto* dialog = new QDialog(this);
-  dialog->setObjectName("frmOption");
-  dialog->setWindowTitle("Option");
+  auto* dialog = new frmOption(status_, GeneralOptionSteps(), openingMode, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->resize(420, 320);
   if (openingMode == kModeDDModeSetting) {
     connect(dialog, &QDialog::finished, this, &Form1::close);
     dialog->show();
   } else {
     dialog->exec();
   }
+}
+
+// Where the general options reach the associations, the shell entries and the mail
+// passwords' stored form.
+OptionSteps Form1::GeneralOptionSteps() {
+  return {};
 }
 
 // The extraction options (frmOptionEx), modal. Its OK sets this window's copy of

@@ -16,6 +16,7 @@
 #include "CommandLine.h"
 #include "FileListBox.h"
 #include "MainWindowPortQt.h"
+#include "Option.h"
 #include "WorkMode.h"
 
 class QAction;
@@ -128,6 +129,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   std::string ViewerArchiveType() const;
   void CloseViewer();
   void ShowGeneralOptions(const std::string& openingMode);
+  OptionSteps GeneralOptionSteps();
   void ShowExtractOptions();
   void UpdateDDModeShortcut(bool use);
   void ShowArchiveOptions();
