@@ -40,8 +40,6 @@ void QtSoundPlayer::WaitUntilDone(int timeoutMs) {
   loop.exec();
 }
 
-}  // namespace qvr
-
 std::vector<std::string> SoundFileFilter() {
   struct Sound {
     QMediaFormat::FileFormat format;
@@ -72,3 +70,5 @@ std::vector<std::string> SoundFileFilter() {
   filter.insert(filter.end(), {"ALL Files(*.*)", "*.*"});
   return filter;
 }
+
+}  // namespace qvr

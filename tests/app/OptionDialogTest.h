@@ -41,15 +41,20 @@ class OptionDialogTest {
     return found;
   }
 
-  // Calls act with the next modal message box as soon as it shows (for up to 5 s).
-  static void onNextBox(const std::function<void(QMessageBox*)>& act, int triesLeft = 250) {
+  // Calls act with the next modal window of type T as soon as it shows (for up to
+  // tries × 20 ms).
+  template <typename T>
+  static void onNextModal(const std::function<void(T*)>& act, int triesLeft = 250) {
     QTimer::singleShot(20, [act, triesLeft] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        act(box);
+      if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+        act(window);
       } else if (triesLeft > 0) {
-        onNextBox(act, triesLeft - 1);
+        onNextModal<T>(act, triesLeft - 1);
       }
     });
+  }
+  static void onNextBox(const std::function<void(QMessageBox*)>& act, int triesLeft = 250) {
+    onNextModal<QMessageBox>(act, triesLeft);
   }
   // Answers the next box (showing within tries × 20 ms) with OK; the text it showed ("" until
   // then).

@@ -329,20 +329,18 @@ class TestFrmOptionEx : public QObject, qvr::test::OptionDialogTest {
   void folderButtonsFillTheirBoxes() {
     frmOptionEx dialog(status, {}, false);
     std::string chosen = home->path();
-    QTimer::singleShot(100, [chosen] {
-      if (auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-        QCOMPARE(box->windowTitle(), text("フォルダの選択"));
-        box->setDirectory(QString::fromStdString(chosen));
-        static_cast<QDialog*>(box)->accept();
-      }
+    QString title;
+    onNextModal<QFileDialog>([chosen, &title](QFileDialog* box) {
+      title = box->windowTitle();
+      box->setDirectory(QString::fromStdString(chosen));
+      static_cast<QDialog*>(box)->accept();
     });
     dialog.SelectPage(2);
     child<QPushButton>(dialog, "Btn_DDMODE_SelfDecideOpen")->click();
     QCOMPARE(child<QLineEdit>(dialog, "txtDDMODE_SelfDecide")->text().toStdString(), chosen);
+    QCOMPARE(title, text("フォルダの選択"));
     // A cancelled browse leaves the box as it was.
-    QTimer::singleShot(100, [] {
-      if (QWidget* box = QApplication::activeModalWidget()) qobject_cast<QDialog*>(box)->reject();
-    });
+    onNextModal<QFileDialog>([](QFileDialog* box) { box->reject(); });
     child<QPushButton>(dialog, "Btn_DDMODE_SelfDecideOpen")->click();
     QCOMPARE(child<QLineEdit>(dialog, "txtDDMODE_SelfDecide")->text().toStdString(), chosen);
   }
@@ -353,9 +351,7 @@ class TestFrmOptionEx : public QObject, qvr::test::OptionDialogTest {
     auto* folderPicture = child<QLabel>(form, "Panel4");
     auto* dirPicture = child<QLabel>(form, "Panel5");
     QCOMPARE(folderPicture->toolTip(), text("自動モード"));
-    QTimer::singleShot(100, [] {
-      auto* dialog = qobject_cast<frmOptionEx*>(QApplication::activeModalWidget());
-      QVERIFY(dialog);
+    onNextModal<frmOptionEx>([](frmOptionEx* dialog) {
       child<QCheckBox>(*dialog, "chkUseYZ2DEC")->setChecked(true);
       child<QCheckBox>(*dialog, "chkDirectory")->setChecked(true);
       child<QRadioButton>(*dialog, "ExNormal_FileNameFolder_NoUse")->setChecked(true);
@@ -368,11 +364,9 @@ class TestFrmOptionEx : public QObject, qvr::test::OptionDialogTest {
     // Ctrl+O on the list opens it in extract mode.
     form.ModeChange(qvr::WorkMode::Extract);
     QString opened;
-    QTimer::singleShot(100, [&opened] {
-      if (QWidget* dialog = QApplication::activeModalWidget()) {
-        opened = dialog->objectName();
-        qobject_cast<QDialog*>(dialog)->reject();
-      }
+    onNextModal<QDialog>([&opened](QDialog* dialog) {
+      opened = dialog->objectName();
+      dialog->reject();
     });
     QTest::keyClick(child<QWidget>(form, "List1"), Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(opened, QString("frmOptionEx"));
