@@ -71,17 +71,13 @@ void frmOptionEx::BuildNormalPage() {
   chkDirectory = NewCheck("chkDirectory", "書庫内のディレクトリ無視",
                           "書庫内のディレクトリを無視して解凍します。");
   chkOverWriteNormal = NewCheck("chkOverWriteNormal", "上書き確認を行う");
-  ExNormal_FileNameFolder_Auto = NewOption("ExNormal_FileNameFolder_Auto", "自動判別");
-  ExNormal_FileNameFolder_Use = NewOption("ExNormal_FileNameFolder_Use", "作成する");
-  ExNormal_FileNameFolder_NoUse = NewOption("ExNormal_FileNameFolder_NoUse", "作成しない");
   chkDeleteArchiveNormal =
       NewCheck("chkDeleteArchiveNormal", "解凍後エラーがなければ書庫を削除する");
   page->addLayout(Row("いつもの解凍先", {txtAlwaysFolder, Btn_FolderDlg}));
   page->addWidget(chkDirectory);
   page->addWidget(chkOverWriteNormal);
-  page->addWidget(NewFrame(
-      "ファイル名でのフォルダの作成",
-      {ExNormal_FileNameFolder_Auto, ExNormal_FileNameFolder_Use, ExNormal_FileNameFolder_NoUse}));
+  page->addWidget(FileNameFolderFrame("ExNormal", ExNormal_FileNameFolder_Auto,
+                                      ExNormal_FileNameFolder_Use, ExNormal_FileNameFolder_NoUse));
   page->addWidget(chkDeleteArchiveNormal);
   page->addStretch(1);
   Bind(At(ExRow::AlwaysPath), txtAlwaysFolder);
@@ -109,9 +105,6 @@ void frmOptionEx::BuildDDModePage() {
       "chkUseDesktop", "デスクトップにショートカットを作成する",
       "デスクトップにQuiver Extractorのショートカットを作成し、簡易解凍モードを有効にします。");
   chkOverWriteDDMODE = NewCheck("chkOverWriteDDMODE", "上書き確認を行う");
-  ExDDMODE_FileNameFolder_Auto = NewOption("ExDDMODE_FileNameFolder_Auto", "自動判別");
-  ExDDMODE_FileNameFolder_Use = NewOption("ExDDMODE_FileNameFolder_Use", "作成する");
-  ExDDMODE_FileNameFolder_NoUse = NewOption("ExDDMODE_FileNameFolder_NoUse", "作成しない");
   chkDeleteArchiveDDMODE =
       NewCheck("chkDeleteArchiveDDMODE", "解凍後エラーがなければ書庫を削除する");
   QGroupBox* target = NewFrame(
@@ -121,9 +114,8 @@ void frmOptionEx::BuildDDModePage() {
   page->addWidget(target);
   page->addWidget(chkUseDesktop);
   page->addWidget(chkOverWriteDDMODE);
-  page->addWidget(NewFrame(
-      "ファイル名でのフォルダの作成",
-      {ExDDMODE_FileNameFolder_Auto, ExDDMODE_FileNameFolder_Use, ExDDMODE_FileNameFolder_NoUse}));
+  page->addWidget(FileNameFolderFrame("ExDDMODE", ExDDMODE_FileNameFolder_Auto,
+                                      ExDDMODE_FileNameFolder_Use, ExDDMODE_FileNameFolder_NoUse));
   page->addWidget(chkDeleteArchiveDDMODE);
   page->addStretch(1);
   Bind(At(ExRow::DDModeExtractMode),
@@ -190,6 +182,16 @@ void frmOptionEx::BuildArcViewPage() {
   connect(optArcViewAction_Extract, &QRadioButton::toggled, this, [this](bool on) {
     if (on) optArcViewAction_Click();
   });
+}
+
+// The frame "ファイル名でのフォルダの作成" of normal and of easy extraction.
+QGroupBox* frmOptionEx::FileNameFolderFrame(const std::string& prefix, QRadioButton*& autoOption,
+                                            QRadioButton*& useOption, QRadioButton*& noUseOption) {
+  std::string name = prefix + "_FileNameFolder_";
+  autoOption = NewOption((name + "Auto").c_str(), "自動判別");
+  useOption = NewOption((name + "Use").c_str(), "作成する");
+  noUseOption = NewOption((name + "NoUse").c_str(), "作成しない");
+  return NewFrame("ファイル名でのフォルダの作成", {autoOption, useOption, noUseOption});
 }
 
 void frmOptionEx::Load(const LibraryStatus& status) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "OptionEx.h"
 #include "OptionTabDialog.h"
@@ -36,6 +37,8 @@ class frmOptionEx : public OptionTabDialog {
   void BuildNormalPage();
   void BuildDDModePage();
   void BuildArcViewPage();
+  QGroupBox* FileNameFolderFrame(const std::string& prefix, QRadioButton*& autoOption,
+                                 QRadioButton*& useOption, QRadioButton*& noUseOption);
   void Load(const LibraryStatus& status);
   void optArcViewAction_Click();
   void DeleteArchiveWarning(bool checked);

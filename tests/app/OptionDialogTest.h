@@ -4,19 +4,44 @@
 #pragma once
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "AppFolder.h"
 #include "ProfileFile.h"
 #include "TempDir.h"
 
 namespace qvr::test {
+
+inline QString text(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+// What the controls of one key show, as the key's value: a check box "0"/"1", a text or list
+// box its text, an option group (its buttons in index order) the chosen index, "" when none.
+inline std::string ShownValue(QWidget& dialog, const std::vector<const char*>& controls) {
+  if (controls.size() > 1) {
+    std::string chosen;
+    for (size_t i = 0; i < controls.size(); ++i)
+      if (dialog.findChild<QRadioButton*>(controls[i])->isChecked()) chosen += std::to_string(i);
+    return chosen;  // two digits would be a broken group
+  }
+  QWidget* control = dialog.findChild<QWidget*>(controls[0]);
+  if (!control) qFatal("no control %s", controls[0]);
+  if (auto* box = qobject_cast<QCheckBox*>(control)) return box->isChecked() ? "1" : "0";
+  if (auto* line = qobject_cast<QLineEdit*>(control)) return line->text().toStdString();
+  return qobject_cast<QComboBox*>(control)->currentText().toStdString();
+}
 
 class OptionDialogTest {
  public:

@@ -25,13 +25,10 @@ using qvr::kOptionRows;
 using qvr::LibraryStatus;
 using qvr::OptionSteps;
 using qvr::test::ReadFile;
+using qvr::test::text;
 using qvr::test::WriteFile;
 
 namespace {
-
-QString text(const char* utf8) {
-  return QString::fromUtf8(utf8);
-}
 
 struct ControlRow {
   GenRow row;
@@ -67,16 +64,7 @@ const std::vector<ControlRow> kControls = {
 };
 
 std::string Shown(QWidget& dialog, const ControlRow& row) {
-  if (row.controls.size() > 1) {
-    std::string chosen;
-    for (size_t i = 0; i < row.controls.size(); ++i)
-      if (dialog.findChild<QRadioButton*>(row.controls[i])->isChecked())
-        chosen += std::to_string(i);
-    return chosen;
-  }
-  QWidget* control = dialog.findChild<QWidget*>(row.controls[0]);
-  if (auto* box = qobject_cast<QCheckBox*>(control)) return box->isChecked() ? "1" : "0";
-  return qobject_cast<QLineEdit*>(control)->text().toStdString();
+  return qvr::test::ShownValue(dialog, row.controls);
 }
 
 // The stored form of the tests' passwords: each character one higher, then reversed.

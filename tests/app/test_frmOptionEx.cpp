@@ -21,13 +21,10 @@ using qvr::kOptionExRows;
 using qvr::LibraryStatus;
 using qvr::OptionExFollowUps;
 using qvr::test::ReadFile;
+using qvr::test::text;
 using qvr::test::WriteFile;
 
 namespace {
-
-QString text(const char* utf8) {
-  return QString::fromUtf8(utf8);
-}
 
 // Each key's control(s) and a value that is not the default; option groups name their
 // buttons in index order.
@@ -75,18 +72,7 @@ const std::vector<ControlRow> kControls = {
 
 // What a control shows, as the key's value.
 std::string Shown(QWidget& dialog, const ControlRow& row) {
-  if (row.controls.size() > 1) {
-    std::string chosen;
-    for (size_t i = 0; i < row.controls.size(); ++i) {
-      auto* option = dialog.findChild<QRadioButton*>(row.controls[i]);
-      if (option->isChecked()) chosen += std::to_string(i);
-    }
-    return chosen;  // "" when none, two digits when the group is broken
-  }
-  QWidget* control = dialog.findChild<QWidget*>(row.controls[0]);
-  if (auto* box = qobject_cast<QCheckBox*>(control)) return box->isChecked() ? "1" : "0";
-  if (auto* line = qobject_cast<QLineEdit*>(control)) return line->text().toStdString();
-  return qobject_cast<QComboBox*>(control)->currentText().toStdString();
+  return qvr::test::ShownValue(dialog, row.controls);
 }
 
 }  // namespace
