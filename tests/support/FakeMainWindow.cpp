@@ -14,8 +14,9 @@ MsgResult FakeMainWindow::messageBox(const std::string& text, MsgIcon icon, MsgB
     messageAnswers.pop_front();
     return answer;
   }
-  return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgResult::Yes
-                                                                            : MsgResult::Ok;
+  bool question = buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ||
+                  buttons == MsgButtons::YesNoAllCancel;
+  return question ? MsgResult::Yes : MsgResult::Ok;
 }
 
 std::string FakeMainWindow::nextDialogAnswer() {
