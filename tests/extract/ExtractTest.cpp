@@ -48,8 +48,8 @@ std::vector<std::string> ExtractTest::Commands(const std::string& prefix) const 
 
 std::vector<std::string> ExtractTest::CommandLibraries() const {
   static const std::vector<std::string> kPrefixes = {
-      "Unlha", "UnZip", "SevenZip", "Cab", "UnGCA", "Unrar", "Yz1",   "Unarj",     "Tar",
-      "Bga",   "Unbel", "UnImp",    "Kty", "Unace", "Paqar", "UnHki", "ACEExtract"};
+      "Unlha", "UnZip", "Zip",   "SevenZip", "Cab", "UnGCA", "Unrar", "Yz1",   "Unarj",
+      "Tar",   "Bga",   "Unbel", "UnImp",    "Kty", "Unace", "Paqar", "UnHki", "ACEExtract"};
   std::vector<std::string> names;
   for (const PluginCall& call : plugin.Calls())
     for (const std::string& prefix : kPrefixes)
