@@ -43,6 +43,7 @@
 #include "QtSoundPlayer.h"
 #include "Registry.h"
 #include "Settings.h"
+#include "StartArchive.h"
 #include "StatusBarPictures.h"
 #include "StringTable.h"
 #include "Version.h"
@@ -809,8 +810,7 @@ void Form1::ShowErrorLog() {
 // The run (Btn_Start, MnuStart, drag-and-drop start).
 void Form1::Start() {
   if (running_) return;
-  // The archive mode of Start arrives with the archiving engines.
-  if (workMode_ != "Extract") return;
+  const bool extract = workMode_ == "Extract";
   BatchRun run{ExtractRun{*this, status_, startUpMode_, useYZ2DEC_},
                cmbTargetPlace->currentIndex(),
                mail_.get(),
@@ -821,7 +821,9 @@ void Form1::Start() {
   do {
     addedDuringRun_ = false;
     SetRunning(true);
-    end = StartExtract(run);
+    end = extract ? StartExtract(run)
+                  : StartArchive(run, cmbArcMethod->currentText().toStdString(),
+                                 cmbArcType->currentText().toStdString());
     SetRunning(false);
     // A drag-and-drop start ends after its run; files a second start handed over meanwhile
     // would be lost with it, so they get a run of their own first.
