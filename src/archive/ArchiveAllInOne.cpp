@@ -33,7 +33,10 @@ bool Sources(const ArchiveRun& run, ArchiveCaller& caller, const std::string& fo
              const std::vector<std::string>& worked, std::vector<std::string>* sources) {
   std::set<std::string> seen;
   for (const std::string& path : worked) {
-    if (!caller.Carries(path)) return false;
+    if (!CanCarryName(path)) {
+      caller.RefuseName(path);
+      return false;
+    }
     if (seen.insert(path).second) sources->push_back(path);
   }
   if (!StoresFileNamesAlone(format)) return true;

@@ -1,5 +1,7 @@
 #include "ArchiveCommand.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "ArchiveSwitches.h"
@@ -30,6 +32,17 @@ std::string ArchiveFormatWord(const std::string& arcTypeText) {
 
 bool CreatesArchiveAnew(const std::string& formatWord) {
   return formatWord == "tar" || formatWord == "gz" || formatWord == "bz2";
+}
+
+bool EachFileCommandCarries(const std::string& f, const std::string& source) {
+  if (!CanCarryName(source)) return false;
+  static const char* const kUnquotedName[] = {"cab", "tar", "gz", "bz2", "bza", "gza"};
+  if (std::find(std::begin(kUnquotedName), std::end(kUnquotedName), f) == std::end(kUnquotedName))
+    return true;
+  const std::string name = FileNameOf(source);
+  if (name.empty() || name.front() == ' ' || name.back() == ' ') return false;
+  return name.find('\t') == std::string::npos && name.find("  ") == std::string::npos &&
+         name.find(" -") == std::string::npos && name.find(" @") == std::string::npos;
 }
 
 ArchiveCommand BuildEachFileCommand(const std::string& f, const ArchiveSwitches& sw,

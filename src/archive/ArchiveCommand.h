@@ -33,6 +33,12 @@ std::string ArchiveFormatWord(const std::string& arcTypeText);
 // other row adds into an existing archive.
 bool CreatesArchiveAnew(const std::string& formatWord);
 
+// False when the per-file command of the format cannot hand the source to the library as it
+// is. Every form quotes its paths, so a double quote or a line break can never be carried;
+// the "F/"N forms (CAB, TAR, GZ, BZ2, BZA, GZA) leave the name unquoted, where blanks at either
+// end, a tab, blanks in a row, or a blank before "-" or "@" would make other names or switches.
+bool EachFileCommandCarries(const std::string& formatWord, const std::string& source);
+
 // "個別": the archive `archive` of the one source file `source`.
 ArchiveCommand BuildEachFileCommand(const std::string& formatWord, const ArchiveSwitches& switches,
                                     const std::string& archive, const std::string& source,

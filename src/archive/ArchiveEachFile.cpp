@@ -26,7 +26,10 @@ bool ArchiveOne(const ArchiveRun& run, ArchiveCaller& caller, const std::string&
                       MsgButtons::Ok);
     return false;
   }
-  if (!caller.Carries(source)) return false;
+  if (!EachFileCommandCarries(format, source)) {
+    caller.RefuseName(source);
+    return false;
+  }
   // yz2enc names its output itself, in the source's folder.
   if (format != "yz2" && archive == source) {
     window.messageBox("書庫の名前が元のファイルと同じになるため圧縮できません。\r\n" + source,

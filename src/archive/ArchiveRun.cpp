@@ -5,7 +5,6 @@
 
 #include "ArchiveCommand.h"
 #include "ArchiverDLL.h"
-#include "ListFile.h"
 #include "MainWindowPort.h"
 #include "cExecute.h"
 
@@ -39,12 +38,10 @@ ArchiveCaller::Replace ArchiveCaller::MayReplace(const std::string& archive) {
   }
 }
 
-bool ArchiveCaller::Carries(const std::string& path) {
-  if (CanCarryName(path)) return true;
+void ArchiveCaller::RefuseName(const std::string& path) {
   run_.window.messageBox(
-      "ファイル名に「\"」または改行が含まれているため圧縮できません。\r\n" + path,
+      "ファイル名をそのまま書庫ライブラリに渡せないため圧縮できません。\r\n" + path,
       MsgIcon::Critical, MsgButtons::Ok);
-  return false;
 }
 
 bool ArchiveCaller::Run(const ArchiveCommand& command) {

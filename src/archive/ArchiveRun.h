@@ -34,8 +34,8 @@ class ArchiveCaller {
   // allows replacing it; Skip for No; Stop for Cancel (the run ends).
   Replace MayReplace(const std::string& archive);
 
-  // False, after a message, for a path a command line or list file cannot carry.
-  bool Carries(const std::string& path);
+  // Says that the path cannot be handed to the library as it is.
+  void RefuseName(const std::string& path);
 
   // Runs the command when every component it needs is installed (else a stop box naming
   // what is missing, once per component in a run); true when the library answered 0 or the

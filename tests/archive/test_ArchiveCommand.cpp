@@ -253,6 +253,31 @@ TEST_F(ArchiveCommandTest, TheSwitchTableHoldsEveryKeyOnceWithItsDefault) {
   EXPECT_EQ(ArchiveSettingOf(ArchiveKey::CabLZXArchiveLevel).key, std::string("LZXArchiveLevel"));
 }
 
+TEST_F(ArchiveCommandTest, WhichNamesEachFileCommandsCarry) {
+  struct Row {
+    std::string name;
+    bool quotedForms;    // lzh, zip, 7z, yz1, rk, pqa, yz2
+    bool unquotedForms;  // cab, tar, gz, bz2, bza, gza: "F/"N
+  };
+  const std::vector<Row> rows = {
+      {"plain.txt", true, true},        {"a b c.txt", true, true},
+      {"-dash.txt", true, true},        {"@at.txt", true, true},
+      {"a*b?.txt", true, true},         {"日本語 ファイル.txt", true, true},
+      {"say \"hi\".txt", false, false}, {"two\nlines", false, false},
+      {"cr\rhere", false, false},       {" lead.txt", true, false},
+      {"trail.txt ", true, false},      {"two  blanks", true, false},
+      {"tab\there", true, false},       {"a -b.txt", true, false},
+      {"a @b.txt", true, false},
+  };
+  for (const Row& r : rows) {
+    const std::string source = "/d/" + r.name;
+    for (const char* f : {"lzh", "zip", "7z", "yz1", "rk", "pqa", "yz2"})
+      EXPECT_EQ(EachFileCommandCarries(f, source), r.quotedForms) << f << " " << r.name;
+    for (const char* f : {"cab", "tar", "gz", "bz2", "bza", "gza"})
+      EXPECT_EQ(EachFileCommandCarries(f, source), r.unquotedForms) << f << " " << r.name;
+  }
+}
+
 TEST_F(ArchiveCommandTest, FormatWordAndWhatCreatesAnew) {
   EXPECT_EQ(ArchiveFormatWord(""), "lzh");
   EXPECT_EQ(ArchiveFormatWord("7Z"), "7z");

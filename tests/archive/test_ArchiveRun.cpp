@@ -208,8 +208,8 @@ TEST_F(ArchiveRunTest, SelfArchivesAndUncarriableNamesAreRefused) {
   EXPECT_EQ(MessageTexts(),
             (std::vector<std::string>{
                 "書庫の名前が元のファイルと同じになるため圧縮できません。\r\n" + self,
-                "ファイル名に「\"」または改行が含まれているため圧縮できません。\r\n" + quote,
-                "ファイル名に「\"」または改行が含まれているため圧縮できません。\r\n" + line}));
+                "ファイル名をそのまま書庫ライブラリに渡せないため圧縮できません。\r\n" + quote,
+                "ファイル名をそのまま書庫ライブラリに渡せないため圧縮できません。\r\n" + line}));
   EXPECT_EQ(Commands("Tar"),
             (std::vector<std::string>{
                 "-c --use-directory=0 -z6 " + Q(in + "/-y.gz") + " \"" + in + "/\"-y.txt",
