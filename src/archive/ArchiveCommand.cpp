@@ -12,12 +12,16 @@
 namespace qvr {
 namespace {
 
-ArchiveCommand Library(Lib lib, std::vector<const char*> needs, std::string commandLine) {
+ArchiveCommand Library(Lib lib, std::vector<Lib> needs, std::string commandLine) {
   return {ArchiveRoute::Library, lib, std::move(needs), std::move(commandLine)};
 }
 
-ArchiveCommand Tool(const char* need, std::string commandLine) {
-  return {ArchiveRoute::Tool, Lib::Unlha, {need}, std::move(commandLine)};
+ArchiveCommand Library(Lib lib, std::string commandLine) {
+  return Library(lib, {lib}, std::move(commandLine));
+}
+
+ArchiveCommand Tool(Lib tool, std::string commandLine) {
+  return {ArchiveRoute::Tool, tool, {tool}, std::move(commandLine)};
 }
 
 std::string Quoted(std::string_view text) {
@@ -57,37 +61,33 @@ ArchiveCommand BuildEachFileCommand(const std::string& f, const ArchiveSwitches&
   // "F/" "N": the base folder and the name as two arguments.
   const std::string apart = Quoted(folder + kSep) + " " + Quoted(name);
   if (f == "lzh")
-    return Library(Lib::Unlha, {"UNLHA32"},
-                   "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " + qa + " " + qs);
+    return Library(Lib::Unlha, "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " + qa + " " + qs);
   if (f == "zip" && !sw.use7Zip)
-    return Library(Lib::Zip, {"ZIP32J", "ZIP32"}, "-r -j -" + sw.zipLevel + " " + qa + " " + qs);
+    return Library(Lib::Zip, {Lib::Zip, Lib::Zip32}, "-r -j -" + sw.zipLevel + " " + qa + " " + qs);
   if (f == "zip")
-    return Library(Lib::SevenZip, {"7ZIP32"},
-                   "a -tzip " + qa + " " + apart + " -mx=" + sw.zip7zLevel + " -mm=" +
-                       sw.zip7zMethod + " -mfb=" + sw.zip7zMem + " -mpass=" + sw.zip7zPass);
-  if (f == "cab") return Library(Lib::Cab, {"CAB32"}, "-a " + sw.cabType + " " + qa + " " + joined);
+    return Library(Lib::SevenZip, "a -tzip " + qa + " " + apart + " -mx=" + sw.zip7zLevel +
+                                      " -mm=" + sw.zip7zMethod + " -mfb=" + sw.zip7zMem +
+                                      " -mpass=" + sw.zip7zPass);
+  if (f == "cab") return Library(Lib::Cab, "-a " + sw.cabType + " " + qa + " " + joined);
   if (f == "7z")
-    return Library(Lib::SevenZip, {"7ZIP32"},
+    return Library(Lib::SevenZip,
                    "a -t7z " + qa + " " + apart + " -mx=" + sw.sevenZLevel + sw.sevenZOnOff);
-  if (f == "yz1") return Library(Lib::Yz1, {"YZ1"}, "c -x0 " + qa + " " + qs);
+  if (f == "yz1") return Library(Lib::Yz1, "c -x0 " + qa + " " + qs);
   const std::string tar = "-c --use-directory=0 ";
-  if (f == "tar") return Library(Lib::Tar, {"TAR32"}, tar + qa + " " + joined);
-  if (f == "gz")
-    return Library(Lib::Tar, {"TAR32"}, tar + "-z" + sw.gzLevel + " " + qa + " " + joined);
-  if (f == "bz2")
-    return Library(Lib::Tar, {"TAR32"}, tar + "-B" + sw.bz2Level + " " + qa + " " + joined);
-  if (f == "bza")
-    return Library(Lib::Bga, {"BGA32"}, "a -a -m1 -l" + sw.bzaLevel + " " + qa + " " + joined);
-  if (f == "gza")
-    return Library(Lib::Bga, {"BGA32"}, "a -a -m2 -l" + sw.gzaLevel + " " + qa + " " + joined);
+  if (f == "tar") return Library(Lib::Tar, tar + qa + " " + joined);
+  if (f == "gz") return Library(Lib::Tar, tar + "-z" + sw.gzLevel + " " + qa + " " + joined);
+  if (f == "bz2") return Library(Lib::Tar, tar + "-B" + sw.bz2Level + " " + qa + " " + joined);
+  if (f == "bza") return Library(Lib::Bga, "a -a -m1 -l" + sw.bzaLevel + " " + qa + " " + joined);
+  if (f == "gza") return Library(Lib::Bga, "a -a -m2 -l" + sw.gzaLevel + " " + qa + " " + joined);
   if (f == "yz2")  // yz2enc writes into the source's folder, whatever the destination
-    return Tool("YZ2ENC", status.YZ2ENCPath + "yz2enc --buffer-size" + sw.yz2Buffer + " " +
-                              sw.yz2Ppm + "-d" + Quoted(folder) + " " + qs);
+    return Tool(Lib::Yz2Enc, status.YZ2ENCPath + std::string(RowOf(Lib::Yz2Enc).fileName) +
+                                 " --buffer-size" + sw.yz2Buffer + " " + sw.yz2Ppm + "-d" +
+                                 Quoted(folder) + " " + qs);
   if (f == "rk")
-    return Tool("RKEXE", status.RKEXEPath + "rk -c -r0 -" + sw.rkLevel + " -" + sw.rkWavLevel +
-                             " " + qa + " " + qs);
+    return Tool(Lib::Rk, status.RKEXEPath + std::string(RowOf(Lib::Rk).fileName) + " -c -r0 -" +
+                             sw.rkLevel + " -" + sw.rkWavLevel + " " + qa + " " + qs);
   if (f == "pqa")
-    return Library(Lib::Paqar, {"PAQAR32"},
+    return Library(Lib::Paqar,
                    "a -q0 -m" + sw.paqarLevel + " -b" + Quoted(folder) + " " + qa + " " + qs);
   return {};
 }
@@ -98,31 +98,26 @@ ArchiveCommand BuildAllInOneCommand(const std::string& f, const ArchiveSwitches&
   const std::string qa = Quoted(archive);
   const std::string list = Quoted("@" + appFolder + kAddListFile);
   if (f == "lzh")
-    return Library(Lib::Unlha, {"UNLHA32"},
-                   "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " + qa + " " + list);
+    return Library(Lib::Unlha, "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " + qa + " " + list);
   // ZIP is always zip32j's here: Use7Zip is a setting of "個別" only.
   if (f == "zip")
-    return Library(Lib::Zip, {"ZIP32J", "ZIP32"},
+    return Library(Lib::Zip, {Lib::Zip, Lib::Zip32},
                    "-u -S -D -" + sw.zipLevel + " " + qa + " " + list);
-  if (f == "cab")
-    return Library(Lib::Cab, {"CAB32"}, "-a -j " + sw.cabType + " " + qa + " " + list);
+  if (f == "cab") return Library(Lib::Cab, "-a -j " + sw.cabType + " " + qa + " " + list);
   if (f == "7z")
-    return Library(
-        Lib::SevenZip, {"7ZIP32"},
-        "a -t7z " + QuotePath(archive) + " " + list + " -mx=" + sw.sevenZLevel + sw.sevenZOnOff);
-  if (f == "yz1") return Library(Lib::Yz1, {"YZ1"}, "c -x0 " + qa + " " + list);
+    return Library(Lib::SevenZip, "a -t7z " + QuotePath(archive) + " " + list +
+                                      " -mx=" + sw.sevenZLevel + sw.sevenZOnOff);
+  if (f == "yz1") return Library(Lib::Yz1, "c -x0 " + qa + " " + list);
   const std::string tar = "-c --use-directory=0 ";
-  if (f == "tar") return Library(Lib::Tar, {"TAR32"}, tar + qa + " " + list);
-  if (f == "gz")
-    return Library(Lib::Tar, {"TAR32"}, tar + "-z" + sw.gzLevel + " " + qa + " " + list);
-  if (f == "bz2")
-    return Library(Lib::Tar, {"TAR32"}, tar + "-B" + sw.bz2Level + " " + qa + " " + list);
+  if (f == "tar") return Library(Lib::Tar, tar + qa + " " + list);
+  if (f == "gz") return Library(Lib::Tar, tar + "-z" + sw.gzLevel + " " + qa + " " + list);
+  if (f == "bz2") return Library(Lib::Tar, tar + "-B" + sw.bz2Level + " " + qa + " " + list);
   if (f == "bza" || f == "gza")
-    return Library(Lib::Bga, {"BGA32"},
+    return Library(Lib::Bga,
                    "a -a -l" + (f == "bza" ? sw.bzaLevel : sw.gzaLevel) + " " + qa + " " + list);
   if (f == "rk")
-    return Tool("RKEXE", QuotePath(status.RKEXEPath + "rk") + " -a -p0 -" + sw.rkLevel + " -" +
-                             sw.rkWavLevel + " " + qa + " " +
+    return Tool(Lib::Rk, QuotePath(status.RKEXEPath + std::string(RowOf(Lib::Rk).fileName)) +
+                             " -a -p0 -" + sw.rkLevel + " -" + sw.rkWavLevel + " " + qa + " " +
                              Quoted("@" + appFolder + kAddList2File));
   return {};
 }
@@ -130,13 +125,8 @@ ArchiveCommand BuildAllInOneCommand(const std::string& f, const ArchiveSwitches&
 std::vector<std::string> MissingComponents(const ArchiveCommand& command,
                                            const LibraryStatus& status) {
   std::vector<std::string> missing;
-  int count = 0;
-  const StatusComponent* table = StatusComponents(&count);
-  for (const char* key : command.needs) {
-    if (status.Flag(key)) continue;
-    for (int i = 0; i < count; ++i)
-      if (std::string_view(table[i].key) == key) missing.push_back(table[i].fileName);
-  }
+  for (Lib lib : command.needs)
+    if (!(status.*RowOf(lib).flag)) missing.emplace_back(RowOf(lib).fileName);
   return missing;
 }
 

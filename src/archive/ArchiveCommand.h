@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ArchiverDLL.h"
+#include "ArchiverCatalogue.h"
 
 namespace qvr {
 
@@ -21,8 +21,8 @@ enum class ArchiveRoute {
 
 struct ArchiveCommand {
   ArchiveRoute route = ArchiveRoute::Unsupported;
-  Lib lib = Lib::Unlha;
-  std::vector<const char*> needs;  // DllStatus.ini keys that must all be present
+  Lib lib = Lib::Unlha;    // the library whose command entry runs it, or the tool
+  std::vector<Lib> needs;  // catalogue rows that must all be installed
   std::string commandLine;
 };
 

@@ -87,7 +87,7 @@ RunEnd StartArchive(const BatchRun& run, const std::string& arcMethod, const std
   const Destination& d = chosen.destination;
   int successes = allInOne ? ArchiveAllInOne(archive, d.single, d.folder, chosen.archiveName)
                            : ArchiveEachFile(archive, d.single, d.folder);
-  Completion(run, successes, kWorkModeArchive, d);
+  Completion(NoticeOf(run), successes, WorkMode::Archive, d);
   return mode == kModeDDMode ? RunEnd::EndProgram : RunEnd::StayOpen;
 }
 

@@ -44,31 +44,31 @@ TEST_F(ArchiveCommandTest, EachFileRowsWithTheDefaults) {
   struct Row {
     std::string format;
     Lib lib;
-    std::vector<std::string> needs;
+    std::vector<Lib> needs;
     std::string line;
   };
   const std::vector<Row> rows = {
-      {"lzh", Lib::Unlha, {"UNLHA32"}, "a -je16384 -jm2 " + a + " " + s},
-      {"zip", Lib::Zip, {"ZIP32J", "ZIP32"}, "-r -j -6 " + a + " " + s},
-      {"cab", Lib::Cab, {"CAB32"}, "-a -mz " + a + " " + joined},
+      {"lzh", Lib::Unlha, {Lib::Unlha}, "a -je16384 -jm2 " + a + " " + s},
+      {"zip", Lib::Zip, {Lib::Zip, Lib::Zip32}, "-r -j -6 " + a + " " + s},
+      {"cab", Lib::Cab, {Lib::Cab}, "-a -mz " + a + " " + joined},
       {"7z",
        Lib::SevenZip,
-       {"7ZIP32"},
+       {Lib::SevenZip},
        "a -t7z " + a + " " + apart + " -mx=5 -ms=on -mf=on -mhc=on -mhcf=on"},
-      {"yz1", Lib::Yz1, {"YZ1"}, "c -x0 " + a + " " + s},
-      {"tar", Lib::Tar, {"TAR32"}, "-c --use-directory=0 " + a + " " + joined},
-      {"gz", Lib::Tar, {"TAR32"}, "-c --use-directory=0 -z6 " + a + " " + joined},
-      {"bz2", Lib::Tar, {"TAR32"}, "-c --use-directory=0 -B9 " + a + " " + joined},
-      {"bza", Lib::Bga, {"BGA32"}, "a -a -m1 -l9 " + a + " " + joined},
-      {"gza", Lib::Bga, {"BGA32"}, "a -a -m2 -l9 " + a + " " + joined},
-      {"pqa", Lib::Paqar, {"PAQAR32"}, "a -q0 -m2 -b\"/d/my dir\" " + a + " " + s},
+      {"yz1", Lib::Yz1, {Lib::Yz1}, "c -x0 " + a + " " + s},
+      {"tar", Lib::Tar, {Lib::Tar}, "-c --use-directory=0 " + a + " " + joined},
+      {"gz", Lib::Tar, {Lib::Tar}, "-c --use-directory=0 -z6 " + a + " " + joined},
+      {"bz2", Lib::Tar, {Lib::Tar}, "-c --use-directory=0 -B9 " + a + " " + joined},
+      {"bza", Lib::Bga, {Lib::Bga}, "a -a -m1 -l9 " + a + " " + joined},
+      {"gza", Lib::Bga, {Lib::Bga}, "a -a -m2 -l9 " + a + " " + joined},
+      {"pqa", Lib::Paqar, {Lib::Paqar}, "a -q0 -m2 -b\"/d/my dir\" " + a + " " + s},
   };
   for (const Row& r : rows) {
     ArchiveCommand c =
         BuildEachFileCommand(r.format, ReadArchiveSwitches(), kArchive, kSource, status);
     EXPECT_EQ(c.route, ArchiveRoute::Library) << r.format;
     EXPECT_EQ(c.lib, r.lib) << r.format;
-    EXPECT_EQ(std::vector<std::string>(c.needs.begin(), c.needs.end()), r.needs) << r.format;
+    EXPECT_EQ(c.needs, r.needs) << r.format;
     EXPECT_EQ(c.commandLine, r.line) << r.format;
   }
   // The tools: started from their folders; yz2enc writes into the source's folder.

@@ -85,7 +85,7 @@ class TestArchiveEndToEnd : public QObject {
     qvr::WriteIniString(qvr::kQvrArcIni, "GENERAL_ARC", "Use7Zip", f.use7Zip ? "1" : "0");
     Form1 form;
     form.Load({qvr::kModeNormal, ""});
-    form.ModeChange("Archive");
+    form.ModeChange(qvr::WorkMode::Archive);
     form.findChild<QComboBox*>("cmbTargetPlace")->setCurrentIndex(2);
     form.findChild<QComboBox*>("cmbArcMethod")->setCurrentText(text(method));
     form.findChild<QComboBox*>("cmbArcType")->setCurrentText(f.type);

@@ -19,8 +19,8 @@ std::string Q(const std::string& text) {
 }
 
 struct RecordingMail : MailNotice {
-  void Send(const std::string& result, const std::string& workMode) override {
-    sent.push_back(result + " " + workMode);
+  void Send(const std::string& result, WorkMode workMode) override {
+    sent.push_back(result + " " + WorkModeWord(workMode));
   }
   std::vector<std::string> sent;
 };
