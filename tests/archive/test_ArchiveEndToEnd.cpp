@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
@@ -55,27 +56,32 @@ class TestArchiveEndToEnd : public QObject {
 
   static QString text(const char* s) { return QString::fromUtf8(s); }
 
-  // Answers the archive-name prompt as soon as it shows.
-  static void answerNamePrompt(const QString& name, int triesLeft = 250) {
-    QTimer::singleShot(20, [name, triesLeft] {
+  // Answers the archive-name prompt as soon as it shows, noting whether Start was off then.
+  static void answerNamePrompt(const QString& name, bool* startOff, int triesLeft = 250) {
+    QTimer::singleShot(20, [name, startOff, triesLeft] {
       if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+        auto* form = qobject_cast<Form1*>(dialog->parentWidget());
+        *startOff = form && !form->findChild<QPushButton*>("Btn_Start")->isEnabled();
         dialog->setTextValue(name);
         dialog->accept();
       } else if (triesLeft > 0) {
-        answerNamePrompt(name, triesLeft - 1);
+        answerNamePrompt(name, startOff, triesLeft - 1);
       }
     });
   }
 
-  // Closes every message box of the run, recording its text.
-  static void closeBoxes(QStringList* seen, int triesLeft = 1500) {
-    QTimer::singleShot(10, [seen, triesLeft] {
+  // Closes every message box until the test ends, recording its text in `boxes`.
+  QTimer boxCloser;
+  QStringList boxes;
+  void closeBoxes() {
+    boxes.clear();
+    boxCloser.callOnTimeout(this, [this] {
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        seen->append(box->text());
+        boxes.append(box->text());
         box->accept();
       }
-      if (triesLeft > 0) closeBoxes(seen, triesLeft - 1);
     });
+    boxCloser.start(10);
   }
 
   // One run of the window: the settings, the choice boxes, the list, Start.
@@ -91,9 +97,13 @@ class TestArchiveEndToEnd : public QObject {
     form.findChild<QComboBox*>("cmbArcType")->setCurrentText(f.type);
     for (const auto& [name, content] : sources) form.listAdd(app->file("in/" + name));
     for (const std::string& path : extra) form.listAdd(path);
-    if (std::string(method) == "一括") answerNamePrompt("pack");
+    bool startOff = false;
+    const bool allInOne = std::string(method) == "一括";
+    if (allInOne) answerNamePrompt("pack", &startOff);
     form.Start();
     QVERIFY(!form.running());
+    QVERIFY(!allInOne || startOff);  // the run disables Start as in extract mode
+    QVERIFY(form.findChild<QPushButton*>("Btn_Start")->isEnabled());
   }
 
   static std::string differences(const Tree& got, const Tree& expected) {
@@ -125,6 +135,11 @@ class TestArchiveEndToEnd : public QObject {
   }
 
  private slots:
+  void cleanup() {
+    boxCloser.stop();
+    boxCloser.disconnect();
+  }
+
   void init() {
     app = std::make_unique<qvr::test::TempDir>();
     qvr::SetAppFolder(app->path());
@@ -194,8 +209,7 @@ class TestArchiveEndToEnd : public QObject {
     std::vector<std::string> extra;
     for (const auto& [name, content] : refusedEverywhere) extra.push_back(app->file("in/" + name));
     for (const auto& [name, content] : refusedUnquoted) extra.push_back(app->file("in/" + name));
-    QStringList boxes;
-    closeBoxes(&boxes);
+    closeBoxes();
     run(f, "個別", extra);
     Tree expected = sources;
     if (!unquoted) expected.insert(refusedUnquoted.begin(), refusedUnquoted.end());
@@ -227,6 +241,42 @@ class TestArchiveEndToEnd : public QObject {
     for (const QString& box : boxes)
       QVERIFY(
           box.startsWith(text("ファイル名をそのまま書庫ライブラリに渡せないため圧縮できません。")));
+  }
+  // A source gone before the run, a destination that is a file: a message or a failure per
+  // file, the run goes on, nothing existing is damaged and no temporary file is left.
+  void badDestinationsAndVanishedSources() {
+    const Format zip = kFormats[1];
+    fs::remove(app->file("in/plain.txt"));
+    closeBoxes();
+    run(zip, "個別");
+    QCOMPARE(boxes, QStringList{text("存在しないファイルです。場所を確認してください。")});
+    QVERIFY(fs::exists(app->file("out/empty.zip")));
+    QVERIFY(!fs::exists(app->file("out/plain.zip")));
+
+    // The destination is a file: every library call fails, the file stays as it was.
+    fs::remove_all(app->file("out"));
+    qvr::test::WriteFile(app->file("out"), "not a folder");
+    for (const Format& f : kFormats) {
+      run(f, "個別");
+      run(f, "一括");
+    }
+    QCOMPARE(qvr::test::ReadFile(app->file("out")), std::string("not a folder"));
+    for (const auto& entry : fs::recursive_directory_iterator(app->file("in")))
+      QVERIFY2(sources.count(entry.path().filename().string()), entry.path().c_str());
+  }
+
+  // "一括" over a list of 10,000 files.
+  void tenThousandFilesInOneArchive() {
+    sources.clear();
+    for (int i = 0; i < 10000; ++i) {
+      std::string name = "f" + std::to_string(i) + ".txt";
+      sources[name] = std::to_string(i);
+      qvr::test::WriteFile(app->file("many/" + name), sources[name]);
+    }
+    fs::remove_all(app->file("in"));
+    fs::rename(app->file("many"), app->file("in"));
+    run(kFormats[1], "一括");
+    QVERIFY(readBack(kFormats[1], app->file("out/pack.zip"), app->file("check")) == sources);
   }
 };
 
