@@ -20,6 +20,7 @@
 #include "ArchiveAllInOne.h"
 #include "ArchiveEachFile.h"
 #include "ArchiverDLLStatus.h"
+#include "BenchCorpus.h"
 #include "QuietWindow.h"
 #include "Settings.h"
 
@@ -28,26 +29,14 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+using qvr::bench::Median;
 using qvr::bench::QuietWindow;
+using qvr::bench::Seconds;
+using qvr::bench::TextContent;
 
 void Fail(const std::string& what) {
   std::fprintf(stderr, "bench_archive: %s\n", what.c_str());
   std::exit(1);
-}
-
-// Text-like bytes that compress about as well as ordinary documents.
-std::string Text(std::mt19937& random, size_t size) {
-  static const char kWords[][9] = {"archive", "folder", "list", "the", "run", "compress",
-                                   "data",    "file",   "名前", "and", "of",  "QvrArc"};
-  std::string text;
-  text.reserve(size + 16);
-  while (text.size() < size) {
-    text += kWords[random() % std::size(kWords)];
-    text += random() % 9 ? ' ' : '\n';
-    if (random() % 5 == 0) text += std::to_string(random() % 100000);
-  }
-  text.resize(size);
-  return text;
 }
 
 // Records of a program's data: repeated structures with small changes.
@@ -81,7 +70,7 @@ std::vector<std::string> MakeSmallFiles(const std::string& folder, int count) {
     char name[32];
     std::snprintf(name, sizeof name, "note%04d.txt", i);
     paths.push_back(folder + "/" + name);
-    Write(paths.back(), Text(random, 500 + random() % 4000));
+    Write(paths.back(), TextContent(random, 500 + random() % 4000));
   }
   return paths;
 }
@@ -97,7 +86,7 @@ std::vector<std::string> MakeTree(const std::string& root, int megabytes) {
     size_t size = i % 10 == 0 ? (4u << 20) + random() % (4u << 20) : 4096 + random() % (600u << 10);
     size = std::min(size, total - written);
     int kind = i % 4;
-    std::string data = kind <= 1   ? Text(random, size)
+    std::string data = kind <= 1   ? TextContent(random, size)
                        : kind == 2 ? Records(random, size)
                                    : Noise(random, size);
     std::string path = root + "/dir" + std::to_string(i % 7) + "/sub" + std::to_string(i % 3) +
@@ -109,19 +98,10 @@ std::vector<std::string> MakeTree(const std::string& root, int megabytes) {
   return paths;
 }
 
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 double TimeShell(const std::string& script) {
   auto start = Clock::now();
   if (std::system(script.c_str()) != 0) Fail("failed: " + script);
-  return Seconds(start);
+  return Seconds(Clock::now() - start);
 }
 
 // The engine as Start calls it, destination "いつものところ".
@@ -135,7 +115,7 @@ double OurRun(const std::vector<std::string>& files, const std::string& out, boo
   auto start = Clock::now();
   int made = allInOne ? qvr::ArchiveAllInOne(run, true, out, "pack")
                       : qvr::ArchiveEachFile(run, true, out);
-  double seconds = Seconds(start);
+  double seconds = Seconds(Clock::now() - start);
   if (made != int(files.size()) || window.boxes != 0)
     Fail(type + " run did not archive every file");
   return seconds;

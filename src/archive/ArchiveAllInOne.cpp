@@ -106,8 +106,7 @@ int ArchiveAllInOne(const ArchiveRun& run, bool useDestination,
     window.messageBox(kNoFilesText, MsgIcon::Information, MsgButtons::Ok);
     return 0;
   }
-  std::vector<std::string> worked;
-  for (int i = 0; i < window.listCount(); ++i) worked.push_back(window.listItem(i));
+  const std::vector<std::string> worked = ListEntries(window);
 
   window.startTimer1();
   window.setPanelText(2, "00:00:00");

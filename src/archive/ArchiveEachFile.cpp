@@ -62,9 +62,7 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
     window.messageBox(kNoFilesText, MsgIcon::Information, MsgButtons::Ok);
     return 0;
   }
-  // The entries present now are this run's; the list may grow while the window answers.
-  std::vector<std::string> worked;
-  for (int i = 0; i < window.listCount(); ++i) worked.push_back(window.listItem(i));
+  const std::vector<std::string> worked = ListEntries(window);
   const std::string count = std::to_string(worked.size());
 
   window.startTimer1();

@@ -5,6 +5,12 @@
 
 namespace qvr {
 
+std::vector<std::string> ListEntries(const MainWindowPort& window) {
+  std::vector<std::string> entries;
+  for (int i = 0; i < window.listCount(); ++i) entries.push_back(window.listItem(i));
+  return entries;
+}
+
 void RemoveWorkedEntries(MainWindowPort& window, const std::vector<std::string>& worked) {
   int count = window.listCount();
   if (size_t(count) == worked.size()) {

@@ -75,6 +75,10 @@ auto RunResponsive(MainWindowPort& window, Work&& work) -> decltype(work()) {
   return result;
 }
 
+// The entries of List1 now, in order: what a run starting now works on (the list may grow
+// while the window answers during the run).
+std::vector<std::string> ListEntries(const MainWindowPort& window);
+
 // Removes the entries a run worked on, one list entry per worked path. Entries added while
 // the run went on (a drop, a second start's hand-off) stay for the next run.
 void RemoveWorkedEntries(MainWindowPort& window, const std::vector<std::string>& worked);

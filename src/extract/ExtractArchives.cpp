@@ -186,9 +186,7 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
     window.messageBox("ファイルがありません。", MsgIcon::Information, MsgButtons::Ok);
     return 0;
   }
-  // The entries present now are this run's; the list may grow while the window answers.
-  std::vector<std::string> worked;
-  for (int i = 0; i < window.listCount(); ++i) worked.push_back(window.listItem(i));
+  const std::vector<std::string> worked = ListEntries(window);
   const std::string count = std::to_string(worked.size());
 
   window.startTimer1();

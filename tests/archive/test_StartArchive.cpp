@@ -18,47 +18,16 @@ std::string Q(const std::string& text) {
   return "\"" + text + "\"";
 }
 
-struct RecordingMail : MailNotice {
-  void Send(const std::string& result, WorkMode workMode) override {
-    sent.push_back(result + " " + WorkModeWord(workMode));
-  }
-  std::vector<std::string> sent;
-};
-
-struct RecordingSound : SoundPlayer {
-  void Play(const std::string& soundFile) override { played.push_back(soundFile); }
-  std::vector<std::string> played;
-};
-
-class StartArchiveTest : public ExtractTest {
+class StartArchiveTest : public StartTest {
  protected:
   StartArchiveTest() {
-    home = temp.file("home");
-    fs::create_directories(home + "/Desktop");
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", temp.file("config").c_str(), 1);
-    Ini("GENERAL", "OpenFolder", "1");
-    Ini("GENERAL", "UseSound", "1");
-    Ini("GENERAL", "SoundFilePath", "/sounds/done.wav");
     Ini("E-Mail", "Use", "1");
     status.BASP21 = true;
   }
-
   RunEnd Start(const std::string& method, const std::string& type, int targetPlace,
                const std::string& mode = kModeNormal) {
-    BatchRun run{ExtractRun{window, status, mode, true},
-                 targetPlace,
-                 &mail,
-                 &sound,
-                 {},
-                 [this](const std::string& line, void*) { opened.push_back(line); }};
-    return StartArchive(run, method, type);
+    return StartArchive(Run(mode, targetPlace), method, type);
   }
-
-  std::string home;
-  RecordingMail mail;
-  RecordingSound sound;
-  std::vector<std::string> opened;
 };
 
 // Where the archive goes for each entry of cmbTargetPlace, and which dialogs ask.
