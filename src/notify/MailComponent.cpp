@@ -1,5 +1,6 @@
 #include "MailComponent.h"
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
 #include <unistd.h>
 
@@ -40,10 +41,9 @@ bool ReadNumber(std::string_view field, int limit, int& value) {
   return value <= limit;
 }
 
-bool Ipv6Text(std::string_view host) {
-  return !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
-  });
+bool Ipv6Text(const std::string& host) {
+  in6_addr address;
+  return inet_pton(AF_INET6, host.c_str(), &address) == 1;
 }
 
 // A host name may hold any letters (international names too) but nothing that would
@@ -152,7 +152,7 @@ class Exchange {
     long response = 0;
     curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &response);
     std::string detail = error_[0] ? error_ : curl_easy_strerror(code);
-    if (response > 0) detail += ", " + std::to_string(response);
+    if (response >= 400) detail += ", " + std::to_string(response);  // the server's refusal
     return failure + Reason(code) + "(" + detail + ")";
   }
 
