@@ -1,6 +1,7 @@
 #include "SendCompletionMail.h"
 
 #include <QByteArray>
+#include <charconv>
 #include <exception>
 
 #include "AppFolder.h"
@@ -19,6 +20,15 @@ int IniInt(const char* key) {
 
 std::string IniText(const char* key) {
   return CutAtNull(GetIniString(kQvrArcIni, kSection, key));
+}
+
+// The SMTP port; 0 or missing means 25. Read as a wide number: the design's 16-bit read
+// would make every port above 32767 into 0, and so into 25.
+int PortSetting() {
+  std::string text = IniText("Port");
+  int port = 0;
+  if (std::from_chars(text.data(), text.data() + text.size(), port).ec != std::errc()) port = 0;
+  return port == 0 ? 25 : port;
 }
 
 std::string AuthMethod(int index) {
@@ -131,9 +141,8 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
     if (mail.popServer.empty() || mail.popUser.empty() || mail.popPassword.empty()) return mail;
   }
   std::string smtpServer = IniText("SMTPServer");
-  int port = IniInt("Port");
+  int port = PortSetting();
   int timeout = IniInt("TimeOut");
-  if (port == 0) port = 25;
   if (timeout == 0) timeout = 120;
   mail.timeoutSeconds = timeout;
   mail.server = smtpServer + ":" + std::to_string(port) + ":" + std::to_string(timeout);

@@ -38,6 +38,7 @@ class Recorder:
         self.count = 0
 
     def event(self, **fields):
+        fields["at"] = time.time()
         with open(os.path.join(self.out, "events.jsonl"), "a", encoding="utf-8") as f:
             f.write(json.dumps(fields, ensure_ascii=False) + "\n")
             f.flush()
