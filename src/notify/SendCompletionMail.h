@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "Completion.h"
 #include "MailComponent.h"
 
 namespace qvr {
@@ -35,6 +36,18 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
 // certificate authority).
 void SendCompletionMail(MainWindowPort& window, const std::string& mode, const std::string& outcome,
                         const MailComponent::Options& options = {});
+
+// The e-mail notice the window hands to a run: SendCompletionMail through that window.
+class CompletionMailNotice : public MailNotice {
+ public:
+  explicit CompletionMailNotice(MainWindowPort& window) : window_(window) {}
+  void Send(const std::string& result, WorkMode workMode) override {
+    SendCompletionMail(window_, WorkModeWord(workMode), result);
+  }
+
+ private:
+  MainWindowPort& window_;
+};
 
 // The stored form of a mail password and back: DecodePassword(EncodePassword(t)) == t
 // for every text t, also after the value went through QvrArc.ini. See "Stored mail
