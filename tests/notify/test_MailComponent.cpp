@@ -152,45 +152,31 @@ TEST_F(MailComponentTest, TheMailReadsAsMailClientsExpect) {
   EXPECT_NE(id.find("@example.jp>"), std::string::npos) << id;
 }
 
-// STARTTLS whenever the server offers it (this one insists), against a certificate the
-// test trusts; the same server with the system's trust fails with a TLS error text.
-TEST_F(MailComponentTest, StartTlsIsUsedWhenOfferedAndTheCertificateIsVerified) {
+// STARTTLS whenever the server offers it (this server insists), and TLS from the first
+// byte on the implicit-TLS port (465 in use; here the server's port), each against a
+// certificate the test trusts; with the system's trust the same servers fail with a TLS
+// error text before any password is sent.
+TEST_F(MailComponentTest, TlsIsUsedAndTheCertificateIsVerified) {
   std::string certs = Folder("certs");
   qvr::test::MakeCertificate(certs);
-  std::vector<std::string> options = SmtpOptions("PLAIN");
-  options.insert(options.end(), {"--starttls", certs + "/cert.pem", certs + "/key.pem"});
-  MailServer server("smtp", Folder("smtp"), options);
-
-  MailComponent::Options trusting;
-  trusting.caFile = certs + "/cert.pem";
-  EXPECT_EQ(MailComponent(trusting).sendmail(server.address() + ":10", kTo, AuthFrom("PLAIN"), "s",
-                                             "b", ""),
-            "");
-  std::string error =
-      MailComponent().sendmail(server.address() + ":10", kTo, AuthFrom("PLAIN"), "s", "b", "");
-  EXPECT_NE(error.find("TLS"), std::string::npos) << error;
-  auto mails = server.events("mail");
-  ASSERT_EQ(mails.size(), 1u);
-  EXPECT_TRUE(mails[0].value("tls").toBool());
-  ASSERT_EQ(server.events("auth").size(), 1u);  // the refused client never sent a password
-}
-
-// TLS from the first byte on the implicit-TLS port (465 in use; here the server's port).
-TEST_F(MailComponentTest, ImplicitTlsPortSpeaksTlsFromTheStart) {
-  std::string certs = Folder("certs");
-  qvr::test::MakeCertificate(certs);
-  std::vector<std::string> options = SmtpOptions("LOGIN");
-  options.insert(options.end(), {"--implicit-tls", certs + "/cert.pem", certs + "/key.pem"});
-  MailServer server("smtp", Folder("smtp"), options);
-  MailComponent::Options tls;
-  tls.caFile = certs + "/cert.pem";
-  tls.implicitTlsPort = server.port();
-  EXPECT_EQ(
-      MailComponent(tls).sendmail(server.address() + ":10", kTo, AuthFrom("LOGIN"), "s", "b", ""),
-      "");
-  auto mails = server.events("mail");
-  ASSERT_EQ(mails.size(), 1u);
-  EXPECT_TRUE(mails[0].value("tls").toBool());
+  for (const char* mode : {"--starttls", "--implicit-tls"}) {
+    SCOPED_TRACE(mode);
+    std::vector<std::string> options = SmtpOptions("PLAIN");
+    options.insert(options.end(), {mode, certs + "/cert.pem", certs + "/key.pem"});
+    MailServer server("smtp", Folder(mode), options);
+    MailComponent::Options trusting, system;
+    trusting.caFile = certs + "/cert.pem";
+    if (std::string(mode) == "--implicit-tls")
+      trusting.implicitTlsPort = system.implicitTlsPort = server.port();
+    std::string at = server.address() + ":10";
+    EXPECT_EQ(MailComponent(trusting).sendmail(at, kTo, AuthFrom("PLAIN"), "s", "b", ""), "");
+    std::string error = MailComponent(system).sendmail(at, kTo, AuthFrom("PLAIN"), "s", "b", "");
+    EXPECT_NE(error.find("TLS"), std::string::npos) << error;
+    auto mails = server.events("mail");
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_TRUE(mails[0].value("tls").toBool());
+    EXPECT_EQ(server.events("auth").size(), 1u);
+  }
 }
 
 // A server that takes the connection and never answers: the time-out of the server
