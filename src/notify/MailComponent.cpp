@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <memory>
 #include <mutex>
 #include <string_view>
 
@@ -21,19 +20,13 @@ constexpr int kPop3Port = 110;
 constexpr int kPop3TlsPort = 995;
 constexpr int kLongestTimeout = 24 * 60 * 60;
 
-std::string Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return std::string(text);
-}
-
 bool AllDigits(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // An empty field is "not given" (0); digits up to the limit; false otherwise.
 bool ReadNumber(std::string_view field, int limit, int& value) {
-  std::string text = Trim(field);
+  std::string text = TrimBlanks(field);
   value = 0;
   if (text.empty()) return true;
   if (!AllDigits(text) || text.size() > 9) return false;
@@ -73,8 +66,10 @@ void GlobalInit() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-// What a failed exchange means to the user, then libcurl's own words and the server's code.
-std::string Reason(CURLcode code) {
+// What a failed exchange means to the user. A refusal by the server (a reply of 400 or
+// more) ends libcurl's transfer with a send error too.
+std::string Reason(CURLcode code, long response) {
+  if (response >= 400 && code != CURLE_LOGIN_DENIED) return "サーバーが受け付けませんでした。";
   switch (code) {
     case CURLE_OPERATION_TIMEDOUT:
       return "サーバーが時間内に応答しませんでした。";
@@ -151,9 +146,10 @@ class Exchange {
     if (code == CURLE_OK) return "";
     long response = 0;
     curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &response);
+    // Then libcurl's own words and the server's code.
     std::string detail = error_[0] ? error_ : curl_easy_strerror(code);
-    if (response >= 400) detail += ", " + std::to_string(response);  // the server's refusal
-    return failure + Reason(code) + "(" + detail + ")";
+    if (response >= 400) detail += ", " + std::to_string(response);
+    return failure + Reason(code, response) + "(" + detail + ")";
   }
 
  private:
@@ -185,7 +181,7 @@ struct Sender {
 Sender ReadSender(const std::string& from) {
   Sender sender;
   size_t first = from.find('\t');
-  sender.address = Trim(from.substr(0, first));
+  sender.address = TrimBlanks(from.substr(0, first));
   if (first == std::string::npos) return sender;
   size_t last = from.rfind('\t');
   std::string credentials;
@@ -193,7 +189,7 @@ Sender ReadSender(const std::string& from) {
     credentials = from.substr(first + 1);
   } else {
     credentials = from.substr(first + 1, last - first - 1);
-    sender.method = Trim(from.substr(last + 1));
+    sender.method = TrimBlanks(from.substr(last + 1));
   }
   size_t colon = credentials.find(':');
   sender.user = credentials.substr(0, colon);
@@ -221,7 +217,7 @@ constexpr const char* kPopFailure = "POP3ログインエラー: ";
 
 bool ParseMailServer(const std::string& packed, MailServerAddress& address) {
   address = MailServerAddress{};
-  std::string text = Trim(packed);
+  std::string text = TrimBlanks(packed);
   std::string host, port, timeout;
   if (!text.empty() && text.front() == '[') {
     size_t close = text.find(']');
@@ -251,16 +247,16 @@ bool ParseMailServer(const std::string& packed, MailServerAddress& address) {
       port = text.substr(first + 1, second - first - 1);
       timeout = text.substr(second + 1);
       // Not two numbers at the end: a bare IPv6 address.
-      if (host.empty() || !AllDigits(Trim(port)) || !AllDigits(Trim(timeout))) {
+      if (host.empty() || !AllDigits(TrimBlanks(port)) || !AllDigits(TrimBlanks(timeout))) {
         host = text;
         port.clear();
         timeout.clear();
       }
     }
-    host = Trim(host);
+    host = TrimBlanks(host);
     if (host.find(':') != std::string::npos && !Ipv6Text(host)) return false;
   }
-  address.host = Trim(host);
+  address.host = TrimBlanks(host);
   address.ipv6 = address.host.find(':') != std::string::npos;
   if (!address.ipv6 && !HostText(address.host)) return false;
   return ReadNumber(port, 65535, address.port) &&
@@ -287,7 +283,7 @@ std::string MailComponent::sendmail(const std::string& server, const std::string
     return std::string(kSendFailure) + "差出人のアドレスが正しくありません。";
   if (mailboxes.empty() || HasLineBreak(to))
     return std::string(kSendFailure) + "宛先のアドレスが正しくありません。";
-  if (!Trim(files).empty()) return std::string(kSendFailure) + "添付ファイルは送れません。";
+  if (!TrimBlanks(files).empty()) return std::string(kSendFailure) + "添付ファイルは送れません。";
   if (!MethodText(sender.method))
     return std::string(kSendFailure) + "認証方式が正しくありません（" + sender.method + "）。";
 
@@ -336,7 +332,7 @@ std::vector<std::string> MailComponent::RcvMail(const std::string& server, const
   MailServerAddress address;
   if (!ParseMailServer(server, address))
     return {std::string(kPopFailure) + "サーバーの指定が正しくありません（" + server + "）。"};
-  if (Trim(command) != "STAT")
+  if (TrimBlanks(command) != "STAT")
     return {std::string(kPopFailure) + "コマンド「" + command + "」には対応していません。"};
   if (user.empty()) return {std::string(kPopFailure) + "ユーザー名がありません。"};
 

@@ -12,17 +12,6 @@ namespace {
 constexpr size_t kWordBytes = 39;
 constexpr size_t kBodyLine = 76;
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string Trim(const std::string& text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
 bool PlainAscii(const std::string& text) {
   for (char c : text) {
     auto byte = static_cast<unsigned char>(c);
@@ -49,7 +38,7 @@ size_t CharacterCut(const std::string& text, size_t from, size_t limit) {
 std::string MailboxHeader(const std::string& mailbox) {
   size_t open = mailbox.rfind('<');
   if (open == std::string::npos || PlainAscii(mailbox)) return mailbox;
-  std::string name = Trim(mailbox.substr(0, open));
+  std::string name = TrimBlanks(mailbox.substr(0, open));
   std::string address = mailbox.substr(open);
   if (name.empty()) return address;
   return EncodeHeaderText(name) + " " + address;
@@ -85,6 +74,12 @@ std::string BodyBase64(const std::string& body) {
 }
 
 }  // namespace
+
+std::string TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return std::string(text);
+}
 
 std::string EncodeHeaderText(const std::string& text) {
   if (PlainAscii(text) && text.find("=?") == std::string::npos && text.size() <= 60) return text;
@@ -127,8 +122,8 @@ std::string AddressOf(const std::string& mailbox) {
   size_t open = mailbox.rfind('<');
   size_t close = mailbox.rfind('>');
   if (open != std::string::npos && close != std::string::npos && close > open)
-    return Trim(mailbox.substr(open + 1, close - open - 1));
-  return Trim(mailbox);
+    return TrimBlanks(mailbox.substr(open + 1, close - open - 1));
+  return TrimBlanks(mailbox);
 }
 
 std::vector<std::string> SplitMailboxes(const std::string& list) {
@@ -136,7 +131,7 @@ std::vector<std::string> SplitMailboxes(const std::string& list) {
   std::string current;
   bool quoted = false, angled = false;
   auto flush = [&] {
-    std::string mailbox = Trim(current);
+    std::string mailbox = TrimBlanks(current);
     if (!mailbox.empty()) mailboxes.push_back(mailbox);
     current.clear();
   };

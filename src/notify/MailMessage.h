@@ -5,6 +5,7 @@
 
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qvr {
@@ -31,6 +32,9 @@ std::string MailDate(std::time_t when);
 
 // A new unique "<random.time@domain>".
 std::string NewMessageId(const std::string& domain);
+
+// The text without the blanks (space, TAB) at its ends.
+std::string TrimBlanks(std::string_view text);
 
 // The bare address of "名前 <a@b>" or "a@b" ("a@b"), blanks trimmed.
 std::string AddressOf(const std::string& mailbox);

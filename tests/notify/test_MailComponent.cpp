@@ -201,6 +201,16 @@ TEST_F(MailComponentTest, ServerThatNeverAnswersEndsAtTheTimeOut) {
   }
 }
 
+// A recipient the server refuses: nothing is sent, and the text says the server refused.
+TEST_F(MailComponentTest, RefusedRecipientGivesAnErrorText) {
+  MailServer server("smtp", Folder("smtp"), {"--lifetime", "60"});
+  std::string error = MailComponent().sendmail(
+      server.address() + ":10", "owner@example.jp, unknown@example.jp", kFrom, "s", "b", "");
+  EXPECT_NE(error.find("サーバーが受け付けませんでした"), std::string::npos) << error;
+  EXPECT_NE(error.find("550"), std::string::npos) << error;
+  EXPECT_TRUE(server.events("mail").empty());
+}
+
 TEST_F(MailComponentTest, ServerDownGivesAnErrorText) {
   int port = 0;
   {

@@ -123,6 +123,13 @@ class SmtpHandler:
                             login=login.decode("utf-8", "replace"), ok=ok)
         return AuthResult(success=ok, handled=False, auth_data=login)
 
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        # A mailbox the server does not know.
+        if address.startswith("unknown"):
+            return "550 5.1.1 No such mailbox"
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
     async def handle_DATA(self, server, session, envelope):
         raw = envelope.original_content
         tls = server.transport.get_extra_info("ssl_object") is not None
