@@ -106,11 +106,13 @@ class Exchange {
   Exchange(const Exchange&) = delete;
   Exchange& operator=(const Exchange&) = delete;
 
-  // False when libcurl could not be set up or the address does not make a valid URL.
+  // Whether libcurl gave its handles (it fails only without memory).
+  bool ready() const { return curl_ && url_; }
+
+  // False when the address does not make a valid URL.
   bool Open(const std::string& scheme, const MailServerAddress& address, int port,
             const std::string& path, int timeoutSeconds, bool startTls,
             const MailComponent::Options& options) {
-    if (!curl_ || !url_) return false;
     std::string host = address.ipv6 ? "[" + address.host + "]" : address.host;
     if (curl_url_set(url_, CURLUPART_SCHEME, scheme.c_str(), 0) != CURLUE_OK ||
         curl_url_set(url_, CURLUPART_HOST, host.c_str(), 0) != CURLUE_OK ||
@@ -212,6 +214,7 @@ std::string MessageIdDomain(const std::string& address) {
 
 constexpr const char* kSendFailure = "メール送信エラー: ";
 constexpr const char* kPopFailure = "POP3ログインエラー: ";
+constexpr const char* kNotReady = "通信を始められませんでした。";
 
 }  // namespace
 
@@ -292,6 +295,7 @@ std::string MailComponent::sendmail(const std::string& server, const std::string
   int timeout = address.timeoutSeconds ? address.timeoutSeconds : options_.defaultTimeoutSeconds;
   bool implicitTls = port == options_.implicitTlsPort;
   Exchange exchange;
+  if (!exchange.ready()) return std::string(kSendFailure) + kNotReady;
   // The URL's path is the name the client greets with (EHLO).
   if (!exchange.Open(implicitTls ? "smtps" : "smtp", address, port, "/" + LocalName(), timeout,
                      !implicitTls, options_))
@@ -341,6 +345,7 @@ std::vector<std::string> MailComponent::RcvMail(const std::string& server, const
   int timeout = address.timeoutSeconds ? address.timeoutSeconds : options_.defaultTimeoutSeconds;
   bool implicitTls = port == kPop3TlsPort;
   Exchange exchange;
+  if (!exchange.ready()) return {std::string(kPopFailure) + kNotReady};
   if (!exchange.Open(implicitTls ? "pop3s" : "pop3", address, port, "/", timeout, !implicitTls,
                      options_))
     return {std::string(kPopFailure) + "サーバーの指定が正しくありません（" + server + "）。"};
