@@ -19,6 +19,7 @@ constexpr int kSmtpPort = 25;
 constexpr int kPop3Port = 110;
 constexpr int kPop3TlsPort = 995;
 constexpr int kLongestTimeout = 24 * 60 * 60;
+constexpr int kDefaultTimeout = 120;
 
 bool AllDigits(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -48,6 +49,12 @@ bool HostText(std::string_view host) {
     if (byte <= 0x20 || byte == 0x7F || std::strchr("/\\?#@[]:%\"'<>`{}|^", c)) return false;
   }
   return true;
+}
+
+// The argument's time-out, else the component's; never unbounded.
+int TimeoutOf(const MailServerAddress& address, const MailComponent::Options& options) {
+  int timeout = address.timeoutSeconds ? address.timeoutSeconds : options.defaultTimeoutSeconds;
+  return timeout > 0 ? timeout : kDefaultTimeout;
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -292,7 +299,7 @@ std::string MailComponent::sendmail(const std::string& server, const std::string
 
   GlobalInit();
   int port = address.port ? address.port : kSmtpPort;
-  int timeout = address.timeoutSeconds ? address.timeoutSeconds : options_.defaultTimeoutSeconds;
+  int timeout = TimeoutOf(address, options_);
   bool implicitTls = port == options_.implicitTlsPort;
   Exchange exchange;
   if (!exchange.ready()) return std::string(kSendFailure) + kNotReady;
@@ -342,7 +349,7 @@ std::vector<std::string> MailComponent::RcvMail(const std::string& server, const
 
   GlobalInit();
   int port = address.port ? address.port : kPop3Port;
-  int timeout = address.timeoutSeconds ? address.timeoutSeconds : options_.defaultTimeoutSeconds;
+  int timeout = TimeoutOf(address, options_);
   bool implicitTls = port == kPop3TlsPort;
   Exchange exchange;
   if (!exchange.ready()) return {std::string(kPopFailure) + kNotReady};

@@ -144,7 +144,9 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
   int port = PortSetting();
   int timeout = IniInt("TimeOut");
   if (timeout == 0) timeout = 120;
-  mail.timeoutSeconds = timeout;
+  // A negative time-out reaches the component, which refuses it; the POP login before it
+  // still ends within the default.
+  mail.timeoutSeconds = timeout > 0 ? timeout : 120;
   mail.server = smtpServer + ":" + std::to_string(port) + ":" + std::to_string(timeout);
   mail.to = IniText("MailTo");
   std::string mailFrom = IniText("MailFrom");

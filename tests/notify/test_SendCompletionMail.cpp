@@ -64,13 +64,14 @@ TEST_F(CompletionMailTest, ArgumentsFromTheSettings) {
     const char* name;
     std::string lines, mode, outcome;
     std::string server, from, subject, body;
+    int timeout = 120;  // what bounds the POP login
   } cases[] = {
       {"port 0, no time-out", std::string(kBase) + "Port=0\r\n", "Extract", "SUCCESS",
        "mail.example.jp:25:120", "from@example.jp", "完了通知(QuiverArchiver)",
        "解凍が完了しました。\r\n"},
       {"port and time-out", std::string(kBase) + "Port=587\r\nTimeOut=30\r\nSubject=終わり\r\n",
        "Archive", "SUCCESS", "mail.example.jp:587:30", "from@example.jp", "終わり",
-       "圧縮が完了しました。\r\n"},
+       "圧縮が完了しました。\r\n", 30},
       {"CRAM-MD5",
        std::string(kBase) + "UseSMTPAUTH=1\r\nSMTPAUTH=2\r\nSMTPUserName=u\r\n" +
            "SMTPPassword=dcb\r\n",
@@ -114,6 +115,7 @@ TEST_F(CompletionMailTest, ArgumentsFromTheSettings) {
     EXPECT_EQ(mail.from, c.from);
     EXPECT_EQ(mail.subject, c.subject);
     EXPECT_EQ(mail.body, c.body + DateTimeText(now));
+    EXPECT_EQ(mail.timeoutSeconds, c.timeout);
   }
 }
 
