@@ -27,7 +27,7 @@ bool AllDigits(std::string_view text) {
 
 // An empty field is "not given" (0); digits up to the limit; false otherwise.
 bool ReadNumber(std::string_view field, int limit, int& value) {
-  std::string text = TrimBlanks(field);
+  std::string text = TrimSpaceAndTab(field);
   value = 0;
   if (text.empty()) return true;
   if (!AllDigits(text) || text.size() > 9) return false;
@@ -190,7 +190,7 @@ struct Sender {
 Sender ReadSender(const std::string& from) {
   Sender sender;
   size_t first = from.find('\t');
-  sender.address = TrimBlanks(from.substr(0, first));
+  sender.address = TrimSpaceAndTab(from.substr(0, first));
   if (first == std::string::npos) return sender;
   size_t last = from.rfind('\t');
   std::string credentials;
@@ -198,7 +198,7 @@ Sender ReadSender(const std::string& from) {
     credentials = from.substr(first + 1);
   } else {
     credentials = from.substr(first + 1, last - first - 1);
-    sender.method = TrimBlanks(from.substr(last + 1));
+    sender.method = TrimSpaceAndTab(from.substr(last + 1));
   }
   size_t colon = credentials.find(':');
   sender.user = credentials.substr(0, colon);
@@ -227,7 +227,7 @@ constexpr const char* kNotReady = "通信を始められませんでした。";
 
 bool ParseMailServer(const std::string& packed, MailServerAddress& address) {
   address = MailServerAddress{};
-  std::string text = TrimBlanks(packed);
+  std::string text = TrimSpaceAndTab(packed);
   std::string host, port, timeout;
   if (!text.empty() && text.front() == '[') {
     size_t close = text.find(']');
@@ -257,16 +257,17 @@ bool ParseMailServer(const std::string& packed, MailServerAddress& address) {
       port = text.substr(first + 1, second - first - 1);
       timeout = text.substr(second + 1);
       // Not two numbers at the end: a bare IPv6 address.
-      if (host.empty() || !AllDigits(TrimBlanks(port)) || !AllDigits(TrimBlanks(timeout))) {
+      if (host.empty() || !AllDigits(TrimSpaceAndTab(port)) ||
+          !AllDigits(TrimSpaceAndTab(timeout))) {
         host = text;
         port.clear();
         timeout.clear();
       }
     }
-    host = TrimBlanks(host);
+    host = TrimSpaceAndTab(host);
     if (host.find(':') != std::string::npos && !Ipv6Text(host)) return false;
   }
-  address.host = TrimBlanks(host);
+  address.host = TrimSpaceAndTab(host);
   address.ipv6 = address.host.find(':') != std::string::npos;
   if (!address.ipv6 && !HostText(address.host)) return false;
   return ReadNumber(port, 65535, address.port) &&
@@ -293,7 +294,8 @@ std::string MailComponent::sendmail(const std::string& server, const std::string
     return std::string(kSendFailure) + "差出人のアドレスが正しくありません。";
   if (mailboxes.empty() || HasLineBreak(to))
     return std::string(kSendFailure) + "宛先のアドレスが正しくありません。";
-  if (!TrimBlanks(files).empty()) return std::string(kSendFailure) + "添付ファイルは送れません。";
+  if (!TrimSpaceAndTab(files).empty())
+    return std::string(kSendFailure) + "添付ファイルは送れません。";
   if (!MethodText(sender.method))
     return std::string(kSendFailure) + "認証方式が正しくありません（" + sender.method + "）。";
 
@@ -343,7 +345,7 @@ std::vector<std::string> MailComponent::RcvMail(const std::string& server, const
   MailServerAddress address;
   if (!ParseMailServer(server, address))
     return {std::string(kPopFailure) + "サーバーの指定が正しくありません（" + server + "）。"};
-  if (TrimBlanks(command) != "STAT")
+  if (TrimSpaceAndTab(command) != "STAT")
     return {std::string(kPopFailure) + "コマンド「" + command + "」には対応していません。"};
   if (user.empty()) return {std::string(kPopFailure) + "ユーザー名がありません。"};
 

@@ -38,7 +38,7 @@ size_t CharacterCut(const std::string& text, size_t from, size_t limit) {
 std::string MailboxHeader(const std::string& mailbox) {
   size_t open = mailbox.rfind('<');
   if (open == std::string::npos || PlainAscii(mailbox)) return mailbox;
-  std::string name = TrimBlanks(mailbox.substr(0, open));
+  std::string name = TrimSpaceAndTab(mailbox.substr(0, open));
   std::string address = mailbox.substr(open);
   if (name.empty()) return address;
   return EncodeHeaderText(name) + " " + address;
@@ -75,7 +75,7 @@ std::string BodyBase64(const std::string& body) {
 
 }  // namespace
 
-std::string TrimBlanks(std::string_view text) {
+std::string TrimSpaceAndTab(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return std::string(text);
@@ -122,8 +122,8 @@ std::string AddressOf(const std::string& mailbox) {
   size_t open = mailbox.rfind('<');
   size_t close = mailbox.rfind('>');
   if (open != std::string::npos && close != std::string::npos && close > open)
-    return TrimBlanks(mailbox.substr(open + 1, close - open - 1));
-  return TrimBlanks(mailbox);
+    return TrimSpaceAndTab(mailbox.substr(open + 1, close - open - 1));
+  return TrimSpaceAndTab(mailbox);
 }
 
 std::vector<std::string> SplitMailboxes(const std::string& list) {
@@ -131,7 +131,7 @@ std::vector<std::string> SplitMailboxes(const std::string& list) {
   std::string current;
   bool quoted = false, angled = false;
   auto flush = [&] {
-    std::string mailbox = TrimBlanks(current);
+    std::string mailbox = TrimSpaceAndTab(current);
     if (!mailbox.empty()) mailboxes.push_back(mailbox);
     current.clear();
   };

@@ -34,7 +34,7 @@ std::string MailDate(std::time_t when);
 std::string NewMessageId(const std::string& domain);
 
 // The text without the blanks (space, TAB) at its ends.
-std::string TrimBlanks(std::string_view text);
+std::string TrimSpaceAndTab(std::string_view text);
 
 // The bare address of "名前 <a@b>" or "a@b" ("a@b"), blanks trimmed.
 std::string AddressOf(const std::string& mailbox);
