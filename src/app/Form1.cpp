@@ -31,6 +31,7 @@
 #include "QtHelpers.h"
 #include "QtSoundPlayer.h"
 #include "Registry.h"
+#include "SendCompletionMail.h"
 #include "Settings.h"
 #include "StartArchive.h"
 #include "StringTable.h"
@@ -77,7 +78,7 @@ QString ProgramCaption() {
 Form1::Form1(QWidget* parent)
     : QMainWindow(parent),
       MainWindowPortQt(this),
-      mail_(std::make_unique<MailNotice>()),
+      mail_(std::make_unique<CompletionMailNotice>(*this)),
       sound_(std::make_unique<QtSoundPlayer>()) {
   setObjectName("Form1");
   setWindowTitle(ProgramCaption());
