@@ -1,0 +1,277 @@
+#include "Registry_Link.h"
+
+#include <QStandardPaths>
+#include <filesystem>
+#include <system_error>
+
+#include "AppFolder.h"
+#include "DesktopEntry.h"
+#include "MainWindowPort.h"
+#include "PathHelpers.h"
+#include "Registry.h"
+#include "ThunarActions.h"
+#include "cExecute.h"
+
+namespace qvr {
+namespace {
+
+const RegRoot kHKCR = RegRoot::ClassesRoot;
+constexpr const char* kThunarActionId = "QuiverArchiver-QvrArc.Add";
+constexpr const char* kSendToTypes = "application/octet-stream;inode/directory;";
+
+std::string WithoutSlash(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+std::string RightClickCommand() {
+  return QuoteArgument(ShellProgram()) + " \"%1\"";
+}
+
+std::string DolphinServiceMenu() {
+  return std::string(
+             "[Desktop Entry]\n"
+             "Type=Service\n"
+             "MimeType=inode/directory;\n"
+             "Actions=QvrArcAdd;\n"
+             "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
+             "X-KDE-Priority=TopLevel\n") +
+         kOurMark +
+         "\n"
+         "\n"
+         "[Desktop Action QvrArcAdd]\n"
+         "Name=" +
+         EscapeValue(kRightClickCaption) +
+         "\n"
+         "Icon=" +
+         EscapeValue(ShellIcon()) +
+         "\n"
+         "Exec=" +
+         ExecValue(ShellProgram(), "%F") + "\n";
+}
+
+std::string NautilusScript() {
+  return std::string("#!/bin/sh\n# ") + kOurMark + "\nexec " + QuoteArgument(ShellProgram()) +
+         " \"$@\"\n";
+}
+
+std::string NemoAction() {
+  return std::string("[Nemo Action]\n") + "Name=" + EscapeValue(kRightClickCaption) +
+         "\n"
+         "Comment=" +
+         EscapeValue(kRightClickCaption) +
+         "\n"
+         "Exec=" +
+         ExecValue(ShellProgram(), "%F") +
+         "\n"
+         "Icon-Name=" +
+         EscapeValue(ShellIcon()) +
+         "\n"
+         "Selection=any\n"
+         "Extensions=dir;\n"
+         "Quote=double\n" +
+         kOurMark + "\n";
+}
+
+std::string ThunarAction() {
+  return std::string("\t<action>\n") + "\t\t<icon>" + EscapeXml(ShellIcon()) +
+         "</icon>\n"
+         "\t\t<name>" +
+         EscapeXml(kRightClickCaption) +
+         "</name>\n"
+         "\t\t<submenu></submenu>\n"
+         "\t\t<unique-id>" +
+         kThunarActionId +
+         "</unique-id>\n"
+         "\t\t<command>" +
+         EscapeXml(QuoteArgument(ShellProgram()) + " %F") +
+         "</command>\n"
+         "\t\t<description>" +
+         EscapeXml(kRightClickCaption) +
+         "</description>\n"
+         "\t\t<range></range>\n"
+         "\t\t<patterns>*</patterns>\n"
+         "\t\t<directories/>\n"
+         "\t</action>\n";
+}
+
+void SetFileManagerEntries() {
+  WriteOurFile(DolphinServiceMenuFile(5), DolphinServiceMenu(), true);
+  WriteOurFile(DolphinServiceMenuFile(6), DolphinServiceMenu(), true);
+  WriteOurFile(NautilusScriptFile(), NautilusScript(), true);
+  WriteOurFile(NemoActionFile(), NemoAction(), false);
+  SetThunarAction(kThunarActionId, ThunarAction());
+}
+
+void DeleteFileManagerEntries() {
+  RemoveOurFile(DolphinServiceMenuFile(5));
+  RemoveOurFile(DolphinServiceMenuFile(6));
+  RemoveOurFile(NautilusScriptFile());
+  RemoveOurFile(NemoActionFile());
+  RemoveThunarAction(kThunarActionId);
+}
+
+// Creates or deletes one shortcut. A file of that name that is not ours is never touched;
+// ours is rewritten only when it differs (the executable has moved). True when the
+// shortcut was written.
+bool UpdateShortcut(const std::string& path, const ShellLinkInfo& info, bool use,
+                    MainWindowPort& window) {
+  std::error_code ec;
+  if (!use) {
+    RemoveOurFile(path);
+    return false;
+  }
+  if (std::filesystem::exists(std::filesystem::symlink_status(path, ec)) && !IsOurFile(path)) {
+    return false;
+  }
+  int32_t code = SetShellLinkStatus(path, info);
+  if (code != 0) {
+    window.messageBox(ShellLinkMessage(code), MsgIcon::Exclamation, MsgButtons::Ok);
+    return false;
+  }
+  return true;
+}
+
+ShellLinkInfo ProgramLink(const std::string& arguments, const std::string& mimeTypes) {
+  std::string program = ShellProgram();
+  return ShellLinkInfo{program, arguments, FolderOf(program), mimeTypes};
+}
+
+}  // namespace
+
+std::string SpecialFolderPath(int csidl) {
+  switch (csidl) {
+    case kCsidlDesktop:
+      return WithoutSlash(
+          QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString());
+    case kCsidlPersonal:
+      return WithoutSlash(
+          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString());
+    case kCsidlSendTo:
+      return XdgDataHome() + "/applications";
+    case kCsidlWindows:
+      return "/usr";
+    case kCsidlSystem:
+      return "/usr/lib";
+  }
+  return "";
+}
+
+void SetFolderRightClick(const std::string& action) {
+  const std::string commandKey = std::string(kRightClickKey) + "\\command";
+  if (action != "Set") {
+    RegDeleteKey(kHKCR, commandKey);
+    RegDeleteKey(kHKCR, kRightClickKey);
+    DeleteFileManagerEntries();
+    return;
+  }
+  std::string caption =
+      std::get<std::string>(RegRead(kHKCR, kRightClickKey, "", kRegSz, std::string("-1")));
+  std::string command = RightClickCommand();
+  if (caption == "" || caption == "-1") {
+    RegWrite(kHKCR, kRightClickKey, "", kRegSz, std::string(kRightClickCaption));
+    RegWrite(kHKCR, commandKey, "", kRegSz, command);
+  } else if (caption == kRightClickCaption &&
+             std::get<std::string>(RegRead(kHKCR, commandKey, "", kRegSz, std::string())) !=
+                 command) {
+    // Our entry follows the executable when it has moved.
+    RegWrite(kHKCR, commandKey, "", kRegSz, command);
+  }
+  SetFileManagerEntries();
+}
+
+void UpdateSendToEntry(bool use, MainWindowPort& window) {
+  ShellLinkInfo link = ProgramLink("", kSendToTypes);
+  std::string entry = SpecialFolderPath(kCsidlSendTo) + "/QuiverArchiver.desktop";
+  bool written = UpdateShortcut(entry, link, use, window);
+  // Thunar's "Send To" menu reads its own folder; a failure there was already reported.
+  if (written || !use) UpdateShortcut(ThunarSendToFile(), link, use, window);
+  RunAndWait({"update-desktop-database", SpecialFolderPath(kCsidlSendTo)});
+}
+
+void UpdateDesktopShortcut(bool use, const std::string& kind, MainWindowPort& window) {
+  bool normal = kind == "Normal";
+  std::string path = SpecialFolderPath(kCsidlDesktop) + "/" +
+                     (normal ? "QuiverArchiver.desktop" : "QVEasyExtract.desktop");
+  if (UpdateShortcut(path, ProgramLink(normal ? "" : "/DDMODE", ""), use, window)) {
+    // Desktops that ask whether a launcher may start (GNOME's) read this mark.
+    RunAndWait({"gio", "set", path, "metadata::trusted", "true"});
+  }
+}
+
+int32_t SetShellLinkStatus(const std::string& linkPath, const ShellLinkInfo& info) {
+  if (info.targetPath.empty()) return 8;
+  std::string name = StripExtension(FileNameOf(linkPath));
+  std::string rest = info.arguments.empty() ? "%F" : info.arguments + " %F";
+  std::string text =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Name=" +
+      EscapeValue(name) +
+      "\n"
+      "Exec=" +
+      ExecValue(info.targetPath, rest) +
+      "\n"
+      "Path=" +
+      EscapeValue(info.workingFolder) +
+      "\n"
+      "Icon=" +
+      EscapeValue(ShellIcon()) +
+      "\n"
+      "Terminal=false\n";
+  if (!info.mimeTypes.empty()) text += "MimeType=" + info.mimeTypes + "\nNoDisplay=true\n";
+  text += std::string(kOurMark) + "\n";
+  FileState state = WriteOurFile(linkPath, text, true);
+  return state == FileState::Written || state == FileState::Unchanged ? 0 : 4;
+}
+
+std::string ShellLinkMessage(int32_t code) {
+  const std::string crlf = "\r\n";
+  switch (code) {
+    case 0:
+      return "ショートカット情報の登録または取得に成功しました。";
+    case 1:
+      return "CoInitialize の実行に" + crlf + "失敗しました。";
+    case 2:
+      return "CoCreateInstance の実行に" + crlf + "失敗しました。";
+    case 3:
+      return "QueryInterface の実行に" + crlf + "失敗しました。";
+    case 4:
+      return "ショートカットファイルの Save または Load に" + crlf + "失敗しました。";
+    case 5:
+      return "Unicode への変換に" + crlf + "失敗しました。";
+  }
+  static const std::pair<int32_t, const char*> kBits[] = {
+      {8, "リンク先の設定または取得に"},
+      {16, "コマンドライン引数の設定または取得に"},
+      {32, "作業フォルダの設定または取得に"},
+      {64, "Description の設定または取得に"},
+      {128, "アイコンのパスおよびインデックスの設定または取得に"},
+      {256, "ショートカットキーの設定または取得に"},
+      {512, "実行時の大きさの設定または取得に"},
+  };
+  std::string text;
+  for (const auto& [bit, line] : kBits) {
+    if (code & bit) text += line + crlf;
+  }
+  return text + "失敗しました。";
+}
+
+std::string DolphinServiceMenuFile(int kdeVersion) {
+  return XdgDataHome() + (kdeVersion == 5 ? "/kservices5/ServiceMenus/" : "/kio/servicemenus/") +
+         "QvrArc.Add.desktop";
+}
+
+std::string NautilusScriptFile() {
+  return XdgDataHome() + "/nautilus/scripts/" + kRightClickCaption;
+}
+
+std::string NemoActionFile() {
+  return XdgDataHome() + "/nemo/actions/QvrArc.Add.nemo_action";
+}
+
+std::string ThunarSendToFile() {
+  return XdgDataHome() + "/Thunar/sendto/QuiverArchiver.desktop";
+}
+
+}  // namespace qvr
