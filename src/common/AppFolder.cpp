@@ -27,6 +27,20 @@ std::string XdgBase(const char* variable, const char* underHome) {
   return std::string("/tmp") + underHome;
 }
 
+std::vector<std::string> XdgDirs(const char* variable, const char* defaults) {
+  const char* value = std::getenv(variable);
+  std::string list = value && *value ? value : defaults;
+  std::vector<std::string> folders;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(':', start);
+    if (end == std::string::npos) end = list.size();
+    if (end > start) folders.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return folders;
+}
+
 // The folder as the file system resolves it (links, "..", a trailing "/"); "" when missing.
 std::string Canonical(const std::string& folder) {
   std::error_code ec;
@@ -84,6 +98,14 @@ std::string XdgDataHome() {
 
 std::string XdgConfigHome() {
   return XdgBase("XDG_CONFIG_HOME", "/.config");
+}
+
+std::vector<std::string> XdgDataDirs() {
+  return XdgDirs("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+}
+
+std::vector<std::string> XdgConfigDirs() {
+  return XdgDirs("XDG_CONFIG_DIRS", "/etc/xdg");
 }
 
 }  // namespace qvr

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qvr {
 
@@ -29,5 +30,9 @@ std::string ResolveAppFolder(const std::string& executableFolder);
 // XDG rules say. "/tmp/..." when not even HOME is set.
 std::string XdgDataHome();
 std::string XdgConfigHome();
+// The folders of $XDG_DATA_DIRS (/usr/local/share:/usr/share) and $XDG_CONFIG_DIRS
+// (/etc/xdg), in their order.
+std::vector<std::string> XdgDataDirs();
+std::vector<std::string> XdgConfigDirs();
 
 }  // namespace qvr

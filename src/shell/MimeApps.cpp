@@ -1,6 +1,5 @@
 #include "MimeApps.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -61,15 +60,7 @@ Place Find(const std::vector<std::string>& lines, const std::string& mimeType) {
 
 std::vector<std::string> DataFolders() {
   std::vector<std::string> folders{XdgDataHome()};
-  const char* dirs = std::getenv("XDG_DATA_DIRS");
-  std::string list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(':', start);
-    if (end == std::string::npos) end = list.size();
-    if (end > start) folders.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
+  for (std::string& folder : XdgDataDirs()) folders.push_back(std::move(folder));
   return folders;
 }
 

@@ -1,6 +1,5 @@
 #include "ThunarActions.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,16 +23,10 @@ bool ReadText(const std::string& path, std::string& content) {
 }
 
 std::string SystemFile() {
-  const char* dirs = std::getenv("XDG_CONFIG_DIRS");
-  std::string list = dirs && *dirs ? dirs : "/etc/xdg";
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(':', start);
-    if (end == std::string::npos) end = list.size();
-    std::string file = list.substr(start, end - start) + "/Thunar/uca.xml";
+  for (const std::string& folder : XdgConfigDirs()) {
+    std::string file = folder + "/Thunar/uca.xml";
     std::error_code ec;
-    if (end > start && std::filesystem::is_regular_file(file, ec)) return file;
-    start = end + 1;
+    if (std::filesystem::is_regular_file(file, ec)) return file;
   }
   return "";
 }
