@@ -5,45 +5,33 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QDragEnterEvent>
-#include <QEventLoop>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QInputDialog>
-#include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
-#include <QStatusBar>
-#include <QStyle>
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <filesystem>
 #include <system_error>
-#include <thread>
 
 #include "AppFolder.h"
+#include "ArchiverCatalogue.h"
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_Inspect.h"
 #include "BatchRun.h"
 #include "FileList.h"
 #include "HookMsg.h"
+#include "MainStatusBar.h"
 #include "MnuDLLDown.h"
 #include "PathHelpers.h"
+#include "QtHelpers.h"
 #include "QtSoundPlayer.h"
 #include "Registry.h"
 #include "Settings.h"
-#include "StatusBarPictures.h"
 #include "StringTable.h"
 #include "Version.h"
 #include "cExecute.h"
@@ -52,10 +40,6 @@
 
 namespace qvr {
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 QString Res(int offset) {
   return Q(LoadResString(kResBase + offset));
@@ -66,59 +50,14 @@ const char* const kShowResultValue = "ShowResult";
 
 // Archive extensions whose facts the double click shows.
 bool IsArchiveExtension(const std::string& extension) {
-  static const char* const kExtensions[] = {
-      "lzh", "zip", "cab", "gca", "rar", "7z",  "yz1", "arj",   "tar", "gz", "z",   "bz2",
-      "bza", "gza", "bel", "imp", "kty", "ace", "yz2", "yz2a6", "rk",  "bh", "hki", "exe"};
-  for (const char* known : kExtensions) {
-    if (extension == known) return true;
-  }
-  return false;
-}
-
-// "説明(*.a,*.b)" / "*.a;*.b" pairs as Qt name filters.
-QString QtFilter(const std::vector<std::string>& filter) {
-  QStringList filters;
-  for (size_t i = 0; i + 1 < filter.size(); i += 2) {
-    QString patterns = Q(filter[i + 1]).replace(';', ' ');
-    filters << Q(filter[i]) + " (" + patterns + ")";
-  }
-  return filters.join(";;");
+  const ExtensionRow* row = ExtensionRowOf(extension);
+  return row && row->listed;
 }
 
 std::string ManualPath() {
   std::string beside = ExecutableFolder() + "manual/index.html";
   if (QFileInfo::exists(Q(beside))) return beside;
   return std::string(QVR_MANUAL_INSTALL_DIR) + "/index.html";
-}
-
-// ImageList1: the status bar's option pictures, drawn from the style's own icons so that
-// they match the desktop theme. Picture 2 is the folder crossed out.
-QPixmap ImageList1(const QStyle* style, int image) {
-  const int size = 16;
-  switch (image) {
-    case kPicMakeFolder:
-      return style->standardIcon(QStyle::SP_FileDialogNewFolder).pixmap(size);
-    case kPicNoFolder: {
-      QPixmap picture = style->standardIcon(QStyle::SP_DirClosedIcon).pixmap(size);
-      QPainter painter(&picture);
-      painter.setRenderHint(QPainter::Antialiasing);
-      painter.setPen(QPen(QColor(200, 0, 0), 2));
-      painter.drawLine(2, 2, size - 3, size - 3);
-      painter.drawLine(2, size - 3, size - 3, 2);
-      return picture;
-    }
-    case kPicKeepDirs:
-      return style->standardIcon(QStyle::SP_DirOpenIcon).pixmap(size);
-    case kPicIgnoreDirs:
-      return style->standardIcon(QStyle::SP_FileIcon).pixmap(size);
-    default:
-      return QPixmap();
-  }
-}
-
-void ShowPicture(QLabel* panel, const StatusPicture& picture) {
-  panel->setPixmap(ImageList1(panel->style(), picture.image));
-  panel->setToolTip(Q(picture.toolTip));
 }
 
 }  // namespace
@@ -132,115 +71,11 @@ QString ProgramCaption() {
 }
 
 // ---------------------------------------------------------------------------------------
-// List1
-
-int FileListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : int(entries_.size());
-}
-
-QVariant FileListModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= entries_.size()) {
-    return QVariant();
-  }
-  return Q(entries_[size_t(index.row())]);
-}
-
-void FileListModel::append(const std::string& entry) {
-  int row = int(entries_.size());
-  beginInsertRows(QModelIndex(), row, row);
-  entries_.push_back(entry);
-  endInsertRows();
-}
-
-void FileListModel::removeAt(int row) {
-  if (row < 0 || size_t(row) >= entries_.size()) return;
-  beginRemoveRows(QModelIndex(), row, row);
-  entries_.erase(entries_.begin() + row);
-  endRemoveRows();
-}
-
-void FileListModel::clear() {
-  beginResetModel();
-  entries_.clear();
-  endResetModel();
-}
-
-FileListBox::FileListBox(QWidget* parent) : QListView(parent) {
-  setObjectName("List1");
-  setModel(&model_);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setAcceptDrops(true);
-  setDragDropMode(QAbstractItemView::DropOnly);
-  setUniformItemSizes(true);
-}
-
-void FileListBox::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
-}
-
-void FileListBox::dragMoveEvent(QDragMoveEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
-}
-
-void FileListBox::dropEvent(QDropEvent* event) {
-  std::vector<std::string> paths;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
-  }
-  if (paths.empty()) return;
-  event->acceptProposedAction();
-  emit filesDropped(paths);
-}
-
-void FileListBox::keyPressEvent(QKeyEvent* event) {
-  Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier |
-                                                     Qt::ShiftModifier | Qt::MetaModifier);
-  if (mods == Qt::ControlModifier) {
-    switch (event->key()) {
-      case Qt::Key_A:
-        emit selectAllRequested();
-        return;
-      case Qt::Key_O:
-        emit optionsRequested();
-        return;
-      case Qt::Key_Q:
-        emit closeRequested();
-        return;
-      default:
-        break;
-    }
-  }
-  if (mods == (Qt::ControlModifier | Qt::AltModifier) && event->key() == Qt::Key_0) {
-    emit surpriseRequested();
-    return;
-  }
-  if (mods == Qt::NoModifier && event->key() == Qt::Key_Delete) {
-    emit deleteRequested();
-    return;
-  }
-  QListView::keyPressEvent(event);
-}
-
-void FileListBox::mousePressEvent(QMouseEvent* event) {
-  // The right button removes the selection on release; it must not change it first.
-  if (event->button() == Qt::RightButton) return;
-  QListView::mousePressEvent(event);
-}
-
-void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) {
-    emit deleteRequested();
-    return;
-  }
-  QListView::mouseReleaseEvent(event);
-}
-
-// ---------------------------------------------------------------------------------------
 // Form1: building
 
 Form1::Form1(QWidget* parent)
     : QMainWindow(parent),
+      MainWindowPortQt(this),
       mail_(std::make_unique<MailNotice>()),
       sound_(std::make_unique<QtSoundPlayer>()) {
   setObjectName("Form1");
@@ -295,34 +130,8 @@ void Form1::BuildControls() {
   layout->addWidget(controlsPanel_);
   setCentralWidget(central);
 
-  QStatusBar* bar = statusBar();
-  bar->setObjectName("StatusBar1");
-  for (int i = 0; i < 5; ++i) {
-    panels_[i] = new QLabel(bar);
-    panels_[i]->setObjectName(QString("Panel%1").arg(i + 1));
-  }
-  panels_[1]->setMinimumWidth(70);
-  panels_[2]->setMinimumWidth(110);
-  // Panels 4 and 5 hold the option pictures; each is 300 twips wide and they end 300
-  // twips before the window's right edge, where their click zones lie.
-  auto* pictures = new QWidget(bar);
-  auto* pictureRow = new QHBoxLayout(pictures);
-  pictureRow->setContentsMargins(0, 0, 0, 0);
-  pictureRow->setSpacing(0);
-  for (int i = 3; i < 5; ++i) {
-    panels_[i]->setParent(pictures);
-    panels_[i]->setFixedWidth(qRound(300 / TwipsPerPixelX()));
-    panels_[i]->setAlignment(Qt::AlignCenter);
-    pictureRow->addWidget(panels_[i]);
-  }
-  statusBarEdge_ = new QWidget(pictures);
-  pictureRow->addWidget(statusBarEdge_);
-  AlignStatusBarPictures();
-  bar->addWidget(panels_[0], 1);
-  for (int i = 1; i < 3; ++i) bar->addPermanentWidget(panels_[i]);
-  bar->addPermanentWidget(pictures);
-  bar->setSizeGripEnabled(false);
-  bar->installEventFilter(this);
+  StatusBar1 = new MainStatusBar(this);
+  setStatusBar(StatusBar1);
 
   Timer1.setInterval(1000);
   // A coarse timer may tick a little early and show the same second twice.
@@ -348,8 +157,8 @@ void Form1::BuildMenus() {
   };
   FileMenu = menuBar()->addMenu(QString());
   FileMenu->setObjectName("FileMenu");
-  MnuModeExtract = action(FileMenu, "MnuModeExtract", [this] { ModeChange("Extract"); });
-  MnuModeArchive = action(FileMenu, "MnuModeArchive", [this] { ModeChange("Archive"); });
+  MnuModeExtract = action(FileMenu, "MnuModeExtract", [this] { ModeChange(WorkMode::Extract); });
+  MnuModeArchive = action(FileMenu, "MnuModeArchive", [this] { ModeChange(WorkMode::Archive); });
   MnuModeExtract->setCheckable(true);
   MnuModeArchive->setCheckable(true);
   FileMenu->addSeparator();
@@ -408,7 +217,7 @@ void Form1::ApplyCaptions() {
   MnuHelp->setText(Res(22));
   MnuOnlineHelp->setText(Res(23));
   MnuAbout->setText(Res(24));
-  Btn_Start->setText(Res(workMode_ == "Extract" ? 31 : 41));
+  Btn_Start->setText(Res(workMode_ == WorkMode::Extract ? 31 : 41));
   Btn_Option->setText(Res(32));
   Btn_Close->setText(Res(2));
 }
@@ -429,7 +238,7 @@ void Form1::Load(const StartUp& startUp) {
   useYZ2DEC_ = GetIniInt(kQvrArcIni, "GENERAL", "UseYZ2DEC") != 0;
 
   if (startUpMode_ == kModeDDMode) {
-    ModeChange("Extract");
+    ModeChange(WorkMode::Extract);
     AddArchiveList(*this, startUp.filePart);
     Start();
     if (endRequested_) return;
@@ -446,19 +255,20 @@ void Form1::Load(const StartUp& startUp) {
   RestoreCombos();
   ApplyCaptions();
   if (startUpMode_ != kModeNormal) {
-    ModeChange("Extract");
+    ModeChange(WorkMode::Extract);
   } else {
-    std::string mode = CutAtNull(GetIniString(kQvrArcIni, "GENERAL", "QvrStartUpMode"));
-    ModeChange(mode.empty() ? DecideWorkMode() : mode);
+    // An empty or unknown stored word leaves the choice to the list.
+    std::string word = CutAtNull(GetIniString(kQvrArcIni, "GENERAL", "QvrStartUpMode"));
+    ModeChange(WorkModeOfWord(word).value_or(DecideWorkMode()));
   }
   RestorePosition();
   std::error_code ec;
   std::filesystem::create_directory(AppFile("tmp"), ec);
 }
 
-std::string Form1::DecideWorkMode() const {
-  if (listCount() == 0) return "Archive";
-  return ExtensionCheck(listItem(0)) == 0 ? "Extract" : "Archive";
+WorkMode Form1::DecideWorkMode() const {
+  if (listCount() == 0) return WorkMode::Archive;
+  return ExtensionCheck(listItem(0)) == 0 ? WorkMode::Extract : WorkMode::Archive;
 }
 
 void Form1::SetStatusBarHeight() {
@@ -574,10 +384,9 @@ void Form1::OnRestoreRequested() {
 // ---------------------------------------------------------------------------------------
 // Modes and commands
 
-void Form1::ModeChange(const std::string& mode) {
+void Form1::ModeChange(WorkMode mode) {
   workMode_ = mode;
-  bool extract = mode == "Extract";
-  if (!extract && mode != "Archive") return;
+  bool extract = mode == WorkMode::Extract;
   Btn_Start->setText(Res(extract ? 31 : 41));
   for (QComboBox* box : {cmbArcMethod, cmbArcType}) {
     box->setEnabled(!extract);
@@ -614,7 +423,7 @@ void Form1::OnSelectAll() {
 
 void Form1::OnListOptions() {
   if (running_) return;
-  if (workMode_ == "Extract") {
+  if (workMode_ == WorkMode::Extract) {
     ShowExtractOptions();
   } else {
     ShowArchiveOptions();
@@ -743,44 +552,12 @@ void Form1::ShowArchiveOptions() {}
 
 // Panels 4 and 5: the folder-per-archive and keep-folders pictures.
 void Form1::ShowStatusBarPictures() {
-  ShowPicture(panels_[3], StBarPicMkFldr());
-  ShowPicture(panels_[4], StBarPicIgnrDir());
-}
-
-// The window frame's right border counts into the 300 twips beside the pictures.
-void Form1::AlignStatusBarPictures() {
-  int border = std::max(0, frameGeometry().right() - geometry().right());
-  statusBarEdge_->setFixedWidth(std::max(0, qRound(300 / TwipsPerPixelX()) - border));
+  StatusBar1->ShowPictures();
 }
 
 void Form1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  AlignStatusBarPictures();
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == statusBar() && event->type() == QEvent::MouseButtonPress) {
-    OnStatusBarClick(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
-// The click's position and the window's width in twips, measured from the window's
-// outer left edge.
-void Form1::OnStatusBarClick(const QPoint& globalPos) {
-  QRect frame = frameGeometry();
-  int x = qRound((globalPos.x() - frame.x()) * TwipsPerPixelX());
-  int width = qRound(frame.width() * TwipsPerPixelX());
-  switch (ClickStatusBar(x, width)) {
-    case StatusBarZone::FileNameFolder:
-      ShowPicture(panels_[3], StBarPicMkFldr());
-      break;
-    case StatusBarZone::Directory:
-      ShowPicture(panels_[4], StBarPicIgnrDir());
-      break;
-    case StatusBarZone::None:
-      break;
-  }
+  StatusBar1->AlignPictures();
 }
 
 // The about box with the library versions.
@@ -810,7 +587,7 @@ void Form1::ShowErrorLog() {
 void Form1::Start() {
   if (running_) return;
   // The archive mode of Start arrives with the archiving engines.
-  if (workMode_ != "Extract") return;
+  if (workMode_ != WorkMode::Extract) return;
   BatchRun run{ExtractRun{*this, status_, startUpMode_, useYZ2DEC_},
                cmbTargetPlace->currentIndex(),
                mail_.get(),
@@ -854,11 +631,11 @@ void Form1::SetRunning(bool running) {
 // MainWindowPort
 
 double Form1::TwipsPerPixelX() const {
-  return 1440.0 / logicalDpiX();
+  return qvr::TwipsPerPixelX(*this);
 }
 
 double Form1::TwipsPerPixelY() const {
-  return 1440.0 / logicalDpiY();
+  return qvr::TwipsPerPixelY(*this);
 }
 
 int Form1::listCount() const {
@@ -892,92 +669,12 @@ void Form1::setListVisible(bool visible) {
   List1->setVisible(listHidden_ == 0);
 }
 
-void Form1::setBusyCursor(bool busy) {
-  if (busy) {
-    if (busy_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
-  } else if (busy_ > 0 && --busy_ == 0) {
-    QApplication::restoreOverrideCursor();
-  }
-}
-
 void Form1::setPanelText(int panel, const std::string& text) {
-  if (panel < 1 || panel > 5) return;
-  panels_[panel - 1]->setText(Q(text));
+  StatusBar1->setPanelText(panel, text);
 }
 
 std::string Form1::panelText(int panel) const {
-  if (panel < 1 || panel > 5) return "";
-  return panels_[panel - 1]->text().toStdString();
-}
-
-MsgResult Form1::messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) {
-  QMessageBox box(this);
-  box.setWindowTitle(QString::fromUtf8(kProgramTitle));
-  box.setText(Q(text).replace("\r\n", "\n"));
-  switch (icon) {
-    case MsgIcon::Critical:
-      box.setIcon(QMessageBox::Critical);
-      break;
-    case MsgIcon::Question:
-      box.setIcon(QMessageBox::Question);
-      break;
-    case MsgIcon::Exclamation:
-      box.setIcon(QMessageBox::Warning);
-      break;
-    case MsgIcon::Information:
-      box.setIcon(QMessageBox::Information);
-      break;
-    case MsgIcon::None:
-      break;
-  }
-  switch (buttons) {
-    case MsgButtons::Ok:
-      box.setStandardButtons(QMessageBox::Ok);
-      break;
-    case MsgButtons::OkCancel:
-      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-      break;
-    case MsgButtons::YesNo:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      break;
-    case MsgButtons::YesNoCancel:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      break;
-  }
-  switch (box.exec()) {
-    case QMessageBox::Cancel:
-      return MsgResult::Cancel;
-    case QMessageBox::Yes:
-      return MsgResult::Yes;
-    case QMessageBox::No:
-      return MsgResult::No;
-    default:
-      return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
-  }
-}
-
-std::string Form1::inputBox(const std::string& prompt, const std::string& title,
-                            const std::string& defaultText) {
-  bool ok = false;
-  QString text =
-      QInputDialog::getText(this, Q(title), Q(prompt), QLineEdit::Normal, Q(defaultText), &ok);
-  return ok ? text.toStdString() : "";
-}
-
-std::string Form1::browseForFolder() {
-  return QFileDialog::getExistingDirectory(this).toStdString();
-}
-
-std::string Form1::openFileDialog(const std::vector<std::string>& filter,
-                                  const std::string& initialFolder) {
-  return QFileDialog::getOpenFileName(this, QString(), Q(initialFolder), QtFilter(filter))
-      .toStdString();
-}
-
-std::string Form1::saveFileDialog(const std::vector<std::string>& filter,
-                                  const std::string& initialFolder) {
-  return QFileDialog::getSaveFileName(this, QString(), Q(initialFolder), QtFilter(filter))
-      .toStdString();
+  return StatusBar1->panelText(panel);
 }
 
 void Form1::startTimer1() {
@@ -992,38 +689,6 @@ void Form1::stopTimer1() {
 std::string Form1::elapsedText() const {
   if (!timer1Start_.isValid()) return FormatElapsed(std::chrono::seconds(0));
   return FormatElapsed(std::chrono::seconds(timer1Start_.elapsed() / 1000));
-}
-
-void* Form1::ownerWindow() const {
-  return static_cast<QWidget*>(const_cast<Form1*>(this));
-}
-
-// The work runs on a thread of its own while this thread answers the window; libraries
-// that ask a question show it on this thread and wait for the answer.
-void Form1::runResponsive(const std::function<void()>& work) {
-  std::atomic<bool> done{false};
-  std::exception_ptr failure;
-  QObject wake;  // the worker's last call to it wakes this thread
-  std::thread worker([&] {
-    try {
-      work();
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    done = true;
-    QMetaObject::invokeMethod(
-        &wake, [] {}, Qt::QueuedConnection);
-  });
-  // Not a nested event loop: one that an earlier quit request ends at once would leave a
-  // library waiting for its question to be shown.
-  while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  worker.join();
-  if (failure) std::rethrow_exception(failure);
-}
-
-void Form1::pumpEvents() {
-  // Repaints and hand-offs only: a click must not start a second command in the middle.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace qvr

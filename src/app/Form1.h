@@ -3,9 +3,7 @@
 // through which the engines reach the user.
 #pragma once
 
-#include <QAbstractListModel>
 #include <QElapsedTimer>
-#include <QListView>
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
@@ -16,11 +14,12 @@
 
 #include "ArchiverDLLStatus.h"
 #include "CommandLine.h"
-#include "MainWindowPort.h"
+#include "FileListBox.h"
+#include "MainWindowPortQt.h"
+#include "WorkMode.h"
 
 class QAction;
 class QComboBox;
-class QLabel;
 class QMenu;
 class QPushButton;
 
@@ -29,59 +28,10 @@ namespace qvr {
 class ArchiverDLL_Inspect;
 class HookMsg;
 class MailNotice;
+class MainStatusBar;
 class QtSoundPlayer;
 
-// The entries of List1 as the engines see them: byte strings (a file name need not be
-// valid UTF-8), shown as text.
-class FileListModel : public QAbstractListModel {
-  Q_OBJECT
-
- public:
-  using QAbstractListModel::QAbstractListModel;
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-  const std::string& entry(int row) const { return entries_[size_t(row)]; }
-  void append(const std::string& entry);
-  void removeAt(int row);
-  void clear();
-
- private:
-  std::vector<std::string> entries_;
-};
-
-// List1: a list box with multiple selection that takes dropped files and the list keys.
-class FileListBox : public QListView {
-  Q_OBJECT
-
- public:
-  explicit FileListBox(QWidget* parent = nullptr);
-  FileListModel& entries() { return model_; }
-  const FileListModel& entries() const { return model_; }
-  // The entry with the focus; -1 when none.
-  int currentRow() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
-  void setCurrentRow(int row) { setCurrentIndex(model_.index(row)); }
-
- signals:
-  void filesDropped(const std::vector<std::string>& paths);
-  void deleteRequested();
-  void selectAllRequested();
-  void optionsRequested();
-  void closeRequested();
-  void surpriseRequested();
-
- protected:
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  FileListModel model_;
-};
-
-class Form1 : public QMainWindow, public MainWindowPort {
+class Form1 : public QMainWindow, public MainWindowPortQt {
   Q_OBJECT
 
  public:
@@ -97,9 +47,9 @@ class Form1 : public QMainWindow, public MainWindowPort {
   // Receives the hand-offs of later starts.
   void AttachHookMsg(HookMsg& hook);
 
-  // Sets the work mode ("Extract" or "Archive") and the controls that depend on it.
-  void ModeChange(const std::string& mode);
-  const std::string& workMode() const { return workMode_; }
+  // Sets the work mode and the controls that depend on it.
+  void ModeChange(WorkMode mode);
+  WorkMode workMode() const { return workMode_; }
   const std::string& startUpMode() const { return startUpMode_; }
   // The run: Btn_Start, MnuStart and a drag-and-drop start.
   void Start();
@@ -115,7 +65,7 @@ class Form1 : public QMainWindow, public MainWindowPort {
   // The list's double click: archive facts in panels 1-3, the viewer for an archive.
   void List1_DblClick();
   // The work mode the list suggests (start-up and after a drop).
-  std::string DecideWorkMode() const;
+  WorkMode DecideWorkMode() const;
 
   // Twips per pixel of the screen (15 at 96 DPI).
   double TwipsPerPixelX() const;
@@ -123,7 +73,8 @@ class Form1 : public QMainWindow, public MainWindowPort {
   // StatusBar1's height in pixels for a height in twips.
   int StatusBarHeight(int twips) const;
 
-  // MainWindowPort
+  // MainWindowPort: the list, the panels and Timer1 (boxes, dialogs and the worker come
+  // from MainWindowPortQt)
   int listCount() const override;
   std::string listItem(int index) const override;
   void listAdd(const std::string& path) override;
@@ -131,28 +82,15 @@ class Form1 : public QMainWindow, public MainWindowPort {
   void listClear() override;
   bool listSelected(int index) const override;
   void setListVisible(bool visible) override;
-  void setBusyCursor(bool busy) override;
   void setPanelText(int panel, const std::string& text) override;
   std::string panelText(int panel) const override;
-  MsgResult messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
-  std::string inputBox(const std::string& prompt, const std::string& title,
-                       const std::string& defaultText) override;
-  std::string browseForFolder() override;
-  std::string openFileDialog(const std::vector<std::string>& filter,
-                             const std::string& initialFolder) override;
-  std::string saveFileDialog(const std::vector<std::string>& filter,
-                             const std::string& initialFolder) override;
   void startTimer1() override;
   void stopTimer1() override;
   std::string elapsedText() const override;
-  void* ownerWindow() const override;
-  void pumpEvents() override;
-  void runResponsive(const std::function<void()>& work) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -176,8 +114,6 @@ class Form1 : public QMainWindow, public MainWindowPort {
   void OpenManual();
   void OpenOnlineHelp();
   void SetRunning(bool running);
-  void OnStatusBarClick(const QPoint& globalPos);
-  void AlignStatusBarPictures();
 
   // Places other parts of the program fill in; each stays one call here.
   void LoadLibraryStatus();
@@ -206,8 +142,7 @@ class Form1 : public QMainWindow, public MainWindowPort {
   QPushButton* Btn_Option = nullptr;
   QPushButton* Btn_Close = nullptr;
   QWidget* controlsPanel_ = nullptr;
-  QLabel* panels_[5] = {};
-  QWidget* statusBarEdge_ = nullptr;
+  MainStatusBar* StatusBar1 = nullptr;
   QTimer Timer1;
   QElapsedTimer timer1Start_;
 
@@ -237,7 +172,7 @@ class Form1 : public QMainWindow, public MainWindowPort {
   LibraryStatus status_;
   mutable std::unique_ptr<ArchiverDLL_Inspect> inspect_;
   std::string startUpMode_ = kModeNormal;
-  std::string workMode_;
+  WorkMode workMode_ = WorkMode::Archive;
   std::string windowsVersionName_;  // no shell prefix on this platform
   int32_t savedShowResult_ = 0;
   bool viewerOpen_ = false;
@@ -247,7 +182,6 @@ class Form1 : public QMainWindow, public MainWindowPort {
   bool unloaded_ = false;
   bool endRequested_ = false;
   int listHidden_ = 0;
-  int busy_ = 0;
   bool running_ = false;
   bool closeAfterRun_ = false;   // the window was closed during a run
   bool addedDuringRun_ = false;  // files were dropped or handed over during a run

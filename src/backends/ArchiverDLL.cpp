@@ -17,32 +17,6 @@
 namespace qvr {
 namespace {
 
-struct LibInfo {
-  const char* prefix;
-  const char* fileName;
-};
-
-constexpr std::array<LibInfo, kLibCount> kLibs{{
-    {"Unlha", "unlha32.so"},
-    {"UnZip", "unzip32.so"},
-    {"Zip", "zip32j.so"},
-    {"SevenZip", "7-zip32.so"},
-    {"Cab", "cab32.so"},
-    {"UnGCA", "ungca32.so"},
-    {"Unrar", "unrar32.so"},
-    {"Yz1", "yz1.so"},
-    {"Unarj", "unarj32j.so"},
-    {"Tar", "tar32.so"},
-    {"Bga", "bga32.so"},
-    {"Unbel", "unbel32.so"},
-    {"UnImp", "unimp32.so"},
-    {"Kty", "kty32.so"},
-    {"Unace", "unace32.so"},
-    {"Paqar", "paqar32.so"},
-    {"UnHki", "unhki32.so"},
-    {"", "unacev2.so"},
-}};
-
 std::mutex& LoadMutex() {
   static std::mutex mutex;
   return mutex;
@@ -145,13 +119,6 @@ ArchiverDLL& ArchiverDLL::Of(Lib lib) {
   return *registry.libs[index];
 }
 
-ArchiverDLL* ArchiverDLL::ByPrefix(std::string_view prefix) {
-  for (int i = 0; i < kLibCount; ++i) {
-    if (*kLibs[size_t(i)].prefix && prefix == kLibs[size_t(i)].prefix) return &Of(Lib(i));
-  }
-  return nullptr;
-}
-
 void ArchiverDLL::ForgetAll() {
   Registry& registry = TheRegistry();
   std::lock_guard lock(LoadMutex());
@@ -162,11 +129,11 @@ void ArchiverDLL::ForgetAll() {
 }
 
 const char* ArchiverDLL::prefix() const {
-  return kLibs[size_t(lib_)].prefix;
+  return RowOf(lib_).prefix.data();
 }
 
 const char* ArchiverDLL::fileName() const {
-  return kLibs[size_t(lib_)].fileName;
+  return RowOf(lib_).fileName.data();
 }
 
 bool ArchiverDLL::loaded() const {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ArchiverCatalogue.h"
+
 namespace qvr {
 
 using HARC = void*;
@@ -81,40 +83,15 @@ using EntrySizeEntry = int32_t (*)(HARC archive);
 using AceExtractEntry = int32_t (*)(const char* archivePath, AceExtractParams* params);
 }
 
-// Every library the program talks to. The prefix names the entries; UnAceV2 exports
-// ACEExtract alone.
-enum class Lib {
-  Unlha,
-  UnZip,
-  Zip,
-  SevenZip,
-  Cab,
-  UnGCA,
-  Unrar,
-  Yz1,
-  Unarj,
-  Tar,
-  Bga,
-  Unbel,
-  UnImp,
-  Kty,
-  Unace,
-  Paqar,
-  UnHki,
-  UnAceV2,
-};
-inline constexpr int kLibCount = int(Lib::UnAceV2) + 1;
-
 // What a call answers when the library or the entry is missing.
 inline constexpr int32_t kNoEntryResult = -1;  // command, close, find
 inline constexpr uint32_t kCommandOutputSize = 1024;
 
 class ArchiverDLL {
  public:
-  // The library, searched and loaded at its first use and kept for the process.
+  // The library (a catalogue row of kind Library), searched and loaded at its first use and
+  // kept for the process.
   static ArchiverDLL& Of(Lib lib);
-  // The library of a prefix ("Unlha", "SevenZip", ...); null for an unknown prefix.
-  static ArchiverDLL* ByPrefix(std::string_view prefix);
   // Tests: unload every library so that the next use searches and loads anew.
   static void ForgetAll();
 

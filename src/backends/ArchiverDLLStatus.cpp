@@ -9,41 +9,13 @@
 #include <optional>
 
 #include "AppFolder.h"
+#include "ArchiverCatalogue.h"
 #include "MainWindowPort.h"
 #include "Settings.h"
 #include "cExecute.h"
 
 namespace qvr {
 namespace {
-
-using LS = LibraryStatus;
-
-constexpr StatusComponent kComponents[] = {
-    {"BASP21", &LS::BASP21, "", nullptr, nullptr},
-    {"UNLHA32", &LS::UNLHA32, "unlha32.so", nullptr, nullptr},
-    {"UNZIP32", &LS::UNZIP32, "unzip32.so", nullptr, nullptr},
-    {"ZIP32J", &LS::ZIP32J, "zip32j.so", nullptr, nullptr},
-    {"ZIP32", &LS::ZIP32, "zip32.so", nullptr, nullptr},
-    {"CAB32", &LS::CAB32, "cab32.so", nullptr, nullptr},
-    {"UNGCA32", &LS::UNGCA32, "ungca32.so", nullptr, nullptr},
-    {"UNRAR32", &LS::UNRAR32, "unrar32.so", nullptr, nullptr},
-    {"7ZIP32", &LS::SEVENZIP32, "7-zip32.so", nullptr, nullptr},
-    {"YZ1", &LS::YZ1, "yz1.so", nullptr, nullptr},
-    {"UNARJ32", &LS::UNARJ32, "unarj32j.so", nullptr, nullptr},
-    {"TAR32", &LS::TAR32, "tar32.so", nullptr, nullptr},
-    {"BGA32", &LS::BGA32, "bga32.so", nullptr, nullptr},
-    {"UNBEL32", &LS::UNBEL32, "unbel32.so", nullptr, nullptr},
-    {"UNIMP32", &LS::UNIMP32, "unimp32.so", nullptr, nullptr},
-    {"KTY32", &LS::KTY32, "kty32.so", nullptr, nullptr},
-    {"UNACEV2", &LS::UNACEV2, "unacev2.so", nullptr, nullptr},
-    {"UNACE32", &LS::UNACE32, "unace32.so", nullptr, nullptr},
-    {"YZ2DEC", &LS::YZ2DEC, "yz2dec", "YZ2DECPath", &LS::YZ2DECPath},
-    {"YZ2ENC", &LS::YZ2ENC, "yz2enc", "YZ2ENCPath", &LS::YZ2ENCPath},
-    {"RKEXE", &LS::RKEXE, "rk", "RKEXEPath", &LS::RKEXEPath},
-    {"PAQAR32", &LS::PAQAR32, "paqar32.so", nullptr, nullptr},
-    {"UNHKI32", &LS::UNHKI32, "unhki32.so", nullptr, nullptr},
-};
-constexpr int kComponentCount = int(std::size(kComponents));
 
 constexpr const char* kFailureText =
     "QuiverExtractorの対応DLLが変化しました。\nQuiver Extractorを再起動して下さい。";
@@ -109,15 +81,14 @@ bool DropStaleCache() {
 // Step 3: the cached flags and tool folders. False on a value other than True/False.
 bool ReadCache(LibraryStatus& status) {
   if (!CacheExists()) return true;
-  for (const StatusComponent& component : kComponents) {
-    std::optional<bool> flag = ParseFlag(ReadStatus(component.key));
+  for (const LibRow& component : kLibRows) {
+    std::optional<bool> flag = ParseFlag(ReadStatus(std::string(component.statusKey)));
     if (!flag) return false;
     status.*component.flag = *flag;
-    std::string_view key = component.key;
-    if (key == "YZ2ENC") {
+    if (component.lib == Lib::Yz2Enc) {
       status.YZ2DECPath = ReadStatus("YZ2DECPath");
       status.YZ2ENCPath = ReadStatus("YZ2ENCPath");
-    } else if (key == "RKEXE") {
+    } else if (component.lib == Lib::Rk) {
       status.RKEXEPath = ReadStatus("RKEXEPath");
     }
   }
@@ -128,15 +99,15 @@ bool ReadCache(LibraryStatus& status) {
 // written; true when any was probed.
 bool ProbeMissing(LibraryStatus& status, std::vector<profile::Write>& writes) {
   bool probed = false;
-  for (const StatusComponent& component : kComponents) {
+  for (const LibRow& component : kLibRows) {
     if (status.*component.flag) continue;
     std::string folder;
     bool found = ProbeComponent(component, &folder);
     status.*component.flag = found;
-    writes.push_back({"DLLSTATUS", component.key, found ? "True" : "False"});
-    if (component.pathKey) {
+    writes.push_back({"DLLSTATUS", std::string(component.statusKey), found ? "True" : "False"});
+    if (component.path) {
       status.*component.path = found ? folder : "";
-      writes.push_back({"DLLSTATUS", component.pathKey, status.*component.path});
+      writes.push_back({"DLLSTATUS", std::string(component.pathKey), status.*component.path});
     }
     probed = true;
   }
@@ -146,20 +117,13 @@ bool ProbeMissing(LibraryStatus& status, std::vector<profile::Write>& writes) {
 }  // namespace
 
 bool LibraryStatus::Flag(std::string_view key) const {
-  for (const StatusComponent& component : kComponents)
-    if (key == component.key) return this->*component.flag;
-  return false;
+  const LibRow* row = LibRowOfKey(key);
+  return row && this->*row->flag;
 }
 
 bool* LibraryStatus::FlagPtr(std::string_view key) {
-  for (const StatusComponent& component : kComponents)
-    if (key == component.key) return &(this->*component.flag);
-  return nullptr;
-}
-
-const StatusComponent* StatusComponents(int* count) {
-  if (count) *count = kComponentCount;
-  return kComponents;
+  const LibRow* row = LibRowOfKey(key);
+  return row ? &(this->*row->flag) : nullptr;
 }
 
 bool MailComponentAvailable() {
@@ -170,19 +134,19 @@ bool MailComponentAvailable() {
   return false;
 }
 
-bool ProbeComponent(const StatusComponent& component, std::string* folder) {
+bool ProbeComponent(const LibRow& component, std::string* folder) {
   std::string found;
   bool present = false;
-  std::string_view key = component.key;
-  if (key == "BASP21") {
+  std::string fileName(component.fileName);
+  if (component.kind == LibKind::Mail) {
     present = MailComponentAvailable();
-  } else if (key == "YZ2DEC") {
+  } else if (component.lib == Lib::Yz2Dec) {
     // yz2dec is only taken from the application folder itself.
     std::error_code ec;
-    present = std::filesystem::exists(AppFile(component.fileName), ec);
+    present = std::filesystem::exists(AppFile(fileName), ec);
     if (present) found = AppFolder();
   } else {
-    present = cExecute::FindFile(component.fileName, found);
+    present = cExecute::FindFile(fileName, found);
   }
   if (folder) *folder = present ? found : "";
   return present;

@@ -10,6 +10,7 @@
 namespace qvr {
 
 class MainWindowPort;
+struct LibRow;
 
 inline constexpr const char* kDllStatusIni = "DllStatus.ini";
 inline constexpr int kDllStatusVersion = 128;
@@ -48,25 +49,15 @@ struct LibraryStatus {
   bool* FlagPtr(std::string_view key);
 };
 
-// One row of the status table: the DllStatus.ini key and the file searched for it.
-struct StatusComponent {
-  const char* key;
-  bool LibraryStatus::*flag;
-  const char* fileName;  // "" for BASP21 (no file)
-  const char* pathKey;   // YZ2DECPath etc., or null
-  std::string LibraryStatus::*path;
-};
-// The table in its fixed order.
-const StatusComponent* StatusComponents(int* count);
-
 // Fills the status from DllStatus.ini of the application folder, probing every component
 // not known to be present, and writes the file back. On a damaged file: deletes it, shows
 // the restart message through the window and returns false with the flags as far as they
 // were filled.
 bool LoadArchiverDLLStatus(LibraryStatus& status, MainWindowPort& window);
 
-// Probe of one component: found or not; for the tools also their folder.
-bool ProbeComponent(const StatusComponent& component, std::string* folder);
+// Probe of one component of the catalogue (ArchiverCatalogue.h): found or not; for the
+// tools also their folder.
+bool ProbeComponent(const LibRow& component, std::string* folder);
 // True when libcurl offers SMTP (the mail component).
 bool MailComponentAvailable();
 

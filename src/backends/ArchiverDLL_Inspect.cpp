@@ -10,85 +10,31 @@
 namespace qvr {
 namespace {
 
-constexpr uint32_t kOpenWhole = 0x400000;
-constexpr uint32_t kOpenPlain = 0x200;
 constexpr uint16_t kUnZipMinVersion = 90;  // 0.90
-
-using S = LibraryStatus;
-// clang-format off
-constexpr LibraryFormat kLibraryFormats[] = {
-  // id     library        flag           check detect open        inspect      walks
-  {"LZH", Lib::Unlha,    &S::UNLHA32,    0,  0,  kOpenWhole, kOpenWhole, true},
-  {"ZIP", Lib::UnZip,    &S::UNZIP32,    0,  0,  kOpenWhole, kOpenWhole, true},
-  {"CAB", Lib::Cab,      &S::CAB32,      0,  0,  kOpenWhole, kOpenWhole, true},
-  {"GCA", Lib::UnGCA,    &S::UNGCA32,    16, 8,  kOpenWhole, kOpenWhole, true},
-  {"RAR", Lib::Unrar,    &S::UNRAR32,    0,  0,  kOpenWhole, kOpenWhole, true},
-  {"7Z",  Lib::SevenZip, &S::SEVENZIP32, 0,  0,  kOpenWhole, kOpenWhole, true},
-  {"YZ1", Lib::Yz1,      &S::YZ1,        16, 16, kOpenWhole, kOpenWhole, true},
-  {"ARJ", Lib::Unarj,    &S::UNARJ32,    0,  0,  kOpenWhole, kOpenWhole, true},
-  {"TAR", Lib::Tar,      &S::TAR32,      0,  0,  kOpenWhole, kOpenWhole, true},
-  {"BGA", Lib::Bga,      &S::BGA32,      1,  1,  kOpenPlain, kOpenPlain, true},
-  {"BEL", Lib::Unbel,    &S::UNBEL32,    0,  0,  kOpenPlain, kOpenPlain, true},
-  {"IMP", Lib::UnImp,    &S::UNIMP32,    0,  0,  kOpenPlain, kOpenPlain, true},
-  {"KTY", Lib::Kty,      &S::KTY32,      0,  0,  0,          0,          true},
-  {"ACE", Lib::Unace,    &S::UNACE32,    0,  0,  0,          0,          true},
-  {"PQA", Lib::Paqar,    &S::PAQAR32,    0,  0,  0,          0,          false},
-  {"HKI", Lib::UnHki,    &S::UNHKI32,    0,  0,  0,          kOpenPlain, true},
-};
-
-struct ExtensionRow {
-  std::string_view extension;
-  std::string_view format;
-};
-constexpr ExtensionRow kExtensions[] = {
-  {"lzh", "LZH"}, {"zip", "ZIP"}, {"cab", "CAB"}, {"gca", "GCA"}, {"rar", "RAR"},
-  {"7z", "7Z"},   {"yz1", "YZ1"}, {"yz2", "YZ2"}, {"yz2a6", "YZ2"}, {"arj", "ARJ"},
-  {"tar", "TAR"}, {"gz", "TAR"},  {"z", "TAR"},   {"bz2", "TAR"},  {"bza", "BGA"},
-  {"gza", "BGA"}, {"bel", "BEL"}, {"imp", "IMP"}, {"kty", "KTY"},  {"ace", "ACE"},
-  {"rk", "RK"},   {"pqa", "PQA"}, {"hki", "HKI"}, {"exe", "EXE"},
-};
-
-// The detection by content asks in this order; the last library that accepts decides.
-constexpr std::string_view kDetectionOrder[] = {
-  "LZH", "ZIP", "CAB", "GCA", "RAR", "7Z", "YZ1", "ARJ", "TAR", "BGA", "IMP", "ACE", "RK",
-  "PQA", "HKI",
-};
-
-struct FamilyRow {
-  std::string_view format;
-  std::string_view family;
-};
-constexpr FamilyRow kFamilies[] = {
-  {"7Z", "SevenZip"}, {"YZ2", "YZ2"}, {"YZ2A6", "YZ2"}, {"PQA", "Paqar"}, {"LZH", "LZH"},
-  {"ZIP", "ZIP"},     {"CAB", "CAB"}, {"GCA", "GCA"},   {"RAR", "RAR"},   {"YZ1", "YZ1"},
-  {"ARJ", "ARJ"},     {"TAR", "TAR"}, {"BGA", "BGA"},   {"BEL", "BEL"},   {"IMP", "IMP"},
-  {"KTY", "KTY"},     {"ACE", "ACE"}, {"RK", "RK"},     {"BH", "BH"},     {"HKI", "HKI"},
-};
-// clang-format on
 
 constexpr int32_t kAccepted = 1;
 constexpr int32_t kYz1Password = 2;
 
-const LibraryFormat& Row(std::string_view id) {
+const FormatRow& Row(std::string_view id) {
   return *LibraryFormatOf(id);
 }
 
-ArchiverDLL& DllOf(const LibraryFormat& format) {
+ArchiverDLL& DllOf(const FormatRow& format) {
   return ArchiverDLL::Of(format.lib);
 }
 
-bool Accepts(const LibraryFormat& format, const std::string& path, int32_t mode) {
+bool Accepts(const FormatRow& format, const std::string& path, int32_t mode) {
   return DllOf(format).CheckArchive(path, mode) == kAccepted;
 }
 
 // A count of a library: anything below -1 is as unknown as -1.
-int32_t CountOf(const LibraryFormat& format, const std::string& path) {
+int32_t CountOf(const FormatRow& format, const std::string& path) {
   int32_t count = DllOf(format).GetFileCount(path);
   return count < 0 ? -1 : count;
 }
 
 // The sum of the entries' original sizes; IMP and HKI report them through their own entries.
-uint64_t SumOfSizes(const LibraryFormat& format, const std::string& path, void* ownerWindow) {
+uint64_t SumOfSizes(const FormatRow& format, const std::string& path, void* ownerWindow) {
   if (!format.walks) return 0;
   uint64_t total = 0;
   WalkEntries(format, path, ownerWindow, format.openMode,
@@ -151,11 +97,9 @@ class TopFolderRule {
 
 }  // namespace
 
-const LibraryFormat* LibraryFormatOf(std::string_view id) {
-  for (const auto& row : kLibraryFormats) {
-    if (row.id == id) return &row;
-  }
-  return nullptr;
+const FormatRow* LibraryFormatOf(std::string_view id) {
+  const FormatRow* row = FormatRowOf(id);
+  return row && RowOf(row->lib).kind == LibKind::Library ? row : nullptr;
 }
 
 std::string LowerExtension(std::string_view path) {
@@ -166,15 +110,12 @@ std::string LowerExtension(std::string_view path) {
 }
 
 std::string FormatOfExtension(std::string_view path) {
-  std::string extension = LowerExtension(path);
-  for (const auto& row : kExtensions) {
-    if (row.extension == extension) return std::string(row.format);
-  }
-  return "";
+  const ExtensionRow* row = ExtensionRowOf(LowerExtension(path));
+  return row ? std::string(row->format) : "";
 }
 
-bool Available(const LibraryStatus& status, const LibraryFormat& format) {
-  if (!(status.*format.flag)) return false;
+bool Available(const LibraryStatus& status, const FormatRow& format) {
+  if (!(status.*RowOf(format.lib).flag)) return false;
   return format.lib != Lib::Unace || status.UNACEV2;
 }
 
@@ -186,7 +127,7 @@ bool UseYZ2DEC() {
   return GetIniInt(kQvrArcIni, "GENERAL", "UseYZ2DEC") != 0;
 }
 
-const LibraryFormat& ZipReader() {
+const FormatRow& ZipReader() {
   return Row(Use7Zip() ? "7Z" : "ZIP");
 }
 
@@ -194,7 +135,7 @@ std::string_view EntryName(const EntryInfo& entry) {
   return std::string_view(entry.FileName, strnlen(entry.FileName, sizeof entry.FileName));
 }
 
-bool WalkEntries(const LibraryFormat& format, const std::string& path, void* ownerWindow,
+bool WalkEntries(const FormatRow& format, const std::string& path, void* ownerWindow,
                  uint32_t openMode, const EntryVisitor& visit) {
   ArchiverDLL& dll = DllOf(format);
   HARC archive = dll.OpenArchive(ownerWindow, path, openMode);
@@ -213,8 +154,9 @@ bool WalkEntries(const LibraryFormat& format, const std::string& path, void* own
 
 std::string FamilyName(std::string_view format) {
   std::string upper = UCase(format);
-  for (const auto& row : kFamilies) {
-    if (row.format == upper) return std::string(row.family);
+  if (const FormatRow* row = FormatRowOf(upper)) return std::string(row->family);
+  for (const FamilyAlias& alias : kFamilyAliases) {
+    if (alias.name == upper) return std::string(alias.family);
   }
   return "";
 }
@@ -250,7 +192,7 @@ int16_t ArchiverDLL_Inspect::CheckArchive(const std::string& path) {
     return Available(status_, Row(format)) ? kCheckOk : kCheckNoLibrary;
   }
   if (format == "EXE") return DetectFormat(path).empty() ? kCheckExeUnknown : kCheckOk;
-  const LibraryFormat* row = LibraryFormatOf(format);
+  const FormatRow* row = LibraryFormatOf(format);
   if (!row) return kCheckUnknownExtension;
   if (!Available(status_, *row)) return kCheckNoLibrary;
   return Accepts(*row, path, row->checkMode) ? kCheckOk : kCheckRejected;
@@ -260,8 +202,8 @@ int16_t ArchiverDLL_Inspect::CheckArchive(const std::string& path) {
 
 std::string ArchiverDLL_Inspect::DetectFormat(const std::string& path) {
   std::string found;
-  for (std::string_view id : kDetectionOrder) {
-    if (DetectedBy(id, path)) found = id;
+  for (const FormatRow& row : kFormats) {
+    if (row.detected && DetectedBy(row.id, path)) found = row.id;
   }
   archiveType_ = FamilyName(found);
   return found;
@@ -269,7 +211,7 @@ std::string ArchiverDLL_Inspect::DetectFormat(const std::string& path) {
 
 bool ArchiverDLL_Inspect::DetectedBy(std::string_view id, const std::string& path) {
   if (id == "RK") return status_.RKEXE && RKTest(status_, path) == kRKTestOK;
-  const LibraryFormat& row = Row(id);
+  const FormatRow& row = Row(id);
   if (!Available(status_, row)) return false;
   if (id == "ZIP" && (Use7Zip() || ArchiverDLL::Of(Lib::UnZip).GetVersion() < kUnZipMinVersion)) {
     return false;
@@ -306,7 +248,7 @@ int32_t ArchiverDLL_Inspect::CountByExtension(const std::string& format, const s
   }
   if (format == "YZ2") return 0;
   if (format == "RK") return status_.RKEXE ? RKEntryCount(status_, path) : 0;
-  const LibraryFormat* row = LibraryFormatOf(format == "ZIP" ? "7Z" : format);
+  const FormatRow* row = LibraryFormatOf(format == "ZIP" ? "7Z" : format);
   if (!row || !Available(status_, *row)) return 0;
   // ACE and HKI have no check of their own here, as in the extension check.
   if (format != "ACE" && format != "HKI" && !Accepts(*row, path, row->checkMode)) return 0;
@@ -315,7 +257,7 @@ int32_t ArchiverDLL_Inspect::CountByExtension(const std::string& format, const s
 
 int32_t ArchiverDLL_Inspect::CountOfDetected(const std::string& detected, const std::string& path) {
   if (detected == "RK") return RKEntryCount(status_, path);
-  const LibraryFormat* row = LibraryFormatOf(detected);
+  const FormatRow* row = LibraryFormatOf(detected);
   if (!row || !Available(status_, *row)) return 0;
   return CountOf(*row, path);
 }
@@ -344,7 +286,7 @@ uint64_t ArchiverDLL_Inspect::SizeByExtension(const std::string& format, const s
     return SumOfSizes(Row("ZIP"), path, ownerWindow_);
   }
   if (format == "YZ2" || format == "RK") return SizeOfTool(format, path);
-  const LibraryFormat* row = LibraryFormatOf(format == "ZIP" ? "7Z" : format);
+  const FormatRow* row = LibraryFormatOf(format == "ZIP" ? "7Z" : format);
   if (!row || !row->walks || !Available(status_, *row)) return 0;
   if (format != "ACE" && format != "HKI" && !Accepts(*row, path, row->checkMode)) return 0;
   return SumOfSizes(*row, path, ownerWindow_);
@@ -352,7 +294,7 @@ uint64_t ArchiverDLL_Inspect::SizeByExtension(const std::string& format, const s
 
 uint64_t ArchiverDLL_Inspect::SizeOfDetected(const std::string& detected, const std::string& path) {
   if (detected == "RK") return SizeOfTool(detected, path);
-  const LibraryFormat* row = LibraryFormatOf(detected);
+  const FormatRow* row = LibraryFormatOf(detected);
   if (!row || !row->walks || !Available(status_, *row)) return 0;
   return SumOfSizes(*row, path, ownerWindow_);
 }
@@ -378,7 +320,7 @@ uint64_t ArchiverDLL_Inspect::SizeOfTool(const std::string& format, const std::s
 
 bool ArchiverDLL_Inspect::NeedsFolder(const std::string& path) {
   std::string format = FormatOfExtension(path);
-  const LibraryFormat* row = nullptr;
+  const FormatRow* row = nullptr;
   if (format == "EXE") {
     row = LibraryFormatOf(DetectFormat(path));  // a detected ZIP is read by UnZip32
   } else if (format == "ZIP") {

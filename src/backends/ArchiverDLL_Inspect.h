@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "ArchiverCatalogue.h"
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
 
@@ -45,35 +46,27 @@ class ArchiverDLL_Inspect {
   std::string archiveType_;
 };
 
-std::string FamilyName(std::string_view format);  // "7Z" -> "SevenZip", ...
+// The family name of a format identifier or an upper-cased extension ("7Z" -> "SevenZip",
+// "GZ" -> "").
+std::string FamilyName(std::string_view format);
 
-// The format table, shared by the inspection and the listing.
+// The format operations over the catalogue's format table (ArchiverCatalogue.h), shared
+// by the inspection and the listing.
 
-// A format served by a library.
-struct LibraryFormat {
-  std::string_view id;  // "LZH", "ZIP", ...
-  Lib lib;
-  bool LibraryStatus::*flag;
-  int32_t checkMode;         // CheckArchive mode of the extension check
-  int32_t detectMode;        // CheckArchive mode of the detection by content
-  uint32_t openMode;         // OpenArchive mode of the listing and the sizes
-  uint32_t inspectOpenMode;  // OpenArchive mode of the folder inspection
-  bool walks;                // has the OpenArchive/FindFirst/FindNext walk
-};
 // The row of a library format identifier; null for "YZ2", "RK", "" and unknown texts.
-const LibraryFormat* LibraryFormatOf(std::string_view id);
+const FormatRow* LibraryFormatOf(std::string_view id);
 // The format of a path by its lower-cased extension: "LZH", "ZIP", ..., "YZ2", "RK", "EXE";
 // "" when the file name has no extension or it belongs to no format.
 std::string FormatOfExtension(std::string_view path);
 // The extension of the path's file name, lower-cased; "" when it has none.
 std::string LowerExtension(std::string_view path);
 // True when the library's flag (for ACE both ACE flags) is set.
-bool Available(const LibraryStatus& status, const LibraryFormat& format);
+bool Available(const LibraryStatus& status, const FormatRow& format);
 // GENERAL/Use7Zip and GENERAL/UseYZ2DEC of QvrArc.ini, read at each call.
 bool Use7Zip();
 bool UseYZ2DEC();
 // The reader of ".zip" files: 7-zip32 with Use7Zip on, else UnZip32.
-const LibraryFormat& ZipReader();
+const FormatRow& ZipReader();
 
 // A walk gives up after this many entries (a library that enumerates forever).
 inline constexpr uint64_t kMaxWalkEntries = 10'000'000;
@@ -81,7 +74,7 @@ inline constexpr uint64_t kMaxWalkEntries = 10'000'000;
 using EntryVisitor = std::function<bool(ArchiverDLL& dll, HARC archive, const EntryInfo& entry)>;
 // OpenArchive, FindFirst "*", FindNext until it fails (BEL: the first entry only),
 // CloseArchive. False when the archive did not open. The caller checks availability.
-bool WalkEntries(const LibraryFormat& format, const std::string& path, void* ownerWindow,
+bool WalkEntries(const FormatRow& format, const std::string& path, void* ownerWindow,
                  uint32_t openMode, const EntryVisitor& visit);
 // The entry's name: FileName up to its first NUL, never beyond the 513-byte field.
 std::string_view EntryName(const EntryInfo& entry);

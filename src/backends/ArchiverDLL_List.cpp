@@ -11,28 +11,6 @@ namespace {
 
 constexpr std::string_view kNone = "-";
 
-struct ReaderRow {
-  std::string_view extension;
-  std::string_view id;  // the reader's identifier given to the rows
-};
-// clang-format off
-constexpr ReaderRow kReaders[] = {
-  {"lzh", "LZH"}, {"zip", "ZIP"}, {"cab", "CAB"}, {"gca", "GCA"}, {"rar", "RAR"},
-  {"7z", "7Z"},   {"yz1", "YZ1"}, {"yz2", "YZ2DEC"}, {"yz2a6", "YZ2DEC"}, {"arj", "ARJ"},
-  {"tar", "TAR"}, {"gz", "TAR"},  {"z", "TAR"},   {"bz2", "TAR"},  {"bza", "BGA"},
-  {"gza", "BGA"}, {"bel", "BEL"}, {"imp", "IMP"}, {"kty", "KTY"},  {"ace", "ACE"},
-  {"rk", "RK"},   {"hki", "HKI"}, {"exe", "EXE"},
-};
-// clang-format on
-
-std::string_view ReaderOf(const std::string& path) {
-  std::string extension = LowerExtension(path);
-  for (const auto& row : kReaders) {
-    if (row.extension == extension) return row.id;
-  }
-  return "";
-}
-
 bool IsLeapYear(int year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
@@ -104,7 +82,7 @@ RowFormat RowFormatOf(std::string_view format) {
   }
   if (format == "BEL") return RowFormat::Bel;
   if (format == "KTY" || format == "ACE") return RowFormat::Computed;
-  if (format == "YZ2DEC" || format == "RK") return RowFormat::Tool;
+  if (format == "YZ2" || format == "RK") return RowFormat::Tool;
   return RowFormat::Plain;
 }
 
@@ -229,19 +207,16 @@ ArchiverDLL_List::ArchiverDLL_List(const LibraryStatus& status, ArchiverDLL_Insp
     : status_(status), inspect_(inspect), ownerWindow_(ownerWindow) {}
 
 bool ArchiverDLL_List::ListByExtension(const std::string& path, ArchiveListModel& model) {
-  std::string_view id = ReaderOf(path);
-  if (id.empty()) return false;
+  std::string id = FormatOfExtension(path);
   if (id == "EXE") return ListByFormat(path, model);
-  if (id == "YZ2DEC" || id == "RK") {
+  if (id == "YZ2" || id == "RK") {
     ListTool(id, path, model);
     return true;
   }
-  if (id == "ZIP") {
-    const LibraryFormat& reader = ZipReader();
-    ListLibrary(reader, reader.id, path, model);
-    return true;
-  }
-  ListLibrary(*LibraryFormatOf(id), id, path, model);
+  const FormatRow* format = id == "ZIP" ? &ZipReader() : LibraryFormatOf(id);
+  // PQA has no walk: like an unknown extension, it leaves the model untouched.
+  if (!format || !format->walks) return false;
+  ListLibrary(*format, format->id, path, model);
   return true;
 }
 
@@ -256,12 +231,12 @@ bool ArchiverDLL_List::ListByFormat(const std::string& path, ArchiveListModel& m
   return true;
 }
 
-void ArchiverDLL_List::ListLibrary(const LibraryFormat& format, std::string_view id,
+void ArchiverDLL_List::ListLibrary(const FormatRow& format, std::string_view id,
                                    const std::string& path, ArchiveListModel& model) {
   model.BeginListing();
   RowFormat rowFormat = RowFormatOf(id);
   // The listing reads through unace32 alone; unacev2 only extracts.
-  if (status_.*format.flag) {
+  if (status_.*RowOf(format.lib).flag) {
     WalkEntries(format, path, ownerWindow_, format.openMode,
                 [&](ArchiverDLL& dll, HARC archive, const EntryInfo& entry) {
                   ListEntry row;
@@ -281,7 +256,7 @@ void ArchiverDLL_List::ListLibrary(const LibraryFormat& format, std::string_view
 void ArchiverDLL_List::ListTool(std::string_view id, const std::string& path,
                                 ArchiveListModel& model) {
   model.BeginListing();
-  bool yz2 = id == "YZ2DEC";
+  bool yz2 = id == "YZ2";
   ToolListing listing;
   if ((yz2 ? status_.YZ2DEC : status_.RKEXE) &&
       (yz2 ? OpenYZ2Listing(status_, path, listing) : OpenRKListing(status_, path, listing))) {

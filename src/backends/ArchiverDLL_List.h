@@ -27,9 +27,9 @@ enum class RowFormat : uint8_t {
   NoCompression,  // CAB, TAR, IMP, YZ1: no stored size, no ratio
   Bel,            // no name, no date; ratio = 100 - Ratio / 10
   Computed,       // KTY, ACE: ratio from the two sizes
-  Tool,           // YZ2DEC, RK: no date
+  Tool,           // YZ2, RK (the tools' listings): no date
 };
-// The row format of a reader identifier ("LZH", "YZ2DEC", ...).
+// The row format of a format identifier ("LZH", "YZ2", ...).
 RowFormat RowFormatOf(std::string_view format);
 
 // One entry as the viewer needs it. Sizes are 64-bit (the library's 64-bit entries when
@@ -112,7 +112,7 @@ class ArchiverDLL_List {
   bool ListByFormat(const std::string& path, ArchiveListModel& model);
 
  private:
-  void ListLibrary(const LibraryFormat& format, std::string_view id, const std::string& path,
+  void ListLibrary(const FormatRow& format, std::string_view id, const std::string& path,
                    ArchiveListModel& model);
   void ListTool(std::string_view id, const std::string& path, ArchiveListModel& model);
 

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "ArchiverCatalogue.h"
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
 #include "ArchiverEXE_RK.h"
@@ -22,40 +23,28 @@ namespace {
 
 enum class Form { Version, VersionSub, KtySub, Installed, Yz2Dec, Rk };
 
+// The about box's rows in its own order; the versions come through each component's row.
 struct Row {
-  const char* name;
-  bool LibraryStatus::*flag;
-  Lib lib;  // ignored by the forms that call no library
+  Lib lib;
   Form form;
 };
 
 constexpr Row kRows[] = {
-    {"UNLHA32.DLL", &LibraryStatus::UNLHA32, Lib::Unlha, Form::VersionSub},
-    {"UNZIP32.DLL", &LibraryStatus::UNZIP32, Lib::UnZip, Form::Version},
-    {"ZIP32J.DLL", &LibraryStatus::ZIP32J, Lib::Zip, Form::Version},
-    {"ZIP32.DLL", &LibraryStatus::ZIP32, Lib::Zip, Form::Installed},
-    {"CAB32.DLL", &LibraryStatus::CAB32, Lib::Cab, Form::Version},
-    {"UNGCA32.DLL", &LibraryStatus::UNGCA32, Lib::UnGCA, Form::Version},
-    {"UNRAR32.DLL", &LibraryStatus::UNRAR32, Lib::Unrar, Form::Version},
-    {"7-ZIP32.DLL", &LibraryStatus::SEVENZIP32, Lib::SevenZip, Form::VersionSub},
-    {"YZ1.DLL", &LibraryStatus::YZ1, Lib::Yz1, Form::Version},
-    {"UNARJ32.DLL", &LibraryStatus::UNARJ32, Lib::Unarj, Form::VersionSub},
-    {"TAR32.DLL", &LibraryStatus::TAR32, Lib::Tar, Form::Version},
-    {"BGA32.DLL", &LibraryStatus::BGA32, Lib::Bga, Form::Version},
-    {"UNBEL32.DLL", &LibraryStatus::UNBEL32, Lib::Unbel, Form::Version},
-    {"UNIMP32.DLL", &LibraryStatus::UNIMP32, Lib::UnImp, Form::VersionSub},
-    {"UNHKI32.DLL", &LibraryStatus::UNHKI32, Lib::UnHki, Form::VersionSub},
-    {"KTY32.DLL", &LibraryStatus::KTY32, Lib::Kty, Form::KtySub},
-    {"PAQAR32.DLL", &LibraryStatus::PAQAR32, Lib::Paqar, Form::VersionSub},
-    {"UNACE32.DLL", &LibraryStatus::UNACE32, Lib::Unace, Form::VersionSub},
-    {"UNACEV2.DLL", &LibraryStatus::UNACEV2, Lib::UnAceV2, Form::Installed},
-    {"YZ2DEC.EXE", &LibraryStatus::YZ2DEC, Lib::Unlha, Form::Yz2Dec},
-    {"YZ2ENC.EXE", &LibraryStatus::YZ2ENC, Lib::Unlha, Form::Installed},
-    {"RK.EXE", &LibraryStatus::RKEXE, Lib::Unlha, Form::Rk},
+    {Lib::Unlha, Form::VersionSub},  {Lib::UnZip, Form::Version},
+    {Lib::Zip, Form::Version},       {Lib::Zip32, Form::Installed},
+    {Lib::Cab, Form::Version},       {Lib::UnGCA, Form::Version},
+    {Lib::Unrar, Form::Version},     {Lib::SevenZip, Form::VersionSub},
+    {Lib::Yz1, Form::Version},       {Lib::Unarj, Form::VersionSub},
+    {Lib::Tar, Form::Version},       {Lib::Bga, Form::Version},
+    {Lib::Unbel, Form::Version},     {Lib::UnImp, Form::VersionSub},
+    {Lib::UnHki, Form::VersionSub},  {Lib::Kty, Form::KtySub},
+    {Lib::Paqar, Form::VersionSub},  {Lib::Unace, Form::VersionSub},
+    {Lib::UnAceV2, Form::Installed}, {Lib::Yz2Dec, Form::Yz2Dec},
+    {Lib::Yz2Enc, Form::Installed},  {Lib::Rk, Form::Rk},
 };
 
 std::string RowVersion(const Row& row, const LibraryStatus& status) {
-  if (!(status.*row.flag)) return "Not Installed";
+  if (!(status.*RowOf(row.lib).flag)) return "Not Installed";
   switch (row.form) {
     case Form::Version:
       return VersionNumberText(ArchiverDLL::Of(row.lib).GetVersion());
@@ -98,7 +87,8 @@ std::string KtyVersionText(unsigned subVersion) {
 
 std::vector<std::pair<std::string, std::string>> DllVersionRows(const LibraryStatus& status) {
   std::vector<std::pair<std::string, std::string>> rows;
-  for (const Row& row : kRows) rows.emplace_back(row.name, RowVersion(row, status));
+  for (const Row& row : kRows)
+    rows.emplace_back(std::string(RowOf(row.lib).shownName), RowVersion(row, status));
   return rows;
 }
 

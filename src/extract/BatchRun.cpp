@@ -1,14 +1,11 @@
 #include "BatchRun.h"
 
-#include <QStandardPaths>
-
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_Inspect.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 #include "PreScan.h"
 #include "Settings.h"
-#include "cExecute.h"
 
 namespace qvr {
 namespace {
@@ -107,28 +104,7 @@ int ExtractWithPreScan(const BatchRun& run, const Destination& dest) {
   return successes;
 }
 
-void OpenFolder(const BatchRun& run, const std::string& folder) {
-  std::string commandLine = QuotePath(folder);
-  void* owner = run.extract.window.ownerWindow();
-  if (run.shellX) {
-    run.shellX(commandLine, owner);
-  } else {
-    cExecute runner;
-    runner.ShellX(commandLine, kShowNormal, owner, false);
-  }
-}
-
-bool OpensFolder(int successes, const Destination& destination) {
-  if (IniInt("GENERAL", "OpenFolder") == 0 || destination.openFolder.empty()) return false;
-  if (destination.kind == DestinationKind::Chosen) return true;
-  return destination.kind == DestinationKind::OwnFolder && successes == 1;
-}
-
 }  // namespace
-
-std::string DesktopFolder() {
-  return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString();
-}
 
 Destination ChooseExtractDestination(const BatchRun& run) {
   if (run.extract.startUpMode == kModeDDMode) return DDModeDestination(run);
@@ -148,30 +124,12 @@ RunEnd StartExtract(const BatchRun& run) {
     successes = ExtractArchives(run.extract, destination.single, destination.folder);
     CloseViewer(run);
   }
-  Completion(run, successes, kWorkModeExtract, destination);
+  Completion(NoticeOf(run), successes, WorkMode::Extract, destination);
   return mode == kModeDDMode ? RunEnd::EndProgram : RunEnd::StayOpen;
 }
 
-void Completion(const BatchRun& run, int successes, const std::string& workMode,
-                const Destination& destination) {
-  // Only the value 1 switches the e-mail notice on.
-  bool mail = run.mail && IniInt("E-Mail", "Use") == 1 && run.extract.status.BASP21;
-  if (successes < 1) {
-    if (mail) run.mail->Send("FAIL", workMode);
-    return;
-  }
-  if (mail) run.mail->Send("SUCCESS", workMode);
-  if (IniInt("GENERAL", "UseSound") != 0 && run.sound) {
-    std::string soundFile = IniText("GENERAL", "SoundFilePath");
-    if (!soundFile.empty()) run.sound->Play(soundFile);
-  }
-  bool extract = workMode == kWorkModeExtract;
-  if (extract && OpensFolder(successes, destination)) OpenFolder(run, destination.openFolder);
-  if (IniInt("GENERAL", "EndNotice") <= 0) {
-    std::string text = std::to_string(successes) +
-                       (extract ? "個のファイルを解凍完了！" : "個のファイルを圧縮完了！");
-    run.extract.window.messageBox(text, MsgIcon::Information, MsgButtons::Ok);
-  }
+CompletionNotice NoticeOf(const BatchRun& run) {
+  return {run.extract.window, run.extract.status.BASP21, run.mail, run.sound, run.shellX};
 }
 
 }  // namespace qvr

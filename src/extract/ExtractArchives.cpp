@@ -26,40 +26,11 @@ bool IniFlag(const char* section, const char* key) {
   return GetIniInt(kQvrArcIni, section, key) != 0;
 }
 
-// The availability flag of each library the command table names.
-const char* FlagKeyOfPrefix(const std::string& prefix) {
-  static const std::map<std::string, const char*> kKeys = {
-      {"Unlha", "UNLHA32"}, {"UnZip", "UNZIP32"}, {"SevenZip", "7ZIP32"}, {"Cab", "CAB32"},
-      {"UnGCA", "UNGCA32"}, {"Unrar", "UNRAR32"}, {"Yz1", "YZ1"},         {"Unarj", "UNARJ32"},
-      {"Tar", "TAR32"},     {"Bga", "BGA32"},     {"Unbel", "UNBEL32"},   {"UnImp", "UNIMP32"},
-      {"Kty", "KTY32"},     {"Unace", "UNACE32"}, {"Paqar", "PAQAR32"},   {"UnHki", "UNHKI32"},
-  };
-  auto found = kKeys.find(prefix);
-  return found == kKeys.end() ? nullptr : found->second;
-}
-
-// True when what the command needs is installed; format names the tool ("RK" or a YZ2 one).
-bool Available(const ExtractRun& run, const ExtractCommand& command, const std::string& format) {
-  switch (command.route) {
-    case ExtractRoute::Library: {
-      const char* key = FlagKeyOfPrefix(command.prefix);
-      return key && run.status.Flag(key);
-    }
-    case ExtractRoute::AceBackend:
-      return run.status.UNACEV2;
-    case ExtractRoute::Tool:
-      return format == "RK" ? run.status.RKEXE : run.status.YZ2DEC && run.useYZ2DEC;
-    case ExtractRoute::Unsupported:
-      break;
-  }
-  return false;
-}
-
-// The upper-case extension of the file name; "" when the name has none.
-std::string UpperExtension(const std::string& path) {
-  std::string name = FileNameOf(path);
-  if (name.find('.') == std::string::npos) return "";
-  return UCase(ExtensionOf(name));
+// True when what the command needs is installed; yz2dec also needs UseYZ2DEC.
+bool Available(const ExtractRun& run, const ExtractCommand& command) {
+  if (command.route == ExtractRoute::Unsupported) return false;
+  if (command.lib == Lib::Yz2Dec && !run.useYZ2DEC) return false;
+  return run.status.*RowOf(command.lib).flag;
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -88,11 +59,10 @@ int32_t RunCommand(const ExtractRun& run, const ExtractCommand& command, const s
   int32_t result = kNoEntryResult;
   switch (command.route) {
     case ExtractRoute::Library: {
-      ArchiverDLL* dll = ArchiverDLL::ByPrefix(command.prefix);
-      if (!dll) break;
+      ArchiverDLL& dll = ArchiverDLL::Of(command.lib);
       std::string report;
       result = RunResponsive(
-          window, [&] { return dll->Command(window.ownerWindow(), command.commandLine, &report); });
+          window, [&] { return dll.Command(window.ownerWindow(), command.commandLine, &report); });
       complete = result == 0 && !ReportsSkippedEntries(report);
       break;
     }
@@ -138,10 +108,8 @@ class Loop {
     if (RunResponsive(window, [&] { return MakesFolder(options_, inspect_, path); }))
       folder += kSep + ArchiveFolderName(path);
 
-    std::string format;
-    ExtractCommand command = Command(path, folder, &format);
-    if (command.route == ExtractRoute::Unsupported || !Available(run_, command, format))
-      return false;
+    ExtractCommand command = Command(path, folder);
+    if (!Available(run_, command)) return false;
     ::mkdir(folder.c_str(), 0777);  // one level; a missing parent is the library's to report
     bool complete = false;
     if (RunCommand(run_, command, path, folder, complete) != 0) return false;
@@ -154,7 +122,7 @@ class Loop {
   }
 
  private:
-  ExtractCommand Command(const std::string& path, const std::string& folder, std::string* format) {
+  ExtractCommand Command(const std::string& path, const std::string& folder) {
     ExtractOptions o;
     o.ignoreFolders = options_.ignoreFolders;
     o.confirmOverwrite = options_.confirmOverwrite;
@@ -162,14 +130,13 @@ class Loop {
     o.useUnace32 = options_.useUnace32;
     o.rkFolder = run_.status.RKEXEPath;
     o.yz2decFolder = run_.status.YZ2DECPath;
-    std::string ext = UpperExtension(path);
-    if (ext == "EXE") {
+    std::string format = FormatOfExtension(path);
+    if (format == "EXE") {
       // A self-extracting file whose format nobody recognises fails without a message.
-      *format = RunResponsive(run_.window, [&] { return inspect_.DetectFormat(path); });
-      return BuildSelfExtractCommand(*format, o, path, folder);
+      format = RunResponsive(run_.window, [&] { return inspect_.DetectFormat(path); });
+      return BuildSelfExtractCommand(format, o, path, folder);
     }
-    *format = ext;
-    ExtractCommand command = BuildExtractCommand(ext, o, path, folder);
+    ExtractCommand command = BuildExtractCommand(format, o, path, folder);
     if (command.route == ExtractRoute::Unsupported && !options_.errorSkip)
       run_.window.messageBox("対応していない形式のファイルです", MsgIcon::Critical, MsgButtons::Ok);
     return command;

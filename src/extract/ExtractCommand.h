@@ -1,21 +1,23 @@
-// The command that extracts one archive: which library entry (by its prefix), the ACE
-// back-end or an external tool, and the exact command line sent to it.
+// The command that extracts one archive: which library, the ACE back-end or an external
+// tool, and the exact command line sent to it.
 #pragma once
 
 #include <string>
 
+#include "ArchiverCatalogue.h"
+
 namespace qvr {
 
 enum class ExtractRoute {
-  Library,     // the library of `prefix`, command entry with `commandLine`
-  AceBackend,  // ACEExtract of every entry ("*.*") into the output folder
-  Tool,        // ShellX of `commandLine`, waiting; the result counts as 0
+  Library,     // the command entry of `lib` with `commandLine`
+  AceBackend,  // ACEExtract of every entry ("*.*") into the output folder (`lib` UnAceV2)
+  Tool,        // ShellX of `commandLine` (`lib` the tool), waiting; the result counts as 0
   Unsupported  // nothing runs; a failure
 };
 
 struct ExtractCommand {
   ExtractRoute route = ExtractRoute::Unsupported;
-  std::string prefix;  // "Unlha", "UnZip", "SevenZip", ... for ExtractRoute::Library
+  Lib lib = Lib::Unlha;  // what the route needs installed
   std::string commandLine;
 };
 
@@ -28,9 +30,9 @@ struct ExtractOptions {
   std::string yz2decFolder;       // folder of yz2dec, ending in "/"
 };
 
-// The command for an archive by its upper-case extension ("LZH", "ZIP", "TAR", "YZ2A6", ...).
-// "EXE" is not handled here: see BuildSelfExtractCommand.
-ExtractCommand BuildExtractCommand(const std::string& upperExtension, const ExtractOptions& options,
+// The command for an archive by the format of its extension (FormatOfExtension: "LZH", "ZIP",
+// "TAR", "YZ2", ...). "EXE" is not handled here: see BuildSelfExtractCommand.
+ExtractCommand BuildExtractCommand(const std::string& format, const ExtractOptions& options,
                                    const std::string& archivePath, const std::string& outputFolder);
 
 // The command for a self-extracting file whose format the detection by content found

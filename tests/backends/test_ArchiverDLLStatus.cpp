@@ -1,3 +1,4 @@
+#include "ArchiverCatalogue.h"
 #include "ArchiverDLLStatus.h"
 
 #include <gtest/gtest.h>
@@ -38,11 +39,9 @@ class StatusTest : public BackendsTest {
                   const std::vector<std::string>& trueKeys) {
     std::string text = "[WRITEDAY]\r\nVALUE=" + DayText(daysAgo) +
                        "\r\n[VERSION]\r\nVALUE=" + version + "\r\n[DLLSTATUS]\r\n";
-    int count = 0;
-    const StatusComponent* table = StatusComponents(&count);
-    for (int i = 0; i < count; ++i) {
-      bool on = std::find(trueKeys.begin(), trueKeys.end(), table[i].key) != trueKeys.end();
-      text += std::string(table[i].key) + "=" + (on ? "True" : "False") + "\r\n";
+    for (const LibRow& row : kLibRows) {
+      bool on = std::find(trueKeys.begin(), trueKeys.end(), row.statusKey) != trueKeys.end();
+      text += std::string(row.statusKey) + "=" + (on ? "True" : "False") + "\r\n";
     }
     WriteFile(Ini(), text);
   }
@@ -80,11 +79,11 @@ TEST_F(StatusTest, WithoutCacheEveryComponentIsProbedAndWritten) {
   EXPECT_EQ(Read("DLLSTATUS", "UNHKI32"), "False");
   EXPECT_EQ(Read("DLLSTATUS", "YZ2DECPath"), plugin.folder());
   EXPECT_EQ(Read("DLLSTATUS", "RKEXEPath"), pathFolder);
-  int count = 0;
-  const StatusComponent* table = StatusComponents(&count);
-  ASSERT_EQ(count, 23);
-  for (int i = 0; i < count; ++i)
-    EXPECT_EQ(status.Flag(table[i].key), Read("DLLSTATUS", table[i].key) == "True");
+  ASSERT_EQ(std::size(kLibRows), 23u);
+  for (const LibRow& row : kLibRows) {
+    std::string key(row.statusKey);
+    EXPECT_EQ(status.Flag(key), Read("DLLSTATUS", key) == "True");
+  }
 }
 
 TEST_F(StatusTest, YZ2DecOnThePathOnlyIsNotTaken) {
@@ -112,10 +111,8 @@ TEST_F(StatusTest, AFreshCacheIsTrustedAndFalseEntriesAreProbedAgain) {
 }
 
 TEST_F(StatusTest, WriteDayIsOnlyWrittenAfterAProbe) {
-  int count = 0;
-  const StatusComponent* table = StatusComponents(&count);
   std::vector<std::string> all;
-  for (int i = 0; i < count; ++i) all.push_back(table[i].key);
+  for (const LibRow& row : kLibRows) all.push_back(std::string(row.statusKey));
   WriteCache(10, "200", all);
   ASSERT_TRUE(Load());
   EXPECT_TRUE(status.UNHKI32);

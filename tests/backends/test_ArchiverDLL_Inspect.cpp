@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "ArchiverCatalogue.h"
 #include "ArchiverDLL_Inspect.h"
 #include "BackendsTest.h"
 #include "Settings.h"
@@ -28,9 +29,7 @@ class InspectTest : public BackendsTest {
   }
 
   void SetAllFlags(bool on) {
-    int count = 0;
-    const StatusComponent* components = StatusComponents(&count);
-    for (int i = 0; i < count; ++i) status.*components[i].flag = on;
+    for (const LibRow& row : kLibRows) status.*row.flag = on;
   }
   // A file of that name in the temporary folder (the libraries are scripted; the tools and
   // the RK test want the file to exist).

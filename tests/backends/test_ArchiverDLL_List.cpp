@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <filesystem>
 
+#include "ArchiverCatalogue.h"
 #include "ArchiverDLL_List.h"
 #include "BackendsTest.h"
 #include "Settings.h"
@@ -73,7 +74,7 @@ TEST(ListCellsTest, EachReaderFormatsItsRow) {
       {"KTY",
        entry(3 * kGiB, kGiB, 0),
        {"dir/file.txt", kWhen, "3,221,225,472", "1,073,741,824", "33.3%"}},
-      {"YZ2DEC", entry(3 * kGiB, 0, 0), {"dir/file.txt", "-", "3,221,225,472", "-", "-"}},
+      {"YZ2", entry(3 * kGiB, 0, 0), {"dir/file.txt", "-", "3,221,225,472", "-", "-"}},
       {"RK", entry(12, 0, 0), {"dir/file.txt", "-", "12", "-", "-"}},
       // A moment that MS-DOS dates cannot name shows no date.
       {"LZH", entry(1, 1, 1000, 0, 0), {"dir/file.txt", "-", "1", "1", "100%"}},
@@ -185,9 +186,7 @@ class ListTest : public BackendsTest {
     InstallTool("yz2dec");
     InstallTool("rk");
     ToolPrints("rk", "check", "broken\n");
-    int count = 0;
-    const StatusComponent* components = StatusComponents(&count);
-    for (int i = 0; i < count; ++i) status.*components[i].flag = true;
+    for (const LibRow& row : kLibRows) status.*row.flag = true;
     status.YZ2DECPath = status.RKEXEPath = plugin.folder();
   }
   std::string Archive(const std::string& name) {

@@ -1,3 +1,4 @@
+#include "ArchiverCatalogue.h"
 #include "frmAbout.h"
 
 #include <sys/stat.h>
@@ -44,9 +45,7 @@ class TestFrmAbout : public QObject {
 
   LibraryStatus AllInstalled() {
     LibraryStatus status;
-    int count = 0;
-    const qvr::StatusComponent* table = qvr::StatusComponents(&count);
-    for (int i = 0; i < count; ++i) status.*table[i].flag = true;
+    for (const qvr::LibRow& row : qvr::kLibRows) status.*row.flag = true;
     status.YZ2DECPath = status.YZ2ENCPath = status.RKEXEPath = plugin->folder();
     return status;
   }

@@ -1,4 +1,5 @@
 #include "ExtractTest.h"
+#include "ArchiverCatalogue.h"
 
 #include <sys/stat.h>
 
@@ -12,9 +13,7 @@ namespace qvr::test {
 ExtractTest::ExtractTest() {
   std::filesystem::create_directories(plugin.folder());
   plugin.InstallAll();
-  int count = 0;
-  const StatusComponent* components = StatusComponents(&count);
-  for (int i = 0; i < count; ++i) status.*(components[i].flag) = true;
+  for (const LibRow& row : kLibRows) status.*row.flag = true;
   status.RKEXEPath = tools;
   status.YZ2DECPath = tools;
   std::filesystem::create_directories(in);

@@ -14,8 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct RecordingMail : MailNotice {
-  void Send(const std::string& result, const std::string& workMode) override {
-    sent.push_back(result + " " + workMode);
+  void Send(const std::string& result, WorkMode workMode) override {
+    sent.push_back(result + " " + WorkModeWord(workMode));
   }
   std::vector<std::string> sent;
 };
@@ -206,7 +206,7 @@ TEST_F(BatchRunTest, DragAndDropStartEndsTheProgramAfterTheRun) {
 TEST_F(BatchRunTest, CompletionNotice) {
   struct Row {
     int successes;
-    const char* workMode;
+    WorkMode workMode;
     DestinationKind kind;
     Settings settings;
     bool basp21;
@@ -218,7 +218,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
   using S = Settings;
   const Row rows[] = {
       {2,
-       kWorkModeExtract,
+       WorkMode::Extract,
        DestinationKind::Chosen,
        S{},
        true,
@@ -227,7 +227,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        true,
        "2個のファイルを解凍完了！"},
       {2,
-       kWorkModeArchive,
+       WorkMode::Archive,
        DestinationKind::Chosen,
        S{},
        true,
@@ -237,7 +237,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        "2個のファイルを圧縮完了！"},
       // The own folder opens only after exactly one success; the desktop never.
       {1,
-       kWorkModeExtract,
+       WorkMode::Extract,
        DestinationKind::OwnFolder,
        S{},
        true,
@@ -246,7 +246,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        true,
        "1個のファイルを解凍完了！"},
       {2,
-       kWorkModeExtract,
+       WorkMode::Extract,
        DestinationKind::OwnFolder,
        S{},
        true,
@@ -255,7 +255,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        false,
        "2個のファイルを解凍完了！"},
       {1,
-       kWorkModeExtract,
+       WorkMode::Extract,
        DestinationKind::Desktop,
        S{},
        true,
@@ -264,7 +264,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        false,
        "1個のファイルを解凍完了！"},
       {1,
-       kWorkModeExtract,
+       WorkMode::Extract,
        DestinationKind::Chosen,
        S{{"GENERAL", "OpenFolder", "0"}},
        true,
@@ -274,7 +274,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        "1個のファイルを解凍完了！"},
       // EndNotice 1 leaves out the box only.
       {1,
-       kWorkModeExtract,
+       WorkMode::Extract,
        DestinationKind::Chosen,
        S{{"GENERAL", "EndNotice", "1"}, {"E-Mail", "Use", "1"}},
        true,
@@ -283,7 +283,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        true,
        ""},
       {1,
-       kWorkModeExtract,
+       WorkMode::Extract,
        DestinationKind::Chosen,
        S{{"GENERAL", "EndNotice", "-1"}},
        true,
@@ -292,7 +292,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        true,
        "1個のファイルを解凍完了！"},
       {1,
-       kWorkModeExtract,
+       WorkMode::Extract,
        DestinationKind::Chosen,
        S{{"GENERAL", "UseSound", "0"}},
        true,
@@ -302,7 +302,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        "1個のファイルを解凍完了！"},
       // Only E-Mail/Use = 1 with the mail component present sends.
       {1,
-       kWorkModeArchive,
+       WorkMode::Archive,
        DestinationKind::Chosen,
        S{{"E-Mail", "Use", "2"}},
        true,
@@ -311,7 +311,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        false,
        "1個のファイルを圧縮完了！"},
       {1,
-       kWorkModeArchive,
+       WorkMode::Archive,
        DestinationKind::Chosen,
        S{{"E-Mail", "Use", "1"}},
        false,
@@ -321,7 +321,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        "1個のファイルを圧縮完了！"},
       // Nothing succeeded: only the failure mail.
       {0,
-       kWorkModeExtract,
+       WorkMode::Extract,
        DestinationKind::Chosen,
        S{{"E-Mail", "Use", "1"}},
        true,
@@ -329,7 +329,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
        false,
        false,
        ""},
-      {0, kWorkModeArchive, DestinationKind::Chosen, S{}, true, {}, false, false, ""},
+      {0, WorkMode::Archive, DestinationKind::Chosen, S{}, true, {}, false, false, ""},
   };
   for (const Row& row : rows) {
     Ini("GENERAL", "OpenFolder", "1");
@@ -347,7 +347,7 @@ TEST_F(BatchRunTest, CompletionNotice) {
     d.single = row.kind != DestinationKind::OwnFolder;
     d.folder = "/dest/with blank";
     d.openFolder = "/dest/with blank";
-    Completion(Run(), row.successes, row.workMode, d);
+    Completion(NoticeOf(Run()), row.successes, row.workMode, d);
     std::string label = "row " + std::to_string(&row - rows);
     EXPECT_EQ(mail.sent, row.mail) << label;
     EXPECT_EQ(sound.played.size(), row.sound ? 1u : 0u) << label;

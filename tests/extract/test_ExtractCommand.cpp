@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ArchiverDLL_Inspect.h"
 #include "ExtractCommand.h"
 
 using qvr::BuildExtractCommand;
@@ -19,6 +20,17 @@ struct Row {
   const char* prefix;  // "" for the tool and back-end routes
   std::string command;
 };
+
+// The format the extraction loop resolves for an upper-case extension.
+std::string Format(const std::string& ext) {
+  return qvr::FormatOfExtension("arc." + ext);
+}
+
+// The prefix of a command's library; "" for the tool and back-end routes.
+std::string Prefix(const qvr::ExtractCommand& command) {
+  if (command.route != ExtractRoute::Library) return "";
+  return std::string(qvr::RowOf(command.lib).prefix);
+}
 
 ExtractOptions Options(bool ignore, bool confirm) {
   ExtractOptions o;
@@ -73,10 +85,10 @@ TEST(ExtractCommand, EveryRowByteForByte) {
   for (const Row& row : kRows) {
     SCOPED_TRACE(std::string(row.ext) + (row.ignore ? " ignore" : " keep") +
                  (row.confirm ? " confirm" : " no-confirm"));
-    auto command = BuildExtractCommand(row.ext, Options(row.ignore, row.confirm), P, D);
+    auto command = BuildExtractCommand(Format(row.ext), Options(row.ignore, row.confirm), P, D);
     EXPECT_EQ(command.route,
               std::string(row.prefix).empty() ? ExtractRoute::Tool : ExtractRoute::Library);
-    EXPECT_EQ(command.prefix, row.prefix);
+    EXPECT_EQ(Prefix(command), row.prefix);
     EXPECT_EQ(command.commandLine, row.command);
   }
 }
@@ -85,7 +97,7 @@ TEST(ExtractCommand, ZipGoesToSevenZipWithUse7Zip) {
   auto o = Options(true, false);
   o.use7Zip = true;
   auto command = BuildExtractCommand("ZIP", o, P, D);
-  EXPECT_EQ(command.prefix, "SevenZip");
+  EXPECT_EQ(Prefix(command), "SevenZip");
   EXPECT_EQ(command.commandLine, "e -y \"" + P + "\" \"" + D + "/\"");
   o.ignoreFolders = false;
   EXPECT_EQ(BuildExtractCommand("ZIP", o, P, D).commandLine, "x -y \"" + P + "\" \"" + D + "/\"");
@@ -112,7 +124,7 @@ TEST(ExtractCommand, AceRoutes) {
     EXPECT_EQ(command.route, c.route);
     EXPECT_EQ(command.commandLine, c.command);
     if (c.route == ExtractRoute::Library) {
-      EXPECT_EQ(command.prefix, "Unace");
+      EXPECT_EQ(Prefix(command), "Unace");
     }
   }
 }
@@ -164,7 +176,7 @@ TEST(ExtractCommand, SelfExtractingRows) {
     o.useUnace32 = true;
     auto command = BuildSelfExtractCommand(c.format, o, P, D);
     EXPECT_EQ(command.route, c.route);
-    EXPECT_EQ(command.prefix, c.prefix);
+    EXPECT_EQ(Prefix(command), c.prefix);
     EXPECT_EQ(command.commandLine, c.command);
   }
 }

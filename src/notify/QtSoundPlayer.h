@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "BatchRun.h"
+#include "Completion.h"
 
 class QAudioOutput;
 class QMediaPlayer;

@@ -1,0 +1,58 @@
+// The completion notice after a run of either work mode: the e-mail, the sound, opening the
+// destination folder and the final box. The window supplies the mail and sound components;
+// nothing here knows a widget.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "WorkMode.h"
+
+namespace qvr {
+
+class MainWindowPort;
+
+// The e-mail notice: result word "SUCCESS" or "FAIL" and the run's work mode. The default
+// sends nothing.
+class MailNotice {
+ public:
+  virtual ~MailNotice() = default;
+  virtual void Send(const std::string& /*result*/, WorkMode /*workMode*/) {}
+};
+
+// Plays GENERAL/SoundFilePath at the end of a run; must return at once (never waits for
+// the sound to end).
+class SoundPlayer {
+ public:
+  virtual ~SoundPlayer() = default;
+  virtual void Play(const std::string& soundFile) = 0;
+};
+
+// Where a run puts its results.
+enum class DestinationKind { OwnFolder = 1, Chosen = 2, Desktop = 3 };
+struct Destination {
+  bool cancelled = false;  // a dialog was answered empty: the run ends here
+  bool single = false;     // every result goes to folder
+  std::string folder;
+  DestinationKind kind = DestinationKind::OwnFolder;
+  std::string openFolder;  // opened afterwards: folder, or the first entry's for OwnFolder
+};
+
+// The user's desktop folder (XDG), without a trailing "/".
+std::string DesktopFolder();
+
+// What the window supplies to the notice.
+struct CompletionNotice {
+  MainWindowPort& window;
+  bool mailAvailable = false;  // the mail component is installed (BASP21)
+  MailNotice* mail = nullptr;
+  SoundPlayer* sound = nullptr;
+  // Starts a command line without waiting (cExecute::ShellX); tests record it instead.
+  std::function<void(const std::string& commandLine, void* ownerWindow)> shellX;
+};
+
+// The notice after a run with n = the number of successes.
+void Completion(const CompletionNotice& notice, int successes, WorkMode workMode,
+                const Destination& destination);
+
+}  // namespace qvr
