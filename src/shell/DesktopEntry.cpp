@@ -131,6 +131,12 @@ std::string EscapeXml(const std::string& text) {
   return out;
 }
 
+std::string DesktopGroup(const std::string& name, const DesktopKeys& keys) {
+  std::string text = "[" + name + "]\n";
+  for (const auto& [key, value] : keys) text += key + '=' + value + '\n';
+  return text;
+}
+
 bool IsOurFile(const std::string& path) {
   std::string content;
   if (!ReadWholeFile(path, content)) return false;

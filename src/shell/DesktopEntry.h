@@ -4,12 +4,15 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qvr {
 
 // The mark of every file (and Thunar action) this program writes: a key line in desktop
 // entries and actions, a comment line in scripts and XML.
 inline constexpr const char* kOurMark = "X-QuiverArchiver=1";
+inline constexpr const char* kOurMarkKey = "X-QuiverArchiver";
 
 // The program that the shell entries start: the running executable's own file, or the one
 // a test set ("" returns to the running executable).
@@ -31,6 +34,11 @@ std::string ExecValue(const std::string& program, const std::string& rest);
 std::string EscapeValue(const std::string& value);
 // A text inside an XML element or attribute.
 std::string EscapeXml(const std::string& text);
+
+// A group of a desktop entry: "[name]" and a "key=value" line for each pair, the values as
+// given (escaped by the caller).
+using DesktopKeys = std::vector<std::pair<std::string, std::string>>;
+std::string DesktopGroup(const std::string& name, const DesktopKeys& keys);
 
 // Whether the file exists and carries our mark.
 bool IsOurFile(const std::string& path);

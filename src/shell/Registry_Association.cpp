@@ -86,24 +86,16 @@ std::vector<std::string> MimeTypesOf(const std::vector<std::string>& formats) {
 std::string LauncherText(const std::vector<std::string>& types) {
   std::string mimeTypes;
   for (const std::string& type : types) mimeTypes += type + ';';
-  return "[Desktop Entry]\n"
-         "Type=Application\n"
-         "Name=QuiverArchiver\n"
-         "Comment=" +
-         EscapeValue("QuiverArchiverで解凍します") +
-         "\n"
-         "Exec=" +
-         ExecValue(Extractor(), EasyMode() ? "/DDMODE %F" : "%F") +
-         "\n"
-         "Icon=" +
-         EscapeValue(ShellIcon()) +
-         "\n"
-         "MimeType=" +
-         mimeTypes +
-         "\n"
-         "NoDisplay=true\n"
-         "Terminal=false\n" +
-         kOurMark + "\n";
+  return DesktopGroup("Desktop Entry",
+                      {{"Type", "Application"},
+                       {"Name", "QuiverArchiver"},
+                       {"Comment", "QuiverArchiverで解凍します"},
+                       {"Exec", ExecValue(Extractor(), EasyMode() ? "/DDMODE %F" : "%F")},
+                       {"Icon", EscapeValue(ShellIcon())},
+                       {"MimeType", mimeTypes},
+                       {"NoDisplay", "true"},
+                       {"Terminal", "false"},
+                       {kOurMarkKey, "1"}});
 }
 
 // The launcher, the MIME package and the tools' caches after a change of the associated

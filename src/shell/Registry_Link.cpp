@@ -29,25 +29,16 @@ std::string RightClickCommand() {
 }
 
 std::string DolphinServiceMenu() {
-  return std::string(
-             "[Desktop Entry]\n"
-             "Type=Service\n"
-             "MimeType=inode/directory;\n"
-             "Actions=QvrArcAdd;\n"
-             "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
-             "X-KDE-Priority=TopLevel\n") +
-         kOurMark +
-         "\n"
-         "\n"
-         "[Desktop Action QvrArcAdd]\n"
-         "Name=" +
-         EscapeValue(kRightClickCaption) +
-         "\n"
-         "Icon=" +
-         EscapeValue(ShellIcon()) +
-         "\n"
-         "Exec=" +
-         ExecValue(ShellProgram(), "%F") + "\n";
+  return DesktopGroup("Desktop Entry", {{"Type", "Service"},
+                                        {"MimeType", "inode/directory;"},
+                                        {"Actions", "QvrArcAdd;"},
+                                        {"X-KDE-ServiceTypes", "KonqPopupMenu/Plugin"},
+                                        {"X-KDE-Priority", "TopLevel"},
+                                        {kOurMarkKey, "1"}}) +
+         "\n" +
+         DesktopGroup("Desktop Action QvrArcAdd", {{"Name", EscapeValue(kRightClickCaption)},
+                                                   {"Icon", EscapeValue(ShellIcon())},
+                                                   {"Exec", ExecValue(ShellProgram(), "%F")}});
 }
 
 std::string NautilusScript() {
@@ -56,43 +47,25 @@ std::string NautilusScript() {
 }
 
 std::string NemoAction() {
-  return std::string("[Nemo Action]\n") + "Name=" + EscapeValue(kRightClickCaption) +
-         "\n"
-         "Comment=" +
-         EscapeValue(kRightClickCaption) +
-         "\n"
-         "Exec=" +
-         ExecValue(ShellProgram(), "%F") +
-         "\n"
-         "Icon-Name=" +
-         EscapeValue(ShellIcon()) +
-         "\n"
-         "Selection=any\n"
-         "Extensions=dir;\n"
-         "Quote=double\n" +
-         kOurMark + "\n";
+  return DesktopGroup("Nemo Action", {{"Name", EscapeValue(kRightClickCaption)},
+                                      {"Comment", EscapeValue(kRightClickCaption)},
+                                      {"Exec", ExecValue(ShellProgram(), "%F")},
+                                      {"Icon-Name", EscapeValue(ShellIcon())},
+                                      {"Selection", "any"},
+                                      {"Extensions", "dir;"},
+                                      {"Quote", "double"},
+                                      {kOurMarkKey, "1"}});
 }
 
 std::string ThunarAction() {
-  return std::string("\t<action>\n") + "\t\t<icon>" + EscapeXml(ShellIcon()) +
-         "</icon>\n"
-         "\t\t<name>" +
-         EscapeXml(kRightClickCaption) +
-         "</name>\n"
-         "\t\t<submenu></submenu>\n"
-         "\t\t<unique-id>" +
-         kThunarActionId +
-         "</unique-id>\n"
-         "\t\t<command>" +
-         EscapeXml(QuoteArgument(ShellProgram()) + " %F") +
-         "</command>\n"
-         "\t\t<description>" +
-         EscapeXml(kRightClickCaption) +
-         "</description>\n"
-         "\t\t<range></range>\n"
-         "\t\t<patterns>*</patterns>\n"
-         "\t\t<directories/>\n"
-         "\t</action>\n";
+  auto element = [](const std::string& tag, const std::string& text) {
+    return "\t\t<" + tag + ">" + EscapeXml(text) + "</" + tag + ">\n";
+  };
+  return "\t<action>\n" + element("icon", ShellIcon()) + element("name", kRightClickCaption) +
+         element("submenu", "") + element("unique-id", kThunarActionId) +
+         element("command", QuoteArgument(ShellProgram()) + " %F") +
+         element("description", kRightClickCaption) + element("range", "") +
+         element("patterns", "*") + "\t\t<directories/>\n\t</action>\n";
 }
 
 void SetFileManagerEntries() {
@@ -201,26 +174,19 @@ void UpdateDesktopShortcut(bool use, const std::string& kind, MainWindowPort& wi
 
 int32_t SetShellLinkStatus(const std::string& linkPath, const ShellLinkInfo& info) {
   if (info.targetPath.empty()) return 8;
-  std::string name = StripExtension(FileNameOf(linkPath));
   std::string rest = info.arguments.empty() ? "%F" : info.arguments + " %F";
-  std::string text =
-      "[Desktop Entry]\n"
-      "Type=Application\n"
-      "Name=" +
-      EscapeValue(name) +
-      "\n"
-      "Exec=" +
-      ExecValue(info.targetPath, rest) +
-      "\n"
-      "Path=" +
-      EscapeValue(info.workingFolder) +
-      "\n"
-      "Icon=" +
-      EscapeValue(ShellIcon()) +
-      "\n"
-      "Terminal=false\n";
-  if (!info.mimeTypes.empty()) text += "MimeType=" + info.mimeTypes + "\nNoDisplay=true\n";
-  text += std::string(kOurMark) + "\n";
+  DesktopKeys keys{{"Type", "Application"},
+                   {"Name", EscapeValue(StripExtension(FileNameOf(linkPath)))},
+                   {"Exec", ExecValue(info.targetPath, rest)},
+                   {"Path", EscapeValue(info.workingFolder)},
+                   {"Icon", EscapeValue(ShellIcon())},
+                   {"Terminal", "false"}};
+  if (!info.mimeTypes.empty()) {
+    keys.emplace_back("MimeType", info.mimeTypes);
+    keys.emplace_back("NoDisplay", "true");
+  }
+  keys.emplace_back(kOurMarkKey, "1");
+  std::string text = DesktopGroup("Desktop Entry", keys);
   FileState state = WriteOurFile(linkPath, text, true);
   return state == FileState::Written || state == FileState::Unchanged ? 0 : 4;
 }
