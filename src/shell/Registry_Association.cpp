@@ -33,7 +33,8 @@ std::string OwnType(const std::string& format) {
 }
 
 std::string Extension(const std::string& format) {
-  return "." + LCase(format);
+  std::string extension(1, '.');
+  return extension += LCase(format);
 }
 
 std::string ReadText(const std::string& subKey, const std::string& value) {
@@ -218,10 +219,11 @@ std::vector<std::string> AssociationMimeTypes(const std::string& format) {
       if (std::find(types.begin(), types.end(), name) == types.end()) types.push_back(name);
     }
   };
-  add("x" + Extension(format));
+  add(std::string("x") += Extension(format));
   if (types.empty()) return {OwnType(format)};
   // On the design's platform the last extension alone decides: "a.tar.gz" is a GZ file.
-  if (format == "GZ" || format == "BZ2" || format == "Z") add("x.tar" + Extension(format));
+  if (format == "GZ" || format == "BZ2" || format == "Z")
+    add(std::string("x.tar") += Extension(format));
   return types;
 }
 

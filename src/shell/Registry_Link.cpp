@@ -157,7 +157,8 @@ void UpdateSendToEntry(bool use, MainWindowPort& window) {
   ShellLinkInfo link = ProgramLink("", kSendToTypes);
   std::string entry = SpecialFolderPath(kCsidlSendTo) + "/QuiverArchiver.desktop";
   bool written = UpdateShortcut(entry, link, use, window);
-  // Thunar's "Send To" menu reads its own folder; a failure there was already reported.
+  // Thunar's "Send To" menu reads a folder of its own; it follows the entry (not after a
+  // failure, already reported, nor beside another program's file of that name).
   if (written || !use) UpdateShortcut(ThunarSendToFile(), link, use, window);
   RunAndWait({"update-desktop-database", SpecialFolderPath(kCsidlSendTo)});
 }
