@@ -221,7 +221,7 @@ std::vector<std::string> AssociationMimeTypes(const std::string& format) {
   };
   add(std::string("x") += Extension(format));
   if (types.empty()) return {OwnType(format)};
-  // On the design's platform the last extension alone decides: "a.tar.gz" is a GZ file.
+  // On Windows the last extension alone decides: "a.tar.gz" is a GZ file there.
   if (format == "GZ" || format == "BZ2" || format == "Z")
     add(std::string("x.tar") += Extension(format));
   return types;

@@ -2,8 +2,8 @@
 // folders. The right-click entry keeps its registry values in the per-user registry store
 // and takes effect as each common file manager reads such an entry: a Dolphin service menu
 // (KDE 5 and KDE 6 folders), a Nautilus script, a Thunar custom action and a Nemo action.
-// Shortcuts are freedesktop launchers (".desktop") with the names of the design's ".lnk"
-// files. Every file carries our mark; only our own files are ever rewritten or deleted.
+// Shortcuts are freedesktop launchers (".desktop") with the names of the Windows shortcut
+// (".lnk") files. Every file carries our mark; only our own files are ever rewritten or deleted.
 #pragma once
 
 #include <cstdint>
@@ -47,7 +47,7 @@ struct ShellLinkInfo {
   std::string mimeTypes;
 };
 // Creates or updates the launcher file of the shortcut (our own files only): 0 on success,
-// 8 without a target, 4 when the file cannot be saved (the design's result codes).
+// 8 without a target, 4 when the file cannot be saved (Shlink.dll's result codes).
 int32_t SetShellLinkStatus(const std::string& linkPath, const ShellLinkInfo& info);
 // The message for a result code of SetShellLinkStatus; lines end in CR LF.
 std::string ShellLinkMessage(int32_t code);

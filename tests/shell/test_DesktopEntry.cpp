@@ -9,7 +9,7 @@ namespace {
 using test::ReadFile;
 using test::WriteFile;
 
-TEST(DesktopEntry, ExecValuesQuoteOnlyWhereTheSpecificationAsks) {
+TEST(DesktopEntry, ExecValuesQuoteOnlyWhereTheDesktopEntryRulesAsk) {
   const std::pair<std::string, std::string> cases[] = {
       {"/usr/bin/QuiverArchiver", "/usr/bin/QuiverArchiver %F"},
       {"/opt/my apps/Q", "\"/opt/my apps/Q\" %F"},
