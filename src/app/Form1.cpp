@@ -31,13 +31,18 @@
 #include "QtHelpers.h"
 #include "QtSoundPlayer.h"
 #include "Registry.h"
+#include "Registry_Association.h"
+#include "Registry_Link.h"
+#include "SendCompletionMail.h"
 #include "Settings.h"
+#include "StartArchive.h"
 #include "StringTable.h"
 #include "Version.h"
 #include "cExecute.h"
 #include "frmAbout.h"
 #include "frmFiltering.h"
 #include "frmOption.h"
+#include "frmOptionArc.h"
 #include "frmOptionEx.h"
 
 namespace qvr {
@@ -78,7 +83,7 @@ QString ProgramCaption() {
 Form1::Form1(QWidget* parent)
     : QMainWindow(parent),
       MainWindowPortQt(this),
-      mail_(std::make_unique<MailNotice>()),
+      mail_(std::make_unique<CompletionMailNotice>(*this)),
       sound_(std::make_unique<QtSoundPlayer>()) {
   setObjectName("Form1");
   setWindowTitle(ProgramCaption());
@@ -546,7 +551,15 @@ void Form1::ShowGeneralOptions(const std::string& openingMode) {
 // Where the general options reach the associations, the shell entries and the mail
 // passwords' stored form.
 OptionSteps Form1::GeneralOptionSteps() {
-  return {};
+  OptionSteps steps;
+  steps.isAssociated = IsAssociated;
+  steps.applyAssociations = ApplyAssociations;
+  steps.updateSendTo = [this](bool use) { UpdateSendToEntry(use, *this); };
+  steps.updateDesktopNormal = [this](bool use) { UpdateDesktopShortcut(use, "Normal", *this); };
+  steps.setFolderRightClick = [](bool use) { SetFolderRightClick(use ? "Set" : "Delete"); };
+  steps.encodePassword = EncodePassword;
+  steps.decodePassword = DecodePassword;
+  return steps;
 }
 
 // The extraction options (frmOptionEx), modal. Its OK sets this window's copy of
@@ -563,10 +576,15 @@ void Form1::ShowExtractOptions() {
 }
 
 // The easy-extraction desktop launcher ("QVEasyExtract"), made or removed.
-void Form1::UpdateDDModeShortcut(bool /*use*/) {}
+void Form1::UpdateDDModeShortcut(bool use) {
+  UpdateDesktopShortcut(use, "DDMode", *this);
+}
 
-// The archiving options.
-void Form1::ShowArchiveOptions() {}
+// The archiving options (frmOptionArc), modal: the switch table of the archive mode.
+void Form1::ShowArchiveOptions() {
+  frmOptionArc dialog(this);
+  dialog.exec();
+}
 
 // Panels 4 and 5: the folder-per-archive and keep-folders pictures.
 void Form1::ShowStatusBarPictures() {
@@ -604,8 +622,7 @@ void Form1::ShowErrorLog() {
 // The run (Btn_Start, MnuStart, drag-and-drop start).
 void Form1::Start() {
   if (running_) return;
-  // The archive mode of Start arrives with the archiving engines.
-  if (workMode_ != WorkMode::Extract) return;
+  const bool extract = workMode_ == WorkMode::Extract;
   BatchRun run{ExtractRun{*this, status_, startUpMode_, useYZ2DEC_},
                cmbTargetPlace->currentIndex(),
                mail_.get(),
@@ -616,7 +633,9 @@ void Form1::Start() {
   do {
     addedDuringRun_ = false;
     SetRunning(true);
-    end = StartExtract(run);
+    end = extract ? StartExtract(run)
+                  : StartArchive(run, cmbArcMethod->currentText().toStdString(),
+                                 cmbArcType->currentText().toStdString());
     SetRunning(false);
     // A drag-and-drop start ends after its run; files a second start handed over meanwhile
     // would be lost with it, so they get a run of their own first.
