@@ -67,32 +67,36 @@ class OptionDialogTest {
   }
 
   // Calls act with the next modal window of type T as soon as it shows (for up to
-  // tries × 20 ms).
+  // tries × 20 ms); gaveUp runs when none showed.
   template <typename T>
-  static void onNextModal(const std::function<void(T*)>& act, int triesLeft = 250) {
-    QTimer::singleShot(20, [act, triesLeft] {
+  static void onNextModal(const std::function<void(T*)>& act, int triesLeft = 250,
+                          const std::function<void()>& gaveUp = {}) {
+    QTimer::singleShot(20, [act, triesLeft, gaveUp] {
       if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
         act(window);
       } else if (triesLeft > 0) {
-        onNextModal<T>(act, triesLeft - 1);
+        onNextModal<T>(act, triesLeft - 1, gaveUp);
+      } else if (gaveUp) {
+        gaveUp();
       }
     });
   }
   static void onNextBox(const std::function<void(QMessageBox*)>& act, int triesLeft = 250) {
     onNextModal<QMessageBox>(act, triesLeft);
   }
-  // Answers the next box (showing within tries × 20 ms) with OK; the text it showed ("" until
-  // then).
+  // Answers the next box (showing within tries × 20 ms) with OK; the text it showed, "" until
+  // then, kNoBox when none showed.
   static std::shared_ptr<QString> closeNextBox(int tries = 250) {
     auto seen = std::make_shared<QString>();
-    onNextBox(
+    onNextModal<QMessageBox>(
         [seen](QMessageBox* box) {
           *seen = box->text();
           box->accept();
         },
-        tries);
+        tries, [seen] { *seen = kNoBox; });
     return seen;
   }
+  static inline const QString kNoBox = "(no box)";
 
   std::unique_ptr<TempDir> app;
   std::unique_ptr<TempDir> home;

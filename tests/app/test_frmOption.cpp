@@ -16,6 +16,7 @@
 #include "Form1.h"
 #include "OptionDialogTest.h"
 #include "QtSoundPlayer.h"
+#include "Registry_Link.h"
 #include "frmOption.h"
 
 using qvr::frmOption;
@@ -219,8 +220,7 @@ class TestFrmOption : public QObject, qvr::test::OptionDialogTest {
     QCOMPARE(port->text(), QString("25a"));  // left as typed
     auto none = closeNextBox(10);
     port->setText("");
-    QTest::qWait(300);
-    QCOMPARE(*none, QString());
+    QTRY_COMPARE(*none, kNoBox);
   }
 
   void okRefusesNumbersThatAreNone() {
@@ -302,11 +302,17 @@ class TestFrmOption : public QObject, qvr::test::OptionDialogTest {
     QString opened;
     onNextModal<QDialog>([&opened](QDialog* dialog) {
       opened = dialog->objectName();
+      child<QCheckBox>(*dialog, "chkUseSendTo")->setChecked(true);
+      child<QLineEdit>(*dialog, "txtSMTPPassword")->setText("abc");
       child<QPushButton>(*dialog, "Btn_OK")->click();
     });
     child<QAction>(form, "MnuOptGeneral")->trigger();
     QCOMPARE(opened, QString("frmOption"));
     QCOMPARE(*ini("GENERAL", "FONTSIZE"), std::string("0"));
+    // The real steps: the SendTo launcher, the password in its stored form.
+    QVERIFY(QFile::exists(QString::fromStdString(qvr::SpecialFolderPath(qvr::kCsidlSendTo) +
+                                                 "/QuiverArchiver.desktop")));
+    QCOMPARE(*ini("E-Mail", "SMTPPassword"), std::string("dcb"));
   }
 
   void ddmodeSettingEndsWithOkToo() {

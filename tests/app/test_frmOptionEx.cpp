@@ -13,6 +13,7 @@
 #include "ArchiverDLLStatus.h"
 #include "Form1.h"
 #include "OptionDialogTest.h"
+#include "Registry_Link.h"
 #include "frmOptionEx.h"
 
 using qvr::ExRow;
@@ -247,8 +248,7 @@ class TestFrmOptionEx : public QObject, qvr::test::OptionDialogTest {
     WriteFile(iniPath(), "[EXTRACT_NORMAL]\r\nDeleteArchive=1\r\n");
     auto onLoad = closeNextBox(5);
     frmOptionEx dialog(status, {}, false);
-    QTest::qWait(200);
-    QCOMPARE(*onLoad, QString());  // loading the stored 1 showed nothing
+    QTRY_COMPARE(*onLoad, kNoBox);  // loading the stored 1 showed nothing
     QVERIFY(child<QCheckBox>(dialog, "chkDeleteArchiveNormal")->isChecked());
     dialog.show();
     const std::pair<const char*, int> boxes[] = {{"chkDeleteArchiveNormal", 1},
@@ -341,10 +341,14 @@ class TestFrmOptionEx : public QObject, qvr::test::OptionDialogTest {
       child<QCheckBox>(*dialog, "chkUseYZ2DEC")->setChecked(true);
       child<QCheckBox>(*dialog, "chkDirectory")->setChecked(true);
       child<QRadioButton>(*dialog, "ExNormal_FileNameFolder_NoUse")->setChecked(true);
+      child<QCheckBox>(*dialog, "chkUseDesktop")->setChecked(true);
       child<QPushButton>(*dialog, "Btn_OK")->click();
     });
     child<QAction>(form, "MnuOptExtract")->trigger();
     QVERIFY(form.useYZ2DEC());
+    // The easy-extraction launcher on the desktop of this test's HOME.
+    std::string launcher = qvr::SpecialFolderPath(qvr::kCsidlDesktop) + "/QVEasyExtract.desktop";
+    QVERIFY2(ReadFile(launcher).find("/DDMODE") != std::string::npos, launcher.c_str());
     QCOMPARE(folderPicture->toolTip(), text("ファイル名でフォルダを作成しない"));
     QCOMPARE(dirPicture->toolTip(), text("書庫ファイル内のディレクトリを無視する"));
     // Ctrl+O on the list opens it in extract mode.
