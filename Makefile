@@ -1,9 +1,10 @@
 # make run   builds QuiverArchiver and starts it
-# make test  builds and runs every test, then again under AddressSanitizer + UBSan
+# make test  builds and runs every test, then again under AddressSanitizer + UBSan, then
+#            every fuzz target for 60 s
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test setup build build-asan bench format clean
+.PHONY: run test setup build build-asan fuzz-smoke bench format clean
 
 setup:
 	./scripts/setup
@@ -23,9 +24,14 @@ test: build build-asan
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz-smoke
+
+# Every fuzz target for 60 s on its seeds (clang, libFuzzer, ASan + UBSan in build-fuzz).
+fuzz-smoke: setup
+	./archivers/fuzz/run.sh all 60
 
 format:
 	find src archivers tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

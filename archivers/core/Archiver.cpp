@@ -114,6 +114,9 @@ struct Run {
     ++skipped;
     if (words.size() < 4096) words += "skipped " + path + " (" + why + "); ";
   }
+  void Note(const std::string& path, const std::string& what) {
+    if (words.size() < 4096) words += path + ": " + what + "; ";
+  }
 };
 
 // Asks before replacing an existing file; true = write it.
@@ -184,6 +187,13 @@ int32_t ExtractEntry(Run& run, const Entry& entry) {
         return kOk;
       }
       break;
+    case Entry::Kind::Hardlink:
+      // Refused before anything is made: no folder of the link or of its target appears.
+      if (!run.writer.HasFile(CleanPath(keep ? entry.linkTarget : FileNameOf(entry.linkTarget)))) {
+        run.Skip(entry.path, "hard link to a file that is not in the destination");
+        return kOk;
+      }
+      break;
     default:
       break;
   }
@@ -201,7 +211,9 @@ int32_t ExtractEntry(Run& run, const Entry& entry) {
   if (r == kOk) {
     ++run.done;
   } else {
-    std::string why = run.source.ErrorWords();
+    std::string why = entry.kind == Entry::Kind::File && !run.writer.words().empty()
+                          ? run.writer.words()
+                          : run.source.ErrorWords();
     run.Fail(r, shown + ": " + (why.empty() ? ErrorText(r) : why));
   }
   return r == ERROR_DISK_SPACE ? r : kOk;
@@ -279,6 +291,7 @@ int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command
     }
     if (!IsSelected(command.args.names, entry.path)) continue;
     ++matched;
+    if (!entry.note.empty() && command.op != Operation::List) run.Note(entry.path, entry.note);
     r = HandleEntry(run, entry);
     if (r != kOk) {
       run.Fail(r, ErrorText(r));

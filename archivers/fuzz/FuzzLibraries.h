@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -48,12 +49,17 @@ inline const Library& Pick(uint8_t b) {
   return libs[b % (sizeof libs / sizeof libs[0])];
 }
 
-// A private folder per process holding the input as a file (the readers seek in files).
+// A private folder per process holding the input as a file (the readers seek in files),
+// removed when the process ends (libFuzzer ends through exit, also at -max_total_time).
 inline const std::string& WorkFolder() {
   static std::string folder = [] {
     std::string f =
         std::filesystem::temp_directory_path().string() + "/qvrfuzz." + std::to_string(getpid());
     std::filesystem::create_directories(f);
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(WorkFolder(), ec);
+    });
     return f;
   }();
   return folder;

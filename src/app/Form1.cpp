@@ -348,7 +348,7 @@ void Form1::EndAfterDDModeRun() {
   endRequested_ = true;
   // The run happens in the load step, before the event loop: the caller ends there. A quit
   // asked with no loop running would end every later loop at once.
-  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(exitStatus_);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -598,8 +598,11 @@ void Form1::Start() {
   do {
     addedDuringRun_ = false;
     SetRunning(true);
-    end = StartExtract(run);
+    RunStatus status = RunStatus::AllDone;
+    end = StartExtract(run, &status);
     SetRunning(false);
+    // The exit status of a drag-and-drop start: the worst of its runs.
+    if (startUpMode_ == kModeDDMode) exitStatus_ = std::max(exitStatus_, int(status));
     // A drag-and-drop start ends after its run; files a second start handed over meanwhile
     // would be lost with it, so they get a run of their own first.
   } while (end == RunEnd::EndProgram && addedDuringRun_ && listCount() > 0);

@@ -58,6 +58,9 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   // Ends the program after a drag-and-drop run: only ShowResult is restored.
   void EndAfterDDModeRun();
   bool endRequested() const { return endRequested_; }
+  // The process's exit status after a drag-and-drop start (RunStatus: 0 every archive
+  // extracted, 1 some failed, 2 stopped); 0 for other starts.
+  int exitStatus() const { return exitStatus_; }
 
   // The library availability flags and tool folders, filled at load.
   const LibraryStatus& libraryStatus() const { return status_; }
@@ -181,6 +184,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   bool filterOn_ = false;  // the check mark of MnuFiltering: a filter is in force
   bool unloaded_ = false;
   bool endRequested_ = false;
+  int exitStatus_ = 0;
   int listHidden_ = 0;
   bool running_ = false;
   bool closeAfterRun_ = false;   // the window was closed during a run
