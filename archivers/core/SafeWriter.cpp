@@ -194,17 +194,15 @@ static bool ProcFdsReachable() {
 
 int SafeWriter::CreateTemp(int parent, const std::string& name, mode_t mode, std::string& temp) {
   temp.clear();
-  if (ProcFdsReachable()) {
-    // Nameless until complete: if the process dies, the kernel drops the file.
-    int fd = openat(parent, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (fd >= 0) return fd;
-  }
-  int fd = -1;
+  // Nameless until complete where the file system allows: if the process dies, the kernel
+  // drops the file.
+  int fd = ProcFdsReachable() ? openat(parent, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode) : -1;
   for (int tries = 0; fd < 0 && tries < 8; ++tries) {
     temp = TempName(name);
     fd = openat(parent, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
   }
-  if (fd >= 0) flock(fd, LOCK_EX);  // tells RemoveLeftovers of other runs that it is in use
+  // Held until closed, also once named: RemoveLeftovers of other runs passes it over.
+  if (fd >= 0) flock(fd, LOCK_EX);
   return fd;
 }
 
