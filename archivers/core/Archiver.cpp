@@ -152,12 +152,19 @@ int32_t MayWrite(Run& run, const std::vector<std::string>& parts, const std::str
   return kOk;
 }
 
-int32_t ReadThrough(EntrySource& source) {
+// Reads the entry's data to its end; data that does not come to the declared size (short
+// only where the member has no holes) is broken, as when extracting.
+int32_t ReadThrough(EntrySource& source, const Entry& entry) {
+  int64_t total = 0;
   for (;;) {
     const void* data = nullptr;
     size_t len = 0;
     int32_t r = source.Read(&data, &len);
-    if (r != kOk || len == 0) return r;
+    if (r != kOk) return r;
+    total += static_cast<int64_t>(len);
+    bool shortEnd = len == 0 && total < entry.size && !entry.sparse;
+    if (entry.sizeDeclared && (total > entry.size || shortEnd)) return ERROR_BROKEN_DATA;
+    if (len == 0) return kOk;
   }
 }
 
@@ -225,9 +232,10 @@ int32_t HandleEntry(Run& run, const Entry& entry) {
       return ExtractEntry(run, entry);
     case Operation::Test:
       if (entry.kind == Entry::Kind::File) {
-        int32_t r = ReadThrough(run.source);
+        int32_t r = ReadThrough(run.source, entry);
+        std::string why = r == kOk ? "" : run.source.ErrorWords();
         if (r != kOk)
-          run.Fail(r, entry.path + ": " + run.source.ErrorWords());
+          run.Fail(r, entry.path + ": " + (why.empty() ? ErrorText(r) : why));
         else
           ++run.done;
       }

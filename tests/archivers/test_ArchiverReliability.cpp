@@ -121,6 +121,8 @@ TEST(Reliability, AMemberThatEndsShortFailsAndLeavesNothing) {
                   .Run("-x -o " + Q(tmp.file("short.zip")) + " " + Q(dest + "/"), nullptr, &report);
   EXPECT_TRUE(r == 0x8048 || r == 0x800C) << std::hex << r << " " << report;
   EXPECT_FALSE(fs::exists(dest + "/first.bin"));
+  // Testing the archive finds the same fault.
+  EXPECT_NE(Library("unzip32.so", "UnZip").Run("-t " + Q(tmp.file("short.zip"))), 0);
   for (const std::string& name : Tree(dest)) EXPECT_EQ(name.find(".qvr"), std::string::npos);
 }
 
