@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -51,18 +50,19 @@ inline const Library& Pick(uint8_t b) {
 
 // A private folder per process holding the input as a file (the readers seek in files),
 // removed when the process ends (libFuzzer ends through exit, also at -max_total_time).
+struct WorkFolderOfProcess {
+  std::string path =
+      std::filesystem::temp_directory_path().string() + "/qvrfuzz." + std::to_string(getpid());
+  WorkFolderOfProcess() { std::filesystem::create_directories(path); }
+  ~WorkFolderOfProcess() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
 inline const std::string& WorkFolder() {
-  static std::string folder = [] {
-    std::string f =
-        std::filesystem::temp_directory_path().string() + "/qvrfuzz." + std::to_string(getpid());
-    std::filesystem::create_directories(f);
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(WorkFolder(), ec);
-    });
-    return f;
-  }();
-  return folder;
+  static WorkFolderOfProcess folder;
+  return folder.path;
 }
 
 inline std::string WriteInput(const uint8_t* data, size_t size) {

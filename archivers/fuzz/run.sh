@@ -27,7 +27,11 @@ seed() {  # selector file
   local out=$corpus/seed-$(basename "$2" | tr -c 'A-Za-z0-9.\n' '_')
   [ -e "$out" ] || { printf "\\x0$1" > "$out"; cat "$2" >> "$out"; }
 }
-for f in "$root"/../shared/fixtures/* "$root"/../shared/fuzz/* "$root"/tests/archivers/lzh/data/*; do
+# Inputs kept from earlier campaigns (../shared/fuzz) carry their selector byte already.
+if [ "$target" != fuzz_lzh ]; then
+  for f in "$root"/../shared/fuzz/*; do [ -f "$f" ] && cp -n "$f" "$corpus/"; done
+fi
+for f in "$root"/../shared/fixtures/* "$root"/tests/archivers/lzh/data/*; do
   if [ "$target" = fuzz_lzh ]; then
     case "$f" in *.lzh|*.lzs|*.lha|*lha_sfx*|*lzh_sfx*) seed 0 "$f" ;; esac
     continue
