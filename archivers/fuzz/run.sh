@@ -51,6 +51,6 @@ set +e
   -max_len=131072 -print_final_stats=1 "$corpus" >"$build/$target.log" 2>&1
 status=$?
 set -e
-grep -E '^(#[0-9]+ +(DONE|INITED)|stat::|==[0-9]+==ERROR|SUMMARY)' "$build/$target.log" || true
+grep -E '^(#[0-9]+[[:space:]]+(DONE|INITED)|stat::|==[0-9]+==ERROR|SUMMARY)' "$build/$target.log" || true
 echo "$target: exit status $status (log: $build/$target.log)"
 exit $status
