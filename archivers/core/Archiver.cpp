@@ -104,10 +104,11 @@ struct Run {
   bool yesToAll = false;
   bool noToAll = false;
 
+  // The first failure leads the words; the entries left out before and after it stay named.
   void Fail(int32_t code, const std::string& what) {
     if (error == kOk) {
       error = code;
-      words = what;
+      words = what + "; " + words;
     }
   }
   void Skip(const std::string& path, const char* why) {

@@ -66,7 +66,7 @@ std::set<std::string> Tree(const std::string& folder) {
   std::set<std::string> names;
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(folder, ec); it != fs::end(it); it.increment(ec))
-    names.insert(fs::relative(it->path(), folder).string());
+    names.insert(it->path().lexically_relative(folder).string());
   return names;
 }
 
@@ -359,6 +359,51 @@ TEST(Reliability, RefusedHardLinksCreateNothing) {
       << report;
   EXPECT_NE(report.find("deep/er/link (hard link"), std::string::npos) << report;
   EXPECT_FALSE(fs::exists(tmp.file("etc")));
+}
+
+// ---- several archives into one folder ------------------------------------------------------
+
+// Archives that build on each other in one destination: a folder from a ZIP, then links and
+// files under it from a TAR. Nothing is written outside, nothing through a link.
+TEST(Reliability, ArchivesMeetingInOneFolderStayInside) {
+  TempDir tmp;
+  fs::create_directories(tmp.file("outside"));
+  WriteFile(tmp.file("outside/secret.txt"), "untouched");
+  ASSERT_TRUE(Python(tmp, R"(
+import sys, zipfile, tarfile, io
+folder = sys.argv[1]
+with zipfile.ZipFile(folder + '/first.zip', 'w') as z:
+    z.writestr('d/', b'')
+    z.writestr('d/a.txt', b'a')
+with tarfile.open(folder + '/second.tar', 'w', format=tarfile.PAX_FORMAT) as t:
+    def link(name, target, kind=tarfile.SYMTYPE):
+        info = tarfile.TarInfo(name); info.type = kind; info.linkname = target
+        t.addfile(info)
+    def data(name, body):
+        info = tarfile.TarInfo(name); info.size = len(body)
+        t.addfile(info, io.BytesIO(body))
+    link('d/abs', folder + '/outside')
+    link('d/up', '../../outside')
+    link('in', 'd')
+    data('in/through.txt', b'through the link')
+    link('d/hard', folder + '/outside/secret.txt', tarfile.LNKTYPE)
+    data('d/c.txt', b'c')
+)",
+                     Q(tmp.path())));
+  std::string dest = tmp.file("dest");
+  EXPECT_EQ(
+      Library("unzip32.so", "UnZip").Run("-x -o " + Q(tmp.file("first.zip")) + " " + Q(dest + "/")),
+      0);
+  std::string report;
+  Library("tar32.so", "Tar").Run(TarExtract(tmp.file("second.tar"), dest), nullptr, &report);
+  EXPECT_EQ(Tree(dest), (std::set<std::string>{"d", "d/a.txt", "d/c.txt", "in"})) << report;
+  for (const char* named : {"in/through.txt: a folder could not be made", "skipped d/abs (link",
+                            "skipped d/up (link", "skipped d/hard (hard link"})
+    EXPECT_NE(report.find(named), std::string::npos) << named << "\n" << report;
+  EXPECT_TRUE(fs::is_symlink(dest + "/in"));
+  EXPECT_EQ(Tree(tmp.file("outside")), std::set<std::string>{"secret.txt"});
+  EXPECT_EQ(ReadFile(tmp.file("outside/secret.txt")), "untouched");
+  EXPECT_EQ(fs::hard_link_count(tmp.file("outside/secret.txt")), 1u);
 }
 
 }  // namespace
