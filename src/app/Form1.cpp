@@ -31,7 +31,9 @@
 #include "QtHelpers.h"
 #include "QtSoundPlayer.h"
 #include "Registry.h"
+#include "SendCompletionMail.h"
 #include "Settings.h"
+#include "StartArchive.h"
 #include "StringTable.h"
 #include "Version.h"
 #include "cExecute.h"
@@ -76,7 +78,7 @@ QString ProgramCaption() {
 Form1::Form1(QWidget* parent)
     : QMainWindow(parent),
       MainWindowPortQt(this),
-      mail_(std::make_unique<MailNotice>()),
+      mail_(std::make_unique<CompletionMailNotice>(*this)),
       sound_(std::make_unique<QtSoundPlayer>()) {
   setObjectName("Form1");
   setWindowTitle(ProgramCaption());
@@ -586,8 +588,7 @@ void Form1::ShowErrorLog() {
 // The run (Btn_Start, MnuStart, drag-and-drop start).
 void Form1::Start() {
   if (running_) return;
-  // The archive mode of Start arrives with the archiving engines.
-  if (workMode_ != WorkMode::Extract) return;
+  const bool extract = workMode_ == WorkMode::Extract;
   BatchRun run{ExtractRun{*this, status_, startUpMode_, useYZ2DEC_},
                cmbTargetPlace->currentIndex(),
                mail_.get(),
@@ -599,7 +600,9 @@ void Form1::Start() {
     addedDuringRun_ = false;
     SetRunning(true);
     RunStatus status = RunStatus::AllDone;
-    end = StartExtract(run, &status);
+    end = extract ? StartExtract(run, &status)
+                  : StartArchive(run, cmbArcMethod->currentText().toStdString(),
+                                 cmbArcType->currentText().toStdString());
     SetRunning(false);
     // The exit status of a drag-and-drop start: the worst of its runs.
     if (startUpMode_ == kModeDDMode) exitStatus_ = std::max(exitStatus_, int(status));
