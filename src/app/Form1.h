@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "FileListBox.h"
 #include "MainWindowPortQt.h"
 #include "WorkMode.h"
+#include "frmListViewer.h"
 
 class QAction;
 class QComboBox;
@@ -61,6 +63,9 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
 
   // The library availability flags and tool folders, filled at load.
   const LibraryStatus& libraryStatus() const { return status_; }
+  // The archive viewer while it is open (null otherwise) and the docked flag.
+  frmListViewer* listViewer() const { return viewer_; }
+  bool viewerDocked() const { return viewerDocked_; }
 
   // The list's double click: archive facts in panels 1-3, the viewer for an archive.
   void List1_DblClick();
@@ -91,6 +96,9 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // A docked viewer follows the main window's place and height.
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildControls();
@@ -177,6 +185,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   int32_t savedShowResult_ = 0;
   bool viewerOpen_ = false;
   bool viewerDocked_ = true;
+  QPointer<frmListViewer> viewer_;  // frmListViewer while it is loaded
   bool useYZ2DEC_ = false;
   bool filterOn_ = false;  // the check mark of MnuFiltering: a filter is in force
   bool unloaded_ = false;
