@@ -120,6 +120,7 @@ frmListViewer::frmListViewer(ViewerHost host, QWidget* parent)
   List1->setModel(proxy_);
   for (int c = 0; c < kListColumnCount; ++c)
     List1->setColumnWidth(c, qRound(kColumnTwips[c] / TwipsPerPixelX(*this)));
+  List1->header()->setStretchLastSection(false);
   List1->header()->setSectionsClickable(true);
   List1->header()->setSortIndicatorShown(false);
   connect(List1->header(), &QHeaderView::sectionClicked, this, &frmListViewer::SortByColumn);
@@ -146,7 +147,10 @@ frmListViewer::frmListViewer(ViewerHost host, QWidget* parent)
   resize(qRound(6000 / TwipsPerPixelX(*this)), qRound(4800 / TwipsPerPixelY(*this)));
 }
 
-frmListViewer::~frmListViewer() = default;
+frmListViewer::~frmListViewer() {
+  // The view and the sorted model go with the widget, after the entry model: let go of it.
+  proxy_->SetSource(nullptr);
+}
 
 void frmListViewer::BuildMenu() {
   mnuPopUp = new QMenu("ポップアップメニュー", this);
