@@ -18,22 +18,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kStaging = "ArcFiles";
 
-}  // namespace
-
-#if !__has_include("ListFile.h")
-bool CanCarryName(std::string_view path) {
-  return path.find_first_of("\"\r\n") == std::string_view::npos;
-}
-bool WriteListFile(const std::string& file, const std::vector<std::string>& lines) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  for (const std::string& line : lines) out << line << "\r\n";
-  out.close();
-  return bool(out);
-}
-#endif
-
-namespace {
-
 std::string Q(const std::string& text) {
   return "\"" + text + "\"";
 }

@@ -10,16 +10,7 @@
 #include "ArchiverDLLStatus.h"
 #include "MainWindowPort.h"
 
-#if __has_include("ListFile.h")
 #include "ListFile.h"
-#else
-namespace qvr {
-inline constexpr const char* kAddListFile = "addlist.tmp";
-inline constexpr const char* kAddList2File = "addlist2.tmp";
-bool CanCarryName(std::string_view path);
-bool WriteListFile(const std::string& file, const std::vector<std::string>& lines);
-}  // namespace qvr
-#endif
 
 namespace qvr {
 

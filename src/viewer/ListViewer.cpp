@@ -126,12 +126,12 @@ std::string WithoutTrailingSep(std::string path) {
 std::string EntryArgument(const std::string& entry) {
   std::string name = entry;
   while (!name.empty() && name.back() == '/') name.pop_back();
-  if (!name.empty() && name[0] == '-') return Q(name);
+  if (!name.empty() && (name[0] == '-' || name[0] == '@')) return Q(name);
   return QuotePath(name);
 }
 
 bool CanNameEntry(const std::string& entry) {
-  if (entry.empty() || entry[0] == '@') return false;
+  if (entry.empty() || entry.starts_with("@/")) return false;
   return entry.find_first_of("\"\r\n*?") == std::string::npos;
 }
 
@@ -285,7 +285,7 @@ std::string ListViewer::UsualFolder() {
 }
 
 int32_t ListViewer::RunCommand(const ExtractCommand& command, const std::string& entry,
-                               const std::string& destination, const std::string& outPath) {
+                               const std::string& destination) {
   switch (command.route) {
     case ExtractRoute::Library: {
       std::string line = command.commandLine;
@@ -299,7 +299,6 @@ int32_t ListViewer::RunCommand(const ExtractCommand& command, const std::string&
       // rk gives no result: the call counts when it wrote the file.
       std::string written =
           WithoutTrailingSep(destination) + kSep + FileNameOf(WithoutTrailingSep(entry));
-      (void)outPath;
       FileMark before = MarkOf(written);
       cExecute runner;
       if (!runner.ShellX(command.commandLine, kShowNormal, owner_, true)) return -1;
@@ -311,6 +310,19 @@ int32_t ListViewer::RunCommand(const ExtractCommand& command, const std::string&
   return -1;
 }
 
+bool ListViewer::Runnable(const ExtractCommand& command, const std::string& entry,
+                          const char* refusal) {
+  if (command.route == ExtractRoute::Unsupported) {
+    window_.messageBox(kUnsupported, MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+  }
+  if (!CanNameEntry(entry)) {
+    window_.messageBox(refusal + std::string("\r\n") + entry, MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+  }
+  return true;
+}
+
 bool ListViewer::ExtractFile(const std::string& entry, const std::string& destinationIn,
                              std::string* outPath, int askOverride) {
   ViewerOptions o = OptionsNow(status_, askOverride);
@@ -319,8 +331,7 @@ bool ListViewer::ExtractFile(const std::string& entry, const std::string& destin
     destination += kSep + StripExtension(FileNameOf(archive_));
     MakeFolders(destination);
   }
-  std::string ext = LCase(ExtensionOf(FileNameOf(archive_)));
-  if (FileNameOf(archive_).find('.') == std::string::npos) ext.clear();
+  std::string ext = LowerExtension(archive_);
   ExtractCommand command;
   bool flat = !o.keepFolders;
   if (ext == "exe") {
@@ -330,22 +341,14 @@ bool ListViewer::ExtractFile(const std::string& entry, const std::string& destin
   } else {
     command = BuildViewerCommand(ext, o, archive_, destination, entry);
   }
-  if (command.route == ExtractRoute::Unsupported) {
-    window_.messageBox(kUnsupported, MsgIcon::Critical, MsgButtons::Ok);
-    return false;
-  }
-  if (!CanNameEntry(entry)) {
-    window_.messageBox("この名前のファイルは書庫から取り出せません。\r\n" + entry,
-                       MsgIcon::Critical, MsgButtons::Ok);
-    return false;
-  }
+  if (!Runnable(command, entry, "この名前のファイルは書庫から取り出せません。")) return false;
   std::string name = WithoutTrailingSep(entry);
   std::string out = destination + kSep + (flat ? FileNameOf(name) : name);
   if (outPath) *outPath = out;
   // A library whose flag is not set is never called.
   bool available = command.route == ExtractRoute::AceBackend ? status_.UNACEV2
                                                              : status_.*RowOf(command.lib).flag;
-  int32_t result = available ? RunCommand(command, entry, destination, out) : -1;
+  int32_t result = available ? RunCommand(command, entry, destination) : -1;
   if (result == 0) {
     window_.setPanelText(1, "解凍完了！");
     return true;
@@ -442,18 +445,10 @@ void ListViewer::DoubleClick(const std::string& entry) {
 }
 
 bool ListViewer::Delete(const std::string& entry) {
-  std::string ext = LCase(ExtensionOf(FileNameOf(archive_)));
+  std::string ext = LowerExtension(archive_);
   bool zipWriter = !Use7Zip() && status_.ZIP32J && status_.ZIP32;
   ExtractCommand command = BuildDeleteCommand(ext, zipWriter, archive_, entry);
-  if (command.route == ExtractRoute::Unsupported) {
-    window_.messageBox(kUnsupported, MsgIcon::Critical, MsgButtons::Ok);
-    return false;
-  }
-  if (!CanNameEntry(entry)) {
-    window_.messageBox("この名前のファイルは書庫から削除できません。\r\n" + entry,
-                       MsgIcon::Critical, MsgButtons::Ok);
-    return false;
-  }
+  if (!Runnable(command, entry, "この名前のファイルは書庫から削除できません。")) return false;
   if (window_.messageBox(entry + "\r\nを書庫から削除します。元に戻せません。よろしいですか？",
                          MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes) {
     return false;

@@ -41,10 +41,11 @@ ExtractCommand BuildDeleteCommand(const std::string& extension, bool zipWriter,
 
 // The entry as a command line names it: a folder row without its trailing "/" (which our
 // libraries would read as the destination), in double quotes when it holds a blank or
-// begins with "-" (which would read as a switch).
+// begins with "-" or "@" (which would read as a switch or a response file).
 std::string EntryArgument(const std::string& entry);
 // False for an entry name that no command line can name as exactly that entry: a double
-// quote or line break ends it, "*" and "?" are patterns, a leading "@" a response file.
+// quote or line break ends it, "*" and "?" are patterns, "@/" begins a response file even
+// in quotes.
 bool CanNameEntry(const std::string& entry);
 
 // The commands of the pop-up menu that the double click and the keys run.
@@ -102,12 +103,15 @@ class ListViewer {
   static std::string UsualFolder();
 
  private:
+  // False, after its message, for an extension without a command or an entry no command
+  // line can name.
+  bool Runnable(const ExtractCommand& command, const std::string& entry, const char* refusal);
   bool ExtractAndOpen(const std::string& entry, const std::string& destination, int askOverride);
   bool ExtractTo(const std::string& entry, const std::string& destination);
   bool WritableTarget(const std::string& folder);
   void Open(const std::string& destination, const std::string& outPath);
   int32_t RunCommand(const ExtractCommand& command, const std::string& entry,
-                     const std::string& destination, const std::string& outPath);
+                     const std::string& destination);
 
   MainWindowPort& window_;
   const LibraryStatus& status_;

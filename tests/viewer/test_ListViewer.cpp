@@ -182,8 +182,10 @@ TEST(ViewerCommand, DeleteRowsAndEntryArguments) {
   EXPECT_EQ(EntryArgument("docs/"), "docs");
   EXPECT_EQ(EntryArgument("a b/c"), Q("a b/c"));
   EXPECT_EQ(EntryArgument("-d"), Q("-d"));
-  for (const char* bad : {"*", "a?b", "x\"y", "@list", "a\nb", ""}) EXPECT_FALSE(CanNameEntry(bad));
-  for (const char* good : {"-d", "a b", "日本語.txt", "x@y", "docs/"})
+  EXPECT_EQ(EntryArgument("@list"), Q("@list"));
+  for (const char* bad : {"*", "a?b", "x\"y", "@/list", "a\nb", ""})
+    EXPECT_FALSE(CanNameEntry(bad));
+  for (const char* good : {"-d", "@list", "a b", "日本語.txt", "x@y", "docs/"})
     EXPECT_TRUE(CanNameEntry(good));
 }
 
@@ -265,7 +267,7 @@ TEST_F(ListViewerTest, UnsupportedUnavailableAndUnnameableEntriesCallNothing) {
   EXPECT_FALSE(viewer.ExtractFile("x", out, nullptr));
   EXPECT_EQ(MessageTexts().back(), "ファイルの解凍に失敗しました。");
   status.UNLHA32 = true;
-  for (const char* name : {"*", "?.txt", "@x", "a\"b"}) {
+  for (const char* name : {"*", "?.txt", "@/x", "a\"b"}) {
     EXPECT_FALSE(viewer.ExtractFile(name, out, nullptr)) << name;
   }
   EXPECT_TRUE(Commands("Unlha").empty());
@@ -396,7 +398,7 @@ TEST_F(ListViewerTest, DeleteConfirmsAndNamesExactlyTheEntry) {
   EXPECT_EQ(window.messages.back().buttons, MsgButtons::YesNo);
   EXPECT_TRUE(Commands("Zip").empty());
 
-  for (const char* name : {"*", "a?.txt", "@list", "x\"y"}) {
+  for (const char* name : {"*", "a?.txt", "@/list", "x\"y"}) {
     EXPECT_FALSE(viewer.Delete(name)) << name;
   }
   EXPECT_TRUE(Commands("Zip").empty());

@@ -109,21 +109,23 @@ TEST_F(ViewerRealTest, ListExtractOpenDeleteAndListAgain) {
   }
 }
 
-// Entries called "*", "-d" and "../up.txt": each is only itself.
+// Entries called "*", "-d", "@list" and "../up.txt": each is only itself.
 TEST_F(ViewerRealTest, HostileNames) {
   std::string A = temp.file("hostile.zip");
   std::string script = "import zipfile\nz = zipfile.ZipFile(" + std::string("'") + A +
-                       "', 'w')\nfor n in ['*', '-d', 'keep.txt', '../up.txt', 'q?.txt']: "
+                       "', 'w')\nfor n in ['*', '-d', '@list', 'keep.txt', '../up.txt', 'q?.txt']: "
                        "z.writestr(n, n + ' data')\nz.close()\n";
   ASSERT_EQ(std::system(("python3 -c " + ShellQuote(script)).c_str()), 0);
   viewer.setArchive(A);
   EXPECT_FALSE(viewer.Delete("*"));
   EXPECT_FALSE(viewer.Delete("q?.txt"));
-  EXPECT_EQ(Names(A).size(), 5u);
+  EXPECT_EQ(Names(A).size(), 6u);
   ASSERT_TRUE(viewer.Delete("-d"));
+  ASSERT_TRUE(viewer.Delete("@list"));
   std::vector<std::string> names = Names(A);
   EXPECT_EQ(names.size(), 4u);
   EXPECT_FALSE(Has(names, "-d"));
+  EXPECT_FALSE(Has(names, "@list"));
   EXPECT_TRUE(Has(names, "*"));
 
   ASSERT_TRUE(viewer.ExtractFile("keep.txt", out, nullptr));
