@@ -63,9 +63,6 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
 
   // The library availability flags and tool folders, filled at load.
   const LibraryStatus& libraryStatus() const { return status_; }
-  // The archive viewer while it is open (null otherwise) and the docked flag.
-  frmListViewer* listViewer() const { return viewer_; }
-  bool viewerDocked() const { return viewerDocked_; }
 
   // The list's double click: archive facts in panels 1-3, the viewer for an archive.
   void List1_DblClick();

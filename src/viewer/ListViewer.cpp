@@ -3,14 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QStandardPaths>
 #include <cstdlib>
 #include <filesystem>
 
 #include "ArchiverDLL.h"
 #include "ArchiverDLL_ACE.h"
-#include "Completion.h"
 #include "PathHelpers.h"
+#include "Registry_Link.h"
 #include "Settings.h"
 #include "cExecute.h"
 
@@ -236,13 +235,13 @@ ViewerAction DoubleClickAction(int action, int place, const std::string& templat
 std::string SpecialFolderOf(ViewerAction action) {
   switch (action) {
     case ViewerAction::ExtractToMyDocument:
-      return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+      return SpecialFolderPath(kCsidlPersonal);
     case ViewerAction::ExtractToDesktop:
-      return DesktopFolder();
+      return SpecialFolderPath(kCsidlDesktop);
     case ViewerAction::ExtractToSystem:
-      return "/usr/lib";
+      return SpecialFolderPath(kCsidlSystem);
     case ViewerAction::ExtractToWindows:
-      return "/usr";
+      return SpecialFolderPath(kCsidlWindows);
     default:
       return "";
   }

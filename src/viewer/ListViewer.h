@@ -66,7 +66,8 @@ inline constexpr const char* kSpecialFolderCaptions[4] = {"マイ ドキュメ�
                                                           "システムフォルダ", "Windows"};
 // The double click's command by EXTRACT_ARCVIEW Action, TargetPlace and Template.
 ViewerAction DoubleClickAction(int action, int targetPlace, const std::string& templateCaption);
-// The folder of a special-folder command: documents and desktop (XDG), "/usr/lib", "/usr".
+// The folder of a special-folder command (SpecialFolderPath: documents and desktop of the
+// XDG user folders, "/usr/lib", "/usr").
 std::string SpecialFolderOf(ViewerAction action);
 
 // The docking rule: the viewer's left edge within 100 twips of the main window's right edge.
