@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "FileListBox.h"
 #include "MainWindowPortQt.h"
 #include "WorkMode.h"
+#include "frmListViewer.h"
 
 class QAction;
 class QComboBox;
@@ -94,6 +96,9 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // A docked viewer follows the main window's place and height.
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildControls();
@@ -180,6 +185,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   int32_t savedShowResult_ = 0;
   bool viewerOpen_ = false;
   bool viewerDocked_ = true;
+  QPointer<frmListViewer> viewer_;  // frmListViewer while it is loaded
   bool useYZ2DEC_ = false;
   bool filterOn_ = false;  // the check mark of MnuFiltering: a filter is in force
   bool unloaded_ = false;
