@@ -82,7 +82,8 @@ TEST_F(CompletionMailProgramTest, FailedRunMailsTheFailure) {
       "smtp", Folder("smtp"),
       {"--mechanisms", "PLAIN", "--user", "qvr", "--password", kPassword, "--lifetime", "120"});
   Settings(server.port(), 20);
-  ASSERT_EQ(program.Run({Copy("not_a_zip.zip")}), 0);
+  // The run fails, and the program says so in its exit status after the mail.
+  ASSERT_EQ(program.Run({Copy("not_a_zip.zip")}), 1);
   auto mails = server.events("mail");
   ASSERT_EQ(mails.size(), 1u);
   std::string body = Text(mails[0].value("decoded").toObject(), "body");
