@@ -313,6 +313,7 @@ class LibarchiveSource final : public EntrySource {
       archive_read_support_filter_xz(a_);
       archive_read_support_filter_lzma(a_);
       archive_read_support_filter_zstd(a_);
+      archive_read_support_filter_lz4(a_);
     }
   }
 

@@ -462,6 +462,53 @@ TEST(Safety, DataErrorRemovesThePartialFileAndKeepsTheOldOne) {
     EXPECT_EQ(path.find(".qvr"), std::string::npos);
 }
 
+// Cut or damaged archives fail with a result code; every file left in the destination is
+// whole (one of the manifest's, byte for byte) and no temporary file stays.
+struct BrokenCase {
+  const char* archive;
+  const char* file;
+  const char* prefix;
+  const char* words;
+  double cutAt;   // keep this share of the archive (1 = whole)
+  double flipAt;  // flip a byte at this share of the archive (< 0 = none)
+};
+
+TEST(Safety, CutAndDamagedArchivesLeaveOnlyWholeFiles) {
+  const BrokenCase cases[] = {
+      {"tar_xz.tar.xz", "tar32.so", "Tar", "-x --use-directory=1 ", 0.5, -1},
+      {"tar_zstd_users.tzst", "tar32.so", "Tar", "-x --use-directory=1 ", 0.6, -1},
+      {"tar_lz4.tar.lz4", "tar32.so", "Tar", "-x --use-directory=1 ", 0.7, -1},
+      {"tar_lzma.tar.lzma", "tar32.so", "Tar", "-x --use-directory=1 ", 0.4, -1},
+      {"readme.txt.zst", "tar32.so", "Tar", "-x --use-directory=1 ", 0.5, -1},
+  };
+  std::map<std::string, ExpectedFile> known;
+  for (const Fixture& f : LoadManifest())
+    for (const ExpectedFile& e : f.expected) known[e.sha256] = e;
+  for (const BrokenCase& c : cases) {
+    SCOPED_TRACE(c.archive);
+    TempDir tmp;
+    std::string data = ReadFile(FixturePath(c.archive));
+    ASSERT_FALSE(data.empty());
+    data.resize(static_cast<size_t>(static_cast<double>(data.size()) * c.cutAt));
+    if (c.flipAt >= 0) {
+      size_t at = static_cast<size_t>(static_cast<double>(data.size()) * c.flipAt);
+      data[at] = static_cast<char>(data[at] ^ 0x5A);
+    }
+    std::string name = std::string("broken_") + c.archive;
+    WriteFile(tmp.file(name), data);
+    std::string dest = tmp.file("out");
+    fs::create_directories(dest);
+    std::string report;
+    int32_t rc = Library(c.file, c.prefix)
+                     .Run(c.words + Q(tmp.file(name)) + " " + Q(dest + "/"), nullptr, &report);
+    EXPECT_NE(rc, 0) << report;
+    for (const auto& [path, got] : ReadTree(dest).files) {
+      EXPECT_EQ(path.find(".qvr"), std::string::npos) << path;
+      EXPECT_TRUE(known.count(got.sha256)) << path << " is not whole";
+    }
+  }
+}
+
 TEST(Gaps, WhatLibarchiveCannotDecodeFailsCleanly) {
   TempDir tmp;
   std::string report;

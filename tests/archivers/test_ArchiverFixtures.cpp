@@ -159,9 +159,7 @@ TEST_P(FixtureTest, CountsAndListsTheManifestEntries) {
     if (std::string(info.FileName).back() != '/' && info.Attribute[4] != 'd') {
       auto it = std::find_if(f.expected.begin(), f.expected.end(),
                              [&](const ExpectedFile& e) { return e.path == info.FileName; });
-      // .bz2 and .Z files do not record their original size.
-      bool sizeKnown = f.format != "bz2" && f.format != "Z";
-      if (it != f.expected.end() && sizeKnown) {
+      if (it != f.expected.end() && !SizeUnrecorded(f)) {
         EXPECT_EQ(size, it->size) << info.FileName;
       }
     }

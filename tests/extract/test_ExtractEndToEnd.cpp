@@ -15,6 +15,7 @@
 
 #include "AppFolder.h"
 #include "ArchiverDLLStatus.h"
+#include "ArchiverDLL_Inspect.h"
 #include "BatchRun.h"
 #include "ExtractArchives.h"
 #include "FakeMainWindow.h"
@@ -40,14 +41,9 @@ bool SeveralRoots(const Fixture& f) {
   return roots.size() > 1;
 }
 
-// A library of ours reads it, and the program's format table knows its extension (".tgz"
-// is not in the table: such a file is "not an archive" to the program).
+// A library of ours reads it, and the program's format table knows its extension.
 bool Served(const Fixture& f) {
-  static const std::set<std::string> kTable = {"lzh", "zip", "cab", "rar", "7z",
-                                               "tar", "gz",  "z",   "bz2", "exe"};
-  std::string ext = f.file.substr(f.file.rfind('.') + 1);
-  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return !RouteFor(f).file.empty() && kTable.count(ext) > 0;
+  return !RouteFor(f).file.empty() && !FormatOfExtension(f.file).empty();
 }
 
 bool ExtractsCleanly(const Fixture& f) {
