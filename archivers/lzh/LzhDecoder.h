@@ -29,7 +29,8 @@ struct DecodeRequest {
   uint64_t packedSize = 0;
   uint64_t originalSize = 0;
   uint16_t crc = 0;
-  bool checkCrc = true;  // level-0 headers of old archives may carry no CRC
+  // Level-0 headers of old archives may carry no CRC; ARJ checks its own CRC-32 instead.
+  bool checkCrc = true;
 };
 
 // Expands the whole entry into the sink.

@@ -80,6 +80,7 @@ Route RouteFor(const Fixture& f, bool use7Zip) {
   if (t == "lzh") return {"unlha32.so", "Unlha"};
   if (t == "cab") return {"cab32.so", "Cab"};
   if (t == "rar") return {"unrar32.so", "Unrar"};
+  if (t == "arj") return {"unarj32j.so", "Unarj"};
   static const std::set<std::string> kTarFamily = {
       "tar", "tar.gz", "tar.bz2", "tar.xz", "tar.zst", "tar.lz4", "tar.lzma",
       "gz",  "bz2",    "Z",       "xz",     "zst",     "lz4",     "lzma"};

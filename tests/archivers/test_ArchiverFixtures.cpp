@@ -173,7 +173,8 @@ TEST_P(FixtureTest, CheckArchiveAnswersOnlyForItsOwnLibrary) {
   Route route = RouteFor(f);
   static const std::vector<Route> all = {{"unzip32.so", "UnZip"}, {"7-zip32.so", "SevenZip"},
                                          {"unlha32.so", "Unlha"}, {"cab32.so", "Cab"},
-                                         {"unrar32.so", "Unrar"}, {"tar32.so", "Tar"}};
+                                         {"unrar32.so", "Unrar"}, {"tar32.so", "Tar"},
+                                         {"unarj32j.so", "Unarj"}};
   std::string path = FixturePath(f.file);
   for (const Route& r : all) {
     int32_t answer = Library(r.file, r.prefix).checkArchive(path.c_str(), 0);

@@ -32,7 +32,7 @@ class RealArchivesTest : public ::testing::Test {
     SetSearchExecutableFolder(std::string(QVR_BIN_DIR) + "/");
     // The libraries we ship.
     status.UNLHA32 = status.UNZIP32 = status.SEVENZIP32 = status.CAB32 = status.UNRAR32 =
-        status.TAR32 = true;
+        status.TAR32 = status.UNARJ32 = true;
   }
   ~RealArchivesTest() override { SetSearchExecutableFolder(std::nullopt); }
   // A fixture whose extension the format table knows and a library of ours reads.

@@ -18,6 +18,7 @@
 #include "ArchiverDLL_Inspect.h"
 #include "BatchRun.h"
 #include "ExtractArchives.h"
+#include "ExtractCommand.h"
 #include "FakeMainWindow.h"
 #include "FixtureManifest.h"
 #include "PreScan.h"
@@ -41,9 +42,15 @@ bool SeveralRoots(const Fixture& f) {
   return roots.size() > 1;
 }
 
-// A library of ours reads it, and the program's format table knows its extension.
+// A library of ours reads it and the program's run sends it there: the format table knows
+// its extension and, for a self-extracting file, the extraction has a row for its format
+// (there is none for ARJ).
 bool Served(const Fixture& f) {
-  return !RouteFor(f).file.empty() && !FormatOfExtension(f.file).empty();
+  if (RouteFor(f).file.empty() || FormatOfExtension(f.file).empty()) return false;
+  std::string format = f.format;
+  for (char& c : format) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return !f.exe ||
+         BuildSelfExtractCommand(format, {}, f.file, "").route != ExtractRoute::Unsupported;
 }
 
 bool ExtractsCleanly(const Fixture& f) {
@@ -88,11 +95,12 @@ class ExtractEndToEndTest : public ::testing::Test {
     BatchRun run{ExtractRun{window, status, mode, false}, 0, &mail, &sound, {}, {}};
     return StartExtract(run);
   }
-  // A writable copy of the fixture in a folder of its own.
+  // A writable copy of the fixture (every volume of a set) in a folder of its own.
   std::string Copy(const Fixture& f, const std::string& folder) {
     fs::create_directories(folder);
+    for (const std::string& v : f.volumes) fs::copy_file(FixturePath(v), folder + "/" + v);
     std::string path = folder + "/" + f.file;
-    fs::copy_file(FixturePath(f.file), path);
+    if (!fs::exists(path)) fs::copy_file(FixturePath(f.file), path);
     return path;
   }
   // Where the manifest's files land below the output folder.
@@ -129,8 +137,11 @@ TEST_F(ExtractEndToEndTest, OwnFolderRunOverEveryFixtureDeletesOnlyTheSuccessful
       EXPECT_FALSE(fs::exists(archive));
       ExpectManifest(f, RootOf(f, folders[i]));
       if (SeveralRoots(f)) {
-        // Nothing but the archive's own folder beside it.
-        EXPECT_EQ(std::distance(fs::directory_iterator(folders[i]), fs::directory_iterator()), 1);
+        // Nothing but the archive's own folder beside it (and the volumes after the first,
+        // which the deletion leaves: it deletes the archive file the list names).
+        long others = f.volumes.empty() ? 0 : long(f.volumes.size()) - 1;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folders[i]), fs::directory_iterator()),
+                  1 + others);
       }
     } else if (f.hostile) {
       for (const std::string& m : f.mustNotExist) {
@@ -308,7 +319,7 @@ class DDModeProgramTest : public ::testing::Test {
     fs::create_directories(app);
     fs::copy_file(std::string(QVR_BIN_DIR) + "/QuiverArchiver", app + "/QuiverArchiver");
     for (const char* lib : {"unlha32.so", "unzip32.so", "7-zip32.so", "cab32.so", "tar32.so",
-                            "unrar32.so", "zip32j.so", "zip32.so"})
+                            "unrar32.so", "unarj32j.so", "zip32j.so", "zip32.so"})
       fs::create_symlink(std::string(QVR_BIN_DIR) + "/" + lib, app + "/" + lib);
     fs::create_directories(temp.file("run"));
     fs::permissions(temp.file("run"), fs::perms::owner_all);
@@ -367,6 +378,8 @@ TEST_F(DDModeProgramTest, OwnFolderExtractsEveryArchiveDeletesOnlyTheGoodOnesAnd
     std::string folder = temp.file("in/" + std::to_string(used.size()));
     fs::create_directories(folder);
     files.push_back(folder + "/" + f.file);
+    for (const std::string& v : f.volumes)
+      if (v != f.file) fs::copy_file(FixturePath(v), folder + "/" + v);
     fs::copy_file(FixturePath(f.file), files.back());
     used.push_back(&f);
   };
