@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "EntryInfo.h"
+#include "qvr/ArchiverAbi.h"
 
 namespace {
 
@@ -95,11 +95,11 @@ void Row(const char* what, const Result& ours, const Result& bsdtar, double limi
   std::fflush(stdout);
 }
 
-using Command = int32_t (*)(void*, const char*, char*, uint32_t);
-using Open = void* (*)(void*, const char*, uint32_t);
-using First = int32_t (*)(void*, const char*, qvr::arc::EntryInfo*);
-using Next = int32_t (*)(void*, qvr::arc::EntryInfo*);
-using Close = int32_t (*)(void*);
+using Command = qvr::CommandEntry*;
+using Open = qvr::OpenArchiveEntry*;
+using First = qvr::FindFirstEntry*;
+using Next = qvr::FindNextEntry*;
+using Close = qvr::CloseArchiveEntry*;
 
 void Extraction(const char* what, const std::string& file, const std::string& prefix,
                 const std::string& words, const std::string& archive, const std::string& work,
@@ -109,7 +109,7 @@ void Extraction(const char* what, const std::string& file, const std::string& pr
   std::string line = words + "\"" + archive + "\" \"" + dest + "/\"";
   auto [ours, bsdtar] = Measure(
       [&] {
-        char report[1024];
+        char report[qvr::kCommandOutputSize];
         return command(nullptr, line.c_str(), report, sizeof report) == 0 ? 0 : 1;
       },
       [&] {
@@ -128,7 +128,7 @@ void Listing(const char* what, const std::string& archive, double limit) {
       [&] {
         void* h = open(nullptr, archive.c_str(), 0x400000);
         if (!h) return 1;
-        qvr::arc::EntryInfo info;
+        qvr::EntryInfo info;
         long n = 0;
         for (int r = first(h, "*", &info); r == 0; r = next(h, &info)) ++n;
         close(h);

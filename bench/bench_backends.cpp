@@ -72,7 +72,7 @@ void BenchCheck(const std::string& root, int runs) {
   qvr::ArchiverDLL::ForgetAll();
 
   void* handle = dlopen((app + "unlha32.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-  auto direct = reinterpret_cast<qvr::CheckArchiveEntry>(dlsym(handle, "UnlhaCheckArchive"));
+  auto direct = reinterpret_cast<qvr::CheckArchiveEntry*>(dlsym(handle, "UnlhaCheckArchive"));
   if (!direct || !qvr::ArchiverDLL::Of(qvr::Lib::Unlha).loaded()) {
     std::printf("bench plugin not loadable\n");
     return;

@@ -22,6 +22,7 @@
 #include "SevenZipWriter.h"
 #include "SourceList.h"
 #include "ZipWriter.h"
+#include "qvr/ArchiverAbi.h"
 
 extern char** environ;
 
@@ -138,16 +139,15 @@ void MakeCorpus(const std::string& dest, uint64_t budget) {
 }
 
 // The command entry of unlha32.so, which lies beside the benchmark in build/bin.
-using CommandEntry = int32_t (*)(void*, const char*, char*, uint32_t);
-CommandEntry UnlhaCommand() {
+qvr::CommandEntry* UnlhaCommand() {
   std::error_code ec;
   fs::path self = fs::read_symlink("/proc/self/exe", ec);
   void* lib = dlopen((self.parent_path() / "unlha32.so").c_str(), RTLD_NOW);
-  return lib ? reinterpret_cast<CommandEntry>(dlsym(lib, "Unlha")) : nullptr;
+  return lib ? reinterpret_cast<qvr::CommandEntry*>(dlsym(lib, "Unlha")) : nullptr;
 }
 
-int32_t Unlha(CommandEntry entry, const std::string& line) {
-  char out[1024] = {};
+int32_t Unlha(qvr::CommandEntry* entry, const std::string& line) {
+  char out[qvr::kCommandOutputSize] = {};
   return entry ? entry(nullptr, line.c_str(), out, sizeof out) : -1;
 }
 
@@ -246,7 +246,7 @@ int main(int argc, char** argv) {
 
     // The same into an LZH of the same files (stored, so that making it is quick): unlha32
     // copies the old entries' headers and data unchanged.
-    CommandEntry unlha = UnlhaCommand();
+    qvr::CommandEntry* unlha = UnlhaCommand();
     std::string lzhSource = work + "/lzhsource", bigLzh = work + "/big.lzh";
     std::string lzhTarget = work + "/target.lzh";
     std::string names;

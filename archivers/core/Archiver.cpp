@@ -241,6 +241,9 @@ std::string Summary(const Run& run) {
   return text;
 }
 
+// The skip count of this thread's last command call, read back through PGetSkippedCount.
+thread_local int32_t tLastSkipped = 0;
+
 int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command,
                 std::string& report) {
   const std::string& path = command.args.archive;
@@ -287,6 +290,7 @@ int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command
   if (run.error == kOk && matched == 0 && !command.args.names.empty())
     run.Fail(ERROR_NOT_FIND_FILE, "no entry matched the names given");
   report = Summary(run);
+  tLastSkipped = run.skipped;
   return run.error;
 }
 
@@ -377,6 +381,7 @@ void FillEntryInfo(const Entry& entry, EntryInfo& info) {
 
 int32_t RunCommand(const LibraryTraits& traits, void* owner, const char* line, char* output,
                    uint32_t outputSize) {
+  tLastSkipped = 0;
   LocaleScope locale;
   ParsedArgs args;
   int32_t r = SortArguments(SplitCommandLine(line ? line : ""), traits.commandWords, args);
@@ -479,6 +484,10 @@ int32_t GetCompressedSizeEx(void* handle, int64_t* size) {
   if (!h || !h->haveCurrent || !size) return 0;
   *size = h->current.compressedSize < 0 ? 0 : h->current.compressedSize;
   return 1;
+}
+
+int32_t GetSkippedCount() {
+  return tLastSkipped;
 }
 
 }  // namespace qvr::arc

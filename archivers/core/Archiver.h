@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "ArgSplitter.h"
-#include "EntryInfo.h"
 #include "EntrySource.h"
+#include "qvr/ArchiverAbi.h"
 
 namespace qvr::arc {
 
@@ -61,6 +61,9 @@ int32_t FindFirst(void* handle, const char* wildcard, EntryInfo* info);
 int32_t FindNext(void* handle, EntryInfo* info);
 int32_t GetOriginalSizeEx(void* handle, int64_t* size);
 int32_t GetCompressedSizeEx(void* handle, int64_t* size);
+// How many entries the last RunCommand on this thread left out for safety (0 when it left
+// none out or stopped before reading any entry).
+int32_t GetSkippedCount();
 
 // Copies `text` into the output buffer, cut at a character boundary, always NUL-terminated.
 void WriteReport(const std::string& text, char* output, uint32_t outputSize);

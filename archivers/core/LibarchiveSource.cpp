@@ -15,17 +15,14 @@
 
 #include "ArcErrors.h"
 #include "EntrySource.h"
+#include "FdIo.h"
 #include "NameDecoder.h"
+#include "Text.h"
 
 namespace qvr::arc {
 namespace {
 
 constexpr size_t kBlockSize = 64 * 1024;
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  return s;
-}
 
 bool Has(const std::string& s, const char* word) {
   return s.find(word) != std::string::npos;
@@ -34,7 +31,7 @@ bool Has(const std::string& s, const char* word) {
 // The one place where libarchive's failure texts become our result codes.
 int32_t MapError(struct archive* a, int32_t fallback, bool lha) {
   const char* text = archive_error_string(a);
-  std::string m = Lower(text ? text : "");
+  std::string m = AsciiLower(text ? text : "");
   if (Has(m, "passphrase") || Has(m, "decrypt") || Has(m, "encrypt")) return ERROR_PASSWORD_FILE;
   if (lha && Has(m, "compression method")) return ERROR_METHOD;
   if (Has(m, "unsupported") || Has(m, "not supported") || Has(m, "unavailable") ||
@@ -50,7 +47,7 @@ int32_t MapError(struct archive* a, int32_t fallback, bool lha) {
 std::string MethodOf(struct archive* a, struct archive_entry* e) {
   const char* n = archive_format_name(a);
   std::string name = n ? n : "";
-  std::string low = Lower(name);
+  std::string low = AsciiLower(name);
   switch (archive_format(a) & ARCHIVE_FORMAT_BASE_MASK) {
     case ARCHIVE_FORMAT_ZIP:
       if (archive_entry_filetype(e) == AE_IFDIR || Has(low, "uncompressed")) return "Stored";
@@ -131,7 +128,7 @@ bool FileExists(const std::string& p) {
 // "x.r00", "x.r01"... Only the given file when it has no followers.
 std::vector<std::string> RarVolumes(const std::string& path) {
   std::vector<std::string> v{path};
-  std::string low = Lower(path);
+  std::string low = AsciiLower(path);
   size_t part = low.rfind(".part");
   if (part != std::string::npos && low.size() > 4 && low.compare(low.size() - 4, 4, ".rar") == 0) {
     std::string digits = path.substr(part + 5, low.size() - 4 - part - 5);
@@ -195,7 +192,6 @@ class LibarchiveSource final : public EntrySource {
   explicit LibarchiveSource(const SourceOptions& o) : options_(o) {}
   ~LibarchiveSource() override {
     if (a_) archive_read_free(a_);
-    if (fd_ >= 0) close(fd_);
   }
 
   int32_t Open() {
@@ -212,7 +208,7 @@ class LibarchiveSource final : public EntrySource {
     for (const auto& v : volumes_) names.push_back(v.c_str());
     names.push_back(nullptr);
     if (options_.formats & (kFormatZip | kFormatLha))
-      fd_ = open(options_.path.c_str(), O_RDONLY | O_CLOEXEC);
+      fd_.reset(open(options_.path.c_str(), O_RDONLY | O_CLOEXEC));
     if (archive_read_open_filenames(a_, names.data(), kBlockSize) != ARCHIVE_OK) {
       int err = archive_errno(a_);
       return err == EACCES || err == EISDIR ? ERROR_ARC_FILE_OPEN : ERROR_NOT_ARC_FILE;
@@ -370,8 +366,8 @@ class LibarchiveSource final : public EntrySource {
     entry.method = MethodOf(a_, e);
     entry.headerOffset = archive_read_header_position(a_);
     if (entry.kind == Entry::Kind::File)
-      entry.compressedSize =
-          PackedSizeAt(fd_, archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK, entry.headerOffset);
+      entry.compressedSize = PackedSizeAt(fd_.get(), archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK,
+                                          entry.headerOffset);
   }
 
   std::string ErrorString() const {
@@ -390,7 +386,7 @@ class LibarchiveSource final : public EntrySource {
 
   SourceOptions options_;
   struct archive* a_ = nullptr;
-  int fd_ = -1;  // the archive file, for sizes that headers record and libarchive omits
+  UniqueFd fd_;  // the archive file, for sizes that headers record and libarchive omits
   std::vector<std::string> volumes_;
   std::string words_;
   std::string password_;

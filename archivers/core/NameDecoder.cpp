@@ -1,8 +1,6 @@
 #include "NameDecoder.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include "Text.h"
 
 namespace qvr::arc {
 
@@ -35,62 +33,8 @@ LocaleScope::~LocaleScope() {
   uselocale(previous_);
 }
 
-bool IsValidUtf8(const std::string& s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const auto* end = p + s.size();
-  while (p < end) {
-    unsigned c = *p;
-    int n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (n < 0 || end - p < n + 1) return false;
-    unsigned cp = n == 0 ? c : n == 1 ? (c & 0x1F) : n == 2 ? (c & 0x0F) : (c & 0x07);
-    for (int i = 1; i <= n; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    static const unsigned kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    p += n + 1;
-  }
-  return true;
-}
-
-// One converter per thread: names are decoded in tight loops over large archives. The
-// program calls us from short-lived worker threads, so each converter is closed with its
-// thread.
-struct Cp932Converter {
-  iconv_t cd = iconv_open("UTF-8", "CP932");
-  ~Cp932Converter() {
-    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-  }
-};
-
-static std::string FromCp932(const std::string& raw) {
-  thread_local Cp932Converter converter;
-  iconv_t cd = converter.cd;
-  if (cd == reinterpret_cast<iconv_t>(-1)) return raw;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::string out;
-  std::string in = raw;
-  char* ip = in.data();
-  size_t il = in.size();
-  char buf[256];
-  while (il > 0) {
-    char* op = buf;
-    size_t ol = sizeof buf;
-    size_t r = iconv(cd, &ip, &il, &op, &ol);
-    out.append(buf, op - buf);
-    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-      out += "\xEF\xBF\xBD";  // one undecodable byte
-      ++ip;
-      --il;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-  }
-  return out;
-}
-
 std::string DecodeEntryName(const std::string& raw) {
-  std::string name = IsValidUtf8(raw) ? raw : FromCp932(raw);
+  std::string name = IsValidUtf8(raw) ? raw : Cp932ToUtf8Lossy(raw);
   // After decoding, a "\" can only be a separator written by a Windows tool: the CP932
   // trail byte 0x5C has become part of its character.
   for (char& c : name) {

@@ -21,8 +21,6 @@ class LocaleScope {
   locale_t previous_ = nullptr;
 };
 
-bool IsValidUtf8(const std::string& s);
-
 // Raw name bytes to UTF-8 ("\" separators become "/"). Undecodable bytes become U+FFFD.
 std::string DecodeEntryName(const std::string& raw);
 

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "ArcErrors.h"
+#include "FdIo.h"
 
 namespace qvr::arc {
 
@@ -131,18 +132,6 @@ static std::string TempName(const std::string& name) {
   return "." + base + ".qvr" + tag;
 }
 
-static bool WriteAll(int fd, const void* data, size_t len) {
-  const char* p = static_cast<const char*>(data);
-  while (len > 0) {
-    ssize_t n = write(fd, p, len);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    len -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 int32_t SafeWriter::WriteFile(const std::vector<std::string>& components, const Entry& entry,
                               EntrySource& source) {
   int32_t error = kOk;
@@ -163,8 +152,8 @@ int32_t SafeWriter::WriteFile(const std::vector<std::string>& components, const 
     size_t len = 0;
     result = source.Read(&data, &len);
     if (result != kOk || len == 0) break;
-    if (!WriteAll(fd, data, len)) {
-      result = WriteError(errno);
+    if (int err = WriteAll(fd, data, len)) {
+      result = WriteError(err);
       break;
     }
   }

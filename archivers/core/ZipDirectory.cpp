@@ -9,6 +9,7 @@
 #include "ArcErrors.h"
 #include "ByteOrder.h"
 #include "EntrySource.h"
+#include "FdIo.h"
 
 namespace qvr::arc {
 
@@ -26,14 +27,7 @@ constexpr size_t kLocalSize = 30;
 constexpr size_t kWindowSize = 1 << 20;  // a record is at most 46 + 3 * 65535 bytes
 
 bool ReadAt(int fd, uint64_t offset, size_t size, uint8_t* out) {
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
+  return PreadFull(fd, out, size, offset) == size;
 }
 
 bool ReadAt(int fd, uint64_t offset, size_t size, std::vector<uint8_t>* out) {

@@ -12,7 +12,9 @@
 #include "ArcErrors.h"
 #include "ByteOrder.h"
 #include "EntrySource.h"
+#include "FdIo.h"
 #include "NameDecoder.h"
+#include "Text.h"
 #include "ZipDirectory.h"
 
 namespace qvr::arc {
@@ -148,10 +150,7 @@ void Fill(const ZipEntryRecord& e, Entry& entry) {
 
 class ZipDirectorySource final : public EntrySource {
  public:
-  ZipDirectorySource(int fd, const ZipEnd& end) : fd_(fd), walk_(fd, end) {}
-  ~ZipDirectorySource() override { close(fd_); }
-  ZipDirectorySource(const ZipDirectorySource&) = delete;
-  ZipDirectorySource& operator=(const ZipDirectorySource&) = delete;
+  ZipDirectorySource(UniqueFd fd, const ZipEnd& end) : fd_(std::move(fd)), walk_(fd_.get(), end) {}
 
   int32_t Next(Entry& entry) override {
     ZipEntryRecord e;
@@ -171,7 +170,7 @@ class ZipDirectorySource final : public EntrySource {
   bool FormatKnown() const override { return true; }
 
  private:
-  int fd_;
+  UniqueFd fd_;
   ZipDirectoryWalk walk_;
   std::string words_;
 };
@@ -197,16 +196,16 @@ bool Starts7z(int fd) {
 }
 
 std::unique_ptr<EntrySource> OpenDirectory(const SourceOptions& options) {
-  int fd = open(options.path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  UniqueFd file(open(options.path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid()) return nullptr;
+  int fd = file.get();
   struct stat st {};
   ZipEnd end;
   std::string why;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
       !((options.formats & kFormat7z) && Starts7z(fd)) &&
       FindZipEnd(fd, static_cast<uint64_t>(st.st_size), &end, &why) == kOk && Sound(fd, end))
-    return std::make_unique<ZipDirectorySource>(fd, end);
-  close(fd);
+    return std::make_unique<ZipDirectorySource>(std::move(file), end);
   return nullptr;
 }
 

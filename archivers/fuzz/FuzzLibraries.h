@@ -9,36 +9,26 @@
 #include <filesystem>
 #include <string>
 
-#include "EntryInfo.h"
+#include "qvr/ArchiverAbi.h"
 
-#define QVR_FUZZ_DECLARE(P)                                                  \
-  extern "C" int32_t P(void*, const char*, char*, uint32_t);                 \
-  extern "C" int32_t P##CheckArchive(const char*, int32_t);                  \
-  extern "C" int32_t P##GetFileCount(const char*);                           \
-  extern "C" void* P##OpenArchive(void*, const char*, uint32_t);             \
-  extern "C" int32_t P##CloseArchive(void*);                                 \
-  extern "C" int32_t P##FindFirst(void*, const char*, qvr::arc::EntryInfo*); \
-  extern "C" int32_t P##FindNext(void*, qvr::arc::EntryInfo*);               \
-  extern "C" int32_t P##GetOriginalSizeEx(void*, int64_t*);
-
-QVR_FUZZ_DECLARE(UnZip)
-QVR_FUZZ_DECLARE(SevenZip)
-QVR_FUZZ_DECLARE(Unlha)
-QVR_FUZZ_DECLARE(Cab)
-QVR_FUZZ_DECLARE(Unrar)
-QVR_FUZZ_DECLARE(Tar)
+QVR_ABI_DECLARE_LIBRARY(UnZip);
+QVR_ABI_DECLARE_LIBRARY(SevenZip);
+QVR_ABI_DECLARE_LIBRARY(Unlha);
+QVR_ABI_DECLARE_LIBRARY(Cab);
+QVR_ABI_DECLARE_LIBRARY(Unrar);
+QVR_ABI_DECLARE_LIBRARY(Tar);
 
 namespace qvr::fuzz {
 
 struct Library {
-  int32_t (*command)(void*, const char*, char*, uint32_t);
-  int32_t (*check)(const char*, int32_t);
-  int32_t (*count)(const char*);
-  void* (*open)(void*, const char*, uint32_t);
-  int32_t (*close)(void*);
-  int32_t (*first)(void*, const char*, arc::EntryInfo*);
-  int32_t (*next)(void*, arc::EntryInfo*);
-  int32_t (*sizeEx)(void*, int64_t*);
+  CommandEntry* command;
+  CheckArchiveEntry* check;
+  GetFileCountEntry* count;
+  OpenArchiveEntry* open;
+  CloseArchiveEntry* close;
+  FindFirstEntry* first;
+  FindNextEntry* next;
+  SizeExEntry* sizeEx;
   const char* extract;  // the extraction words the program sends
 };
 

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   void* h = lib.open(nullptr, path.c_str(), 0x400000);
   if (!h) return 0;
   for (const char* wildcard : {"*", "*.txt"}) {
-    qvr::arc::EntryInfo info;
+    qvr::EntryInfo info;
     for (int r = lib.first(h, wildcard, &info); r == 0; r = lib.next(h, &info)) {
       int64_t s = 0;
       lib.sizeEx(h, &s);

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = qvr::fuzz::WriteInput(data + 1, size - 1);
   std::string dest = qvr::fuzz::WorkFolder() + "/out";
   std::string line = std::string(lib.extract) + "\"" + path + "\" \"" + dest + "/\"";
-  char report[1024];
+  char report[qvr::kCommandOutputSize];
   lib.command(nullptr, line.c_str(), report, sizeof report);
   std::error_code ec;
   for (const auto& e : std::filesystem::directory_iterator(qvr::fuzz::WorkFolder(), ec)) {

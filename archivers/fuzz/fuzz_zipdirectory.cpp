@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!source) return 0;
   qvr::arc::Entry entry;
   for (int n = 0; n < 100000 && source->Next(entry) == 0; ++n) {
-    qvr::arc::EntryInfo info;
+    qvr::EntryInfo info;
     qvr::arc::FillEntryInfo(entry, info);
     if (std::memchr(info.FileName, 0, sizeof info.FileName) == nullptr) __builtin_trap();
   }

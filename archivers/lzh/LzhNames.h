@@ -1,5 +1,6 @@
 // Entry names of LZH archives. The format stores bytes without saying their encoding:
-// Japanese Windows tools write CP932 (Shift_JIS), some newer tools UTF-8.
+// Japanese Windows tools write CP932 (Shift_JIS), some newer tools UTF-8. The conversions
+// themselves are the libraries' shared ones (Text.h).
 #pragma once
 
 #include <string>
@@ -8,19 +9,12 @@ namespace qvr::lzh {
 
 enum class NameEncoding { kCp932, kUtf8 };
 
-bool IsValidUtf8(const std::string& s);
 // How to read a stored name: UTF-8 when it is valid UTF-8, CP932 otherwise.
 NameEncoding GuessEncoding(const std::string& raw);
 // Turns the separators of a stored path into "/": 0xFF always, "\" unless it is the trail
 // byte of a CP932 character (names that are valid UTF-8 have no such bytes). Empty
 // components are dropped.
 std::string NormalizeSeparators(const std::string& raw);
-
-// UTF-8 to CP932 (locale-independent, through iconv). False when a character has no CP932
-// form.
-bool Utf8ToCp932(const std::string& utf8, std::string* out);
-// CP932 to UTF-8; false for bytes that are not CP932.
-bool Cp932ToUtf8(const std::string& cp932, std::string* out);
 
 // The bytes to store for a UTF-8 path and the encoding they are in: CP932 when every
 // character has a CP932 form (what Japanese LZH tools read), UTF-8 otherwise.

@@ -7,6 +7,7 @@
 
 namespace {
 
+using namespace qvr;
 using namespace qvr::arc;
 
 int32_t ParseTar(const ParsedArgs& args, Command& command) {

@@ -31,61 +31,34 @@ int32_t ResultOf(lzh::DecodeStatus st) {
 FileRandomAccess::FileRandomAccess(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
   struct stat st {};
-  if (fd_ >= 0 && ::fstat(fd_, &st) == 0) size_ = static_cast<uint64_t>(st.st_size);
-}
-
-FileRandomAccess::~FileRandomAccess() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_.valid() && ::fstat(fd_.get(), &st) == 0) size_ = static_cast<uint64_t>(st.st_size);
 }
 
 size_t FileRandomAccess::ReadAt(uint64_t offset, uint8_t* buf, size_t n) {
-  size_t done = 0;
-  while (done < n) {
-    ssize_t r = ::pread(fd_, buf + done, n - done, static_cast<off_t>(offset + done));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    done += static_cast<size_t>(r);
-  }
-  return done;
+  return PreadFull(fd_.get(), buf, n, offset);
 }
 
 FileSource::FileSource(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
 
-FileSource::~FileSource() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
 uint64_t FileSource::SizeNow() const {
   struct stat st {};
-  return fd_ >= 0 && ::fstat(fd_, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+  return fd_.valid() && ::fstat(fd_.get(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
 size_t FileSource::Read(uint8_t* buf, size_t n) {
-  for (;;) {
-    ssize_t r = ::read(fd_, buf, n);
-    if (r < 0 && errno == EINTR) continue;
-    if (r < 0) failed_ = true;
-    return r > 0 ? static_cast<size_t>(r) : 0;
-  }
+  ssize_t r = ReadSome(fd_.get(), buf, n);
+  if (r < 0) failed_ = true;
+  return r > 0 ? static_cast<size_t>(r) : 0;
 }
 
 bool FileSource::Rewind() {
-  return !failed_ && ::lseek(fd_, 0, SEEK_SET) == 0;
+  return !failed_ && ::lseek(fd_.get(), 0, SEEK_SET) == 0;
 }
 
 bool FileArchiveSink::WriteAll(uint64_t offset, const uint8_t* p, size_t n) {
-  while (n > 0) {
-    ssize_t r = ::pwrite(fd_, p, n, static_cast<off_t>(offset));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) {
-      diskFull_ = diskFull_ || errno == ENOSPC || errno == EDQUOT;
-      return false;
-    }
-    p += r;
-    n -= static_cast<size_t>(r);
-    offset += static_cast<uint64_t>(r);
-  }
-  return true;
+  int error = PwriteAll(fd_, p, n, offset);
+  diskFull_ = diskFull_ || error == ENOSPC || error == EDQUOT;
+  return error == 0;
 }
 
 bool FileArchiveSink::Write(const uint8_t* p, size_t n) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "FdIo.h"
 #include "LzhDecoder.h"
 #include "LzhIo.h"
 
@@ -16,16 +17,13 @@ int32_t ResultOf(lzh::DecodeStatus st);
 class FileRandomAccess : public lzh::RandomAccessSource {
  public:
   explicit FileRandomAccess(const std::string& path);
-  ~FileRandomAccess() override;
-  FileRandomAccess(const FileRandomAccess&) = delete;
-  FileRandomAccess& operator=(const FileRandomAccess&) = delete;
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
   uint64_t Size() const override { return size_; }
   size_t ReadAt(uint64_t offset, uint8_t* buf, size_t n) override;
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
 
  private:
-  int fd_ = -1;
+  UniqueFd fd_;
   uint64_t size_ = 0;
 };
 
@@ -33,17 +31,14 @@ class FileRandomAccess : public lzh::RandomAccessSource {
 class FileSource : public lzh::SeekableSource {
  public:
   explicit FileSource(const std::string& path);
-  ~FileSource() override;
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
   uint64_t SizeNow() const;
   size_t Read(uint8_t* buf, size_t n) override;
   bool Failed() const override { return failed_; }
   bool Rewind() override;
 
  private:
-  int fd_ = -1;
+  UniqueFd fd_;
   bool failed_ = false;
 };
 

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "ArcErrors.h"
+#include "FdIo.h"
 #include "LzhArchive.h"
 #include "LzhFiles.h"
 #include "LzhNames.h"
+#include "Text.h"
 
 namespace qvr::arc {
 namespace {
@@ -135,7 +137,7 @@ int32_t Collect(const Command& c, const Options& o, std::vector<NewItem>& items,
 std::string PathOf(const lzh::Entry& e) {
   std::string p = e.header.Path();
   std::string utf8;
-  if (lzh::GuessEncoding(p) == lzh::NameEncoding::kCp932 && lzh::Cp932ToUtf8(p, &utf8)) return utf8;
+  if (lzh::GuessEncoding(p) == lzh::NameEncoding::kCp932 && Cp932ToUtf8(p, &utf8)) return utf8;
   return p;
 }
 
@@ -175,27 +177,25 @@ class Replacement {
  public:
   explicit Replacement(const std::string& archive) : archive_(archive) {
     tmp_ = archive + ".qvrXXXXXX";
-    fd_ = ::mkstemp(tmp_.data());
-    created_ = fd_ >= 0;
+    fd_.reset(::mkstemp(tmp_.data()));
+    created_ = fd_.valid();
   }
   ~Replacement() {
-    if (fd_ >= 0) ::close(fd_);
+    fd_.reset();
     if (created_ && !committed_) ::unlink(tmp_.c_str());
   }
-  bool IsOpen() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
+  bool IsOpen() const { return fd_.valid(); }
+  int fd() const { return fd_.get(); }
   // The new archive takes the old one's place (or is dropped when `empty` says the archive
   // is left empty). As with the other writers there is no sync, but every error of the
   // written data (also one a delayed write reports at close) keeps the old archive.
   int32_t Commit(bool empty) {
     struct stat old {};
     if (::stat(archive_.c_str(), &old) == 0)
-      ::fchmod(fd_, old.st_mode & 0777);
+      ::fchmod(fd_.get(), old.st_mode & 0777);
     else
-      ::fchmod(fd_, 0644 & ~CurrentUmask());
-    int closed = ::close(fd_);
-    fd_ = -1;
-    if (closed != 0) return ERROR_CANNOT_WRITE;
+      ::fchmod(fd_.get(), 0644 & ~CurrentUmask());
+    if (fd_.Close() != 0) return ERROR_CANNOT_WRITE;
     if (empty) return ::unlink(archive_.c_str()) == 0 ? kOk : ERROR_CANNOT_WRITE;
     if (::rename(tmp_.c_str(), archive_.c_str()) != 0) return ERROR_CANNOT_WRITE;
     committed_ = true;
@@ -209,7 +209,7 @@ class Replacement {
     return m;
   }
   std::string archive_, tmp_;
-  int fd_ = -1;
+  UniqueFd fd_;
   bool created_ = false;
   bool committed_ = false;
 };

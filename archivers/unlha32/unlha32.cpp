@@ -8,6 +8,7 @@
 
 namespace {
 
+using namespace qvr;
 using namespace qvr::arc;
 
 int32_t ParseUnlha(const ParsedArgs& args, Command& command) {

@@ -4,6 +4,7 @@
 
 namespace {
 
+using namespace qvr;
 using namespace qvr::arc;
 
 int32_t ParseUnrar(const ParsedArgs& args, Command& command) {

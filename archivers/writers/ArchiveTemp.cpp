@@ -11,7 +11,7 @@
 namespace qvr::writers {
 
 int32_t WriteErrorCode(int err) {
-  return (err == ENOSPC || err == EDQUOT || err == EFBIG) ? kErrorDiskSpace : kErrorCannotWrite;
+  return (err == ENOSPC || err == EDQUOT || err == EFBIG) ? ERROR_DISK_SPACE : ERROR_CANNOT_WRITE;
 }
 
 std::string SystemReport(const std::string& what, const std::string& path, int err) {
@@ -49,12 +49,12 @@ WriteResult ArchiveTemp::Open() {
   std::string folder = FolderPart(archivePath_);
   struct stat st {};
   if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    return Fail(kErrorCannotWrite, "the folder of the archive does not exist: " + folder);
+    return Fail(ERROR_CANNOT_WRITE, "the folder of the archive does not exist: " + folder);
   std::string pattern = folder + "/." + NamePart(archivePath_) + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  fd_ = mkostemp(name.data(), O_CLOEXEC);
-  if (fd_ < 0) {
+  fd_.reset(mkostemp(name.data(), O_CLOEXEC));
+  if (!fd_.valid()) {
     int err = errno;
     return Fail(WriteErrorCode(err), SystemReport("cannot create a file in", folder, err));
   }
@@ -68,14 +68,13 @@ WriteResult ArchiveTemp::Commit() {
   // No sync before the rename, as zip and 7-Zip do: waiting for the disk would cost more
   // than the whole copy when a small file is added to a large archive. Errors of delayed
   // writes still surface at close, before the old archive is replaced.
-  if (fchmod(fd_, mode) != 0) {
+  if (fchmod(fd_.get(), mode) != 0) {
     int err = errno;
     return Fail(WriteErrorCode(err), SystemReport("cannot write", archivePath_, err));
   }
-  int closed = close(fd_);
-  fd_ = -1;
-  if (closed != 0 || rename(tempPath_.c_str(), archivePath_.c_str()) != 0) {
-    int err = errno;
+  int err = fd_.Close();
+  if (err == 0 && rename(tempPath_.c_str(), archivePath_.c_str()) != 0) err = errno;
+  if (err != 0) {
     return Fail(WriteErrorCode(err), SystemReport("cannot write", archivePath_, err));
   }
   committed_ = true;
@@ -83,8 +82,7 @@ WriteResult ArchiveTemp::Commit() {
 }
 
 void ArchiveTemp::Discard() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  fd_.reset();
   if (!committed_ && !tempPath_.empty()) unlink(tempPath_.c_str());
   tempPath_.clear();
 }

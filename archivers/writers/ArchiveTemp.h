@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "FdIo.h"
 #include "WriteResult.h"
 
 namespace qvr::writers {
@@ -17,7 +18,7 @@ class ArchiveTemp {
 
   // Creates the temporary file in the archive's folder.
   WriteResult Open();
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
   const std::string& path() const { return tempPath_; }
   // Flushes the file to disk and renames it over the archive; the permissions of an existing
   // archive are kept, a new one gets the usual ones (0666 less the umask).
@@ -28,7 +29,7 @@ class ArchiveTemp {
  private:
   std::string archivePath_;
   std::string tempPath_;
-  int fd_ = -1;
+  arc::UniqueFd fd_;
   bool committed_ = false;
 };
 

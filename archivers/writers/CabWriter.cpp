@@ -60,7 +60,7 @@ WriteResult ReadOldEntries(const std::string& path, const std::set<std::string>&
                                                                    archive_read_free);
   archive_read_support_format_cab(in.get());
   if (archive_read_open_filename(in.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
-    return Fail(kErrorNotArcFile,
+    return Fail(ERROR_NOT_ARC_FILE,
                 "not a CAB archive (or unreadable): " + path + " was left unchanged");
   struct archive_entry* entry = nullptr;
   int rc;
@@ -71,8 +71,8 @@ WriteResult ReadOldEntries(const std::string& path, const std::set<std::string>&
     std::string data(static_cast<size_t>(std::max<int64_t>(archive_entry_size(entry), 0)), '\0');
     la_ssize_t got = archive_read_data(in.get(), data.data(), data.size());
     if (got < 0 || static_cast<size_t>(got) != data.size())
-      return Fail(kErrorBrokenData, "the data of " + name + " in " + path + " is damaged; " + path +
-                                        " was left unchanged");
+      return Fail(ERROR_BROKEN_DATA, "the data of " + name + " in " + path + " is damaged; " +
+                                         path + " was left unchanged");
     GBytes* bytes = g_bytes_new(data.data(), data.size());
     GPtr<GCabFile> file(gcab_file_new_with_bytes(CabName(name).c_str(), bytes));
     g_bytes_unref(bytes);
@@ -81,7 +81,7 @@ WriteResult ReadOldEntries(const std::string& path, const std::set<std::string>&
     ++*kept;
   }
   if (rc != ARCHIVE_EOF)
-    return Fail(kErrorHeaderBroken, "the archive is damaged: " + path + " was left unchanged");
+    return Fail(ERROR_HEADER_BROKEN, "the archive is damaged: " + path + " was left unchanged");
   return {};
 }
 
@@ -91,10 +91,10 @@ WriteResult AddDiskFiles(const std::vector<AddItem>& items, GCabFolder* folder) 
     struct stat st {};
     if (stat(item.diskPath.c_str(), &st) != 0) {
       int err = errno;
-      return Fail(kErrorFileOpen, SystemReport("cannot open", item.diskPath, err));
+      return Fail(ERROR_FILE_OPEN, SystemReport("cannot open", item.diskPath, err));
     }
     if (st.st_size > kMaxCabFile)
-      return Fail(kErrorNotSupport, "too large for a cabinet: " + item.diskPath);
+      return Fail(ERROR_NOT_SUPPORT, "too large for a cabinet: " + item.diskPath);
     GPtr<GFile> disk(g_file_new_for_path(item.diskPath.c_str()));
     GPtr<GCabFile> file(gcab_file_new_with_file(CabName(item.name).c_str(), disk.get()));
     SetFileFacts(file.get(), item.name, st.st_mtime);
@@ -102,7 +102,7 @@ WriteResult AddDiskFiles(const std::vector<AddItem>& items, GCabFolder* folder) 
     if (!gcab_folder_add_file(folder, file.get(), FALSE, nullptr, &error)) {
       std::string why = error ? error->message : "cannot add";
       g_clear_error(&error);
-      return Fail(kErrorFileOpen, why + ": " + item.diskPath);
+      return Fail(ERROR_FILE_OPEN, why + ": " + item.diskPath);
     }
   }
   return {};
@@ -137,7 +137,7 @@ WriteResult CabAdd(const std::string& archivePath, const std::vector<AddItem>& i
     if (WriteResult r = ReadOldEntries(archivePath, replaced, folder.get(), &kept); !r.ok())
       return r;
   if (WriteResult r = AddDiskFiles(items, folder.get()); !r.ok()) return r;
-  if (gcab_folder_get_nfiles(folder.get()) == 0) return Fail(kErrorNotFindFile, "no file to add");
+  if (gcab_folder_get_nfiles(folder.get()) == 0) return Fail(ERROR_NOT_FIND_FILE, "no file to add");
   GPtr<GCabCabinet> cabinet(gcab_cabinet_new());
   gcab_cabinet_add_folder(cabinet.get(), folder.get(), nullptr);
   ArchiveTemp temp(archivePath);
@@ -146,7 +146,7 @@ WriteResult CabAdd(const std::string& archivePath, const std::vector<AddItem>& i
   // reading and writing (the same file, so the rename still moves what was written).
   GPtr<GFile> target(g_file_new_for_path(temp.path().c_str()));
   GPtr<GFileIOStream> io(g_file_open_readwrite(target.get(), nullptr, nullptr));
-  if (!io) return Fail(kErrorCannotWrite, "cannot write " + archivePath);
+  if (!io) return Fail(ERROR_CANNOT_WRITE, "cannot write " + archivePath);
   GOutputStream* stream = g_io_stream_get_output_stream(G_IO_STREAM(io.get()));
   GPtr<GCancellable> cancellable(g_cancellable_new());
   CancelState state{&options.progress, cancellable.get()};
@@ -160,12 +160,12 @@ WriteResult CabAdd(const std::string& archivePath, const std::vector<AddItem>& i
         error && error->domain == G_IO_ERROR &&
         (error->code == G_IO_ERROR_NOT_FOUND || error->code == G_IO_ERROR_PERMISSION_DENIED);
     g_clear_error(&error);
-    if (cancelled) return Fail(kErrorUserCancel, "cancelled");
-    if (sourceMissing) return Fail(kErrorFileOpen, "cannot read a file to add: " + why);
-    return Fail(kErrorCannotWrite, "cannot write " + archivePath + ": " + why);
+    if (cancelled) return Fail(ERROR_USER_CANCEL, "cancelled");
+    if (sourceMissing) return Fail(ERROR_FILE_OPEN, "cannot read a file to add: " + why);
+    return Fail(ERROR_CANNOT_WRITE, "cannot write " + archivePath + ": " + why);
   }
   if (!g_output_stream_close(stream, nullptr, nullptr))
-    return Fail(kErrorCannotWrite, "cannot write " + archivePath);
+    return Fail(ERROR_CANNOT_WRITE, "cannot write " + archivePath);
   if (WriteResult r = temp.Commit(); !r.ok()) return r;
   return {0, std::to_string(items.size()) + " file(s) added to " + archivePath};
 }

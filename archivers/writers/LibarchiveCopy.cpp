@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "FdIo.h"
+
 namespace qvr::writers {
 
 namespace {
@@ -17,7 +19,7 @@ constexpr size_t kChunk = 256 * 1024;
 using EntryPtr = std::unique_ptr<archive_entry, decltype(&archive_entry_free)>;
 
 WriteResult Cancelled() {
-  return Fail(kErrorUserCancel, "cancelled");
+  return Fail(ERROR_USER_CANCEL, "cancelled");
 }
 
 // One buffer per thread for every file: a fresh large buffer per file costs more in page
@@ -33,7 +35,7 @@ WriteResult WriterFailure(struct archive* out, const std::string& archivePath) {
   int err = archive_errno(out);
   const char* text = archive_error_string(out);
   std::string why = text ? text : "write failed";
-  return Fail(err > 0 ? WriteErrorCode(err) : kErrorCannotWrite,
+  return Fail(err > 0 ? WriteErrorCode(err) : ERROR_CANNOT_WRITE,
               "cannot write " + archivePath + ": " + why);
 }
 
@@ -42,15 +44,13 @@ WriteResult WriteDiskItem(struct archive* out, const AddItem& item, uint64_t* do
   int fd = item.folder ? -1 : open(item.diskPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (!item.folder && fd < 0) {
     int err = errno;
-    return Fail(kErrorFileOpen, SystemReport("cannot open", item.diskPath, err));
+    return Fail(ERROR_FILE_OPEN, SystemReport("cannot open", item.diskPath, err));
   }
-  std::unique_ptr<int, void (*)(int*)> closer(&fd, [](int* f) {
-    if (*f >= 0) close(*f);
-  });
+  arc::UniqueFd closer(fd);
   struct stat st {};
   if ((fd >= 0 ? fstat(fd, &st) : stat(item.diskPath.c_str(), &st)) != 0) {
     int err = errno;
-    return Fail(kErrorFileOpen, SystemReport("cannot read", item.diskPath, err));
+    return Fail(ERROR_FILE_OPEN, SystemReport("cannot read", item.diskPath, err));
   }
   EntryPtr entry(archive_entry_new(), archive_entry_free);
   archive_entry_copy_stat(entry.get(), &st);
@@ -66,11 +66,10 @@ WriteResult WriteDiskItem(struct archive* out, const AddItem& item, uint64_t* do
   std::vector<char>& buf = ChunkBuffer();
   int64_t written = 0;
   for (;;) {
-    ssize_t n = read(fd, buf.data(), buf.size());
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = arc::ReadSome(fd, buf.data(), buf.size());
     if (n < 0) {
       int err = errno;
-      return Fail(kErrorCannotRead, SystemReport("cannot read", item.diskPath, err));
+      return Fail(ERROR_CANNOT_READ, SystemReport("cannot read", item.diskPath, err));
     }
     if (n == 0) break;
     // The header promised st_size bytes; a file that grew is cut there, one that shrank fails.
@@ -82,7 +81,7 @@ WriteResult WriteDiskItem(struct archive* out, const AddItem& item, uint64_t* do
     if (progress && !progress(*done)) return Cancelled();
   }
   if (written != st.st_size)
-    return Fail(kErrorCannotRead, "the file changed while it was being added: " + item.diskPath);
+    return Fail(ERROR_CANNOT_READ, "the file changed while it was being added: " + item.diskPath);
   return {};
 }
 

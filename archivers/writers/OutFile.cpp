@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "FdIo.h"
 #include "FileRange.h"
 
 namespace qvr::writers {
@@ -19,12 +20,7 @@ bool OutFile::Write(const void* data, size_t size) {
   const auto* bytes = static_cast<const uint8_t*>(data);
   if (buffer_.size() + size > kBufferSize && !Flush()) return false;
   if (size >= kBufferSize) {
-    for (size_t done = 0; done < size;) {
-      ssize_t n = write(fd_, bytes + done, size - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return Fail(errno);
-      done += static_cast<size_t>(n);
-    }
+    if (int err = arc::WriteAll(fd_, bytes, size)) return Fail(err);
   } else {
     buffer_.insert(buffer_.end(), bytes, bytes + size);
   }
@@ -34,12 +30,7 @@ bool OutFile::Write(const void* data, size_t size) {
 
 bool OutFile::Flush() {
   if (error_) return false;
-  for (size_t done = 0; done < buffer_.size();) {
-    ssize_t n = write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return Fail(errno);
-    done += static_cast<size_t>(n);
-  }
+  if (int err = arc::WriteAll(fd_, buffer_.data(), buffer_.size())) return Fail(err);
   buffer_.clear();
   return true;
 }
@@ -51,8 +42,7 @@ bool OutFile::PatchAt(uint64_t offset, const void* data, size_t size) {
     return true;
   }
   if (!Flush()) return false;
-  if (pwrite(fd_, data, size, static_cast<off_t>(offset)) != static_cast<ssize_t>(size))
-    return Fail(errno);
+  if (int err = arc::PwriteAll(fd_, data, size, offset)) return Fail(err);
   return true;
 }
 

@@ -14,7 +14,7 @@
 #include <set>
 
 #include "ArchiveTemp.h"
-#include "FdCloser.h"
+#include "FdIo.h"
 #include "Lzma2Blocks.h"
 #include "OutFile.h"
 #include "SevenZipHeader.h"
@@ -51,13 +51,13 @@ class SevenZipBuilder {
     int fd = item.folder ? -1 : open(item.diskPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (!item.folder && fd < 0) {
       int err = errno;
-      return Fail(kErrorFileOpen, SystemReport("cannot open", item.diskPath, err));
+      return Fail(ERROR_FILE_OPEN, SystemReport("cannot open", item.diskPath, err));
     }
-    FdCloser closer(fd);
+    arc::UniqueFd closer(fd);
     struct stat st {};
     if ((fd >= 0 ? fstat(fd, &st) : stat(item.diskPath.c_str(), &st)) != 0) {
       int err = errno;
-      return Fail(kErrorFileOpen, SystemReport("cannot read", item.diskPath, err));
+      return Fail(ERROR_FILE_OPEN, SystemReport("cannot read", item.diskPath, err));
     }
     SevenZipFile file;
     file.name = item.name;
@@ -139,7 +139,7 @@ class SevenZipBuilder {
 
   WriteResult EncoderFailure() {
     if (out_.error()) return WriteFailure();
-    return Fail(kErrorMethod, lzma_->error());
+    return Fail(ERROR_METHOD, lzma_->error());
   }
 
   // A file with data: into the one solid folder, or into a folder of its own.
@@ -162,7 +162,7 @@ class SevenZipBuilder {
     if (lzma_ ? !lzma_->Append(data, size) : !out_.Write(data, size)) return EncoderFailure();
     if (!lzma_) folders_.back().packSize += size;
     done_ += size;
-    if (options_.progress && !options_.progress(done_)) return Fail(kErrorUserCancel, "cancelled");
+    if (options_.progress && !options_.progress(done_)) return Fail(ERROR_USER_CANCEL, "cancelled");
     return {};
   }
 
@@ -176,23 +176,20 @@ class SevenZipBuilder {
   // read is reported rather than stored empty.
   WriteResult FileData(int fd, const std::string& path, uint64_t size, SevenZipFile* file) {
     if (size == 0) {
-      ssize_t n;
-      while ((n = read(fd, buffer_.data(), 1)) < 0 && errno == EINTR) {
-      }
-      if (n >= 0) return {};
+      if (arc::ReadSome(fd, buffer_.data(), 1) >= 0) return {};
       int err = errno;
-      return Fail(kErrorCannotRead, SystemReport("cannot read", path, err));
+      return Fail(ERROR_CANNOT_READ, SystemReport("cannot read", path, err));
     }
     if (WriteResult r = BeginData(file); !r.ok()) return r;
     while (file->size < size) {
-      ssize_t n = read(fd, buffer_.data(), std::min<uint64_t>(buffer_.size(), size - file->size));
-      if (n < 0 && errno == EINTR) continue;
+      ssize_t n =
+          arc::ReadSome(fd, buffer_.data(), std::min<uint64_t>(buffer_.size(), size - file->size));
       if (n < 0) {
         int err = errno;
-        return Fail(kErrorCannotRead, SystemReport("cannot read", path, err));
+        return Fail(ERROR_CANNOT_READ, SystemReport("cannot read", path, err));
       }
       if (n == 0)
-        return Fail(kErrorCannotRead, "the file changed while it was being added: " + path);
+        return Fail(ERROR_CANNOT_READ, "the file changed while it was being added: " + path);
       if (WriteResult r = Data(buffer_.data(), static_cast<size_t>(n), file); !r.ok()) return r;
     }
     return EndData();
@@ -204,8 +201,8 @@ class SevenZipBuilder {
     for (;;) {
       la_ssize_t n = archive_read_data(in, buffer_.data(), buffer_.size());
       if (n < 0 || (n == 0 && file->size != size))
-        return Fail(kErrorBrokenData, "the data of " + file->name + " in " + archivePath +
-                                          " is damaged; " + archivePath + " was left unchanged");
+        return Fail(ERROR_BROKEN_DATA, "the data of " + file->name + " in " + archivePath +
+                                           " is damaged; " + archivePath + " was left unchanged");
       if (n == 0) break;
       if (WriteResult r = Data(buffer_.data(), static_cast<size_t>(n), file); !r.ok()) return r;
     }
@@ -259,7 +256,7 @@ WriteResult OpenOld(const std::string& path, ReadPtr* in) {
   in->reset(archive_read_new());
   archive_read_support_format_7zip(in->get());
   if (archive_read_open_filename(in->get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
-    return Fail(kErrorNotArcFile,
+    return Fail(ERROR_NOT_ARC_FILE,
                 "not a 7Z archive (or unreadable): " + path + " was left unchanged");
   return {};
 }
@@ -291,7 +288,7 @@ WriteResult CountMatches(const std::string& archivePath, const std::vector<std::
       }
   }
   if (rc != ARCHIVE_EOF)
-    return Fail(kErrorHeaderBroken,
+    return Fail(ERROR_HEADER_BROKEN,
                 "the archive is damaged: " + archivePath + " was left unchanged");
   return {};
 }
@@ -305,12 +302,12 @@ WriteResult CopyOldEntries(struct archive* in, const std::string& archivePath,
     int rc = archive_read_next_header(in, &entry);
     if (rc == ARCHIVE_EOF) return {};
     if (rc < ARCHIVE_WARN)
-      return Fail(kErrorHeaderBroken,
+      return Fail(ERROR_HEADER_BROKEN,
                   "the archive is damaged: " + archivePath + " was left unchanged");
     std::string name = EntryName(entry);
     if (!keep(name)) continue;
     if (archive_entry_is_encrypted(entry))
-      return Fail(kErrorPasswordFile, "an encrypted entry cannot be copied: " + name);
+      return Fail(ERROR_PASSWORD_FILE, "an encrypted entry cannot be copied: " + name);
     if (!name.empty() && name.back() == '/') name.pop_back();
     if (WriteResult r = builder.AddOldEntry(in, entry, name, archivePath); !r.ok()) return r;
   }
@@ -352,10 +349,10 @@ WriteResult SevenZipAdd(const std::string& archivePath, const std::vector<AddIte
 WriteResult SevenZipDelete(const std::string& archivePath, const std::vector<std::string>& patterns,
                            const Progress& progress) {
   if (!Exists(archivePath))
-    return Fail(kErrorNotExist, "the archive does not exist: " + archivePath);
+    return Fail(ERROR_NOT_EXIST, "the archive does not exist: " + archivePath);
   size_t removed = 0;
   if (WriteResult r = CountMatches(archivePath, patterns, &removed); !r.ok()) return r;
-  if (removed == 0) return Fail(kErrorNotFindFile, "no entry to delete in " + archivePath);
+  if (removed == 0) return Fail(ERROR_NOT_FIND_FILE, "no entry to delete in " + archivePath);
   auto keep = [&](const std::string& name) {
     for (const auto& pattern : patterns)
       if (MatchesDeletePattern(pattern, name)) return false;

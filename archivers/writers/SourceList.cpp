@@ -73,7 +73,7 @@ class Collector {
       WalkFolder(full, CleanEntryPath(stored), "*");
       return {};
     }
-    if (!fs::exists(status)) return Fail(kErrorNotFindFile, "file not found: " + full);
+    if (!fs::exists(status)) return Fail(ERROR_NOT_FIND_FILE, "file not found: " + full);
     AddFile(full, stored);
     return {};
   }
@@ -148,7 +148,7 @@ WriteResult CollectItems(const AddRequest& request, std::vector<AddItem>* items)
     WriteResult result = collector.Add(name);
     if (!result.ok()) return result;
   }
-  if (items->empty()) return Fail(kErrorNotFindFile, "no file to add");
+  if (items->empty()) return Fail(ERROR_NOT_FIND_FILE, "no file to add");
   return {};
 }
 

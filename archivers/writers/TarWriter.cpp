@@ -12,8 +12,10 @@
 #include <memory>
 
 #include "ArchiveTemp.h"
+#include "FdIo.h"
 #include "LibarchiveCopy.h"
 #include "OutFile.h"
+#include "Text.h"
 #include "Utf8Locale.h"
 
 namespace qvr::writers {
@@ -23,10 +25,7 @@ namespace {
 constexpr size_t kChunk = 256 * 1024;
 
 bool EndsWith(const std::string& path, const char* ext) {
-  std::string lower = path;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return std::tolower(c); });
-  return lower.ends_with(ext);
+  return arc::AsciiLower(path).ends_with(ext);
 }
 
 using WritePtr = std::unique_ptr<struct archive, decltype(&archive_write_free)>;
@@ -118,32 +117,31 @@ class SingleCompressor {
 };
 
 WriteResult WriteSingle(int outFd, TarKind kind, const AddItem& item, const TarOptions& options) {
-  int fd = open(item.diskPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  arc::UniqueFd file(open(item.diskPath.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid()) {
     int err = errno;
-    return Fail(kErrorFileOpen, SystemReport("cannot open", item.diskPath, err));
+    return Fail(ERROR_FILE_OPEN, SystemReport("cannot open", item.diskPath, err));
   }
-  std::unique_ptr<int, void (*)(int*)> closer(&fd, [](int* f) { close(*f); });
+  int fd = file.get();
   struct stat st {};
   fstat(fd, &st);
   std::string name = item.name.substr(item.name.rfind('/') + 1);
   SingleCompressor compressor(kind, options.level, name, st.st_mtime);
-  if (!compressor.ok()) return Fail(kErrorMethod, "the compressor could not start");
+  if (!compressor.ok()) return Fail(ERROR_METHOD, "the compressor could not start");
   OutFile out(outFd);
   std::vector<uint8_t> buf(kChunk);
   uint64_t done = 0;
   for (;;) {
-    ssize_t n = read(fd, buf.data(), buf.size());
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = arc::ReadSome(fd, buf.data(), buf.size());
     if (n < 0) {
       int err = errno;
-      return Fail(kErrorCannotRead, SystemReport("cannot read", item.diskPath, err));
+      return Fail(ERROR_CANNOT_READ, SystemReport("cannot read", item.diskPath, err));
     }
     done += static_cast<uint64_t>(n);
     if (!compressor.Feed(buf.data(), static_cast<size_t>(n), n == 0, out))
       return Fail(WriteErrorCode(out.error()),
                   SystemReport("cannot write the archive", "", out.error()));
-    if (options.progress && !options.progress(done)) return Fail(kErrorUserCancel, "cancelled");
+    if (options.progress && !options.progress(done)) return Fail(ERROR_USER_CANCEL, "cancelled");
     if (n == 0) break;
   }
   if (!out.Flush())

@@ -10,6 +10,7 @@
 #include "SevenZipWriter.h"
 #include "SourceList.h"
 #include "TarWriter.h"
+#include "Text.h"
 #include "ZipWriter.h"
 
 namespace qvr::writers {
@@ -24,18 +25,12 @@ bool OneOf(const std::string& text, std::initializer_list<const char*> list) {
   return std::any_of(list.begin(), list.end(), [&](const char* item) { return text == item; });
 }
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
-
 WriteResult UnknownSwitch(const std::string& sw) {
-  return Fail(kErrorCommandName, "switch not supported for writing: " + sw);
+  return Fail(ERROR_COMMAND_NAME, "switch not supported for writing: " + sw);
 }
 
 WriteResult NeedsArchive(const arc::ParsedArgs& args) {
-  if (args.archive.empty()) return Fail(kErrorCommandName, "no archive named");
+  if (args.archive.empty()) return Fail(ERROR_COMMAND_NAME, "no archive named");
   return {};
 }
 
@@ -109,7 +104,7 @@ WriteResult ZipCommand(const arc::ParsedArgs& args) {
     }
   }
   if (remove) {
-    if (args.names.empty()) return Fail(kErrorNotFindFile, "no entry named to delete");
+    if (args.names.empty()) return Fail(ERROR_NOT_FIND_FILE, "no entry named to delete");
     return ZipDelete(args.archive, args.names);
   }
   std::vector<AddItem> items;
@@ -125,7 +120,7 @@ struct SevenZipSwitches {
 };
 
 bool OnOff(const std::string& value, bool fallback) {
-  std::string v = Lower(value);
+  std::string v = arc::AsciiLower(value);
   if (v == "on" || v == "+" || v.empty()) return v.empty() ? fallback : true;
   if (v == "off" || v == "-") return false;
   return fallback;
@@ -133,7 +128,7 @@ bool OnOff(const std::string& value, bool fallback) {
 
 WriteResult ParseSevenZipSwitches(const arc::ParsedArgs& args, SevenZipSwitches* out) {
   for (const std::string& sw : args.switches) {
-    std::string lower = Lower(sw);
+    std::string lower = arc::AsciiLower(sw);
     if (lower == "-t7z" || lower == "-tzip") {
       out->type = lower.substr(2);
     } else if (lower == "-r") {
@@ -150,7 +145,7 @@ WriteResult ParseSevenZipSwitches(const arc::ParsedArgs& args, SevenZipSwitches*
       else if (method == "bzip2")
         out->zip.method = ZipMethod::BZip2;
       else
-        return Fail(kErrorMethod, "method not supported for writing: " + sw);
+        return Fail(ERROR_METHOD, "method not supported for writing: " + sw);
     } else if (StartsWith(lower, "-ms=")) {
       out->sevenZip.solid = OnOff(lower.substr(4), true);
     } else if (StartsWith(lower, "-mf=")) {
@@ -166,10 +161,10 @@ WriteResult ParseSevenZipSwitches(const arc::ParsedArgs& args, SevenZipSwitches*
     }
   }
   if (out->type.empty()) {
-    std::string archive = Lower(args.archive);
+    std::string archive = arc::AsciiLower(args.archive);
     out->type = archive.ends_with(".7z") ? "7z" : archive.ends_with(".zip") ? "zip" : "";
     if (out->type.empty())
-      return Fail(kErrorUnknownType, "archive type unknown (give -t7z or -tzip): " + args.archive);
+      return Fail(ERROR_UNKNOWN_TYPE, "archive type unknown (give -t7z or -tzip): " + args.archive);
   }
   return {};
 }
@@ -180,7 +175,7 @@ WriteResult SevenZipCommand(const arc::ParsedArgs& args) {
   SevenZipSwitches sw;
   if (WriteResult r = ParseSevenZipSwitches(args, &sw); !r.ok()) return r;
   if (command == "d") {
-    if (args.names.empty()) return Fail(kErrorNotFindFile, "no entry named to delete");
+    if (args.names.empty()) return Fail(ERROR_NOT_FIND_FILE, "no entry named to delete");
     return sw.type == "7z" ? SevenZipDelete(args.archive, args.names)
                            : ZipDelete(args.archive, args.names);
   }

@@ -9,24 +9,6 @@
 
 namespace qvr::writers {
 
-// Codes of the common archiver convention that the writers return (the core's values).
-inline constexpr int32_t kErrorDiskSpace = arc::ERROR_DISK_SPACE;
-inline constexpr int32_t kErrorUnknownType = arc::ERROR_UNKNOWN_TYPE;
-inline constexpr int32_t kErrorMethod = arc::ERROR_METHOD;
-inline constexpr int32_t kErrorPasswordFile = arc::ERROR_PASSWORD_FILE;
-inline constexpr int32_t kErrorFileOpen = arc::ERROR_FILE_OPEN;
-inline constexpr int32_t kErrorNotExist = arc::ERROR_NOT_EXIST;
-inline constexpr int32_t kErrorCannotWrite = arc::ERROR_CANNOT_WRITE;
-inline constexpr int32_t kErrorHeaderBroken = arc::ERROR_HEADER_BROKEN;
-inline constexpr int32_t kErrorArcFileOpen = arc::ERROR_ARC_FILE_OPEN;
-inline constexpr int32_t kErrorNotArcFile = arc::ERROR_NOT_ARC_FILE;
-inline constexpr int32_t kErrorCannotRead = arc::ERROR_CANNOT_READ;
-inline constexpr int32_t kErrorCommandName = arc::ERROR_COMMAND_NAME;
-inline constexpr int32_t kErrorUserCancel = arc::ERROR_USER_CANCEL;
-inline constexpr int32_t kErrorNotSupport = arc::ERROR_NOT_SUPPORT;
-inline constexpr int32_t kErrorNotFindFile = arc::ERROR_NOT_FIND_FILE;
-inline constexpr int32_t kErrorBrokenData = arc::ERROR_BROKEN_DATA;
-
 struct WriteResult {
   int32_t code = 0;
   std::string report;  // what was done, or the error in words

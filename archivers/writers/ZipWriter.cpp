@@ -14,7 +14,7 @@
 
 #include "ArchiveTemp.h"
 #include "ArgSplitter.h"
-#include "FdCloser.h"
+#include "FdIo.h"
 #include "OutFile.h"
 #include "ZipDirectory.h"
 
@@ -189,7 +189,7 @@ class ZipBuilder {
     if (!out_.CopyFrom(oldFd, old.localOffset, old.spanEnd - old.localOffset))
       return WriteFailure();
     done_ += old.spanEnd - old.localOffset;
-    if (options_.progress && !options_.progress(done_)) return Fail(kErrorUserCancel, "cancelled");
+    if (options_.progress && !options_.progress(done_)) return Fail(ERROR_USER_CANCEL, "cancelled");
     central_ += CentralRecord(e);
     ++count_;
     return {};
@@ -256,7 +256,7 @@ class ZipBuilder {
     struct stat st {};
     if (stat(item.diskPath.c_str(), &st) != 0) {
       int err = errno;
-      return Fail(kErrorFileOpen, SystemReport("cannot read", item.diskPath, err));
+      return Fail(ERROR_FILE_OPEN, SystemReport("cannot read", item.diskPath, err));
     }
     ZipEntryRecord e = NewRecord(item.name, st, true);
     e.extra = ExtendedTime(st.st_mtime);
@@ -267,12 +267,12 @@ class ZipBuilder {
   }
 
   WriteResult AddFile(const writers::AddItem& item) {
-    int fd = open(item.diskPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    arc::UniqueFd file(open(item.diskPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) {
       int err = errno;
-      return Fail(kErrorFileOpen, SystemReport("cannot open", item.diskPath, err));
+      return Fail(ERROR_FILE_OPEN, SystemReport("cannot open", item.diskPath, err));
     }
-    FdCloser closer(fd);
+    int fd = file.get();
     struct stat st {};
     fstat(fd, &st);
     ZipEntryRecord e = NewRecord(item.name, st, false);
@@ -289,7 +289,7 @@ class ZipBuilder {
     if (WriteResult r = WriteData(fd, item.diskPath, method, &e); !r.ok()) return r;
     e.compressedSize = out_.position() - dataStart;
     if (!zip64 && (e.size >= k32Max || e.compressedSize >= k32Max))
-      return Fail(kErrorCannotRead, "the file grew while it was being added: " + item.diskPath);
+      return Fail(ERROR_CANNOT_READ, "the file grew while it was being added: " + item.diskPath);
     std::string patched = LocalHeader(e, zip64);
     if (!out_.PatchAt(headerAt, patched.data(), patched.size())) return WriteFailure();
     e.extra = ExtendedTime(st.st_mtime);
@@ -310,15 +310,14 @@ class ZipBuilder {
 
   WriteResult WriteData(int fd, const std::string& path, ZipMethod method, ZipEntryRecord* e) {
     Compressor* compressor = CompressorFor(method);
-    if (!compressor) return Fail(kErrorMethod, "the compressor could not start");
+    if (!compressor) return Fail(ERROR_METHOD, "the compressor could not start");
     std::vector<uint8_t>& buf = readBuffer_;
     uLong crc = crc32(0, nullptr, 0);
     for (;;) {
-      ssize_t n = read(fd, buf.data(), buf.size());
-      if (n < 0 && errno == EINTR) continue;
+      ssize_t n = arc::ReadSome(fd, buf.data(), buf.size());
       if (n < 0) {
         int err = errno;
-        return Fail(kErrorCannotRead, SystemReport("cannot read", path, err));
+        return Fail(ERROR_CANNOT_READ, SystemReport("cannot read", path, err));
       }
       auto got = static_cast<size_t>(n);
       crc = crc32(crc, buf.data(), static_cast<uInt>(got));
@@ -326,7 +325,7 @@ class ZipBuilder {
       done_ += got;
       if (!compressor->Feed(buf.data(), got, got == 0, out_)) return WriteFailure();
       if (options_.progress && !options_.progress(done_))
-        return Fail(kErrorUserCancel, "cancelled");
+        return Fail(ERROR_USER_CANCEL, "cancelled");
       if (got == 0) break;
     }
     e->crc = static_cast<uint32_t>(crc);
@@ -344,26 +343,25 @@ class ZipBuilder {
 
 // The existing archive, opened and its directory read; an archive that is missing is empty.
 struct OldArchive {
-  int fd = -1;
+  arc::UniqueFd file;
   ZipDirectory dir;
-  ~OldArchive() {
-    if (fd >= 0) close(fd);
-  }
+  int fd() const { return file.get(); }
 };
 
 WriteResult OpenOld(const std::string& path, bool mustExist, OldArchive* old) {
-  old->fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (old->fd < 0) {
+  old->file.reset(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!old->file.valid()) {
     int err = errno;
     if (err == ENOENT && !mustExist) return {};
-    return Fail(err == ENOENT ? kErrorNotExist : kErrorArcFileOpen,
+    return Fail(err == ENOENT ? ERROR_NOT_EXIST : ERROR_ARC_FILE_OPEN,
                 SystemReport("cannot open", path, err));
   }
   struct stat st {};
-  fstat(old->fd, &st);
-  if (!S_ISREG(st.st_mode)) return Fail(kErrorArcFileOpen, "not a file: " + path);
+  fstat(old->fd(), &st);
+  if (!S_ISREG(st.st_mode)) return Fail(ERROR_ARC_FILE_OPEN, "not a file: " + path);
   std::string why;
-  int32_t code = arc::ReadZipDirectory(old->fd, static_cast<uint64_t>(st.st_size), &old->dir, &why);
+  int32_t code =
+      arc::ReadZipDirectory(old->fd(), static_cast<uint64_t>(st.st_size), &old->dir, &why);
   if (code != 0) return Fail(code, why + ": " + path + " was left unchanged");
   return {};
 }
@@ -387,12 +385,12 @@ WriteResult Rewrite(const std::string& archivePath, const OldArchive& old,
   if (WriteResult r = temp.Open(); !r.ok()) return r;
   OutFile out(temp.fd());
   ZipBuilder builder(out, options);
-  if (old.fd >= 0 && old.dir.prefixEnd > 0 && !out.CopyFrom(old.fd, 0, old.dir.prefixEnd))
+  if (old.fd() >= 0 && old.dir.prefixEnd > 0 && !out.CopyFrom(old.fd(), 0, old.dir.prefixEnd))
     return Fail(WriteErrorCode(out.error()),
                 SystemReport("cannot write", archivePath, out.error()));
   for (size_t i = 0; i < old.dir.entries.size(); ++i) {
     WriteResult r = replacement[i] ? builder.AddItem(*replacement[i])
-                    : keep[i]      ? builder.CopyEntry(old.fd, old.dir.entries[i])
+                    : keep[i]      ? builder.CopyEntry(old.fd(), old.dir.entries[i])
                                    : WriteResult{};
     if (!r.ok()) return r;
   }
@@ -429,7 +427,7 @@ WriteResult ZipAdd(const std::string& archivePath, const std::vector<AddItem>& i
     replacement[found->second] = &item;
   }
   size_t changed = items.size() - skipped;
-  if (changed == 0 && old.fd >= 0) return {0, "nothing to update in " + archivePath};
+  if (changed == 0 && old.fd() >= 0) return {0, "nothing to update in " + archivePath};
   std::vector<bool> keep(old.dir.entries.size(), true);
   WriteResult r = Rewrite(archivePath, old, replacement, keep, added, options);
   if (r.ok()) r.report = std::to_string(changed) + " file(s) added to " + archivePath;
@@ -460,7 +458,7 @@ WriteResult ZipDelete(const std::string& archivePath, const std::vector<std::str
       }
     }
   }
-  if (removed == 0) return Fail(kErrorNotFindFile, "no entry to delete in " + archivePath);
+  if (removed == 0) return Fail(ERROR_NOT_FIND_FILE, "no entry to delete in " + archivePath);
   ZipOptions options;
   options.progress = progress;
   std::vector<const AddItem*> none(old.dir.entries.size(), nullptr);

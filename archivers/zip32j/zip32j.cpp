@@ -6,6 +6,7 @@
 
 namespace {
 
+using namespace qvr;
 using namespace qvr::arc;
 
 int32_t ParseZip(const ParsedArgs&, Command& command) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -171,6 +172,7 @@ void ArchiverDLL::Load() {
   Bind(entries_.findNext, Resolve("FindNext"));
   Bind(entries_.originalSizeEx, Resolve("GetOriginalSizeEx"));
   Bind(entries_.compressedSizeEx, Resolve("GetCompressedSizeEx"));
+  Bind(entries_.skippedCount, Resolve("GetSkippedCount"));
   Bind(entries_.getOriginalSize, Resolve("GetOriginalSize"));
   Bind(entries_.getArcOriginalSize, Resolve("GetArcOriginalSize"));
 }
@@ -184,14 +186,17 @@ void ArchiverDLL::Unload() {
 
 // ---- the entries --------------------------------------------------------------------------
 
-int32_t ArchiverDLL::Command(void* ownerWindow, const std::string& commandLine,
-                             std::string* output) {
+int32_t ArchiverDLL::Command(void* ownerWindow, const std::string& commandLine, std::string* output,
+                             int32_t* skipped) {
   if (output) output->clear();
+  if (skipped) *skipped = 0;
   if (!entries_.command) return kNoEntryResult;
   char buffer[kCommandOutputSize] = {};
   int32_t result = entries_.command(ownerWindow, commandLine.c_str(), buffer, sizeof buffer);
   // A library that fills the whole buffer without a NUL must not make us read past it.
   if (output) output->assign(buffer, strnlen(buffer, sizeof buffer));
+  // The count belongs to this thread's last call, so it is asked at once, on this thread.
+  if (skipped && entries_.skippedCount) *skipped = std::max(entries_.skippedCount(), 0);
   return result;
 }
 

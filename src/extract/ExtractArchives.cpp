@@ -45,10 +45,11 @@ bool MakesFolder(const ExtractLoopOptions& o, ArchiverDLL_Inspect& inspect,
   return inspect.NeedsFolder(path);
 }
 
-// Our libraries name the entries they left out for safety (a link pointing outside, a
-// device, a name with nothing usable left) in their report and still return 0.
-bool ReportsSkippedEntries(const std::string& report) {
-  return report.find(" skipped") != std::string::npos;
+// Our libraries return 0 also when they left entries out for safety (a link pointing
+// outside, a device, a name with nothing usable left) and count them (PGetSkippedCount); a
+// library without that count is taken to have left nothing out.
+bool LeftEntriesOut(int32_t skipped) {
+  return skipped > 0;
 }
 
 // Runs the command; complete is set when the archive extracted with every entry written.
@@ -60,10 +61,11 @@ int32_t RunCommand(const ExtractRun& run, const ExtractCommand& command, const s
   switch (command.route) {
     case ExtractRoute::Library: {
       ArchiverDLL& dll = ArchiverDLL::Of(command.lib);
-      std::string report;
-      result = RunResponsive(
-          window, [&] { return dll.Command(window.ownerWindow(), command.commandLine, &report); });
-      complete = result == 0 && !ReportsSkippedEntries(report);
+      int32_t skipped = 0;
+      result = RunResponsive(window, [&] {
+        return dll.Command(window.ownerWindow(), command.commandLine, nullptr, &skipped);
+      });
+      complete = result == 0 && !LeftEntriesOut(skipped);
       break;
     }
     case ExtractRoute::AceBackend:

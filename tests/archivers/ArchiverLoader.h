@@ -8,20 +8,21 @@
 #include <stdexcept>
 #include <string>
 
-#include "EntryInfo.h"
+#include "qvr/ArchiverAbi.h"
 
 namespace qvr::test {
 
 struct ArchiverLib {
-  using Command = int32_t (*)(void*, const char*, char*, uint32_t);
-  using Version = uint16_t (*)();
-  using Check = int32_t (*)(const char*, int32_t);
-  using Count = int32_t (*)(const char*);
-  using Open = void* (*)(void*, const char*, uint32_t);
-  using Close = int32_t (*)(void*);
-  using First = int32_t (*)(void*, const char*, arc::EntryInfo*);
-  using Next = int32_t (*)(void*, arc::EntryInfo*);
-  using SizeEx = int32_t (*)(void*, int64_t*);
+  using Command = CommandEntry*;
+  using Version = VersionEntry*;
+  using Check = CheckArchiveEntry*;
+  using Count = GetFileCountEntry*;
+  using Open = OpenArchiveEntry*;
+  using Close = CloseArchiveEntry*;
+  using First = FindFirstEntry*;
+  using Next = FindNextEntry*;
+  using SizeEx = SizeExEntry*;
+  using Skipped = SkippedCountEntry*;
 
   ArchiverLib(const std::string& file, const std::string& prefix) {
     handle = dlopen((std::string(QVR_BIN_DIR) + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -37,6 +38,7 @@ struct ArchiverLib {
     findNext = Sym<Next>(prefix + "FindNext");
     originalSizeEx = Sym<SizeEx>(prefix + "GetOriginalSizeEx");
     compressedSizeEx = Sym<SizeEx>(prefix + "GetCompressedSizeEx");
+    skippedCount = Sym<Skipped>(prefix + "GetSkippedCount");
   }
   ~ArchiverLib() {
     // Kept loaded: Qt may still hold references into the library's code.
@@ -45,7 +47,7 @@ struct ArchiverLib {
   ArchiverLib& operator=(const ArchiverLib&) = delete;
 
   int32_t Run(const std::string& line, void* owner = nullptr, std::string* report = nullptr) {
-    char out[1024];
+    char out[kCommandOutputSize];
     int32_t r = command(owner, line.c_str(), out, sizeof out);
     if (report) *report = out;
     return r;
@@ -61,6 +63,7 @@ struct ArchiverLib {
   First findFirst = nullptr;
   Next findNext = nullptr;
   SizeEx originalSizeEx = nullptr, compressedSizeEx = nullptr;
+  Skipped skippedCount = nullptr;
 
  private:
   template <typename F>

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "ArchiverLoader.h"
 #include "FixtureManifest.h"
@@ -329,7 +330,7 @@ TEST(Names, Cp932NamesWhateverTheProcessLocale) {
     ArchiverLib& lib = Library(file, prefix);
     void* h = lib.openArchive(nullptr, FixturePath(archive).c_str(), 0x400000);
     ASSERT_NE(h, nullptr) << archive;
-    arc::EntryInfo info;
+    EntryInfo info;
     bool found = false;
     for (int r = lib.findFirst(h, "*", &info); r == 0; r = lib.findNext(h, &info)) {
       found = found || std::string(info.FileName) == "日本語の予定表.txt";
@@ -345,7 +346,7 @@ TEST(Enumeration, EntryInfoFieldsAndWildcard) {
   ArchiverLib& lib = Library("unlha32.so", "Unlha");
   void* h = lib.openArchive(nullptr, FixturePath("lzh_lh5.lzh").c_str(), 0x400000);
   ASSERT_NE(h, nullptr);
-  arc::EntryInfo info;
+  EntryInfo info;
   ASSERT_EQ(lib.findFirst(h, "*.txt", &info), 0);
   EXPECT_STREQ(info.FileName, "readme.txt");
   EXPECT_STREQ(info.Mode, "-lh5-");
@@ -422,6 +423,35 @@ TEST(Safety, SpecialBitsDevicesAndOutsideLinks) {
   }
   EXPECT_TRUE(fs::is_symlink(dest + "/sub/in"));  // a link that stays inside is made
   EXPECT_NE(report.find("skipped"), std::string::npos);
+  EXPECT_EQ(lib.skippedCount(), 5);  // fifo, dev, abs, up, sub/trick
+}
+
+// The count of left-out entries belongs to the last command call of the calling thread: a
+// later call resets it, another thread's calls do not touch it, a failed call counts none.
+TEST(Safety, LeftOutEntriesAreCountedPerThread) {
+  TempDir tmp;
+  std::string odd = MakeTar(tmp.file("odd.tar"), {TarEntry("a.txt", AE_IFREG, 0644, "a"),
+                                                  TarEntry("fifo", AE_IFIFO, 0644),
+                                                  TarEntry("abs", AE_IFLNK, 0777, "", "/etc")});
+  std::string clean = MakeTar(tmp.file("clean.tar"), {TarEntry("b.txt", AE_IFREG, 0644, "b")});
+  ArchiverLib& lib = Library("tar32.so", "Tar");
+  auto extract = [&](const std::string& tar, const std::string& dest) {
+    return lib.Run("-x --use-directory=1 " + Q(tar) + " " + Q(tmp.file(dest) + "/"));
+  };
+  EXPECT_EQ(extract(odd, "d1"), 0);
+  EXPECT_EQ(lib.skippedCount(), 2);
+  EXPECT_EQ(extract(clean, "d2"), 0);
+  EXPECT_EQ(lib.skippedCount(), 0);
+  int32_t otherThread = -1;
+  std::thread([&] {
+    extract(odd, "d3");
+    otherThread = lib.skippedCount();
+  }).join();
+  EXPECT_EQ(otherThread, 2);
+  EXPECT_EQ(lib.skippedCount(), 0);
+  EXPECT_EQ(extract(odd, "d4"), 0);
+  EXPECT_NE(extract(tmp.file("missing.tar"), "d5"), 0);
+  EXPECT_EQ(lib.skippedCount(), 0);
 }
 
 TEST(Safety, NeverFollowsLinksAlreadyInTheDestination) {

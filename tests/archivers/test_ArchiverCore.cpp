@@ -5,6 +5,7 @@
 #include "NameDecoder.h"
 #include "SafeWriter.h"
 #include "TempDir.h"
+#include "Text.h"
 
 namespace qvr::arc {
 namespace {

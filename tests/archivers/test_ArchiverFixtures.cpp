@@ -148,7 +148,7 @@ TEST_P(FixtureTest, CountsAndListsTheManifestEntries) {
   EXPECT_EQ(lib.getFileCount(path.c_str()), expected);
   void* h = lib.openArchive(nullptr, path.c_str(), 0x400000);
   ASSERT_NE(h, nullptr);
-  arc::EntryInfo info;
+  EntryInfo info;
   int walked = 0;
   for (int r = lib.findFirst(h, "*", &info); r == 0; r = lib.findNext(h, &info)) {
     ++walked;

@@ -20,6 +20,7 @@
 #include "FixtureManifest.h"
 #include "NameDecoder.h"
 #include "TempDir.h"
+#include "Text.h"
 #include "ZipDirectory.h"
 
 namespace qvr::test {
@@ -235,7 +236,7 @@ ArchiverLib& Library(const std::string& file, const std::string& prefix) {
 struct Listing {
   int32_t check = 0;
   int32_t count = 0;
-  std::vector<arc::EntryInfo> entries;
+  std::vector<EntryInfo> entries;
   std::vector<int64_t> sizes;
   std::vector<std::string> names() const {
     std::vector<std::string> n;
@@ -250,7 +251,7 @@ Listing ListWith(ArchiverLib& lib, const std::string& path) {
   l.count = lib.getFileCount(path.c_str());
   void* h = lib.openArchive(nullptr, path.c_str(), 0x400000);
   if (!h) return l;
-  arc::EntryInfo info;
+  EntryInfo info;
   for (int r = lib.findFirst(h, "*", &info); r == 0; r = lib.findNext(h, &info)) {
     l.entries.push_back(info);
     int64_t size = -1;
@@ -330,7 +331,7 @@ TEST(ZipDirectory, ListsEveryZipFixtureAsLibarchiveReadsIt) {
     std::vector<arc::Entry> byDirectory = EntriesOf(arc::OpenZipDirectorySource(options, error));
     ASSERT_EQ(byDirectory.size(), byLibarchive.size());
     for (size_t i = 0; i < byDirectory.size(); ++i) {
-      arc::EntryInfo a{}, b{};
+      EntryInfo a{}, b{};
       arc::FillEntryInfo(byLibarchive[i], a);
       arc::FillEntryInfo(byDirectory[i], b);
       EXPECT_STREQ(b.FileName, a.FileName);

@@ -97,6 +97,31 @@ TEST_F(ArchiverDLLTest, CommandOutputIsCutToTheBuffer) {
   EXPECT_EQ(plugin.Calls()[0].args[0], "0");
 }
 
+// The count of entries a command left out comes from PGetSkippedCount after each call; a
+// library without that entry, a missing library and a nonsense count all give 0.
+TEST_F(ArchiverDLLTest, CommandHandsBackTheLeftOutCount) {
+  plugin.Install("tar32.so");
+  plugin.InstallWithoutSkipCount("cab32.so");
+  plugin.Skipped("*", "left.out", 2).Skipped("*", "negative", -4);
+  struct Row {
+    Lib lib;
+    const char* line;
+    int32_t skipped;
+  } rows[] = {
+      {Lib::Tar, "-x left.out", 2}, {Lib::Tar, "-x whole.tar", 0}, {Lib::Tar, "-x left.out", 2},
+      {Lib::Tar, "-x negative", 0}, {Lib::Cab, "-x left.out", 0},  {Lib::Kty, "-x left.out", 0},
+  };
+  for (const Row& row : rows) {
+    int32_t skipped = 99;
+    ArchiverDLL::Of(row.lib).Command(nullptr, row.line, nullptr, &skipped);
+    EXPECT_EQ(skipped, row.skipped) << ArchiverDLL::Of(row.lib).fileName() << " " << row.line;
+  }
+  // Asking for the count adds no call to the log, and the other callers need not ask.
+  plugin.ClearLog();
+  EXPECT_EQ(ArchiverDLL::Of(Lib::Tar).Command(nullptr, "-x left.out"), 0);
+  EXPECT_EQ(plugin.Calls().size(), 1u);
+}
+
 TEST_F(ArchiverDLLTest, VersionCheckAndCountAnswerFromTheLibrary) {
   plugin.Install("unzip32.so");
   plugin.Version("UnZip", 280, 5).Check("UnZip", "/x.zip", 0).Count("UnZip", "/a.zip", 7);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "ArchiverDLL.h"
 #include "ExtractArchives.h"
 #include "ExtractTest.h"
 #include "PathHelpers.h"
@@ -472,6 +473,7 @@ TEST_F(ExtractArchivesTest, OnlyArchivesThatExtractedAreDeleted) {
   plugin.CommandResult("Tar", "left out.tar", 0,
                        "1 entries extracted, 1 skipped. skipped link (link pointing outside "
                        "the destination); ");
+  plugin.Skipped("Tar", "left out.tar", 1);
   Ini("GENERAL", "ErrorSkip", "1");
 
   struct Row {
@@ -500,6 +502,43 @@ TEST_F(ExtractArchivesTest, OnlyArchivesThatExtractedAreDeleted) {
     EXPECT_TRUE(fs::exists(unknown));
     EXPECT_TRUE(fs::exists(leftOut));
   }
+}
+
+// Whether an archive that extracted with result 0 is whole comes from the library's count of
+// the entries it left out, not from the words of its report; a library of another maker,
+// which has no such count, left nothing out.
+TEST_F(ExtractArchivesTest, LeftOutEntriesAreTheLibrarysCount) {
+  plugin.InstallWithoutSkipCount("cab32.so");
+  ArchiverDLL::ForgetAll();
+  const std::string words = "1 entries extracted, 1 skipped. skipped dev (device or fifo); ";
+  struct Row {
+    const char* name;
+    int skipped;
+    const char* report;
+    bool whole;
+  } rows[] = {
+      {"counted.tar", 2, "", false},
+      {"worded.tar", 0, words.c_str(), true},
+      {"both.tar", 1, words.c_str(), false},
+      {"plain.tar", 0, "3 entries extracted", true},
+      // Another maker's library: what a script says it would count is never asked.
+      {"foreign.cab", 3, words.c_str(), true},
+      {"quiet.cab", 0, "", true},
+  };
+  Ini("EXTRACT_NORMAL", "FileNameFolder", "2");
+  Ini("EXTRACT_NORMAL", "DeleteArchive", "1");
+  std::vector<std::string> paths;
+  for (const Row& row : rows) {
+    paths.push_back(Archive(row.name));
+    std::string scope = fs::path(row.name).extension() == ".cab" ? "Cab" : "Tar";
+    plugin.CommandResult(scope, row.name, 0, row.report).Skipped(scope, row.name, row.skipped);
+  }
+  List(paths);
+  EXPECT_EQ(Extract(), 6);
+  for (size_t i = 0; i < paths.size(); ++i)
+    EXPECT_EQ(fs::exists(paths[i]), !rows[i].whole) << rows[i].name;
+  EXPECT_EQ(CommandLibraries(), (std::vector<std::string>{"tar32.so", "tar32.so", "tar32.so",
+                                                          "tar32.so", "cab32.so", "cab32.so"}));
 }
 
 TEST_F(ExtractArchivesTest, PanelsTimerAndCounts) {

@@ -37,8 +37,11 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   return fields;
 }
 
+// A new file, never a rewrite in place: the old one may still be mapped by a loaded library.
 void Copy(const std::string& from, const std::string& to) {
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+  std::error_code ec;
+  std::filesystem::remove(to, ec);
+  std::filesystem::copy_file(from, to);
 }
 
 std::string PluginPath(const char* name) {
@@ -81,6 +84,10 @@ void RecordingPlugin::Install(const std::string& fileName) {
 
 void RecordingPlugin::InstallAll() {
   for (const std::string& name : AllLibraryFileNames()) Install(name);
+}
+
+void RecordingPlugin::InstallWithoutSkipCount(const std::string& fileName) {
+  Copy(PluginPath("qvr_recording_plugin_noskip.so"), folder_ + fileName);
 }
 
 void RecordingPlugin::InstallPartial(const std::string& fileName) {
@@ -139,6 +146,11 @@ RecordingPlugin& RecordingPlugin::CommandResult(const std::string& scope,
                                                 const std::string& output) {
   Line(scope, "output", containing, {output});
   return Line(scope, "command", containing, {std::to_string(result)});
+}
+
+RecordingPlugin& RecordingPlugin::Skipped(const std::string& scope, const std::string& containing,
+                                          int count) {
+  return Line(scope, "skipped", containing, {std::to_string(count)});
 }
 
 RecordingPlugin& RecordingPlugin::OpenFails(const std::string& scope, const std::string& archive) {

@@ -51,6 +51,8 @@ class RecordingPlugin {
   // Copies the plugin into the folder under the file name.
   void Install(const std::string& fileName);
   void InstallAll();
+  // The recording plugin without PGetSkippedCount, as a library of another maker.
+  void InstallWithoutSkipCount(const std::string& fileName);
   // Copies the plugin that exports only some UnLHA32 entries under the file name.
   void InstallPartial(const std::string& fileName);
   // Writes a file of other content (a text file, nothing, a foreign ELF) under the name.
@@ -69,6 +71,8 @@ class RecordingPlugin {
   // The command result (and output text) for command lines containing the text ("*": all).
   RecordingPlugin& CommandResult(const std::string& scope, const std::string& containing,
                                  int result, const std::string& output = "");
+  // What PGetSkippedCount answers after a command line containing the text.
+  RecordingPlugin& Skipped(const std::string& scope, const std::string& containing, int count);
   RecordingPlugin& OpenFails(const std::string& scope, const std::string& archive);
   RecordingPlugin& NoSizeEx(const std::string& scope);
   RecordingPlugin& AceResult(const std::string& archive, int result);

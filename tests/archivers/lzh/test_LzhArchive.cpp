@@ -19,6 +19,7 @@
 #include "LzhNames.h"
 #include "LzhTestData.h"
 #include "TempDir.h"
+#include "Text.h"
 
 namespace qvr::lzh {
 namespace {
@@ -60,7 +61,7 @@ std::map<std::string, Extracted> ReadAll(const std::string& archive, bool* ok) {
   while ((n = reader.NextEntry(&e)) == ArchiveReader::Next::kEntry) {
     if (e.header.IsDirectory()) continue;
     std::string path = e.header.Path();
-    if (GuessEncoding(path) == NameEncoding::kCp932) Cp932ToUtf8(path, &path);
+    if (GuessEncoding(path) == NameEncoding::kCp932) arc::Cp932ToUtf8(path, &path);
     MemorySink sink;
     DecodeStatus st = reader.Extract(e, sink);
     out[path] = {sink.data, st};
@@ -208,10 +209,10 @@ TEST(LzhHeaders, LargeSizesTravelInTheExtendedHeader) {
 TEST(LzhNames, Cp932PathsSplitOnlyAtRealSeparators) {
   // 表 is 0x95 0x5C in CP932: its trail byte is no folder separator.
   std::string cp932;
-  ASSERT_TRUE(Utf8ToCp932("予定表\\a.txt", &cp932));
+  ASSERT_TRUE(arc::Utf8ToCp932("予定表\\a.txt", &cp932));
   std::string path = NormalizeSeparators(cp932);
   std::string utf8;
-  ASSERT_TRUE(Cp932ToUtf8(path, &utf8));
+  ASSERT_TRUE(arc::Cp932ToUtf8(path, &utf8));
   EXPECT_EQ(utf8, "予定表/a.txt");
   EXPECT_EQ(NormalizeSeparators("a\xFF"
                                 "b\\c/d"),
@@ -334,7 +335,7 @@ void ExpectTree(const std::string& dir) {
     std::string path = dir + "/" + f.path;
     if (!fs::exists(path)) {
       std::string cp932;
-      Utf8ToCp932(f.path, &cp932);
+      arc::Utf8ToCp932(f.path, &cp932);
       path = dir + "/" + cp932;
     }
     ASSERT_TRUE(fs::exists(path)) << f.path;

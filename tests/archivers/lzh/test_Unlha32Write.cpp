@@ -14,6 +14,7 @@
 #include "LzhNames.h"
 #include "LzhTestData.h"
 #include "TempDir.h"
+#include "Text.h"
 
 namespace qvr::test {
 namespace {
@@ -42,7 +43,7 @@ std::map<std::string, Listed> List(const std::string& archive) {
   lzh::Entry e;
   while (reader.NextEntry(&e) == lzh::ArchiveReader::Next::kEntry) {
     std::string path = e.header.Path(), utf8;
-    if (lzh::GuessEncoding(path) == lzh::NameEncoding::kCp932 && lzh::Cp932ToUtf8(path, &utf8))
+    if (lzh::GuessEncoding(path) == lzh::NameEncoding::kCp932 && arc::Cp932ToUtf8(path, &utf8))
       path = utf8;
     Listed l;
     l.method = e.header.methodId;
@@ -128,7 +129,7 @@ TEST_F(WriteTest, BatchLineWithResponseFile) {
   EXPECT_TRUE(LhasaTests(arc()));
   // The name is stored in CP932, as Japanese LZH tools read it.
   std::string bytes = ReadFile(arc()), cp932;
-  lzh::Utf8ToCp932("日本語の予定表.txt", &cp932);
+  arc::Utf8ToCp932("日本語の予定表.txt", &cp932);
   EXPECT_NE(bytes.find(cp932), std::string::npos);
 }
 
@@ -161,7 +162,7 @@ TEST_F(WriteTest, ViewerAddsIntoRootAndFolder) {
   EXPECT_TRUE(fs::exists(tmp.file("x/docs/notes.txt")));
   // lhasa keeps the stored CP932 bytes; the folders it made from our entries are enterable.
   std::string cp932;
-  lzh::Utf8ToCp932("日本語の予定表.txt", &cp932);
+  arc::Utf8ToCp932("日本語の予定表.txt", &cp932);
   EXPECT_EQ(ReadFile(tmp.file("x/a/b/" + cp932)), "予定\n");
 }
 

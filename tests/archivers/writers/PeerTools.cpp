@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "TempDir.h"
+#include "qvr/ArchiverAbi.h"
 
 extern char** environ;
 
@@ -162,21 +163,19 @@ std::vector<std::string> ListWith(const std::string& tool, const std::string& ar
 
 namespace {
 
-using CommandEntry = int32_t (*)(void*, const char*, char*, uint32_t);
-
-CommandEntry Entry(const std::string& library, const std::string& prefix) {
+CommandEntry* Entry(const std::string& library, const std::string& prefix) {
   void* handle = dlopen((std::string(QVR_BIN_DIR) + "/" + library).c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) return nullptr;
-  return reinterpret_cast<CommandEntry>(dlsym(handle, prefix.c_str()));
+  return reinterpret_cast<CommandEntry*>(dlsym(handle, prefix.c_str()));
 }
 
 }  // namespace
 
 Call CallLibrary(const std::string& library, const std::string& prefix, const std::string& line) {
-  CommandEntry entry = Entry(library, prefix);
+  CommandEntry* entry = Entry(library, prefix);
   EXPECT_NE(entry, nullptr) << library << " " << prefix;
   if (!entry) return {};
-  char output[1024];
+  char output[kCommandOutputSize];
   Call call;
   call.code = entry(nullptr, line.c_str(), output, sizeof output);
   call.report = output;

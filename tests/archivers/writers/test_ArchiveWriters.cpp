@@ -62,7 +62,7 @@ TEST(SevenZipWriter, DeleteRewritesWithoutTheEntries) {
     if (!name.starts_with("sub dir/") && name != "bin.dat") expected[name] = content;
   ExpectPeersExtract(archive, {"7zz", "bsdtar"}, expected, tmp.file("x"));
   std::string bytes = ReadFile(archive);
-  EXPECT_EQ(writers::SevenZipDelete(archive, {"nothing.txt"}).code, writers::kErrorNotFindFile);
+  EXPECT_EQ(writers::SevenZipDelete(archive, {"nothing.txt"}).code, ERROR_NOT_FIND_FILE);
   EXPECT_EQ(ReadFile(archive), bytes);
 }
 
@@ -99,12 +99,12 @@ TEST(SevenZipWriter, AVanishedSourceOrCancelLeavesTheArchive) {
   std::string bytes = ReadFile(tmp.file("k.7z"));
   EXPECT_EQ(
       writers::SevenZipAdd(tmp.file("k.7z"), {{tmp.file("gone.txt"), "gone.txt", false}}, {}).code,
-      writers::kErrorFileOpen);
+      ERROR_FILE_OPEN);
   writers::SevenZipOptions cancel;
   cancel.progress = [](uint64_t) { return false; };
   EXPECT_EQ(
       writers::SevenZipAdd(tmp.file("k.7z"), {{tmp.file("a.txt"), "b.txt", false}}, cancel).code,
-      writers::kErrorUserCancel);
+      ERROR_USER_CANCEL);
   EXPECT_EQ(ReadFile(tmp.file("k.7z")), bytes);
   EXPECT_EQ(OtherFiles(tmp.path(), {"a.txt", "k.7z"}), std::vector<std::string>{});
 }
@@ -201,9 +201,9 @@ TEST(TarWriter, CreatingOverAnArchiveReplacesItOnlyWhenComplete) {
       writers::TarCreate(tmp.file("t.tar"), {{tmp.file("a.txt"), "a.txt", false}}, {}).ok());
   std::string bytes = ReadFile(tmp.file("t.tar"));
   EXPECT_EQ(writers::TarCreate(tmp.file("t.tar"), {{tmp.file("gone"), "gone", false}}, {}).code,
-            writers::kErrorFileOpen);
+            ERROR_FILE_OPEN);
   EXPECT_EQ(writers::TarCreate(tmp.file("t.gz"), {{tmp.file("gone"), "gone", false}}, {}).code,
-            writers::kErrorFileOpen);
+            ERROR_FILE_OPEN);
   EXPECT_EQ(ReadFile(tmp.file("t.tar")), bytes);
   EXPECT_EQ(OtherFiles(tmp.path(), {"a.txt", "t.tar"}), std::vector<std::string>{});
   WriteFile(tmp.file("b.txt"), "b");
@@ -262,7 +262,7 @@ TEST(CabWriter, ACorruptCabinetOrAVanishedFileLeavesTheOldOne) {
   ASSERT_TRUE(writers::CabAdd(tmp.file("k.cab"), {{tmp.file("a.txt"), "a.txt", false}}, {}).ok());
   std::string bytes = ReadFile(tmp.file("k.cab"));
   EXPECT_EQ(writers::CabAdd(tmp.file("k.cab"), {{tmp.file("gone"), "gone", false}}, {}).code,
-            writers::kErrorFileOpen);
+            ERROR_FILE_OPEN);
   EXPECT_EQ(ReadFile(tmp.file("k.cab")), bytes);
   EXPECT_EQ(OtherFiles(tmp.path(), {"a.txt", "bad.cab", "k.cab"}), std::vector<std::string>{});
 }

@@ -119,11 +119,11 @@ TEST(CollectItems, AMissingNameOrNothingToAddFails) {
   MakeSampleTree(tmp.file("src"));
   int32_t code = 0;
   Names(Make(tmp.file("src") + "/", {"readme.txt", "missing.txt"}, false, true, true), &code);
-  EXPECT_EQ(code, writers::kErrorNotFindFile);
+  EXPECT_EQ(code, ERROR_NOT_FIND_FILE);
   Names(Make(tmp.file("src") + "/", {"*.none"}, true, true, true), &code);
-  EXPECT_EQ(code, writers::kErrorNotFindFile);
+  EXPECT_EQ(code, ERROR_NOT_FIND_FILE);
   Names(Make(tmp.file("src") + "/", {}, true, true, true), &code);
-  EXPECT_EQ(code, writers::kErrorNotFindFile);
+  EXPECT_EQ(code, ERROR_NOT_FIND_FILE);
 }
 
 TEST(CollectItems, TheArchiveBeingWrittenIsNeverAddedToItself) {

@@ -181,9 +181,9 @@ TEST(ZipWriter, DeletingWhatIsNotThereFailsAndChangesNothing) {
   WriteFile(tmp.file("a.txt"), "a");
   ASSERT_TRUE(writers::ZipAdd(tmp.file("t.zip"), {{tmp.file("a.txt"), "a.txt", false}}, {}).ok());
   std::string bytes = ReadFile(tmp.file("t.zip"));
-  EXPECT_EQ(writers::ZipDelete(tmp.file("t.zip"), {"b.txt"}).code, writers::kErrorNotFindFile);
+  EXPECT_EQ(writers::ZipDelete(tmp.file("t.zip"), {"b.txt"}).code, ERROR_NOT_FIND_FILE);
   EXPECT_EQ(ReadFile(tmp.file("t.zip")), bytes);
-  EXPECT_EQ(writers::ZipDelete(tmp.file("missing.zip"), {"a.txt"}).code, writers::kErrorNotExist);
+  EXPECT_EQ(writers::ZipDelete(tmp.file("missing.zip"), {"a.txt"}).code, ERROR_NOT_EXIST);
 }
 
 // Archives made by Info-ZIP with Zip64 records, data descriptors and its own extra fields are
@@ -260,12 +260,12 @@ std::vector<AddItem> BigAndGone(TempDir& tmp) {
 
 INSTANTIATE_TEST_SUITE_P(
     Each, ZipFailures,
-    ::testing::Values(FailureCase{"SourceVanished", writers::kErrorFileOpen,
+    ::testing::Values(FailureCase{"SourceVanished", ERROR_FILE_OPEN,
                                   [](TempDir& tmp, const std::string& a) {
                                     return writers::ZipAdd(a, BigAndGone(tmp), {});
                                   }},
                       FailureCase{
-                          "SourceUnreadable", writers::kErrorCannotRead,
+                          "SourceUnreadable", ERROR_CANNOT_READ,
                           [](TempDir& tmp, const std::string& a) {
                             fs::create_directories(tmp.file("adir"));
                             std::vector<AddItem> items = {{tmp.file("adir"), "adir", false}};
@@ -273,7 +273,7 @@ INSTANTIATE_TEST_SUITE_P(
                             fs::remove(tmp.file("adir"));
                             return r;
                           }},
-                      FailureCase{"Cancelled", writers::kErrorUserCancel,
+                      FailureCase{"Cancelled", ERROR_USER_CANCEL,
                                   [](TempDir& tmp, const std::string& a) {
                                     ZipOptions options;
                                     options.progress = [](uint64_t done) {
@@ -281,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     };
                                     return writers::ZipAdd(a, {BigAndGone(tmp)[0]}, options);
                                   }},
-                      FailureCase{"DiskFull", writers::kErrorDiskSpace,
+                      FailureCase{"DiskFull", ERROR_DISK_SPACE,
                                   [](TempDir& tmp, const std::string& a) {
                                     auto items = BigAndGone(tmp);
                                     items.pop_back();
@@ -316,12 +316,11 @@ TEST(ZipWriter, ACorruptArchiveIsNeverUpdated) {
     std::string bytes;
     int32_t code;
   } cases[] = {
-      {"text.zip", "this is no archive at all", writers::kErrorNotArcFile},
-      {"empty.zip", "", writers::kErrorNotArcFile},
-      {"truncated.zip", good.substr(0, good.size() - 30), writers::kErrorNotArcFile},
-      {"badlocal.zip", badLocal, writers::kErrorHeaderBroken},
-      {"cutdata.zip", good.substr(0, 60) + good.substr(good.size() - 150),
-       writers::kErrorHeaderBroken},
+      {"text.zip", "this is no archive at all", ERROR_NOT_ARC_FILE},
+      {"empty.zip", "", ERROR_NOT_ARC_FILE},
+      {"truncated.zip", good.substr(0, good.size() - 30), ERROR_NOT_ARC_FILE},
+      {"badlocal.zip", badLocal, ERROR_HEADER_BROKEN},
+      {"cutdata.zip", good.substr(0, 60) + good.substr(good.size() - 150), ERROR_HEADER_BROKEN},
   };
   for (const auto& c : cases) {
     WriteFile(tmp.file(c.name), c.bytes);
@@ -338,9 +337,8 @@ TEST(ZipWriter, AnArchiveInAMissingFolderOrUnderAFileFails) {
   TempDir tmp;
   WriteFile(tmp.file("a.txt"), "a");
   std::vector<AddItem> items = {{tmp.file("a.txt"), "a.txt", false}};
-  EXPECT_EQ(writers::ZipAdd(tmp.file("no/such/folder/t.zip"), items, {}).code,
-            writers::kErrorCannotWrite);
-  EXPECT_EQ(writers::ZipAdd(tmp.file("a.txt/t.zip"), items, {}).code, writers::kErrorArcFileOpen);
+  EXPECT_EQ(writers::ZipAdd(tmp.file("no/such/folder/t.zip"), items, {}).code, ERROR_CANNOT_WRITE);
+  EXPECT_EQ(writers::ZipAdd(tmp.file("a.txt/t.zip"), items, {}).code, ERROR_ARC_FILE_OPEN);
   EXPECT_FALSE(fs::exists(tmp.file("no")));
 }
 
@@ -351,7 +349,7 @@ TEST(ZipWriter, AReadOnlyFolderRefusesTheArchive) {
   fs::create_directories(tmp.file("ro"));
   fs::permissions(tmp.file("ro"), fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(writers::ZipAdd(tmp.file("ro/t.zip"), {{tmp.file("a.txt"), "a.txt", false}}, {}).code,
-            writers::kErrorCannotWrite);
+            ERROR_CANNOT_WRITE);
 }
 
 TEST(ZipWriter, KeepsTheArchivePermissions) {

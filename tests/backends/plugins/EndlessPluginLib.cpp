@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ArchiverDLL.h"
+#include "qvr/ArchiverAbi.h"
 
 using qvr::EntryInfo;
 using qvr::HARC;

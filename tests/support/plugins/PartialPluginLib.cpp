@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "ArchiverDLL.h"
+#include "qvr/ArchiverAbi.h"
 
 #define QVR_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -8,10 +8,14 @@
 //   scope <TAB> key <TAB> archive <TAB> value...      scope: a prefix ("Unlha") or "*"
 //
 // keys: version, subversion, check, count, command (result), output (command's output
-// text), open (0 = fails), entry (original compressed ratio date time name [attribute mode]),
-// sizeex (0 = the Ex entries fail), ace (ACEExtract's result). The archive is a path or "*";
-// for command and output it matches when the command line contains it. The last matching
-// line wins; entries are collected in order.
+// text), skipped (what PGetSkippedCount answers after that command), open (0 = fails),
+// entry (original compressed ratio date time name [attribute mode]), sizeex (0 = the Ex
+// entries fail), ace (ACEExtract's result). The archive is a path or "*"; for command,
+// output and skipped it matches when the command line contains it. The last matching line
+// wins; entries are collected in order.
+//
+// PGetSkippedCount is not logged (it only reads back the last command's count). Built with
+// QVR_RECORDING_NO_SKIP_COUNT the plugin lacks that entry, as libraries of other makers do.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -27,7 +31,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ArchiverDLL.h"
+#include "qvr/ArchiverAbi.h"
 
 using qvr::AceExtractParams;
 using qvr::EntryInfo;
@@ -202,11 +206,15 @@ int32_t FillNext(OpenArchive* archive, const std::string& wildcard, EntryInfo* e
   return -1;
 }
 
+// The skip count of this thread's last command call.
+thread_local int32_t lastSkipped = 0;
+
 int32_t Command(const char* prefix, void* owner, const char* commandLine, char* output,
                 uint32_t size) {
   Log({prefix, Pointer(owner), Text(commandLine), std::to_string(size)});
   std::string line = commandLine ? commandLine : "";
   if (output && size > 0) CopyText(output, size, Lookup(prefix, "output", line, "", true));
+  lastSkipped = int32_t(Number(Lookup(prefix, "skipped", line, "0", true)));
   return int32_t(Number(Lookup(prefix, "command", line, "0", true)));
 }
 
@@ -285,7 +293,18 @@ bool AllZero(const uint8_t* bytes, size_t size) {
 
 #define QVR_EXPORT extern "C" __attribute__((visibility("default")))
 
+#ifdef QVR_RECORDING_NO_SKIP_COUNT
+#define QVR_SKIPPED_COUNT(P)
+#else
+#define QVR_SKIPPED_COUNT(P)                \
+  QVR_EXPORT int32_t P##GetSkippedCount() { \
+    return lastSkipped;                     \
+  }
+#endif
+
 #define QVR_LIBRARY(P)                                                                      \
+  QVR_ABI_DECLARE_LIBRARY(P);                                                               \
+  QVR_SKIPPED_COUNT(P)                                                                      \
   QVR_EXPORT int32_t P(void* owner, const char* commandLine, char* output, uint32_t size) { \
     return Command(#P, owner, commandLine, output, size);                                   \
   }                                                                                         \

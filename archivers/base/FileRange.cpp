@@ -6,22 +6,9 @@
 #include <cerrno>
 #include <vector>
 
+#include "FdIo.h"
+
 namespace qvr::arc {
-namespace {
-
-int WriteAll(int fd, uint64_t* offset, const uint8_t* p, size_t n) {
-  while (n > 0) {
-    ssize_t w = offset ? pwrite(fd, p, n, static_cast<off_t>(*offset)) : write(fd, p, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return w == 0 ? EIO : errno;
-    p += w;
-    n -= static_cast<size_t>(w);
-    if (offset) *offset += static_cast<uint64_t>(w);
-  }
-  return 0;
-}
-
-}  // namespace
 
 int CopyFileRange(int inFd, uint64_t inOffset, int outFd, uint64_t* outOffset, uint64_t size) {
   auto in = static_cast<off_t>(inOffset);
@@ -37,12 +24,15 @@ int CopyFileRange(int inFd, uint64_t inOffset, int outFd, uint64_t* outOffset, u
   std::vector<uint8_t> chunk;
   while (left > 0) {
     chunk.resize(std::min<uint64_t>(left, 1 << 20));
-    ssize_t n = pread(inFd, chunk.data(), chunk.size(), in);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = PreadSome(inFd, chunk.data(), chunk.size(), static_cast<uint64_t>(in));
     if (n <= 0) return n == 0 ? EIO : errno;
-    if (int error = WriteAll(outFd, outOffset, chunk.data(), static_cast<size_t>(n))) return error;
+    auto got = static_cast<size_t>(n);
+    int error = outOffset ? PwriteAll(outFd, chunk.data(), got, *outOffset)
+                          : WriteAll(outFd, chunk.data(), got);
+    if (error) return error;
+    if (outOffset) *outOffset += got;
     in += n;
-    left -= static_cast<uint64_t>(n);
+    left -= got;
   }
   return 0;
 }

@@ -1,0 +1,77 @@
+#include "FdIo.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace qvr::arc {
+
+int UniqueFd::release() {
+  int fd = fd_;
+  fd_ = -1;
+  return fd;
+}
+
+void UniqueFd::reset(int fd) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = fd;
+}
+
+int UniqueFd::Close() {
+  if (fd_ < 0) return 0;
+  int closed = ::close(release());
+  return closed == 0 ? 0 : errno;
+}
+
+ssize_t ReadSome(int fd, void* buffer, size_t size) {
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, size);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+ssize_t PreadSome(int fd, void* buffer, size_t size, uint64_t offset) {
+  for (;;) {
+    ssize_t n = ::pread(fd, buffer, size, static_cast<off_t>(offset));
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+size_t PreadFull(int fd, void* buffer, size_t size, uint64_t offset) {
+  auto* p = static_cast<char*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = PreadSome(fd, p + done, size - done, offset + done);
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+namespace {
+
+// The loop of both writes; at < 0 writes at the file offset.
+int WriteLoop(int fd, const void* data, size_t size, int64_t at) {
+  const auto* p = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = at < 0 ? ::write(fd, p, size) : ::pwrite(fd, p, size, static_cast<off_t>(at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n == 0 || errno == 0 ? EIO : errno;
+    p += n;
+    size -= static_cast<size_t>(n);
+    if (at >= 0) at += n;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int WriteAll(int fd, const void* data, size_t size) {
+  return WriteLoop(fd, data, size, -1);
+}
+
+int PwriteAll(int fd, const void* data, size_t size, uint64_t offset) {
+  return WriteLoop(fd, data, size, static_cast<int64_t>(offset));
+}
+
+}  // namespace qvr::arc

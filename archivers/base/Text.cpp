@@ -1,0 +1,104 @@
+#include "Text.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace qvr::arc {
+
+bool IsValidUtf8(const std::string& s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const auto* end = p + s.size();
+  while (p < end) {
+    unsigned c = *p;
+    int n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    if (n < 0 || end - p < n + 1) return false;
+    unsigned cp = n == 0 ? c : n == 1 ? (c & 0x1F) : n == 2 ? (c & 0x0F) : (c & 0x07);
+    for (int i = 1; i <= n; ++i) {
+      if ((p[i] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    static const unsigned kMin[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    p += n + 1;
+  }
+  return true;
+}
+
+namespace {
+
+// One converter each way per thread: names are converted in tight loops over large
+// archives. The program calls us from short-lived worker threads, so each converter is
+// closed with its thread.
+struct Converters {
+  iconv_t fromCp932 = iconv_open("UTF-8", "CP932");
+  iconv_t toCp932 = iconv_open("CP932", "UTF-8");
+  ~Converters() {
+    for (iconv_t cd : {fromCp932, toCp932})
+      if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  }
+};
+
+Converters& ThreadConverters() {
+  thread_local Converters converters;
+  return converters;
+}
+
+// Converts the whole text; a byte that does not convert fails it, or with `replace` becomes
+// U+FFFD and the conversion goes on after it. False also when there is no converter.
+bool Convert(iconv_t cd, const std::string& in, std::string* out, bool replace) {
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  out->clear();
+  char* ip = const_cast<char*>(in.data());  // iconv does not write its input
+  size_t il = in.size();
+  char buffer[256];
+  while (il > 0) {
+    char* op = buffer;
+    size_t ol = sizeof buffer;
+    size_t r = iconv(cd, &ip, &il, &op, &ol);
+    out->append(buffer, static_cast<size_t>(op - buffer));
+    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+      if (!replace) return false;
+      *out += "\xEF\xBF\xBD";  // one undecodable byte
+      ++ip;
+      --il;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  char* op = buffer;
+  size_t ol = sizeof buffer;
+  if (iconv(cd, nullptr, nullptr, &op, &ol) == static_cast<size_t>(-1) && !replace) return false;
+  out->append(buffer, static_cast<size_t>(op - buffer));
+  return true;
+}
+
+}  // namespace
+
+bool Cp932ToUtf8(const std::string& cp932, std::string* out) {
+  std::string converted;
+  if (!Convert(ThreadConverters().fromCp932, cp932, &converted, false)) return false;
+  *out = std::move(converted);
+  return true;
+}
+
+std::string Cp932ToUtf8Lossy(const std::string& cp932) {
+  std::string out;
+  return Convert(ThreadConverters().fromCp932, cp932, &out, true) ? out : cp932;
+}
+
+bool Utf8ToCp932(const std::string& utf8, std::string* out) {
+  std::string converted;
+  if (!Convert(ThreadConverters().toCp932, utf8, &converted, false)) return false;
+  *out = std::move(converted);
+  return true;
+}
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+}  // namespace qvr::arc

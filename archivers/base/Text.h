@@ -1,0 +1,23 @@
+// Text helpers of our libraries: UTF-8 validation, CP932 conversion (the code page of
+// archives made on Japanese Windows) and ASCII case, none of them depending on the locale.
+#pragma once
+
+#include <string>
+
+namespace qvr::arc {
+
+// True for well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool IsValidUtf8(const std::string& s);
+
+// CP932 to UTF-8; false for bytes that are not CP932.
+bool Cp932ToUtf8(const std::string& cp932, std::string* out);
+// CP932 to UTF-8, each undecodable byte becoming U+FFFD (the bytes as they are when the
+// system has no CP932 converter).
+std::string Cp932ToUtf8Lossy(const std::string& cp932);
+// UTF-8 to CP932; false when a character has no CP932 form.
+bool Utf8ToCp932(const std::string& utf8, std::string* out);
+
+// "A" to "Z" become "a" to "z"; every other byte stays.
+std::string AsciiLower(std::string text);
+
+}  // namespace qvr::arc

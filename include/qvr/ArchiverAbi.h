@@ -1,0 +1,134 @@
+// The calling convention between the program and the archiver libraries (plugins): the
+// entry record, the entries' signatures, the result codes and the output-buffer size. The
+// host (src/backends) and our libraries (archivers/) both include this header and nothing
+// of each other's.
+//
+// A library of prefix P ("Unlha", "UnZip", ...) exports P (the command entry),
+// PGetVersion, PGetSubVersion, PCheckArchive, PGetFileCount, POpenArchive, PCloseArchive,
+// PFindFirst and PFindNext. Our libraries also export PGetOriginalSizeEx,
+// PGetCompressedSizeEx and PGetSkippedCount; the host treats those three as optional, so
+// libraries of other makers work without them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qvr {
+
+using HARC = void*;
+
+// The per-entry record the libraries fill while enumerating, in the libraries' byte layout
+// (little-endian, 560 bytes). Sizes are unsigned: a 32-bit size of 2 GiB to 4 GiB is a
+// size, not a negative number.
+#pragma pack(push, 1)
+struct EntryInfo {
+  uint32_t OriginalSize;
+  uint32_t CompressedSize;
+  uint32_t Crc;
+  uint32_t Flag;
+  uint32_t OsType;
+  int16_t Ratio;       // tenths of a percent
+  uint16_t Date;       // MS-DOS date, local time
+  uint16_t Time;       // MS-DOS time, local time
+  char FileName[513];  // NUL-terminated, "/" separated
+  char Reserved[3];
+  char Attribute[8];
+  char Mode[8];
+  char Padding[2];
+};
+#pragma pack(pop)
+static_assert(sizeof(EntryInfo) == 560);
+static_assert(offsetof(EntryInfo, CompressedSize) == 4);
+static_assert(offsetof(EntryInfo, Crc) == 8);
+static_assert(offsetof(EntryInfo, Flag) == 12);
+static_assert(offsetof(EntryInfo, OsType) == 16);
+static_assert(offsetof(EntryInfo, Ratio) == 20);
+static_assert(offsetof(EntryInfo, Date) == 22);
+static_assert(offsetof(EntryInfo, Time) == 24);
+static_assert(offsetof(EntryInfo, FileName) == 26);
+static_assert(offsetof(EntryInfo, Reserved) == 539);
+static_assert(offsetof(EntryInfo, Attribute) == 542);
+static_assert(offsetof(EntryInfo, Mode) == 550);
+
+// The parameter block of ACEExtract: the original field order as a plain C struct with
+// natural alignment. The three empty texts point at one empty string.
+struct AceExtractParams {
+  const char* empty0;
+  const char* fileList;
+  const char* empty8;
+  uint32_t zero12;
+  uint8_t zero16[64];
+  const char* destFolder;
+  uint32_t zero84;
+  const char* empty88;
+  uint8_t zero92[64];
+};
+
+// Result codes of the command entry (0 = success).
+enum : int32_t {
+  ERROR_DISK_SPACE = 0x8005,
+  ERROR_UNKNOWN_TYPE = 0x8008,
+  ERROR_METHOD = 0x8009,
+  ERROR_PASSWORD_FILE = 0x800A,
+  ERROR_FILE_CRC = 0x800C,
+  ERROR_FILE_OPEN = 0x800D,
+  ERROR_NOT_EXIST = 0x800F,
+  ERROR_MAKEDIRECTORY = 0x8012,
+  ERROR_CANNOT_WRITE = 0x8013,
+  ERROR_HEADER_BROKEN = 0x8017,
+  ERROR_ARC_FILE_OPEN = 0x8018,
+  ERROR_NOT_ARC_FILE = 0x8019,
+  ERROR_CANNOT_READ = 0x801A,
+  ERROR_COMMAND_NAME = 0x801C,
+  ERROR_USER_CANCEL = 0x8020,
+  ERROR_NOT_SUPPORT = 0x8023,
+  ERROR_RESPONSE_READ = 0x802A,
+  ERROR_NOT_FIND_FILE = 0x8031,
+  ERROR_BROKEN_DATA = 0x8048,
+};
+
+// The size of the output buffer the program hands to the command entry.
+inline constexpr uint32_t kCommandOutputSize = 1024;
+
+// The entries' signatures (function types; the host keeps pointers to them).
+extern "C" {
+using CommandEntry = int32_t(void* ownerWindow, const char* commandLine, char* output,
+                             uint32_t outputSize);
+using VersionEntry = uint16_t();
+using CheckArchiveEntry = int32_t(const char* archivePath, int32_t mode);
+using GetFileCountEntry = int32_t(const char* archivePath);
+using OpenArchiveEntry = HARC(void* ownerWindow, const char* archivePath, uint32_t mode);
+using CloseArchiveEntry = int32_t(HARC archive);
+using FindFirstEntry = int32_t(HARC archive, const char* wildcard, EntryInfo* entry);
+using FindNextEntry = int32_t(HARC archive, EntryInfo* entry);
+// PGetOriginalSizeEx / PGetCompressedSizeEx: the current entry's 64-bit size; non-zero
+// (TRUE) when the size was stored.
+using SizeExEntry = int32_t(HARC archive, int64_t* size);
+// PGetSkippedCount: how many entries the last command entry call on the calling thread
+// left out for safety (a link pointing out of the destination, a device or fifo, a name
+// with nothing usable left); such a call may still return 0. The report names them for
+// people; the program reads this count instead of the report's words.
+using SkippedCountEntry = int32_t();
+// UnImpGetOriginalSize / UnHkiGetArcOriginalSize: the current entry's 32-bit size.
+using EntrySizeEntry = int32_t(HARC archive);
+using AceExtractEntry = int32_t(const char* archivePath, AceExtractParams* params);
+}
+
+}  // namespace qvr
+
+// Declares the entries a library of prefix P exports (with default visibility), so that a
+// definition of another signature does not compile:
+//   QVR_ABI_DECLARE_LIBRARY(Unlha)
+#define QVR_ABI_DECLARE_LIBRARY(P)                                                           \
+  extern "C" __attribute__((visibility("default"))) qvr::CommandEntry P;                     \
+  extern "C" __attribute__((visibility("default"))) qvr::VersionEntry P##GetVersion;         \
+  extern "C" __attribute__((visibility("default"))) qvr::VersionEntry P##GetSubVersion;      \
+  extern "C" __attribute__((visibility("default"))) qvr::CheckArchiveEntry P##CheckArchive;  \
+  extern "C" __attribute__((visibility("default"))) qvr::GetFileCountEntry P##GetFileCount;  \
+  extern "C" __attribute__((visibility("default"))) qvr::OpenArchiveEntry P##OpenArchive;    \
+  extern "C" __attribute__((visibility("default"))) qvr::CloseArchiveEntry P##CloseArchive;  \
+  extern "C" __attribute__((visibility("default"))) qvr::FindFirstEntry P##FindFirst;        \
+  extern "C" __attribute__((visibility("default"))) qvr::FindNextEntry P##FindNext;          \
+  extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetOriginalSizeEx;   \
+  extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetCompressedSizeEx; \
+  extern "C" __attribute__((visibility("default"))) qvr::SkippedCountEntry P##GetSkippedCount
