@@ -516,6 +516,9 @@ TEST(Safety, CutAndDamagedArchivesLeaveOnlyWholeFiles) {
       {"arj_m0.arj", "unarj32j.so", "Unarj", "x -y- ", 1, 0.5},
       {"arj_sfx.exe", "unarj32j.so", "Unarj", "x -y- ", 0.95, -1},
       {"arj_volumes.arj", "unarj32j.so", "Unarj", "x -y- ", 1, -1},  // alone: the rest missing
+      {"zip_deflate64.zip", "unzip32.so", "UnZip", "-x -o ", 1, 0.08},
+      {"zip_deflate64.zip", "unzip32.so", "UnZip", "-x -o ", 1, 0.9},
+      {"zip_deflate64.zip", "7-zip32.so", "SevenZip", "x -y ", 1, 0.3},
   };
   std::map<std::string, ExpectedFile> known;
   for (const Fixture& f : LoadManifest())

@@ -167,14 +167,14 @@ TEST(ArjArchive, VolumesMustFollowInTheirOrder) {
   Fixture set;
   for (const Fixture& f : ArjFixtures())
     if (!f.volumes.empty()) set = f;
-  ASSERT_EQ(set.volumes.size(), 3u);
+  ASSERT_GE(set.volumes.size(), 3u);
   std::vector<std::string> v = VolumesOf(set);
   struct Case {
     const char* what;
     std::vector<std::string> volumes;
   };
   const Case cases[] = {
-      {"the last missing", {v[0], v[1]}},
+      {"the last missing", std::vector<std::string>(v.begin(), v.end() - 1)},
       {"the second missing", {v[0], v[2]}},
       {"the first twice", {v[0], v[0], v[2]}},
   };

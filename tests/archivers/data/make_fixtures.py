@@ -32,6 +32,8 @@ def write_tree(root, cp932_name=False):
         "docs/notes.txt": b"notes\r\n" * 400,
         "docs/deep/table.csv": "".join(f"{i},{i * i},{i % 7}\n" for i in range(3000)).encode(),
         "random.bin": rng.randbytes(90000),
+        # A block repeated 60000 bytes later: only a 64 KiB history (Deflate64) reaches back.
+        "docs/far.bin": (lambda a, b: a + b + a)(rng.randbytes(30000), rng.randbytes(30000)),
         "empty.dat": b"",
         CP932_NAME: ("予定表\n" * 50).encode(),
     }
@@ -100,7 +102,13 @@ def main():
                              ("tar_lzma.tar.lzma", "tar.lzma", "--lzma")]:
             cmd = tar_all.format(z=z, name=name)
             run(cmd, tree)
-            row(name, fmt, "cd tree && TZ=UTC " + cmd, everything, dirs, 8)
+            row(name, fmt, "cd tree && TZ=UTC " + cmd, everything, dirs, 9)
+        # Deflate64 in ZIP, as 7-Zip writes it.
+        cmd = "7zz a -tzip -mm=Deflate64 ../out/zip_deflate64.zip readme.txt docs random.bin " \
+              "empty.dat '" + CP932_NAME + "'"
+        run(cmd, tree)
+        row("zip_deflate64.zip", "zip", "cd tree && TZ=UTC " + cmd, everything, dirs, 9,
+            variant="Deflate64 (method 9)")
         # Single compressed files: the name without the last extension.
         for tool, ext in [("xz -c", "xz"), ("zstd -q -c", "zst"), ("lz4 -q -c", "lz4"),
                           ("xz --format=lzma -c", "lzma")]:
@@ -113,25 +121,25 @@ def main():
             name = f"arj_m{m}.arj"
             cmd = f"arj a -r -y -m{m} ../out/{name} '*'"
             run(cmd, tree)
-            row(name, "arj", "cd tree && TZ=UTC " + cmd, everything, dirs, 6,
+            row(name, "arj", "cd tree && TZ=UTC " + cmd, everything, dirs, 7,
                 name_encoding="raw UTF-8 bytes (written on Linux; ARJ has no encoding flag)")
         cmd = "arj a -r -y -m1 ../out/arj_cp932.arj '*'"
         run(cmd, sjis)
         row("arj_cp932.arj", "arj", "cd sjis && TZ=UTC " + cmd +
             "  (sjis: the same tree with the Japanese file name in CP932 bytes)",
-            everything, dirs, 6, name_encoding="CP932")
+            everything, dirs, 7, name_encoding="CP932")
         # Multi-volume: 40 KB volumes (.arj, .a01, .a02...); random.bin spans volumes.
         cmd = "arj a -r -y -v40K ../out/arj_volumes.arj '*'"
         run(cmd, tree)
         vols = sorted(n for n in os.listdir(out) if n.startswith("arj_volumes."))
-        row("arj_volumes.arj", "arj", "cd tree && TZ=UTC " + cmd, everything, dirs, 6,
+        row("arj_volumes.arj", "arj", "cd tree && TZ=UTC " + cmd, everything, dirs, 7,
             volumes=vols)
         # Self-extracting (-je): arj's own stub before the archive.
         cmd = "arj a -r -y -je ../out/arj_sfx.exe '*'"
         run(cmd, tree)
         if not os.path.exists(os.path.join(out, "arj_sfx.exe")):
             shutil.move(os.path.join(out, "arj_sfx.arj"), os.path.join(out, "arj_sfx.exe"))
-        row("arj_sfx.exe", "arj", "cd tree && TZ=UTC " + cmd, everything, dirs, 6,
+        row("arj_sfx.exe", "arj", "cd tree && TZ=UTC " + cmd, everything, dirs, 7,
             container="exe")
 
         for r in rows:
