@@ -148,13 +148,7 @@ DecodeStatus StreamDecoder::Read(const uint8_t** data, size_t* len) {
 
 DecodeStatus Decode(const DecodeRequest& req, lzh::ByteSource& src, lzh::ByteSink& sink) {
   StreamDecoder dec(req, src);
-  for (;;) {
-    const uint8_t* data = nullptr;
-    size_t len = 0;
-    DecodeStatus st = dec.Read(&data, &len);
-    if (st != DecodeStatus::kOk || len == 0) return st;
-    if (!sink.Write(data, len)) return DecodeStatus::kSinkFailed;
-  }
+  return lzh::DrainInto(dec, sink);
 }
 
 }  // namespace qvr::arj

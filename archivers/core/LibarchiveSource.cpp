@@ -225,7 +225,7 @@ class OwnZipData {
       *len = 0;
       return ERROR_BROKEN_DATA;
     }
-    crc_ = crc32(crc_, p, static_cast<uInt>(*len));
+    if (*len > 0) crc_ = crc32(crc_, p, static_cast<uInt>(*len));
     *data = p;
     if (*len == 0 && crc_ != record_.crc) {
       words = "CRC error";

@@ -11,19 +11,8 @@ using namespace qvr;
 using namespace qvr::arc;
 
 int32_t ParseUnarj(const ParsedArgs& args, Command& command) {
-  const std::string word = args.words.empty() ? "" : args.words[0];
-  if (word == "x") {
-    command.op = Operation::Extract;
-  } else if (word == "e") {
-    command.op = Operation::Extract;
-    command.keepFolders = false;
-  } else if (word == "t") {
-    command.op = Operation::Test;
-  } else if (word == "l" || word == "v") {
-    command.op = Operation::List;
-  } else {
+  if (!ReadingWord(args.words.empty() ? "" : args.words[0], true, command))
     return ERROR_COMMAND_NAME;
-  }
   for (const std::string& sw : args.switches) {
     // The program sends "-y-" when it does not confirm overwriting.
     if (sw == "-y" || sw == "-y-") {
