@@ -20,6 +20,7 @@
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
 #include "BatchRun.h"
+#include "BenchCorpus.h"
 #include "MainWindowPort.h"
 #include "QuietWindow.h"
 #include "Settings.h"
@@ -29,7 +30,10 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+using qvr::bench::Median;
 using qvr::bench::QuietWindow;
+using qvr::bench::Seconds;
+using qvr::bench::TextContent;
 
 struct NoSound : qvr::SoundPlayer {
   void Play(const std::string&) override {}
@@ -38,21 +42,6 @@ struct NoSound : qvr::SoundPlayer {
 void Fail(const std::string& what) {
   std::fprintf(stderr, "bench_extract: %s\n", what.c_str());
   std::exit(1);
-}
-
-// Text-like bytes that compress about as well as ordinary documents.
-std::string Content(std::mt19937& random, size_t size) {
-  static const char kWords[][8] = {"archive", "folder", "list", "the", "run", "extract",
-                                   "data",    "file",   "名前", "and", "of",  "QvrArc"};
-  std::string text;
-  text.reserve(size + 16);
-  while (text.size() < size) {
-    text += kWords[random() % std::size(kWords)];
-    text += random() % 9 ? ' ' : '\n';
-    if (random() % 5 == 0) text += std::to_string(random() % 100000);
-  }
-  text.resize(size);
-  return text;
 }
 
 struct Member {
@@ -92,7 +81,7 @@ std::vector<std::string> MakeZips(const std::string& folder, int count) {
     std::vector<Member> members;
     for (int j = 0; j < 10; ++j)
       members.push_back(
-          {"file" + std::to_string(j) + ".txt", Content(random, 500 + random() % 4000)});
+          {"file" + std::to_string(j) + ".txt", TextContent(random, 500 + random() % 4000)});
     char name[32];
     std::snprintf(name, sizeof name, "a%04d.zip", i);
     paths.push_back(folder + "/" + name);
@@ -109,7 +98,7 @@ std::string MakeTarGz(const std::string& folder, int megabytes) {
   for (int i = 0; i * 8 < megabytes; ++i) {
     std::string data;
     if (i % 2 == 0) {
-      data = Content(random, 8u << 20);
+      data = TextContent(random, 8u << 20);
     } else {
       data.resize(8u << 20);
       for (char& c : data) c = char(random());
@@ -137,15 +126,6 @@ std::string MakeTarGz(const std::string& folder, int megabytes) {
   archive_write_close(a);
   archive_write_free(a);
   return path;
-}
-
-double Seconds(Clock::duration d) {
-  return std::chrono::duration<double>(d).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 // The program's run: destination "いつものところ", a folder per archive (or none for the one

@@ -40,16 +40,25 @@ bool ReadResponseFile(const std::string& path, std::vector<std::string>& names) 
     if (end == std::string::npos) end = content.size();
     std::string line = content.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Blanks around the line go; blanks inside the quotes are part of the name.
+    start = end + 1;
+    size_t lead = line.find_first_not_of(" \t");
+    if (lead == std::string::npos) continue;
+    size_t last = line.find_last_not_of(" \t");
     std::string name;
-    for (char c : line) {
+    for (char c : line.substr(lead, last + 1 - lead)) {
       if (c != '"') name += c;
     }
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-    size_t lead = name.find_first_not_of(" \t");
-    if (lead != std::string::npos) names.push_back(name.substr(lead));
-    start = end + 1;
+    if (!name.empty()) names.push_back(name);
   }
   return true;
+}
+
+// "@list" names a response file. A quoted argument is one only when a full path follows the
+// "@" (the program always names its list files so): a quoted "@name" is a file of that name.
+static bool IsResponseFile(const Arg& a) {
+  if (a.text.size() < 2 || a.text[0] != '@') return false;
+  return !a.quoted || a.text[1] == '/';
 }
 
 int32_t SortArguments(const std::vector<Arg>& args, int commandWords, ParsedArgs& out) {
@@ -63,7 +72,7 @@ int32_t SortArguments(const std::vector<Arg>& args, int commandWords, ParsedArgs
       out.archive = a.text;
     } else if (a.text.back() == '/') {
       out.folder = a.text;
-    } else if (a.text[0] == '@' && a.text.size() > 1) {
+    } else if (IsResponseFile(a)) {
       if (!ReadResponseFile(a.text.substr(1), out.names)) return ERROR_RESPONSE_READ;
     } else {
       out.names.push_back(a.text);

@@ -65,9 +65,10 @@ class Collector {
                          : (!request_.baseFolder.empty() && full.starts_with(request_.baseFolder))
                              ? full.substr(request_.baseFolder.size())
                              : FileNameOf(name);
-    if (HasWildcard(FileNameOf(name))) return AddWildcard(full, stored);
+    // A file whose name holds "*" or "?" is that file, not a pattern for its neighbours.
     std::error_code ec;
     fs::file_status status = fs::status(full, ec);
+    if (HasWildcard(FileNameOf(name)) && !fs::exists(status)) return AddWildcard(full, stored);
     if (fs::is_directory(status)) {
       AddFolderEntry(full, stored);
       WalkFolder(full, CleanEntryPath(stored), "*");

@@ -31,7 +31,9 @@
 #include "QtHelpers.h"
 #include "QtSoundPlayer.h"
 #include "Registry.h"
+#include "SendCompletionMail.h"
 #include "Settings.h"
+#include "StartArchive.h"
 #include "StringTable.h"
 #include "Version.h"
 #include "cExecute.h"
@@ -76,7 +78,7 @@ QString ProgramCaption() {
 Form1::Form1(QWidget* parent)
     : QMainWindow(parent),
       MainWindowPortQt(this),
-      mail_(std::make_unique<MailNotice>()),
+      mail_(std::make_unique<CompletionMailNotice>(*this)),
       sound_(std::make_unique<QtSoundPlayer>()) {
   setObjectName("Form1");
   setWindowTitle(ProgramCaption());
@@ -586,8 +588,7 @@ void Form1::ShowErrorLog() {
 // The run (Btn_Start, MnuStart, drag-and-drop start).
 void Form1::Start() {
   if (running_) return;
-  // The archive mode of Start arrives with the archiving engines.
-  if (workMode_ != WorkMode::Extract) return;
+  const bool extract = workMode_ == WorkMode::Extract;
   BatchRun run{ExtractRun{*this, status_, startUpMode_, useYZ2DEC_},
                cmbTargetPlace->currentIndex(),
                mail_.get(),
@@ -598,7 +599,9 @@ void Form1::Start() {
   do {
     addedDuringRun_ = false;
     SetRunning(true);
-    end = StartExtract(run);
+    end = extract ? StartExtract(run)
+                  : StartArchive(run, cmbArcMethod->currentText().toStdString(),
+                                 cmbArcType->currentText().toStdString());
     SetRunning(false);
     // A drag-and-drop start ends after its run; files a second start handed over meanwhile
     // would be lost with it, so they get a run of their own first.

@@ -69,14 +69,25 @@ MsgResult MainWindowPortQt::messageBox(const std::string& text, MsgIcon icon, Ms
     case MsgButtons::YesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
+    case MsgButtons::YesNoAllCancel:
+      // The overwrite question, as our libraries ask it: No unless the user says otherwise.
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
+                             QMessageBox::NoToAll | QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::No);
+      box.setEscapeButton(QMessageBox::Cancel);
+      break;
   }
   switch (box.exec()) {
     case QMessageBox::Cancel:
       return MsgResult::Cancel;
     case QMessageBox::Yes:
       return MsgResult::Yes;
+    case QMessageBox::YesToAll:
+      return MsgResult::YesToAll;
     case QMessageBox::No:
       return MsgResult::No;
+    case QMessageBox::NoToAll:
+      return MsgResult::NoToAll;
     default:
       return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
   }

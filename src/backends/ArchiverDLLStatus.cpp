@@ -1,7 +1,5 @@
 #include "ArchiverDLLStatus.h"
 
-#include <curl/curl.h>
-
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -10,6 +8,7 @@
 
 #include "AppFolder.h"
 #include "ArchiverCatalogue.h"
+#include "MailComponent.h"
 #include "MainWindowPort.h"
 #include "Settings.h"
 #include "cExecute.h"
@@ -126,20 +125,12 @@ bool* LibraryStatus::FlagPtr(std::string_view key) {
   return row ? &(this->*row->flag) : nullptr;
 }
 
-bool MailComponentAvailable() {
-  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
-  if (!info || !info->protocols) return false;
-  for (const char* const* protocol = info->protocols; *protocol; ++protocol)
-    if (std::string_view(*protocol) == "smtp") return true;
-  return false;
-}
-
 bool ProbeComponent(const LibRow& component, std::string* folder) {
   std::string found;
   bool present = false;
   std::string fileName(component.fileName);
   if (component.kind == LibKind::Mail) {
-    present = MailComponentAvailable();
+    present = MailComponent::Available();
   } else if (component.lib == Lib::Yz2Dec) {
     // yz2dec is only taken from the application folder itself.
     std::error_code ec;

@@ -58,7 +58,5 @@ bool LoadArchiverDLLStatus(LibraryStatus& status, MainWindowPort& window);
 // Probe of one component of the catalogue (ArchiverCatalogue.h): found or not; for the
 // tools also their folder.
 bool ProbeComponent(const LibRow& component, std::string* folder);
-// True when libcurl offers SMTP (the mail component).
-bool MailComponentAvailable();
 
 }  // namespace qvr

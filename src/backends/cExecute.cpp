@@ -217,4 +217,11 @@ std::string RunCaptured(const std::string& programPath, const std::vector<std::s
   return Exists(outputPath) ? outputPath : "";
 }
 
+int RunAndWait(const std::vector<std::string>& argv) {
+  pid_t pid = Spawn(argv, true, "/dev/null");
+  if (pid < 0) return -1;
+  cExecute runner;
+  return runner.WaitFor(pid);
+}
+
 }  // namespace qvr

@@ -58,4 +58,9 @@ std::string RunCaptured(const std::string& programPath, const std::string& argum
 std::string RunCaptured(const std::string& programPath, const std::vector<std::string>& arguments,
                         const std::string& outputFileName, void* ownerWindow);
 
+// Runs a program looked up on PATH with the arguments as given (argv[0] is its name), its
+// standard input and output on /dev/null, and waits for it as ShellX does. Its exit code,
+// or -1 when it could not be started or waited for.
+int RunAndWait(const std::vector<std::string>& argv);
+
 }  // namespace qvr

@@ -11,8 +11,9 @@
 namespace qvr {
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MsgResult { Ok, Cancel, Yes, No };
+// YesNoAllCancel: Yes / Yes to all / No / No to all / Cancel, the overwrite question.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoAllCancel };
+enum class MsgResult { Ok, Cancel, Yes, No, YesToAll, NoToAll };
 
 // The program's title, used for every message box.
 inline constexpr const char* kProgramTitle = "QuiverArchiver";
@@ -73,6 +74,14 @@ auto RunResponsive(MainWindowPort& window, Work&& work) -> decltype(work()) {
   window.runResponsive([&] { result = work(); });
   return result;
 }
+
+// The entries of List1 now, in order: what a run starting now works on (the list may grow
+// while the window answers during the run).
+std::vector<std::string> ListEntries(const MainWindowPort& window);
+
+// Removes the entries a run worked on, one list entry per worked path. Entries added while
+// the run went on (a drop, a second start's hand-off) stay for the next run.
+void RemoveWorkedEntries(MainWindowPort& window, const std::vector<std::string>& worked);
 
 // "hh:nn:ss" of a duration, hours not wrapped at 24.
 std::string FormatElapsed(std::chrono::seconds elapsed);

@@ -151,28 +151,6 @@ class Loop {
   ArchiverDLL_Inspect inspect_;
 };
 
-// Removes the entries the loop worked on, one list entry per worked path. Entries added
-// while the loop ran (a drop, a second start's hand-off) stay for the next run.
-void RemoveWorkedEntries(MainWindowPort& window, const std::vector<std::string>& worked) {
-  int count = window.listCount();
-  if (size_t(count) == worked.size()) {
-    bool same = true;
-    for (int i = 0; same && i < count; ++i) same = window.listItem(i) == worked[size_t(i)];
-    if (same) {
-      window.listClear();
-      return;
-    }
-  }
-  std::map<std::string, int> pending;
-  for (const std::string& path : worked) ++pending[path];
-  for (int i = window.listCount() - 1; i >= 0; --i) {
-    auto found = pending.find(window.listItem(i));
-    if (found == pending.end() || found->second == 0) continue;
-    --found->second;
-    window.listRemove(i);
-  }
-}
-
 }  // namespace
 
 ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode) {
@@ -210,9 +188,7 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
     window.messageBox("ファイルがありません。", MsgIcon::Information, MsgButtons::Ok);
     return 0;
   }
-  // The entries present now are this run's; the list may grow while the window answers.
-  std::vector<std::string> worked;
-  for (int i = 0; i < window.listCount(); ++i) worked.push_back(window.listItem(i));
+  const std::vector<std::string> worked = ListEntries(window);
   const std::string count = std::to_string(worked.size());
 
   window.startTimer1();

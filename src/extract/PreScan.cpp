@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ArchiverDLL_Inspect.h"
+#include "DateTimeText.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 #include "Settings.h"
@@ -132,15 +133,6 @@ bool DiskTooSmall(MainWindowPort& window, ArchiverDLL_Inspect& inspect,
 
 }  // namespace
 
-std::string LogTimeText(std::time_t when) {
-  std::tm local{};
-  localtime_r(&when, &local);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
-                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-  return text;
-}
-
 std::optional<uint64_t> FreeSpaceOf(const std::string& folder) {
   if (FreeSpaceProbe()) return FreeSpaceProbe()(folder);
   return FileSystemSpace(folder);
@@ -163,7 +155,7 @@ std::string GroupDigits(uint64_t value) {
 PreScanResult PreScan(MainWindowPort& window, ArchiverDLL_Inspect& inspect, bool singleDestination,
                       const std::string& destFolder) {
   ErrorLog log;
-  log.Line("...Extract Start on " + LogTimeText(std::time(nullptr)));
+  log.Line("...Extract Start on " + DateTimeText(std::time(nullptr)));
 
   PreScanResult result;
   window.setPanelText(1, "書庫のチェック中.");

@@ -28,9 +28,6 @@ struct PreScanResult {
 PreScanResult PreScan(MainWindowPort& window, ArchiverDLL_Inspect& inspect, bool singleDestination,
                       const std::string& destFolder);
 
-// The start line's time text, "YYYY/MM/DD hh:nn:ss" in local time.
-std::string LogTimeText(std::time_t when);
-
 // Free bytes for a new file under the folder; nullopt when they cannot be learnt. The folder
 // need not exist yet: its nearest existing parent is asked. Tests replace the probe to stand
 // for a full file system (nullptr puts std::filesystem::space back).

@@ -1,9 +1,8 @@
 #include "Completion.h"
 
-#include <QStandardPaths>
-
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
+#include "Registry_Link.h"
 #include "Settings.h"
 #include "cExecute.h"
 
@@ -34,7 +33,7 @@ bool OpensFolder(int successes, const Destination& destination) {
 }  // namespace
 
 std::string DesktopFolder() {
-  return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString();
+  return SpecialFolderPath(kCsidlDesktop);
 }
 
 void Completion(const CompletionNotice& notice, int successes, WorkMode workMode,

@@ -38,7 +38,7 @@ struct Destination {
   std::string openFolder;  // opened afterwards: folder, or the first entry's for OwnFolder
 };
 
-// The user's desktop folder (XDG), without a trailing "/".
+// The user's desktop folder (SpecialFolderPath of the desktop), without a trailing "/".
 std::string DesktopFolder();
 
 // What the window supplies to the notice.

@@ -2,13 +2,13 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <system_error>
 
+#include "AppFolder.h"
 #include "PathHelpers.h"
 #include "ProfileFile.h"
 
@@ -191,15 +191,7 @@ bool ToValue(int type, const RegValue& given, Value& value) {
 }  // namespace
 
 std::string RegistryFile() {
-  std::string base;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::string(home) + "/.config";
-  } else {
-    base = "/tmp";
-  }
-  return base + "/QuiverArchiver/registry.reg";
+  return XdgConfigHome() + "/QuiverArchiver/registry.reg";
 }
 
 RegValue RegRead(RegRoot root, const std::string& subKey, const std::string& valueName, int type,

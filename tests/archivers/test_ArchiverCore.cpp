@@ -47,6 +47,25 @@ TEST(ArgSplitter, ResponseFilesInUtf8WithCrLfOrLf) {
   EXPECT_EQ(SortArguments(SplitCommandLine("-x arc.zip @" + tmp.file("none")), 0, q), 0x802A);
 }
 
+// The program quotes every name it sends: a quoted "@name" or "-name" is a file of that
+// name, a quoted "@/full/path" the program's list file; quoted blanks inside a list line stay.
+TEST(ArgSplitter, QuotedNamesStayNamesAndListLinesKeepQuotedBlanks) {
+  test::TempDir tmp;
+  test::WriteFile(tmp.file("list.tmp"),
+                  "\"/d/ends with blank \"\r\n  \" lead\"  \r\n\"/d/-x\"\r\n");
+  ParsedArgs p;
+  ASSERT_EQ(SortArguments(SplitCommandLine("a \"arc.7z\" \"/d/\" \"@name.txt\" \"-y.txt\" \"@" +
+                                           tmp.file("list.tmp") + "\""),
+                          1, p),
+            0);
+  EXPECT_EQ(p.folder, "/d/");
+  EXPECT_EQ(p.names, (std::vector<std::string>{"@name.txt", "-y.txt", "/d/ends with blank ",
+                                               " lead", "/d/-x"}));
+  EXPECT_TRUE(p.switches.empty());
+  ParsedArgs q;  // unquoted, "@" still names a response file, relative or not
+  EXPECT_EQ(SortArguments(SplitCommandLine("-x arc.zip @missing.txt"), 0, q), 0x802A);
+}
+
 TEST(Wildcards, MatchAgainstTheEntryPath) {
   struct Row {
     const char* pattern;

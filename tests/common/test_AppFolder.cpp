@@ -8,6 +8,7 @@
 #include "AppFolder.h"
 #include "MainWindowPort.h"
 #include "TempDir.h"
+#include "Version.h"
 
 using qvr::test::TempDir;
 
@@ -39,6 +40,58 @@ TEST(AppFolder, MissingExecutableFolderFallsBackToXdgDataHome) {
   unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(folder, dir.file("data") + "/QuiverArchiver/");
   EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+// An installation into a prefix of its own: <prefix>/bin beside <prefix>/share/quiverarchiver.
+TEST(AppFolder, AnInstalledCopyKeepsItsFilesUnderXdgDataHomeEvenWhenItsFolderIsWritable) {
+  TempDir dir;
+  std::string bin = dir.file("prefix/bin");
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_directories(dir.file("prefix/share/quiverarchiver"));
+  setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
+  EXPECT_TRUE(qvr::IsInstalledCopy(bin));
+  EXPECT_TRUE(qvr::IsInstalledCopy(bin + "/"));
+  std::string folder = qvr::ResolveAppFolder(bin);
+  unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(folder, dir.file("data") + "/QuiverArchiver/");
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  EXPECT_TRUE(std::filesystem::is_empty(bin));
+}
+
+TEST(AppFolder, BuildTreesAndPortableCopiesAreNotInstalledCopies) {
+  TempDir dir;
+  // A portable copy in a folder named bin, and one with a share folder of another program.
+  std::filesystem::create_directories(dir.file("portable/bin"));
+  std::filesystem::create_directories(dir.file("other/bin"));
+  std::filesystem::create_directories(dir.file("other/share/someprogram"));
+  for (const char* folder : {"portable/bin", "other/bin", "missing/bin"}) {
+    EXPECT_FALSE(qvr::IsInstalledCopy(dir.file(folder))) << folder;
+  }
+  EXPECT_FALSE(qvr::IsInstalledCopy(QVR_BIN_DIR));
+  EXPECT_EQ(qvr::ResolveAppFolder(dir.file("portable/bin")), dir.file("portable/bin") + "/");
+}
+
+TEST(AppFolder, TheInstalledProgramFolderIsAnInstalledCopy) {
+  if (!std::filesystem::is_directory(qvr::kInstallBinDir)) GTEST_SKIP() << "no install prefix";
+  EXPECT_TRUE(qvr::IsInstalledCopy(qvr::kInstallBinDir));
+}
+
+TEST(AppFolder, XdgBaseFolders) {
+  TempDir dir;
+  const char* savedHome = std::getenv("HOME");
+  std::string home = savedHome ? savedHome : "";
+  setenv("HOME", dir.path().c_str(), 1);
+  setenv("XDG_DATA_HOME", "relative/ignored", 1);
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(qvr::XdgDataHome(), dir.path() + "/.local/share");
+  EXPECT_EQ(qvr::XdgConfigHome(), dir.path() + "/.config");
+  setenv("XDG_DATA_HOME", "/x/data", 1);
+  setenv("XDG_CONFIG_HOME", "/x/config", 1);
+  EXPECT_EQ(qvr::XdgDataHome(), "/x/data");
+  EXPECT_EQ(qvr::XdgConfigHome(), "/x/config");
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("XDG_CONFIG_HOME");
+  if (savedHome) setenv("HOME", home.c_str(), 1);
 }
 
 TEST(AppFolder, SetAppFolderAddsTheSeparator) {

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -47,8 +48,8 @@ std::vector<std::string> ExtractTest::Commands(const std::string& prefix) const 
 
 std::vector<std::string> ExtractTest::CommandLibraries() const {
   static const std::vector<std::string> kPrefixes = {
-      "Unlha", "UnZip", "SevenZip", "Cab", "UnGCA", "Unrar", "Yz1",   "Unarj",     "Tar",
-      "Bga",   "Unbel", "UnImp",    "Kty", "Unace", "Paqar", "UnHki", "ACEExtract"};
+      "Unlha", "UnZip", "Zip",   "SevenZip", "Cab", "UnGCA", "Unrar", "Yz1",   "Unarj",
+      "Tar",   "Bga",   "Unbel", "UnImp",    "Kty", "Unace", "Paqar", "UnHki", "ACEExtract"};
   std::vector<std::string> names;
   for (const PluginCall& call : plugin.Calls())
     for (const std::string& prefix : kPrefixes)
@@ -91,6 +92,27 @@ std::vector<std::string> ExtractTest::MessageTexts() const {
   std::vector<std::string> texts;
   for (const MessageRecord& m : window.messages) texts.push_back(m.text);
   return texts;
+}
+
+StartTest::StartTest() {
+  home = temp.file("home");
+  std::filesystem::create_directories(home + "/Desktop");
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", temp.file("config").c_str(), 1);
+  Ini("GENERAL", "OpenFolder", "1");
+  Ini("GENERAL", "UseSound", "1");
+  Ini("GENERAL", "SoundFilePath", "/sounds/done.wav");
+}
+
+BatchRun StartTest::Run(const std::string& mode, int targetPlace) {
+  return BatchRun{
+      ExtractRun{window, status, mode, true},
+      targetPlace,
+      &mail,
+      &sound,
+      [this] { ++viewerCloses; },
+      [this](const std::string& commandLine, void*) { opened.push_back(commandLine); },
+  };
 }
 
 }  // namespace qvr::test

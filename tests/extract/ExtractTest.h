@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ArchiverDLLStatus.h"
+#include "BatchRun.h"
 #include "ExtractArchives.h"
 #include "FakeMainWindow.h"
 #include "RecordingPlugin.h"
@@ -50,6 +51,33 @@ class ExtractTest : public ::testing::Test {
   std::string out = temp.file("out");
   std::string tools = temp.file("tools") + "/";
   bool useYZ2DEC = true;
+};
+
+struct RecordingMail : MailNotice {
+  void Send(const std::string& result, WorkMode workMode) override {
+    sent.push_back(result + " " + WorkModeWord(workMode));
+  }
+  std::vector<std::string> sent;
+};
+
+struct RecordingSound : SoundPlayer {
+  void Play(const std::string& soundFile) override { played.push_back(soundFile); }
+  std::vector<std::string> played;
+};
+
+// The fixture of the Start tests: a home of the test's own (its desktop of the XDG user
+// folders), the sound on, and a BatchRun that records the mail, the sound, the folders opened
+// and the viewer closes.
+class StartTest : public ExtractTest {
+ protected:
+  StartTest();
+  BatchRun Run(const std::string& mode = kModeNormal, int targetPlace = 2);
+
+  std::string home;
+  RecordingMail mail;
+  RecordingSound sound;
+  std::vector<std::string> opened;
+  int viewerCloses = 0;
 };
 
 }  // namespace qvr::test

@@ -13,49 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RecordingMail : MailNotice {
-  void Send(const std::string& result, WorkMode workMode) override {
-    sent.push_back(result + " " + WorkModeWord(workMode));
-  }
-  std::vector<std::string> sent;
-};
-
-struct RecordingSound : SoundPlayer {
-  void Play(const std::string& soundFile) override { played.push_back(soundFile); }
-  std::vector<std::string> played;
-};
-
-class BatchRunTest : public ExtractTest {
+class BatchRunTest : public StartTest {
  protected:
   BatchRunTest() {
-    // The desktop of the XDG user folders, here under a home of the test's own.
-    home = temp.file("home");
-    fs::create_directories(home + "/Desktop");
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", temp.file("config").c_str(), 1);
-    Ini("GENERAL", "OpenFolder", "1");
-    Ini("GENERAL", "UseSound", "1");
-    Ini("GENERAL", "SoundFilePath", "/sounds/done.wav");
     SetFreeSpaceProbe([](const std::string&) { return uint64_t(1) << 40; });
   }
   ~BatchRunTest() override { SetFreeSpaceProbe(nullptr); }
-
-  BatchRun Run(const std::string& mode = kModeNormal, int targetPlace = 2) {
-    return BatchRun{
-        ExtractRun{window, status, mode, true},
-        targetPlace,
-        &mail,
-        &sound,
-        [this] { ++viewerCloses; },
-        [this](const std::string& commandLine, void*) { opened.push_back(commandLine); },
-    };
-  }
-
-  std::string home;
-  RecordingMail mail;
-  RecordingSound sound;
-  std::vector<std::string> opened;
-  int viewerCloses = 0;
 };
 
 TEST_F(BatchRunTest, DestinationByStartUpModeAndChoice) {

@@ -4,19 +4,14 @@
 // the run nor writes outside the destination.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <filesystem>
 #include <set>
-#include <thread>
 
 #include "AppFolder.h"
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_Inspect.h"
 #include "BatchRun.h"
+#include "DDModeProgram.h"
 #include "ExtractArchives.h"
 #include "ExtractCommand.h"
 #include "FakeMainWindow.h"
@@ -309,53 +304,14 @@ TEST_F(ExtractEndToEndTest, ArchiveDeletedAfterThePreScanIsReportedAndTheRunGoes
   EXPECT_FALSE(fs::exists(temp.file("out/cab_mszip")));
 }
 
-// The built program started by drag and drop ("/DDMODE" and the files), headless, with
-// settings under which a clean run shows no box: it extracts every archive and ends by
-// itself. The program and our libraries run from a folder of their own, which is then the
-// application folder holding QvrArc.ini and Log.txt.
+// The built program started by drag and drop, with settings under which a clean run shows
+// no box: it extracts every archive and ends by itself.
 class DDModeProgramTest : public ::testing::Test {
  protected:
-  DDModeProgramTest() {
-    fs::create_directories(app);
-    fs::copy_file(std::string(QVR_BIN_DIR) + "/QuiverArchiver", app + "/QuiverArchiver");
-    for (const char* lib : {"unlha32.so", "unzip32.so", "7-zip32.so", "cab32.so", "tar32.so",
-                            "unrar32.so", "unarj32j.so", "zip32j.so", "zip32.so"})
-      fs::create_symlink(std::string(QVR_BIN_DIR) + "/" + lib, app + "/" + lib);
-    fs::create_directories(temp.file("run"));
-    fs::permissions(temp.file("run"), fs::perms::owner_all);
-    manifest = LoadManifest();
-  }
+  DDModeProgramTest() { manifest = LoadManifest(); }
 
-  void Ini(const std::string& text) { WriteFile(app + "/QvrArc.ini", text); }
-
-  // Runs the program with "/DDMODE" and the files; its exit status, or -1 when it did not
-  // end by itself within two minutes.
-  int RunProgram(const std::vector<std::string>& files) {
-    std::vector<std::string> args = {app + "/QuiverArchiver", "/DDMODE"};
-    args.insert(args.end(), files.begin(), files.end());
-    pid_t pid = fork();
-    if (pid == 0) {
-      setenv("QT_QPA_PLATFORM", "offscreen", 1);
-      setenv("XDG_RUNTIME_DIR", temp.file("run").c_str(), 1);
-      setenv("XDG_CONFIG_HOME", temp.file("config").c_str(), 1);
-      std::vector<char*> argv;
-      for (std::string& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return -1;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  void Ini(const std::string& text) { program.Ini(text); }
+  int RunProgram(const std::vector<std::string>& files) { return program.Run(files); }
 
   static std::string CleanSettings() {
     return "[GENERAL]\r\nEndNotice=1\r\nOpenFolder=0\r\nUseSound=0\r\n"
@@ -363,7 +319,8 @@ class DDModeProgramTest : public ::testing::Test {
   }
 
   TempDir temp;
-  std::string app = temp.file("app");
+  DDModeProgram program{temp};
+  std::string app = program.folder();
   std::vector<Fixture> manifest;
 };
 

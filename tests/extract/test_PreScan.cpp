@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "ArchiverDLL_Inspect.h"
+#include "DateTimeText.h"
 #include "ExtractTest.h"
 #include "PreScan.h"
 #include "Settings.h"
@@ -201,8 +202,8 @@ TEST_F(PreScanTest, LogKeepsEarlierRunsAndEndsLinesWithCrLf) {
 TEST(PreScanText, StartLineTimeAndDigitGroups) {
   setenv("TZ", "UTC", 1);
   tzset();
-  EXPECT_EQ(LogTimeText(std::time_t(1796947663)), "2026/12/11 00:07:43");
-  EXPECT_EQ(LogTimeText(std::time_t(0)), "1970/01/01 00:00:00");
+  EXPECT_EQ(DateTimeText(std::time_t(1796947663)), "2026/12/11 00:07:43");
+  EXPECT_EQ(DateTimeText(std::time_t(0)), "1970/01/01 00:00:00");
   struct Row {
     uint64_t value;
     const char* text;

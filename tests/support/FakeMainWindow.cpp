@@ -14,8 +14,9 @@ MsgResult FakeMainWindow::messageBox(const std::string& text, MsgIcon icon, MsgB
     messageAnswers.pop_front();
     return answer;
   }
-  return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgResult::Yes
-                                                                            : MsgResult::Ok;
+  bool question = buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ||
+                  buttons == MsgButtons::YesNoAllCancel;
+  return question ? MsgResult::Yes : MsgResult::Ok;
 }
 
 std::string FakeMainWindow::nextDialogAnswer() {
@@ -25,9 +26,10 @@ std::string FakeMainWindow::nextDialogAnswer() {
   return answer;
 }
 
-std::string FakeMainWindow::inputBox(const std::string& prompt, const std::string&,
-                                     const std::string&) {
+std::string FakeMainWindow::inputBox(const std::string& prompt, const std::string& title,
+                                     const std::string& defaultText) {
   dialogs.push_back("input:" + prompt);
+  inputs.push_back({title, defaultText});
   return nextDialogAnswer();
 }
 
@@ -41,8 +43,10 @@ std::string FakeMainWindow::openFileDialog(const std::vector<std::string>&, cons
   return nextDialogAnswer();
 }
 
-std::string FakeMainWindow::saveFileDialog(const std::vector<std::string>&, const std::string&) {
+std::string FakeMainWindow::saveFileDialog(const std::vector<std::string>& filter,
+                                           const std::string&) {
   dialogs.push_back("save");
+  saveFilters.push_back(filter);
   return nextDialogAnswer();
 }
 

@@ -60,6 +60,8 @@ class FakeMainWindow : public MainWindowPort {
   std::vector<std::pair<int, std::string>> panelHistory;
   std::vector<MessageRecord> messages;
   std::vector<std::string> dialogs;  // "input:<prompt>", "folder", "open", "save"
+  std::vector<std::pair<std::string, std::string>> inputs;  // each input box's title and default
+  std::vector<std::vector<std::string>> saveFilters;        // each save dialog's filter
   bool timerRunning = false;
   int timerStarts = 0;
   int pumps = 0;

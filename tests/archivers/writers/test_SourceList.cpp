@@ -135,5 +135,18 @@ TEST(CollectItems, TheArchiveBeingWrittenIsNeverAddedToItself) {
   EXPECT_EQ(Names(request), std::vector<std::string>{"a.txt"});
 }
 
+// A file named with "*" or "?" is that one file; only a name that no file has is a pattern.
+TEST(CollectItems, AFileNamedLikeAPatternIsTakenAlone) {
+  TempDir tmp;
+  WriteFile(tmp.file("a*b?.txt"), "star");
+  WriteFile(tmp.file("aXbY.txt"), "other");
+  EXPECT_EQ(Names(Make(tmp.path() + "/", {"a*b?.txt"}, false, true, true)),
+            std::vector<std::string>{"a*b?.txt"});
+  EXPECT_EQ(Names(Make("", {tmp.file("a*b?.txt")}, false, true, true)),
+            std::vector<std::string>{"a*b?.txt"});
+  EXPECT_EQ(Names(Make(tmp.path() + "/", {"a*b?.t?t"}, false, true, true)),
+            (std::vector<std::string>{"a*b?.txt", "aXbY.txt"}));
+}
+
 }  // namespace
 }  // namespace qvr::test

@@ -1,0 +1,128 @@
+#include "ArchiveAllInOne.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "AppFolder.h"
+#include "ArchiveCommand.h"
+#include "ArchiveSwitches.h"
+#include "ListFile.h"
+#include "MainWindowPort.h"
+#include "PathHelpers.h"
+
+namespace qvr {
+namespace {
+
+// Extensions a typed name may already carry; such a name is taken as it is.
+bool HasArchiveExtension(const std::string& name) {
+  if (name.find('.') == std::string::npos) return false;
+  static const std::set<std::string> kKnown = {"lzh", "zip", "cab", "yz1", "yz2", "tar", "gz",
+                                               "bz2", "bza", "gza", "rk",  "pqa", "7z"};
+  return kKnown.count(LCase(ExtensionOf(name))) != 0;
+}
+
+// ZIP keeps the folders of the names in the list; every other row stores file names alone.
+bool StoresFileNamesAlone(const std::string& format) {
+  return format != "zip";
+}
+
+// The list's entries once each, in list order; false after a message when one cannot be
+// carried by the list file or when file names collide.
+bool Sources(const ArchiveRun& run, ArchiveCaller& caller, const std::string& format,
+             const std::vector<std::string>& worked, std::vector<std::string>* sources) {
+  std::set<std::string> seen;
+  for (const std::string& path : worked) {
+    if (!CanCarryName(path)) {
+      caller.RefuseName(path);
+      return false;
+    }
+    if (seen.insert(path).second) sources->push_back(path);
+  }
+  if (!StoresFileNamesAlone(format)) return true;
+  std::vector<std::string> colliding = CollidingNames(*sources);
+  if (colliding.empty()) return true;
+  std::string text = "同じ名前のファイルが複数あるため、1つの書庫にまとめられません。";
+  const size_t shown = std::min<size_t>(colliding.size(), 10);
+  for (size_t i = 0; i < shown; ++i) text += "\r\n" + colliding[i];
+  if (colliding.size() > shown) text += "\r\n…";
+  run.window.messageBox(text, MsgIcon::Critical, MsgButtons::Ok);
+  return false;
+}
+
+bool MakeArchive(const ArchiveRun& run, const std::string& format,
+                 const std::vector<std::string>& worked, const std::string& archive,
+                 int* archived) {
+  MainWindowPort& window = run.window;
+  ArchiveCaller caller(run);
+  std::vector<std::string> sources;
+  if (!Sources(run, caller, format, worked, &sources)) return false;
+  if (std::find(sources.begin(), sources.end(), archive) != sources.end()) {
+    window.messageBox("書庫の名前が元のファイルと同じになるため圧縮できません。\r\n" + archive,
+                      MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+  }
+  const std::string& folder = AppFolder();
+  if (!WriteAddLists(folder, sources, format == "rk")) {
+    window.messageBox("リストファイルを作成できませんでした。\r\n" + folder + kAddListFile,
+                      MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+  }
+  ArchiveCommand command =
+      BuildAllInOneCommand(format, ReadArchiveSwitches(), archive, folder, run.status);
+  if (command.route == ArchiveRoute::Library && CreatesArchiveAnew(format) &&
+      caller.MayReplace(archive) != ArchiveCaller::Replace::Go)
+    return false;
+  if (!caller.Run(command)) return false;
+  *archived = int(sources.size());
+  return true;
+}
+
+}  // namespace
+
+std::string AllInOneArchivePath(const std::string& firstEntry, const std::string& formatWord,
+                                bool useDestination, const std::string& destinationFolder,
+                                const std::string& archiveName) {
+  std::string folder = useDestination ? destinationFolder : FolderOf(firstEntry);
+  if (archiveName.empty())
+    return folder + kSep + StripExtension(FileNameOf(firstEntry)) + "." + formatWord;
+  if (HasArchiveExtension(archiveName)) return folder + kSep + archiveName;
+  return folder + kSep + archiveName + "." + formatWord;
+}
+
+std::vector<std::string> CollidingNames(const std::vector<std::string>& sources) {
+  std::map<std::string, int> byName;
+  for (const std::string& path : sources) ++byName[FileNameOf(path)];
+  std::vector<std::string> colliding;
+  for (const std::string& path : sources)
+    if (byName[FileNameOf(path)] > 1) colliding.push_back(path);
+  return colliding;
+}
+
+int ArchiveAllInOne(const ArchiveRun& run, bool useDestination,
+                    const std::string& destinationFolder, const std::string& archiveName) {
+  MainWindowPort& window = run.window;
+  if (window.listCount() == 0) {
+    window.messageBox(kNoFilesText, MsgIcon::Information, MsgButtons::Ok);
+    return 0;
+  }
+  const std::vector<std::string> worked = ListEntries(window);
+
+  window.startTimer1();
+  window.setPanelText(2, "00:00:00");
+  const std::string format = ArchiveFormatWord(run.arcTypeText);
+  const std::string archive =
+      AllInOneArchivePath(worked[0], format, useDestination, destinationFolder, archiveName);
+  int archived = 0;
+  bool made = MakeArchive(run, format, worked, archive, &archived);
+  window.stopTimer1();
+  if (made) {
+    RemoveWorkedEntries(window, worked);
+    window.listAdd(archive);
+  }
+  window.setPanelText(2, window.elapsedText());
+  window.setPanelText(1, ArchiveDoneText(archived));
+  return archived;
+}
+
+}  // namespace qvr

@@ -1,0 +1,133 @@
+#include "ArchiveCommand.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
+#include "ArchiveSwitches.h"
+#include "ArchiverDLLStatus.h"
+#include "ListFile.h"
+#include "PathHelpers.h"
+
+namespace qvr {
+namespace {
+
+ArchiveCommand Library(Lib lib, std::vector<Lib> needs, std::string commandLine) {
+  return {ArchiveRoute::Library, lib, std::move(needs), std::move(commandLine)};
+}
+
+ArchiveCommand Library(Lib lib, std::string commandLine) {
+  return Library(lib, {lib}, std::move(commandLine));
+}
+
+ArchiveCommand Tool(Lib tool, std::string commandLine) {
+  return {ArchiveRoute::Tool, tool, {tool}, std::move(commandLine)};
+}
+
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+}  // namespace
+
+std::string ArchiveFormatWord(const std::string& arcTypeText) {
+  return arcTypeText.empty() ? "lzh" : LCase(arcTypeText);
+}
+
+bool CreatesArchiveAnew(const std::string& formatWord) {
+  return formatWord == "tar" || formatWord == "gz" || formatWord == "bz2";
+}
+
+bool EachFileCommandCarries(const std::string& f, const std::string& source) {
+  if (!CanCarryName(source)) return false;
+  static const char* const kUnquotedName[] = {"cab", "tar", "gz", "bz2", "bza", "gza"};
+  if (std::find(std::begin(kUnquotedName), std::end(kUnquotedName), f) == std::end(kUnquotedName))
+    return true;
+  const std::string name = FileNameOf(source);
+  if (name.empty() || name.front() == ' ' || name.back() == ' ') return false;
+  return name.find('\t') == std::string::npos && name.find("  ") == std::string::npos &&
+         name.find(" -") == std::string::npos && name.find(" @") == std::string::npos;
+}
+
+ArchiveCommand BuildEachFileCommand(const std::string& f, const ArchiveSwitches& sw,
+                                    const std::string& archive, const std::string& source,
+                                    const LibraryStatus& status) {
+  const std::string qa = Quoted(archive);
+  const std::string qs = Quoted(source);
+  const std::string folder = FolderOf(source);
+  const std::string name = FileNameOf(source);
+  // "F/"N: the folder and the name in one argument, the name left unquoted.
+  const std::string joined = "\"" + folder + kSep + "\"" + name;
+  // "F/" "N": the base folder and the name as two arguments.
+  const std::string apart = Quoted(folder + kSep) + " " + Quoted(name);
+  if (f == "lzh")
+    return Library(Lib::Unlha, "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " + qa + " " + qs);
+  if (f == "zip" && !sw.use7Zip)
+    return Library(Lib::Zip, {Lib::Zip, Lib::Zip32}, "-r -j -" + sw.zipLevel + " " + qa + " " + qs);
+  if (f == "zip")
+    return Library(Lib::SevenZip, "a -tzip " + qa + " " + apart + " -mx=" + sw.zip7zLevel +
+                                      " -mm=" + sw.zip7zMethod + " -mfb=" + sw.zip7zMem +
+                                      " -mpass=" + sw.zip7zPass);
+  if (f == "cab") return Library(Lib::Cab, "-a " + sw.cabType + " " + qa + " " + joined);
+  if (f == "7z")
+    return Library(Lib::SevenZip,
+                   "a -t7z " + qa + " " + apart + " -mx=" + sw.sevenZLevel + sw.sevenZOnOff);
+  if (f == "yz1") return Library(Lib::Yz1, "c -x0 " + qa + " " + qs);
+  const std::string tar = "-c --use-directory=0 ";
+  if (f == "tar") return Library(Lib::Tar, tar + qa + " " + joined);
+  if (f == "gz") return Library(Lib::Tar, tar + "-z" + sw.gzLevel + " " + qa + " " + joined);
+  if (f == "bz2") return Library(Lib::Tar, tar + "-B" + sw.bz2Level + " " + qa + " " + joined);
+  if (f == "bza") return Library(Lib::Bga, "a -a -m1 -l" + sw.bzaLevel + " " + qa + " " + joined);
+  if (f == "gza") return Library(Lib::Bga, "a -a -m2 -l" + sw.gzaLevel + " " + qa + " " + joined);
+  if (f == "yz2")  // yz2enc writes into the source's folder, whatever the destination
+    return Tool(Lib::Yz2Enc, status.YZ2ENCPath + std::string(RowOf(Lib::Yz2Enc).fileName) +
+                                 " --buffer-size" + sw.yz2Buffer + " " + sw.yz2Ppm + "-d" +
+                                 Quoted(folder) + " " + qs);
+  if (f == "rk")
+    return Tool(Lib::Rk, status.RKEXEPath + std::string(RowOf(Lib::Rk).fileName) + " -c -r0 -" +
+                             sw.rkLevel + " -" + sw.rkWavLevel + " " + qa + " " + qs);
+  if (f == "pqa")
+    return Library(Lib::Paqar,
+                   "a -q0 -m" + sw.paqarLevel + " -b" + Quoted(folder) + " " + qa + " " + qs);
+  return {};
+}
+
+ArchiveCommand BuildAllInOneCommand(const std::string& f, const ArchiveSwitches& sw,
+                                    const std::string& archive, const std::string& appFolder,
+                                    const LibraryStatus& status) {
+  const std::string qa = Quoted(archive);
+  const std::string list = Quoted("@" + appFolder + kAddListFile);
+  if (f == "lzh")
+    return Library(Lib::Unlha, "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " + qa + " " + list);
+  // ZIP is always zip32j's here: Use7Zip is a setting of "個別" only.
+  if (f == "zip")
+    return Library(Lib::Zip, {Lib::Zip, Lib::Zip32},
+                   "-u -S -D -" + sw.zipLevel + " " + qa + " " + list);
+  if (f == "cab") return Library(Lib::Cab, "-a -j " + sw.cabType + " " + qa + " " + list);
+  if (f == "7z")
+    return Library(Lib::SevenZip, "a -t7z " + QuotePath(archive) + " " + list +
+                                      " -mx=" + sw.sevenZLevel + sw.sevenZOnOff);
+  if (f == "yz1") return Library(Lib::Yz1, "c -x0 " + qa + " " + list);
+  const std::string tar = "-c --use-directory=0 ";
+  if (f == "tar") return Library(Lib::Tar, tar + qa + " " + list);
+  if (f == "gz") return Library(Lib::Tar, tar + "-z" + sw.gzLevel + " " + qa + " " + list);
+  if (f == "bz2") return Library(Lib::Tar, tar + "-B" + sw.bz2Level + " " + qa + " " + list);
+  if (f == "bza" || f == "gza")
+    return Library(Lib::Bga,
+                   "a -a -l" + (f == "bza" ? sw.bzaLevel : sw.gzaLevel) + " " + qa + " " + list);
+  if (f == "rk")
+    return Tool(Lib::Rk, QuotePath(status.RKEXEPath + std::string(RowOf(Lib::Rk).fileName)) +
+                             " -a -p0 -" + sw.rkLevel + " -" + sw.rkWavLevel + " " + qa + " " +
+                             Quoted("@" + appFolder + kAddList2File));
+  return {};
+}
+
+std::vector<std::string> MissingComponents(const ArchiveCommand& command,
+                                           const LibraryStatus& status) {
+  std::vector<std::string> missing;
+  for (Lib lib : command.needs)
+    if (!(status.*RowOf(lib).flag)) missing.emplace_back(RowOf(lib).fileName);
+  return missing;
+}
+
+}  // namespace qvr

@@ -1,0 +1,73 @@
+#include "ArchiveRun.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "ArchiveCommand.h"
+#include "ArchiverDLL.h"
+#include "MainWindowPort.h"
+#include "cExecute.h"
+
+namespace qvr {
+
+std::string ArchiveDoneText(int count) {
+  return std::to_string(count) + "個のファイルを圧縮完了！";
+}
+
+ArchiveCaller::Replace ArchiveCaller::MayReplace(const std::string& archive) {
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(archive, ec))) return Replace::Go;
+  if (yesToAll_) return Replace::Go;
+  if (noToAll_) return Replace::Skip;
+  MsgResult answer =
+      run_.window.messageBox("「" + archive + "」はすでに存在します。\n上書きしますか？",
+                             MsgIcon::Question, MsgButtons::YesNoAllCancel);
+  switch (answer) {
+    case MsgResult::Yes:
+      return Replace::Go;
+    case MsgResult::YesToAll:
+      yesToAll_ = true;
+      return Replace::Go;
+    case MsgResult::NoToAll:
+      noToAll_ = true;
+      return Replace::Skip;
+    case MsgResult::Cancel:
+      return Replace::Stop;
+    default:
+      return Replace::Skip;
+  }
+}
+
+void ArchiveCaller::RefuseName(const std::string& path) {
+  run_.window.messageBox(
+      "ファイル名をそのまま書庫ライブラリに渡せないため圧縮できません。\r\n" + path,
+      MsgIcon::Critical, MsgButtons::Ok);
+}
+
+bool ArchiveCaller::Run(const ArchiveCommand& command) {
+  MainWindowPort& window = run_.window;
+  if (command.route == ArchiveRoute::Unsupported) {
+    window.messageBox(kUnsupportedText, MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+  }
+  std::vector<std::string> missing = MissingComponents(command, run_.status);
+  if (!missing.empty()) {
+    for (const std::string& name : missing) {
+      if (!reported_.insert(name).second) continue;
+      window.messageBox("圧縮に必要な「" + name + "」がインストールされていません。",
+                        MsgIcon::Critical, MsgButtons::Ok);
+    }
+    return false;
+  }
+  if (command.route == ArchiveRoute::Tool) {
+    // The tools report nothing we read back: a tool that ran counts as done. ShellX keeps
+    // the window answering while it waits.
+    cExecute runner;
+    return runner.ShellX(command.commandLine, kShowNormal, window.ownerWindow(), true);
+  }
+  ArchiverDLL& dll = ArchiverDLL::Of(command.lib);
+  return RunResponsive(window,
+                       [&] { return dll.Command(window.ownerWindow(), command.commandLine); }) == 0;
+}
+
+}  // namespace qvr

@@ -1,0 +1,284 @@
+// The main window in archive mode with our real libraries: files with Japanese names, blanks,
+// an empty file and binary data, every format our libraries write and both methods; each
+// archive is read back by an outside tool to exactly the sources.
+#include <QComboBox>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "AppFolder.h"
+#include "Form1.h"
+#include "PeerTools.h"
+#include "Settings.h"
+#include "TempDir.h"
+
+using qvr::Form1;
+using qvr::test::Tree;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Format {
+  const char* type;  // cmbArcType's text
+  bool use7Zip;
+  const char* tool;  // the outside reader; "gzip" / "bzip2" for a single compressed file
+};
+
+const Format kFormats[] = {
+    {"LZH", false, "unar"}, {"ZIP", false, "7zz"},        {"ZIP", true, "7zz"},
+    {"7Z", false, "7zz"},   {"CAB", false, "cabextract"}, {"TAR", false, "bsdtar"},
+    {"GZ", false, "gzip"},  {"BZ2", false, "bzip2"},
+};
+
+std::string Binary(size_t size) {
+  std::string data(size, '\0');
+  uint32_t x = 12345;
+  for (char& c : data) {
+    x = x * 1103515245 + 12345;
+    c = char(x >> 24);
+  }
+  return data;
+}
+
+}  // namespace
+
+class TestArchiveEndToEnd : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<qvr::test::TempDir> app;
+  Tree sources;  // file name -> content, all in app/in
+
+  static QString text(const char* s) { return QString::fromUtf8(s); }
+
+  // Answers the archive-name prompt as soon as it shows, noting whether Start was off then.
+  static void answerNamePrompt(const QString& name, bool* startOff, int triesLeft = 250) {
+    QTimer::singleShot(20, [name, startOff, triesLeft] {
+      if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+        auto* form = qobject_cast<Form1*>(dialog->parentWidget());
+        *startOff = form && !form->findChild<QPushButton*>("Btn_Start")->isEnabled();
+        dialog->setTextValue(name);
+        dialog->accept();
+      } else if (triesLeft > 0) {
+        answerNamePrompt(name, startOff, triesLeft - 1);
+      }
+    });
+  }
+
+  // Closes every message box until the test ends, recording its text in `boxes`.
+  QTimer boxCloser;
+  QStringList boxes;
+  void closeBoxes() {
+    boxes.clear();
+    boxCloser.callOnTimeout(this, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes.append(box->text());
+        box->accept();
+      }
+    });
+    boxCloser.start(10);
+  }
+
+  // One run of the window: the settings, the choice boxes, the list, Start.
+  void run(const Format& f, const char* method, const std::vector<std::string>& extra = {}) {
+    qvr::WriteIniString(qvr::kQvrArcIni, "GENERAL", "AlwaysPath", app->file("out"));
+    qvr::WriteIniString(qvr::kQvrArcIni, "GENERAL", "EndNotice", "1");
+    qvr::WriteIniString(qvr::kQvrArcIni, "GENERAL_ARC", "Use7Zip", f.use7Zip ? "1" : "0");
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    form.ModeChange(qvr::WorkMode::Archive);
+    form.findChild<QComboBox*>("cmbTargetPlace")->setCurrentIndex(2);
+    form.findChild<QComboBox*>("cmbArcMethod")->setCurrentText(text(method));
+    form.findChild<QComboBox*>("cmbArcType")->setCurrentText(f.type);
+    for (const auto& [name, content] : sources) form.listAdd(app->file("in/" + name));
+    for (const std::string& path : extra) form.listAdd(path);
+    bool startOff = false;
+    const bool allInOne = std::string(method) == "一括";
+    if (allInOne) answerNamePrompt("pack", &startOff);
+    form.Start();
+    QVERIFY(!form.running());
+    QVERIFY(!allInOne || startOff);  // the run disables Start as in extract mode
+    QVERIFY(form.findChild<QPushButton*>("Btn_Start")->isEnabled());
+  }
+
+  static std::string differences(const Tree& got, const Tree& expected) {
+    std::string text;
+    for (const auto& [name, content] : expected)
+      if (!got.count(name) || got.at(name) != content) text += " missing[" + name + "]";
+    for (const auto& [name, content] : got)
+      if (!expected.count(name)) text += " extra[" + name + "]";
+    return text;
+  }
+
+  // What the outside tool reads out of the archive, by file name.
+  Tree readBack(const Format& f, const std::string& archive, const std::string& dest) {
+    std::string tool = f.tool;
+    if (tool == "gzip" || tool == "bzip2") {
+      if (std::string(archive).find("/pack.") != std::string::npos)
+        tool = "bsdtar";  // a TAR
+      else {
+        fs::create_directories(dest);
+        std::string file = dest + "/data";
+        qvr::test::RunTool({tool, "-dc", archive}, file);
+        return {{"data", qvr::test::ReadFile(file)}};
+      }
+    }
+    int code = -1;
+    Tree tree = qvr::test::ExtractWith(tool, archive, dest, &code);
+    if (code != 0) qWarning("%s failed on %s", tool.c_str(), archive.c_str());
+    return qvr::test::Flattened(tree);
+  }
+
+ private slots:
+  void cleanup() {
+    boxCloser.stop();
+    boxCloser.disconnect();
+  }
+
+  void init() {
+    app = std::make_unique<qvr::test::TempDir>();
+    qvr::SetAppFolder(app->path());
+    sources = {{"日本語 ファイル.txt", "こんにちは、世界\r\n"},
+               {"empty.dat", ""},
+               {"random data.bin", Binary(300000)},
+               {"plain.txt", std::string(50000, 'a') + "end"}};
+    for (const auto& [name, content] : sources)
+      qvr::test::WriteFile(app->file("in/" + name), content);
+    fs::create_directories(app->file("out"));
+  }
+
+  void eachFileMakesOneArchivePerSource_data() {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kFormats)); ++i)
+      QTest::newRow((std::string(kFormats[i].type) + (kFormats[i].use7Zip ? " 7-zip" : "")).c_str())
+          << i;
+  }
+  void eachFileMakesOneArchivePerSource() {
+    QFETCH(int, row);
+    const Format& f = kFormats[row];
+    run(f, "個別");
+    std::string ext = QString(f.type).toLower().toStdString();
+    for (const auto& [name, content] : sources) {
+      std::string base = name.substr(0, name.rfind('.'));
+      std::string archive = app->file("out/" + base + "." + ext);
+      QVERIFY2(fs::exists(archive), archive.c_str());
+      Tree got = readBack(f, archive, app->file("check/" + base));
+      if (got.count("data")) got = {{name, got["data"]}};
+      QVERIFY2(got == Tree({{name, content}}), archive.c_str());
+    }
+    QVERIFY(fs::exists(app->file("in/plain.txt")));  // the sources stay
+  }
+
+  void allInOneMakesOneArchiveOfEverySource_data() { eachFileMakesOneArchivePerSource_data(); }
+  void allInOneMakesOneArchiveOfEverySource() {
+    QFETCH(int, row);
+    const Format& f = kFormats[row];
+    run(f, "一括");
+    std::string archive = app->file("out/pack." + QString(f.type).toLower().toStdString());
+    QVERIFY2(fs::exists(archive), archive.c_str());
+    QVERIFY(readBack(f, archive, app->file("check")) == sources);
+    // The list files stay in the application folder, one quoted path per line.
+    std::string list = qvr::test::ReadFile(app->file("addlist.tmp"));
+    QCOMPARE(std::count(list.begin(), list.end(), '\n'), long(sources.size()));
+  }
+  // Names with the characters Linux allows: each arrives in the archive as it is, or, where the
+  // command line cannot carry it, is refused with a message naming it; the run goes on.
+  void awkwardNamesArriveOrAreRefused_data() { eachFileMakesOneArchivePerSource_data(); }
+  void awkwardNamesArriveOrAreRefused() {
+    QFETCH(int, row);
+    const Format& f = kFormats[row];
+    const bool unquoted = std::string("CAB TAR GZ BZ2").find(f.type) != std::string::npos;
+    sources = {{"-dash.txt", "1"},
+               {"@at.txt", "2"},
+               {"a*b?.txt", "3"},
+               {"aXbY.txt", "4"},
+               {"back\\slash.txt", "5"},
+               {"$(x)`y`;&|<>!#'%~=.txt", "6"},
+               {"trail blank .txt", "7"},
+               {"emoji 😀 全角　空白.txt", "8"},
+               {std::string(200, 'x') + ".txt", "9"}};
+    Tree refusedEverywhere = {{"quote\".txt", "q"}, {"new\nline.txt", "n"}};
+    Tree refusedUnquoted = {{"  lead.txt", "l"}, {"tab\there.txt", "t"}, {"a -b.txt", "d"}};
+    for (const Tree* t : {&sources, &refusedEverywhere, &refusedUnquoted})
+      for (const auto& [name, content] : *t) qvr::test::WriteFile(app->file("in/" + name), content);
+    std::vector<std::string> extra;
+    for (const auto& [name, content] : refusedEverywhere) extra.push_back(app->file("in/" + name));
+    for (const auto& [name, content] : refusedUnquoted) extra.push_back(app->file("in/" + name));
+    closeBoxes();
+    run(f, "個別", extra);
+    Tree expected = sources;
+    if (!unquoted) expected.insert(refusedUnquoted.begin(), refusedUnquoted.end());
+    // What readers make of names the formats cannot hold: LZH and CAB separate folders with
+    // "\\", so "back\\slash.txt" comes out as "slash.txt" in the folder "back"; LZH marks no
+    // name as UTF-8, so a name without a CP932 form is read as Latin-1 by every outside reader.
+    std::map<std::string, std::string> readAs;
+    if (std::string("LZH CAB").find(f.type) != std::string::npos)
+      readAs["back\\slash.txt"] = "slash.txt";
+    const std::string emoji = "emoji 😀 全角　空白.txt";
+    if (std::string(f.type) == "LZH") readAs[emoji] = "";
+    std::string ext = QString(f.type).toLower().toStdString();
+    Tree got;
+    int n = 0;
+    for (const auto& [name, content] : expected) {
+      std::string archive = app->file("out/" + name.substr(0, name.rfind('.')) + "." + ext);
+      Tree one = readBack(f, archive, app->file("check/" + std::to_string(n++)));
+      if (one.count("data")) one = {{name, one["data"]}};
+      if (readAs.count(name)) {
+        QVERIFY2(fs::exists(archive), archive.c_str());
+        if (!readAs[name].empty()) QVERIFY(one == Tree({{readAs[name], content}}));
+        one = {{name, content}};
+      }
+      got.insert(one.begin(), one.end());
+    }
+    QVERIFY2(got == expected, differences(got, expected).c_str());
+    const int refused = int(refusedEverywhere.size() + (unquoted ? refusedUnquoted.size() : 0));
+    QCOMPARE(int(boxes.size()), refused);
+    for (const QString& box : boxes)
+      QVERIFY(
+          box.startsWith(text("ファイル名をそのまま書庫ライブラリに渡せないため圧縮できません。")));
+  }
+  // A source gone before the run, a destination that is a file: a message or a failure per
+  // file, the run goes on, nothing existing is damaged and no temporary file is left.
+  void badDestinationsAndVanishedSources() {
+    const Format zip = kFormats[1];
+    fs::remove(app->file("in/plain.txt"));
+    closeBoxes();
+    run(zip, "個別");
+    QCOMPARE(boxes, QStringList{text("存在しないファイルです。場所を確認してください。")});
+    QVERIFY(fs::exists(app->file("out/empty.zip")));
+    QVERIFY(!fs::exists(app->file("out/plain.zip")));
+
+    // The destination is a file: every library call fails, the file stays as it was.
+    fs::remove_all(app->file("out"));
+    qvr::test::WriteFile(app->file("out"), "not a folder");
+    for (const Format& f : kFormats) {
+      run(f, "個別");
+      run(f, "一括");
+    }
+    QCOMPARE(qvr::test::ReadFile(app->file("out")), std::string("not a folder"));
+    for (const auto& entry : fs::recursive_directory_iterator(app->file("in")))
+      QVERIFY2(sources.count(entry.path().filename().string()), entry.path().c_str());
+  }
+
+  // "一括" over a list of 10,000 files.
+  void tenThousandFilesInOneArchive() {
+    sources.clear();
+    for (int i = 0; i < 10000; ++i) {
+      std::string name = "f" + std::to_string(i) + ".txt";
+      sources[name] = std::to_string(i);
+      qvr::test::WriteFile(app->file("many/" + name), sources[name]);
+    }
+    fs::remove_all(app->file("in"));
+    fs::rename(app->file("many"), app->file("in"));
+    run(kFormats[1], "一括");
+    QVERIFY(readBack(kFormats[1], app->file("out/pack.zip"), app->file("check")) == sources);
+  }
+};
+
+QTEST_MAIN(TestArchiveEndToEnd)
+#include "test_ArchiveEndToEnd.moc"
