@@ -1,11 +1,12 @@
 # make run      builds QuiverArchiver and starts it
-# make test     builds and runs every test, then again under AddressSanitizer + UBSan
+# make test     builds and runs every test, then again under AddressSanitizer + UBSan, then
+#               every fuzz target for 60 s
 # make package  builds the Debian package (build-package/quiverarchiver_*.deb)
 # make install  builds the Debian package and installs it with apt
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test setup build build-asan bench format clean package install
+.PHONY: run test setup build build-asan fuzz-smoke bench format clean package install
 
 setup:
 	./scripts/setup
@@ -25,6 +26,11 @@ test: build build-asan
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz-smoke
+
+# Every fuzz target for 60 s on its seeds (clang, libFuzzer, ASan + UBSan in build-fuzz).
+fuzz-smoke: setup
+	./archivers/fuzz/run.sh all 60
 
 # The package is built apart, for the prefix /usr, without tests and benchmarks.
 package: setup
@@ -41,4 +47,4 @@ format:
 	find src archivers tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-package
+	rm -rf build build-asan build-fuzz build-package

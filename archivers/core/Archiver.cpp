@@ -120,15 +120,19 @@ struct Run {
   bool yesToAll = false;
   bool noToAll = false;
 
+  // The first failure leads the words; the entries left out before and after it stay named.
   void Fail(int32_t code, const std::string& what) {
     if (error == kOk) {
       error = code;
-      words = what;
+      words = what + "; " + words;
     }
   }
   void Skip(const std::string& path, const char* why) {
     ++skipped;
     if (words.size() < 4096) words += "skipped " + path + " (" + why + "); ";
+  }
+  void Note(const std::string& path, const std::string& what) {
+    if (words.size() < 4096) words += path + ": " + what + "; ";
   }
 };
 
@@ -165,12 +169,19 @@ int32_t MayWrite(Run& run, const std::vector<std::string>& parts, const std::str
   return kOk;
 }
 
-int32_t ReadThrough(EntrySource& source) {
+// Reads the entry's data to its end; data that does not come to the declared size (short
+// only where the member has no holes) is broken, as when extracting.
+int32_t ReadThrough(EntrySource& source, const Entry& entry) {
+  int64_t total = 0;
   for (;;) {
     const void* data = nullptr;
     size_t len = 0;
     int32_t r = source.Read(&data, &len);
-    if (r != kOk || len == 0) return r;
+    if (r != kOk) return r;
+    total += static_cast<int64_t>(len);
+    bool shortEnd = len == 0 && total < entry.size && !entry.sparse;
+    if (entry.sizeDeclared && (total > entry.size || shortEnd)) return ERROR_BROKEN_DATA;
+    if (len == 0) return kOk;
   }
 }
 
@@ -200,6 +211,13 @@ int32_t ExtractEntry(Run& run, const Entry& entry) {
         return kOk;
       }
       break;
+    case Entry::Kind::Hardlink:
+      // Refused before anything is made: no folder of the link or of its target appears.
+      if (!run.writer.HasFile(CleanPath(keep ? entry.linkTarget : FileNameOf(entry.linkTarget)))) {
+        run.Skip(entry.path, "hard link to a file that is not in the destination");
+        return kOk;
+      }
+      break;
     default:
       break;
   }
@@ -217,7 +235,9 @@ int32_t ExtractEntry(Run& run, const Entry& entry) {
   if (r == kOk) {
     ++run.done;
   } else {
-    std::string why = run.source.ErrorWords();
+    std::string why = entry.kind == Entry::Kind::File && !run.writer.words().empty()
+                          ? run.writer.words()
+                          : run.source.ErrorWords();
     run.Fail(r, shown + ": " + (why.empty() ? ErrorText(r) : why));
   }
   return r == ERROR_DISK_SPACE ? r : kOk;
@@ -229,9 +249,10 @@ int32_t HandleEntry(Run& run, const Entry& entry) {
       return ExtractEntry(run, entry);
     case Operation::Test:
       if (entry.kind == Entry::Kind::File) {
-        int32_t r = ReadThrough(run.source);
+        int32_t r = ReadThrough(run.source, entry);
+        std::string why = r == kOk ? "" : run.source.ErrorWords();
         if (r != kOk)
-          run.Fail(r, entry.path + ": " + run.source.ErrorWords());
+          run.Fail(r, entry.path + ": " + (why.empty() ? ErrorText(r) : why));
         else
           ++run.done;
       }
@@ -295,6 +316,7 @@ int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command
     }
     if (!IsSelected(command.args.names, entry.path)) continue;
     ++matched;
+    if (!entry.note.empty() && command.op != Operation::List) run.Note(entry.path, entry.note);
     r = HandleEntry(run, entry);
     if (r != kOk) {
       run.Fail(r, ErrorText(r));

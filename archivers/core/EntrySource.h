@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <ctime>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -32,6 +34,11 @@ struct Entry {
   Kind kind = Kind::File;
   std::string linkTarget;  // symbolic link target or the hard link's entry path
   int64_t size = 0;
+  // The archive's header states `size` (a file's data must come to exactly that length), and
+  // whether the data has holes (a sparse member: what the reader does not hand out is zeros,
+  // also after its last block).
+  bool sizeDeclared = false;
+  bool sparse = false;
   int64_t compressedSize = -1;  // -1 when the format does not tell
   time_t mtime = 0;
   bool mtimeSet = false;
@@ -42,6 +49,8 @@ struct Entry {
   bool encrypted = false;
   std::string method;         // "Deflate", "-lh5-", "Stored"...
   int64_t headerOffset = -1;  // where the entry's header starts in the archive file
+  // What the report should say about the entry beside its result ("" when nothing).
+  std::string note;
 };
 
 class EntrySource {
@@ -70,5 +79,12 @@ std::unique_ptr<EntrySource> OpenLibarchiveSource(const SourceOptions& options, 
 // For listing only (no data): a ZIP archive's entries straight from its central directory;
 // any other file, or a directory that does not hold together, through OpenLibarchiveSource.
 std::unique_ptr<EntrySource> OpenZipDirectorySource(const SourceOptions& options, int32_t& error);
+
+// Where local headers of a ZIP archive name other paths than its central directory: for each
+// such local path (decoded as the entry names are), the directory's paths of every record
+// whose local header bears it, in the order of the local headers. Empty when all agree or
+// the directory does not hold together.
+using ZipNameFixes = std::map<std::string, std::deque<std::string>>;
+ZipNameFixes ZipNamesToFix(int fd);
 
 }  // namespace qvr::arc

@@ -304,6 +304,8 @@ class LibarchiveSource final : public EntrySource {
     first_ = false;
     known_ = true;
     Fill(e, entry);
+    if ((archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP)
+      UseDirectoryName(entry);
     encrypted_ = entry.encrypted;
     path_ = entry.path;
     own_.reset();
@@ -452,6 +454,9 @@ class LibarchiveSource final : public EntrySource {
     entry.size = archive_entry_size_is_set(e) ? archive_entry_size(e) : 0;
     if (raw && !archive_entry_size_is_set(e))
       entry.size = std::max<int64_t>(GzipStoredSize(options_.path), 0);
+    // A compressed file's stored size is its length modulo 4 GiB, no declaration.
+    entry.sizeDeclared = !raw && archive_entry_size_is_set(e);
+    entry.sparse = archive_entry_sparse_count(e) > 0;
     entry.mtimeSet = archive_entry_mtime_is_set(e);
     entry.mtime = archive_entry_mtime(e);
     entry.perm = archive_entry_perm(e) & 07777;
@@ -461,6 +466,27 @@ class LibarchiveSource final : public EntrySource {
     if (entry.kind == Entry::Kind::File)
       entry.compressedSize = PackedSizeAt(fd_.get(), archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK,
                                           entry.headerOffset);
+  }
+
+  // libarchive names a ZIP entry by its local header; the listing shows the central
+  // directory's name, as 7-Zip and Info-ZIP extract it. Where the two disagree the
+  // directory's name wins and the report says so.
+  void UseDirectoryName(Entry& entry) {
+    if (!zipFixesRead_) {
+      zipFixesRead_ = true;
+      if (fd_.valid()) zipFixes_ = ZipNamesToFix(fd_.get());
+    }
+    if (zipFixes_.empty()) return;
+    std::string local = entry.path;
+    bool slash = !local.empty() && local.back() == '/';
+    while (!local.empty() && local.back() == '/') local.pop_back();
+    auto found = zipFixes_.find(local);
+    if (found == zipFixes_.end() || found->second.empty()) return;
+    std::string central = std::move(found->second.front());
+    found->second.pop_front();
+    if (central == local) return;
+    entry.note = "the central directory names it " + central + ", its local header " + local;
+    entry.path = central + (slash ? "/" : "");
   }
 
   std::string ErrorString() const {
@@ -484,6 +510,8 @@ class LibarchiveSource final : public EntrySource {
   std::unique_ptr<OwnZipData> own_;
   std::vector<bool> zipUsed_;  // directory records our own decoder has read
   std::string path_;           // the current entry's
+  ZipNameFixes zipFixes_;
+  bool zipFixesRead_ = false;
   std::vector<std::string> volumes_;
   std::string words_;
   std::string password_;

@@ -1,6 +1,8 @@
 #include "SafeWriter.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,7 +73,8 @@ int32_t SafeWriter::Open(const std::string& destination) {
   return root_ >= 0 ? kOk : ERROR_MAKEDIRECTORY;
 }
 
-int SafeWriter::OpenParent(const std::vector<std::string>& components, int32_t& error) {
+int SafeWriter::OpenParent(const std::vector<std::string>& components, int32_t& error,
+                           bool create) {
   std::string key;
   for (size_t i = 0; i + 1 < components.size(); ++i) key += components[i] + "/";
   if (cachedFd_ >= 0 && key == cachedParent_) return cachedFd_;
@@ -79,6 +82,11 @@ int SafeWriter::OpenParent(const std::vector<std::string>& components, int32_t& 
   for (size_t i = 0; fd >= 0 && i + 1 < components.size(); ++i) {
     const char* name = components[i].c_str();
     int next = openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (next < 0 && errno == ENOENT && !create) {
+      close(fd);
+      error = ERROR_NOT_FIND_FILE;
+      return -1;
+    }
     if (next < 0 && errno == ENOENT) {
       if (mkdirat(fd, name, 0777) != 0 && errno != EEXIST) {
         close(fd);
@@ -109,6 +117,15 @@ Existing SafeWriter::Exists(const std::vector<std::string>& components) {
   return S_ISDIR(st.st_mode) ? Existing::Folder : Existing::File;
 }
 
+bool SafeWriter::HasFile(const std::vector<std::string>& components) {
+  if (components.empty()) return false;
+  int32_t error = kOk;
+  int parent = OpenParent(components, error, false);
+  struct stat st;
+  return parent >= 0 && fstatat(parent, components.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+         !S_ISDIR(st.st_mode);
+}
+
 int32_t SafeWriter::MakeFolder(const std::vector<std::string>& components, const Entry& entry) {
   int32_t error = kOk;
   int parent = OpenParent(components, error);
@@ -132,39 +149,129 @@ static std::string TempName(const std::string& name) {
   return "." + base + ".qvr" + tag;
 }
 
+// Our temporary names exactly: "." + name + ".qvr" + 12 lower-case hex digits.
+static bool IsOurTempName(const std::string& name) {
+  constexpr size_t kTail = 4 + 12;  // ".qvr" + the tag
+  if (name.size() < 2 + kTail || name[0] != '.') return false;
+  size_t tag = name.size() - 12;
+  if (name.compare(tag - 4, 4, ".qvr") != 0) return false;
+  for (size_t i = tag; i < name.size(); ++i) {
+    char c = name[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
+void SafeWriter::RemoveLeftovers(int folder) {
+  struct stat st {};
+  if (fstat(folder, &st) != 0 || !cleaned_.insert({st.st_dev, st.st_ino}).second) return;
+  int listed = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = listed >= 0 ? fdopendir(listed) : nullptr;
+  if (!dir) {
+    if (listed >= 0) close(listed);
+    return;
+  }
+  while (struct dirent* e = readdir(dir)) {
+    std::string name = e->d_name;
+    if (!IsOurTempName(name)) continue;
+    struct stat file {};
+    if (fstatat(folder, name.c_str(), &file, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(file.st_mode) ||
+        file.st_mtime >= runStart_)
+      continue;
+    // A run that is still writing holds a lock on its file; one that was killed holds none.
+    UniqueFd held(openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (held.valid() && flock(held.get(), LOCK_EX | LOCK_NB) == 0)
+      unlinkat(folder, name.c_str(), 0);
+  }
+  closedir(dir);
+}
+
+// Whether files can be made without a name (O_TMPFILE) and named later through /proc.
+static bool ProcFdsReachable() {
+  static const bool reachable = access("/proc/self/fd", X_OK) == 0;
+  return reachable;
+}
+
+int SafeWriter::CreateTemp(int parent, const std::string& name, mode_t mode, std::string& temp) {
+  temp.clear();
+  // Nameless until complete where the file system allows: if the process dies, the kernel
+  // drops the file.
+  int fd = ProcFdsReachable() ? openat(parent, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode) : -1;
+  for (int tries = 0; fd < 0 && tries < 8; ++tries) {
+    temp = TempName(name);
+    fd = openat(parent, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+  }
+  // Held until closed, also once named: RemoveLeftovers of other runs passes it over.
+  if (fd >= 0) flock(fd, LOCK_EX);
+  return fd;
+}
+
+// Gives a nameless file its temporary name in the parent.
+static int NameTemp(int fd, int parent, const std::string& name, std::string& temp) {
+  char self[64];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  for (int tries = 0; tries < 8; ++tries) {
+    temp = TempName(name);
+    if (linkat(AT_FDCWD, self, parent, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != EEXIST) break;
+  }
+  int err = errno;
+  temp.clear();
+  return err;
+}
+
 int32_t SafeWriter::WriteFile(const std::vector<std::string>& components, const Entry& entry,
                               EntrySource& source) {
+  words_.clear();
   int32_t error = kOk;
   int parent = OpenParent(components, error);
   if (parent < 0) return error;
+  RemoveLeftovers(parent);
   // Set-user-id, set-group-id and sticky bits are never restored.
   mode_t mode = (entry.perm & 0777) | 0600;
   std::string temp;
-  int fd = -1;
-  for (int tries = 0; fd < 0 && tries < 8; ++tries) {
-    temp = TempName(components.back());
-    fd = openat(parent, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-  }
-  if (fd < 0) return WriteError(errno);
+  UniqueFd file(CreateTemp(parent, components.back(), mode, temp));
+  if (!file.valid()) return WriteError(errno);
+  int fd = file.get();
   int32_t result = kOk;
+  int64_t written = 0;
   for (;;) {
     const void* data = nullptr;
     size_t len = 0;
     result = source.Read(&data, &len);
     if (result != kOk || len == 0) break;
+    // Declared sizes are kept while writing: a bomb that claims little stops at once.
+    if (entry.sizeDeclared && static_cast<int64_t>(len) > entry.size - written) {
+      result = ERROR_BROKEN_DATA;
+      words_ = "more data than the archive declares (" + std::to_string(entry.size) + " bytes)";
+      break;
+    }
     if (int err = WriteAll(fd, data, len)) {
       result = WriteError(err);
       break;
+    }
+    written += static_cast<int64_t>(len);
+  }
+  if (result == kOk && entry.sizeDeclared && written < entry.size) {
+    if (!entry.sparse) {
+      result = ERROR_BROKEN_DATA;
+      words_ = "the data ends at " + std::to_string(written) + " of " + std::to_string(entry.size) +
+               " declared bytes";
+    } else if (ftruncate(fd, entry.size) != 0) {  // a hole up to the declared end
+      result = WriteError(errno);
     }
   }
   if (result == kOk && entry.mtimeSet) {
     struct timespec times[2] = {{entry.mtime, 0}, {entry.mtime, 0}};
     futimens(fd, times);
   }
-  if (close(fd) != 0 && result == kOk) result = WriteError(errno);
+  if (result == kOk && temp.empty()) {
+    if (int err = NameTemp(fd, parent, components.back(), temp)) result = WriteError(err);
+  }
+  if (int err = file.Close(); err != 0 && result == kOk) result = WriteError(err);
   if (result == kOk && renameat(parent, temp.c_str(), parent, components.back().c_str()) != 0)
     result = ERROR_CANNOT_WRITE;
-  if (result != kOk) unlinkat(parent, temp.c_str(), 0);
+  if (result != kOk && !temp.empty()) unlinkat(parent, temp.c_str(), 0);
   return result;
 }
 

@@ -252,6 +252,17 @@ bool LocalHeaderAt(int fd, const ZipEntryRecord& e) {
   return ReadAt(fd, e.localOffset, sizeof sig, sig) && GetLe32(sig) == kLocalSig;
 }
 
+bool LocalNameAt(int fd, const ZipEntryRecord& e, std::string* name, std::string* extra) {
+  uint8_t head[kLocalSize];
+  if (!ReadAt(fd, e.localOffset, sizeof head, head) || GetLe32(head) != kLocalSig) return false;
+  size_t nameSize = GetLe16(head + 26), extraSize = GetLe16(head + 28);
+  std::vector<uint8_t> rest;
+  if (!ReadAt(fd, e.localOffset + kLocalSize, nameSize + extraSize, &rest)) return false;
+  name->assign(rest.begin(), rest.begin() + static_cast<ptrdiff_t>(nameSize));
+  extra->assign(rest.begin() + static_cast<ptrdiff_t>(nameSize), rest.end());
+  return true;
+}
+
 void ToDosTime(int64_t unixTime, uint16_t* dosTime, uint16_t* dosDate) {
   time_t t = static_cast<time_t>(unixTime);
   struct tm tm {};

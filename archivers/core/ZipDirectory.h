@@ -85,6 +85,8 @@ int32_t ReadZipDirectory(int fd, uint64_t fileSize, ZipDirectory* out, std::stri
 
 // True when the local header the record points to starts with its signature.
 bool LocalHeaderAt(int fd, const ZipEntryRecord& e);
+// The local header's stored name and extra fields; false when it does not read.
+bool LocalNameAt(int fd, const ZipEntryRecord& e, std::string* name, std::string* extra);
 
 // MS-DOS time and date (local time) of a time stamp, 1980-01-01 for older ones.
 void ToDosTime(int64_t unixTime, uint16_t* dosTime, uint16_t* dosDate);

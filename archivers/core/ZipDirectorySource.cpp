@@ -7,7 +7,10 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
+#include <set>
+#include <vector>
 
 #include "ArcErrors.h"
 #include "ByteOrder.h"
@@ -107,10 +110,15 @@ uint32_t ModeOf(const ZipEntryRecord& e) {
   return mode;
 }
 
+// A record's path as the listing shows it, before folders get their "/".
+std::string PathOf(const ZipEntryRecord& e) {
+  std::string unicode;
+  return DecodeEntryName(UnicodePath(e, &unicode) ? unicode : e.name);
+}
+
 void Fill(const ZipEntryRecord& e, Entry& entry) {
   entry = Entry{};
-  std::string unicode;
-  entry.path = DecodeEntryName(UnicodePath(e, &unicode) ? unicode : e.name);
+  entry.path = PathOf(e);
   bool slash = !entry.path.empty() && entry.path.back() == '/';
   uint32_t mode = ModeOf(e);
   if (mode == 0) mode = slash ? (S_IFDIR | 0755) : (S_IFREG | 0644);
@@ -209,7 +217,43 @@ std::unique_ptr<EntrySource> OpenDirectory(const SourceOptions& options) {
   return nullptr;
 }
 
+std::string WithoutSlash(std::string path) {
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  return path;
+}
+
 }  // namespace
+
+ZipNameFixes ZipNamesToFix(int fd) {
+  struct stat st {};
+  ZipEnd end;
+  std::string why;
+  if (fstat(fd, &st) != 0 || FindZipEnd(fd, static_cast<uint64_t>(st.st_size), &end, &why) != kOk)
+    return {};
+  struct Named {
+    uint64_t offset;
+    std::string local, central;
+  };
+  std::vector<Named> records;
+  std::set<std::string> disagreeing;
+  ZipDirectoryWalk walk(fd, end);
+  ZipEntryRecord e;
+  for (int32_t r; (r = walk.Next(&e)) != kEnd;) {
+    if (r != kOk) return {};
+    ZipEntryRecord local;
+    if (!LocalNameAt(fd, e, &local.name, &local.extra)) return {};
+    Named n{e.localOffset, WithoutSlash(PathOf(local)), WithoutSlash(PathOf(e))};
+    if (n.local != n.central) disagreeing.insert(n.local);
+    records.push_back(std::move(n));
+  }
+  ZipNameFixes fixes;
+  if (disagreeing.empty()) return fixes;
+  std::stable_sort(records.begin(), records.end(),
+                   [](const Named& a, const Named& b) { return a.offset < b.offset; });
+  for (Named& n : records)
+    if (disagreeing.count(n.local)) fixes[n.local].push_back(std::move(n.central));
+  return fixes;
+}
 
 std::unique_ptr<EntrySource> OpenZipDirectorySource(const SourceOptions& options, int32_t& error) {
   if (options.formats & kFormatZip) {

@@ -48,15 +48,21 @@ inline const Library& Pick(uint8_t b) {
   return libs[b % (sizeof libs / sizeof libs[0])];
 }
 
-// A private folder per process holding the input as a file (the readers seek in files).
+// A private folder per process holding the input as a file (the readers seek in files),
+// removed when the process ends (libFuzzer ends through exit, also at -max_total_time).
+struct WorkFolderOfProcess {
+  std::string path =
+      std::filesystem::temp_directory_path().string() + "/qvrfuzz." + std::to_string(getpid());
+  WorkFolderOfProcess() { std::filesystem::create_directories(path); }
+  ~WorkFolderOfProcess() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
 inline const std::string& WorkFolder() {
-  static std::string folder = [] {
-    std::string f =
-        std::filesystem::temp_directory_path().string() + "/qvrfuzz." + std::to_string(getpid());
-    std::filesystem::create_directories(f);
-    return f;
-  }();
-  return folder;
+  static WorkFolderOfProcess folder;
+  return folder.path;
 }
 
 inline std::string WriteInput(const uint8_t* data, size_t size) {

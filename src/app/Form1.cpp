@@ -39,6 +39,7 @@
 #include "cExecute.h"
 #include "frmAbout.h"
 #include "frmFiltering.h"
+#include "frmListViewer.h"
 
 namespace qvr {
 namespace {
@@ -350,7 +351,7 @@ void Form1::EndAfterDDModeRun() {
   endRequested_ = true;
   // The run happens in the load step, before the event loop: the caller ends there. A quit
   // asked with no loop running would end every later loop at once.
-  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(exitStatus_);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -519,7 +520,16 @@ ArchiverDLL_Inspect& Form1::Inspect() const {
 }
 
 // The viewer window: shown modeless when not open, filled with the archive's listing.
-void Form1::OpenViewer(const std::string& /*path*/) {}
+void Form1::OpenViewer(const std::string& path) {
+  if (!viewer_) {
+    ViewerHost host{*this, status_, Inspect(), this, &viewerDocked_, [this] { List1_DblClick(); }};
+    viewer_ = new frmListViewer(std::move(host), this);
+    viewer_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(viewer_, &QObject::destroyed, this, [this] { viewerOpen_ = false; });
+  }
+  viewerOpen_ = true;
+  viewer_->ShowArchive(path);
+}
 
 // The viewer's archive-type text; until the viewer exists, the inspection's.
 std::string Form1::ViewerArchiveType() const {
@@ -527,6 +537,7 @@ std::string Form1::ViewerArchiveType() const {
 }
 
 void Form1::CloseViewer() {
+  if (viewer_) viewer_->close();
   viewerOpen_ = false;
 }
 
@@ -560,6 +571,16 @@ void Form1::ShowStatusBarPictures() {
 void Form1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   StatusBar1->AlignPictures();
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  if (viewer_ && viewerOpen_) viewer_->MainWindowMoved();
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (viewer_ && viewerOpen_) viewer_->MainWindowMoved();
 }
 
 // The about box with the library versions.
@@ -599,10 +620,13 @@ void Form1::Start() {
   do {
     addedDuringRun_ = false;
     SetRunning(true);
-    end = extract ? StartExtract(run)
+    RunStatus status = RunStatus::AllDone;
+    end = extract ? StartExtract(run, &status)
                   : StartArchive(run, cmbArcMethod->currentText().toStdString(),
                                  cmbArcType->currentText().toStdString());
     SetRunning(false);
+    // The exit status of a drag-and-drop start: the worst of its runs.
+    if (startUpMode_ == kModeDDMode) exitStatus_ = std::max(exitStatus_, int(status));
     // A drag-and-drop start ends after its run; files a second start handed over meanwhile
     // would be lost with it, so they get a run of their own first.
   } while (end == RunEnd::EndProgram && addedDuringRun_ && listCount() > 0);

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "FileListBox.h"
 #include "MainWindowPortQt.h"
 #include "WorkMode.h"
+#include "frmListViewer.h"
 
 class QAction;
 class QComboBox;
@@ -58,6 +60,9 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   // Ends the program after a drag-and-drop run: only ShowResult is restored.
   void EndAfterDDModeRun();
   bool endRequested() const { return endRequested_; }
+  // The process's exit status after a drag-and-drop start (RunStatus: 0 every archive
+  // extracted, 1 some failed, 2 stopped); 0 for other starts.
+  int exitStatus() const { return exitStatus_; }
 
   // The library availability flags and tool folders, filled at load.
   const LibraryStatus& libraryStatus() const { return status_; }
@@ -91,6 +96,9 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // A docked viewer follows the main window's place and height.
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildControls();
@@ -177,10 +185,12 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   int32_t savedShowResult_ = 0;
   bool viewerOpen_ = false;
   bool viewerDocked_ = true;
+  QPointer<frmListViewer> viewer_;  // frmListViewer while it is loaded
   bool useYZ2DEC_ = false;
   bool filterOn_ = false;  // the check mark of MnuFiltering: a filter is in force
   bool unloaded_ = false;
   bool endRequested_ = false;
+  int exitStatus_ = 0;
   int listHidden_ = 0;
   bool running_ = false;
   bool closeAfterRun_ = false;   // the window was closed during a run

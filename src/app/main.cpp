@@ -26,7 +26,9 @@ int main(int argc, char* argv[]) {
   qvr::Form1 form;
   form.AttachHookMsg(hook);
   form.Load(startUp);
-  if (form.endRequested()) return 0;
+  if (form.endRequested()) return form.exitStatus();
   if (startUp.mode != qvr::kModeDDModeSetting) form.show();
-  return app.exec();
+  int code = app.exec();
+  // A drag-and-drop start whose run was stopped by a dialog stays open; it still says so.
+  return form.exitStatus() != 0 ? form.exitStatus() : code;
 }

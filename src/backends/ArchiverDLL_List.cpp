@@ -200,6 +200,46 @@ std::string ArchiveListModel::Cell(int index, int column) const {
   }
 }
 
+uint64_t ArchiveListModel::SortKey(int index, int column) const {
+  if (index < 0 || index >= int(rows_.size())) return 0;
+  const Row& row = rows_[size_t(index)];
+  auto format = RowFormat(row.format);
+  switch (column) {
+    case kColDate:
+      if (format == RowFormat::Bel || format == RowFormat::Tool) return 0;
+      return (uint64_t(row.date) << 16 | row.time) + 1;
+    case kColOriginalSize:
+      return row.originalSize;
+    case kColCompressionSize:
+      return format == RowFormat::NoCompression ? 0 : row.compressedSize;
+    case kColRatio: {
+      // The cell's own number, so that every row format sorts as it reads.
+      std::string text = Cell(index, column);
+      uint64_t tenths = 0;
+      bool digits = false, fraction = false;
+      for (char c : text) {
+        if (c >= '0' && c <= '9') {
+          tenths = tenths * 10 + uint64_t(c - '0');
+          digits = true;
+          if (fraction) break;
+        } else if (c == '.') {
+          fraction = true;
+        }
+      }
+      if (!digits) return 0;
+      return (fraction ? tenths : tenths * 10) + 1;
+    }
+    default:
+      return 0;
+  }
+}
+
+std::string_view ArchiveListModel::SortName(int index) const {
+  if (index < 0 || index >= int(rows_.size())) return {};
+  const Row& row = rows_[size_t(index)];
+  return RowFormat(row.format) == RowFormat::Bel ? kNone : NameOf(row);
+}
+
 // ---- The listing ----
 
 ArchiverDLL_List::ArchiverDLL_List(const LibraryStatus& status, ArchiverDLL_Inspect& inspect,

@@ -72,6 +72,11 @@ class ArchiveListModel : public QAbstractTableModel {
   std::string Cell(int row, int column) const;
   // The entry path of a row as the library gave it (also for BEL rows, whose cell reads "-").
   std::string FileName(int row) const;
+  // What a row sorts by in a numeric column: sizes as numbers, the date and time as one
+  // moment, the ratio in tenths of a percent; a cell that reads "-" sorts first.
+  uint64_t SortKey(int row, int column) const;
+  // The name as it sorts (the cell's text, without copying).
+  std::string_view SortName(int row) const;
 
  private:
   struct Row {

@@ -82,11 +82,12 @@ void CloseViewer(const BatchRun& run) {
   if (run.closeViewer) run.closeViewer();
 }
 
-int ExtractWithPreScan(const BatchRun& run, const Destination& dest) {
+int ExtractWithPreScan(const BatchRun& run, const Destination& dest, bool& stopped) {
   MainWindowPort& window = run.extract.window;
   ArchiverDLL_Inspect inspect(run.extract.status, window.ownerWindow());
   PreScanResult scan = PreScan(window, inspect, dest.single, dest.folder);
   int successes = 0;
+  stopped = !scan.continueRun;
   if (!scan.continueRun) {
     window.setPanelText(1, "解凍中止。");
     window.messageBox("書庫または環境に問題があるため、解凍を中止します。", MsgIcon::Critical,
@@ -111,20 +112,28 @@ Destination ChooseExtractDestination(const BatchRun& run) {
   return NormalDestination(run);
 }
 
-RunEnd StartExtract(const BatchRun& run) {
+RunEnd StartExtract(const BatchRun& run, RunStatus* status) {
+  RunStatus ignored;
+  RunStatus& outcome = status ? *status : ignored;
+  outcome = RunStatus::Stopped;
   const std::string& mode = run.extract.startUpMode;
   if (mode == kModeDDModeSetting) return RunEnd::StayOpen;  // only the options are shown
+  const int archives = run.extract.window.listCount();
   Destination destination = ChooseExtractDestination(run);
   if (destination.cancelled) return RunEnd::StayOpen;
 
   int successes = 0;
+  bool stopped = false;
   if (IniInt("GENERAL", "PreScan") == 0) {
-    successes = ExtractWithPreScan(run, destination);
+    successes = ExtractWithPreScan(run, destination, stopped);
   } else {
     successes = ExtractArchives(run.extract, destination.single, destination.folder);
     CloseViewer(run);
   }
   Completion(NoticeOf(run), successes, WorkMode::Extract, destination);
+  outcome = stopped                ? RunStatus::Stopped
+            : successes < archives ? RunStatus::SomeFailed
+                                   : RunStatus::AllDone;
   return mode == kModeDDMode ? RunEnd::EndProgram : RunEnd::StayOpen;
 }
 

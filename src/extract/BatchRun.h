@@ -31,12 +31,20 @@ enum class RunEnd {
   EndProgram  // drag-and-drop start: the notice was given, the program ends
 };
 
+// How a run went, for the exit status of a drag-and-drop start (the values are the status).
+enum class RunStatus {
+  AllDone = 0,     // every archive on the list extracted
+  SomeFailed = 1,  // at least one did not
+  Stopped = 2,     // the run was stopped before extracting (a dialog, the pre-scan)
+};
+
 // The destination of an extract run by start-up mode and choice. Sets status panel 1 when
 // a dialog is answered empty.
 Destination ChooseExtractDestination(const BatchRun& run);
 
-// Start in extract mode, from the destination to the completion notice.
-RunEnd StartExtract(const BatchRun& run);
+// Start in extract mode, from the destination to the completion notice; status (when given)
+// receives how the run went.
+RunEnd StartExtract(const BatchRun& run, RunStatus* status = nullptr);
 
 // The run's part of the completion notice.
 CompletionNotice NoticeOf(const BatchRun& run);

@@ -142,16 +142,6 @@ void SetFreeSpaceProbe(std::function<std::optional<uint64_t>(const std::string&)
   FreeSpaceProbe() = std::move(probe);
 }
 
-std::string GroupDigits(uint64_t value) {
-  std::string digits = std::to_string(value);
-  std::string grouped;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
-    grouped += digits[i];
-  }
-  return grouped;
-}
-
 PreScanResult PreScan(MainWindowPort& window, ArchiverDLL_Inspect& inspect, bool singleDestination,
                       const std::string& destFolder) {
   ErrorLog log;

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "ArchiverDLL_List.h"  // GroupDigits, the one digit grouping
+
 namespace qvr {
 
 class MainWindowPort;
@@ -33,9 +35,6 @@ PreScanResult PreScan(MainWindowPort& window, ArchiverDLL_Inspect& inspect, bool
 // for a full file system (nullptr puts std::filesystem::space back).
 std::optional<uint64_t> FreeSpaceOf(const std::string& folder);
 void SetFreeSpaceProbe(std::function<std::optional<uint64_t>(const std::string&)> probe);
-
-// "1,234,567": the byte count with its digits grouped by three.
-std::string GroupDigits(uint64_t value);
 
 // Opens Log.txt with its associated program (the menu's "show the error log").
 void ShowErrorLog(void* ownerWindow);

@@ -5,6 +5,8 @@
 #include <dlfcn.h>
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -73,5 +75,13 @@ struct ArchiverLib {
     return reinterpret_cast<F>(p);
   }
 };
+
+// The library of that file, loaded at its first use in the test process and kept.
+inline ArchiverLib& Library(const std::string& file, const std::string& prefix) {
+  static std::map<std::string, std::unique_ptr<ArchiverLib>> loaded;
+  auto& slot = loaded[file];
+  if (!slot) slot = std::make_unique<ArchiverLib>(file, prefix);
+  return *slot;
+}
 
 }  // namespace qvr::test

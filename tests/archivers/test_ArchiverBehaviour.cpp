@@ -30,13 +30,6 @@ const bool kUtc = [] {
   return true;
 }();
 
-ArchiverLib& Library(const std::string& file, const std::string& prefix) {
-  static std::map<std::string, std::unique_ptr<ArchiverLib>> loaded;
-  auto& slot = loaded[file];
-  if (!slot) slot = std::make_unique<ArchiverLib>(file, prefix);
-  return *slot;
-}
-
 std::string Q(const std::string& s) {
   return "\"" + s + "\"";
 }

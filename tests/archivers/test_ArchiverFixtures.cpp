@@ -16,13 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-ArchiverLib& Library(const std::string& file, const std::string& prefix) {
-  static std::map<std::string, std::unique_ptr<ArchiverLib>> loaded;
-  auto& slot = loaded[file];
-  if (!slot) slot = std::make_unique<ArchiverLib>(file, prefix);
-  return *slot;
-}
-
 const std::vector<Fixture>& Manifest() {
   static std::vector<Fixture> m = LoadManifest();
   return m;

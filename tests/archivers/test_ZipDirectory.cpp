@@ -226,13 +226,6 @@ const std::vector<CraftEntry> kTwo = {{"a.txt", "hello"}, {"b.txt", "world"}};
 
 // ---- Reading ----
 
-ArchiverLib& Library(const std::string& file, const std::string& prefix) {
-  static std::map<std::string, std::unique_ptr<ArchiverLib>> loaded;
-  auto& slot = loaded[file];
-  if (!slot) slot = std::make_unique<ArchiverLib>(file, prefix);
-  return *slot;
-}
-
 struct Listing {
   int32_t check = 0;
   int32_t count = 0;

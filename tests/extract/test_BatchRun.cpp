@@ -166,6 +166,41 @@ TEST_F(BatchRunTest, DragAndDropStartEndsTheProgramAfterTheRun) {
   EXPECT_TRUE(window.messages.empty());
 }
 
+// How each run went, which a drag-and-drop start makes its exit status: every archive done,
+// some failed (also those the pre-scan took off the list), or stopped before extracting.
+TEST_F(BatchRunTest, RunStatusSaysHowTheRunWent) {
+  Ini("DDMODE", "ExtractMode", "2");
+  Ini("DDMODE", "TargetPath", out);
+  std::string good = Archive("good.lzh"), bad = Archive("bad.zip");
+  plugin.CommandResult("UnZip", "bad.zip", 0x8019);
+  struct Row {
+    const char* label;
+    std::vector<std::string> list;
+    std::vector<MsgResult> answers;
+    const char* targetPath;
+    RunStatus status;
+  } rows[] = {
+      {"all extracted", {good}, {}, nullptr, RunStatus::AllDone},
+      {"one failed", {good, bad}, {}, nullptr, RunStatus::SomeFailed},
+      {"pre-scan error, run continued",
+       {in + "/gone.lzh", good},
+       {},
+       nullptr,
+       RunStatus::SomeFailed},
+      {"pre-scan stopped", {in + "/gone.lzh", good}, {MsgResult::No}, nullptr, RunStatus::Stopped},
+      {"no folder to extract to", {good}, {}, "", RunStatus::Stopped},
+  };
+  for (const Row& row : rows) {
+    window = FakeMainWindow();
+    window.messageAnswers.assign(row.answers.begin(), row.answers.end());
+    Ini("DDMODE", "TargetPath", row.targetPath ? row.targetPath : out);
+    List(row.list);
+    RunStatus status = RunStatus::AllDone;
+    StartExtract(Run(kModeDDMode), &status);
+    EXPECT_EQ(int(status), int(row.status)) << row.label;
+  }
+}
+
 TEST_F(BatchRunTest, CompletionNotice) {
   struct Row {
     int successes;

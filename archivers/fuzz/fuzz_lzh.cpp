@@ -1,9 +1,9 @@
 // libFuzzer target for the LZH decoder and the header parser. The first byte chooses: even =
 // the input is an archive (headers walked, every entry expanded), odd = the rest is one
-// compressed stream of the method chosen by the second byte.
-//   cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
-//     -DQVR_FUZZ=ON -DQVR_BENCH=OFF && cmake --build build-fuzz --target fuzz_lzh &&
-//   build-fuzz/bin/fuzz_lzh -max_total_time=600 tests/archivers/lzh/data ../shared/fixtures
+// compressed stream of the method chosen by the second byte. Run it as the others:
+//   archivers/fuzz/run.sh fuzz_lzh 600
+// (its seeds are the LZH files of the fixtures and of tests/archivers/lzh/data behind a 0
+// byte, in a corpus folder of the fuzzing build).
 #include <cstddef>
 #include <cstdint>
 #include <string>

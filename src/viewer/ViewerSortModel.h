@@ -1,0 +1,42 @@
+// The viewer's sorted view of the entry model: a permutation of the rows, sorted by one
+// column straight from the rows' records (names as text, sizes as numbers, dates as moments),
+// so that a header click on 100,000 rows sorts without formatting a cell.
+#pragma once
+
+#include <QAbstractProxyModel>
+#include <vector>
+
+#include "ArchiverDLL_List.h"
+
+namespace qvr {
+
+class ViewerSortModel : public QAbstractProxyModel {
+  Q_OBJECT
+
+ public:
+  explicit ViewerSortModel(QObject* parent = nullptr);
+
+  // The entries shown; the order is the source's until Sort is called.
+  void SetSource(ArchiveListModel* source);
+  ArchiveListModel* source() const { return source_; }
+  // A stable sort by the column.
+  void Sort(int column, Qt::SortOrder order);
+  // The source row of a row of this model; -1 when out of range.
+  int SourceRow(int row) const;
+
+  QModelIndex mapToSource(const QModelIndex& proxy) const override;
+  QModelIndex mapFromSource(const QModelIndex& source) const override;
+  QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+
+ private:
+  void Identity();
+
+  ArchiveListModel* source_ = nullptr;
+  std::vector<int> order_;     // proxy row -> source row
+  std::vector<int> position_;  // source row -> proxy row
+};
+
+}  // namespace qvr
