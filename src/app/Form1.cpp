@@ -31,6 +31,8 @@
 #include "QtHelpers.h"
 #include "QtSoundPlayer.h"
 #include "Registry.h"
+#include "Registry_Association.h"
+#include "Registry_Link.h"
 #include "SendCompletionMail.h"
 #include "Settings.h"
 #include "StartArchive.h"
@@ -40,6 +42,9 @@
 #include "frmAbout.h"
 #include "frmFiltering.h"
 #include "frmListViewer.h"
+#include "frmOption.h"
+#include "frmOptionArc.h"
+#include "frmOptionEx.h"
 
 namespace qvr {
 namespace {
@@ -541,14 +546,11 @@ void Form1::CloseViewer() {
   viewerOpen_ = false;
 }
 
-// The general options dialog (frmOption). With "DDMODE_SETTING" it is modeless and
-// closing it ends the program; until the dialog exists an empty one stands in.
+// The general options dialog (frmOption), modal. With "DDMODE_SETTING" it is modeless and
+// closing it ends the program.
 void Form1::ShowGeneralOptions(const std::string& openingMode) {
-  auto* dialog = new QDialog(this);
-  dialog->setObjectName("frmOption");
-  dialog->setWindowTitle("Option");
+  auto* dialog = new frmOption(status_, GeneralOptionSteps(), openingMode, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->resize(420, 320);
   if (openingMode == kModeDDModeSetting) {
     connect(dialog, &QDialog::finished, this, &Form1::close);
     dialog->show();
@@ -557,11 +559,43 @@ void Form1::ShowGeneralOptions(const std::string& openingMode) {
   }
 }
 
-// The extraction options (frmOptionEx).
-void Form1::ShowExtractOptions() {}
+// Where the general options reach the associations, the shell entries and the mail
+// passwords' stored form.
+OptionSteps Form1::GeneralOptionSteps() {
+  OptionSteps steps;
+  steps.isAssociated = IsAssociated;
+  steps.applyAssociations = ApplyAssociations;
+  steps.updateSendTo = [this](bool use) { UpdateSendToEntry(use, *this); };
+  steps.updateDesktopNormal = [this](bool use) { UpdateDesktopShortcut(use, "Normal", *this); };
+  steps.setFolderRightClick = [](bool use) { SetFolderRightClick(use ? "Set" : "Delete"); };
+  steps.encodePassword = EncodePassword;
+  steps.decodePassword = DecodePassword;
+  return steps;
+}
 
-// The archiving options.
-void Form1::ShowArchiveOptions() {}
+// The extraction options (frmOptionEx), modal. Its OK sets this window's copy of
+// UseYZ2DEC, the easy-extraction launcher and the status bar's pictures.
+void Form1::ShowExtractOptions() {
+  OptionExFollowUps followUps{
+      [this](bool use) { useYZ2DEC_ = use; },
+      [this](bool use) { UpdateDDModeShortcut(use); },
+      [this] { ShowStatusBarPictures(); },
+  };
+  // "いつものところ" on this window extracts into the usual folder.
+  frmOptionEx dialog(status_, std::move(followUps), cmbTargetPlace->currentIndex() == 2, this);
+  dialog.exec();
+}
+
+// The easy-extraction desktop launcher ("QVEasyExtract"), made or removed.
+void Form1::UpdateDDModeShortcut(bool use) {
+  UpdateDesktopShortcut(use, "DDMode", *this);
+}
+
+// The archiving options (frmOptionArc), modal: the switch table of the archive mode.
+void Form1::ShowArchiveOptions() {
+  frmOptionArc dialog(this);
+  dialog.exec();
+}
 
 // Panels 4 and 5: the folder-per-archive and keep-folders pictures.
 void Form1::ShowStatusBarPictures() {

@@ -17,6 +17,7 @@
 #include "CommandLine.h"
 #include "FileListBox.h"
 #include "MainWindowPortQt.h"
+#include "Option.h"
 #include "WorkMode.h"
 #include "frmListViewer.h"
 
@@ -57,6 +58,8 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   void Start();
   // True while a run is under way: the window answers, but starts nothing new.
   bool running() const { return running_; }
+  // The in-memory copy of GENERAL/UseYZ2DEC the runs use.
+  bool useYZ2DEC() const { return useYZ2DEC_; }
   // Ends the program after a drag-and-drop run: only ShowResult is restored.
   void EndAfterDDModeRun();
   bool endRequested() const { return endRequested_; }
@@ -134,7 +137,9 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   std::string ViewerArchiveType() const;
   void CloseViewer();
   void ShowGeneralOptions(const std::string& openingMode);
+  OptionSteps GeneralOptionSteps();
   void ShowExtractOptions();
+  void UpdateDDModeShortcut(bool use);
   void ShowArchiveOptions();
   void ShowStatusBarPictures();
   void ShowAbout();

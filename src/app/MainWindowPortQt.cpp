@@ -2,29 +2,15 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QInputDialog>
-#include <QMessageBox>
 #include <atomic>
 #include <exception>
 #include <thread>
 
+#include "CommonDialogs.h"
 #include "QtHelpers.h"
 
 namespace qvr {
-namespace {
-
-// "説明(*.a,*.b)" / "*.a;*.b" pairs as Qt name filters.
-QString QtFilter(const std::vector<std::string>& filter) {
-  QStringList filters;
-  for (size_t i = 0; i + 1 < filter.size(); i += 2) {
-    QString patterns = Q(filter[i + 1]).replace(';', ' ');
-    filters << Q(filter[i]) + " (" + patterns + ")";
-  }
-  return filters.join(";;");
-}
-
-}  // namespace
 
 MainWindowPortQt::MainWindowPortQt(QWidget* owner) : owner_(owner) {}
 
@@ -37,60 +23,7 @@ void MainWindowPortQt::setBusyCursor(bool busy) {
 }
 
 MsgResult MainWindowPortQt::messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) {
-  QMessageBox box(owner_);
-  box.setWindowTitle(QString::fromUtf8(kProgramTitle));
-  box.setText(Q(text).replace("\r\n", "\n"));
-  switch (icon) {
-    case MsgIcon::Critical:
-      box.setIcon(QMessageBox::Critical);
-      break;
-    case MsgIcon::Question:
-      box.setIcon(QMessageBox::Question);
-      break;
-    case MsgIcon::Exclamation:
-      box.setIcon(QMessageBox::Warning);
-      break;
-    case MsgIcon::Information:
-      box.setIcon(QMessageBox::Information);
-      break;
-    case MsgIcon::None:
-      break;
-  }
-  switch (buttons) {
-    case MsgButtons::Ok:
-      box.setStandardButtons(QMessageBox::Ok);
-      break;
-    case MsgButtons::OkCancel:
-      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-      break;
-    case MsgButtons::YesNo:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      break;
-    case MsgButtons::YesNoCancel:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      break;
-    case MsgButtons::YesNoAllCancel:
-      // The overwrite question, as our libraries ask it: No unless the user says otherwise.
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
-                             QMessageBox::NoToAll | QMessageBox::Cancel);
-      box.setDefaultButton(QMessageBox::No);
-      box.setEscapeButton(QMessageBox::Cancel);
-      break;
-  }
-  switch (box.exec()) {
-    case QMessageBox::Cancel:
-      return MsgResult::Cancel;
-    case QMessageBox::Yes:
-      return MsgResult::Yes;
-    case QMessageBox::YesToAll:
-      return MsgResult::YesToAll;
-    case QMessageBox::No:
-      return MsgResult::No;
-    case QMessageBox::NoToAll:
-      return MsgResult::NoToAll;
-    default:
-      return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
-  }
+  return MessageBoxOn(owner_, text, icon, buttons);
 }
 
 std::string MainWindowPortQt::inputBox(const std::string& prompt, const std::string& title,
@@ -102,19 +35,17 @@ std::string MainWindowPortQt::inputBox(const std::string& prompt, const std::str
 }
 
 std::string MainWindowPortQt::browseForFolder() {
-  return QFileDialog::getExistingDirectory(owner_).toStdString();
+  return BrowseForFolder(owner_);
 }
 
 std::string MainWindowPortQt::openFileDialog(const std::vector<std::string>& filter,
                                              const std::string& initialFolder) {
-  return QFileDialog::getOpenFileName(owner_, QString(), Q(initialFolder), QtFilter(filter))
-      .toStdString();
+  return OpenFileDialog(owner_, filter, initialFolder);
 }
 
 std::string MainWindowPortQt::saveFileDialog(const std::vector<std::string>& filter,
                                              const std::string& initialFolder) {
-  return QFileDialog::getSaveFileName(owner_, QString(), Q(initialFolder), QtFilter(filter))
-      .toStdString();
+  return SaveFileDialog(owner_, filter, initialFolder);
 }
 
 void* MainWindowPortQt::ownerWindow() const {

@@ -43,6 +43,7 @@ enum class ArchiveKey {
   RkArchiveLevel,            // {K}
   RkWAVArchiveLevel,         // {W}
   PaqarArchiveLevel,         // {Q}
+  BhArchiveLevel,            // stored only: no archiving path reads it
   Count
 };
 
@@ -71,6 +72,7 @@ inline constexpr ArchiveSetting kArchiveSettings[] = {
     {"ARCHIVE_RK", "ArchiveLevel", SettingType::Text, "mn1"},
     {"ARCHIVE_RK", "WAVArchiveLevel", SettingType::Text, "mwn"},
     {"ARCHIVE_PAQAR", "ArchiveLevel", SettingType::Text, "2"},
+    {"ARCHIVE_BH", "ArchiveLevel", SettingType::Text, "deflate/normal"},
 };
 static_assert(std::size(kArchiveSettings) == size_t(ArchiveKey::Count));
 

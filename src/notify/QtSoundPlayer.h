@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Completion.h"
 
@@ -26,5 +27,10 @@ class QtSoundPlayer : public SoundPlayer {
   std::unique_ptr<QAudioOutput> output_;
   std::unique_ptr<QMediaPlayer> player_;
 };
+
+// The sound file dialog's filter (description/pattern pairs): the sound formats the
+// installed Qt Multimedia backend decodes (WAV always), first all of them together, then
+// each, then "ALL Files(*.*)". MIDI is not among them: Qt Multimedia does not play it.
+std::vector<std::string> SoundFileFilter();
 
 }  // namespace qvr

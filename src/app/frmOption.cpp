@@ -1,0 +1,225 @@
+#include "frmOption.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "AppFolder.h"
+#include "CommonDialogs.h"
+#include "QtHelpers.h"
+#include "QtSoundPlayer.h"
+
+namespace qvr {
+namespace {
+
+int At(GenRow row) {
+  return int(row);
+}
+
+constexpr int kLinkColumns = 6;
+
+}  // namespace
+
+frmOption::frmOption(const LibraryStatus& status, OptionSteps steps, const std::string& openingMode,
+                     QWidget* parent)
+    : OptionTabDialog("frmOption", "Option", parent),
+      steps_(std::move(steps)),
+      openingMode_(openingMode) {
+  BuildAssociationPage();
+  BuildOtherPage();
+  BuildMailPage();
+  Load(status);
+}
+
+void frmOption::BuildAssociationPage() {
+  QBoxLayout* page = AddPage("関連づけ", "関連づけの設定を行います。");
+  auto* grid = new QGridLayout;
+  for (size_t i = 0; i < kAssociationBoxes.size(); ++i) {
+    links_[i] = NewCheck(kAssociationBoxes[i].control, kAssociationBoxes[i].format);
+    grid->addWidget(links_[i], int(i) / kLinkColumns, int(i) % kLinkColumns);
+  }
+  page->addLayout(grid);
+  Btn_Ext_All_Add = NewButton("Btn_Ext_All_Add", "すべて選択");
+  Btn_Ext_All_Delete = NewButton("Btn_Ext_All_Delete", "すべて解除");
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(Btn_Ext_All_Add);
+  buttons->addWidget(Btn_Ext_All_Delete);
+  buttons->addStretch(1);
+  page->addLayout(buttons);
+  optExtMODE_Normal = NewOption("optExtMODE_Normal", "通常", "通常モードで起動します。");
+  optExtMODE_Easy = NewOption("optExtMODE_Easy", "簡易解凍", "簡易解凍モードで起動します。");
+  QGroupBox* mode = NewFrame("起動方法", {optExtMODE_Normal, optExtMODE_Easy});
+  mode->setToolTip("関連づけを利用して起動する場合の起動方法を指定します。");
+  page->addWidget(mode);
+  page->addStretch(1);
+  Bind(At(GenRow::ExtensionMode), {optExtMODE_Normal, optExtMODE_Easy});
+  connect(Btn_Ext_All_Add, &QPushButton::clicked, this, &frmOption::Btn_Ext_All_Add_Click);
+  connect(Btn_Ext_All_Delete, &QPushButton::clicked, this, &frmOption::Btn_Ext_All_Delete_Click);
+}
+
+void frmOption::BuildOtherPage() {
+  QBoxLayout* page = AddPage("その他", "その他の設定を行います。");
+  optSort_FullPath = NewOption("optSort_FullPath", "フルパス");
+  optSort_Path = NewOption("optSort_Path", "パス");
+  optSort_FileName = NewOption("optSort_FileName", "ファイル名");
+  chkEndNotice =
+      NewCheck("chkEndNotice", "完了報告をしない", "チェックを付けると、完了報告を行いません。");
+  chkUseSound = NewCheck("chkUseSound", "作業終了時、音声ファイルを再生する",
+                         "解凍終了後、音声ファイルを再生します。");
+  txtSoundFilePath = NewText("txtSoundFilePath", "再生する音声ファイルを指定します。");
+  BtnOpenSoundFile = NewButton("BtnOpenSoundFile", "参照...", "再生する音声ファイルを指定します。");
+  optFontSize_Normal = NewOption("optFontSize_Normal", "Normal", "通常のサイズ、96DPI");
+  optFontSize_Large = NewOption("optFontSize_Large", "Large", "大きなサイズ、120DPI");
+  chkUseRCFolderQvrAdd =
+      NewCheck("chkUseRCFolderQvrAdd", "フォルダメニューに登録",
+               "フォルダをクリックした時の右クリックメニューに「QuiverExtractorに追加」を追加");
+  chkUseDeskTopNormal = NewCheck("chkUseDeskTopNormal", "デスクトップにショートカットを作成する",
+                                 "デスクトップにQuiver Extractorのショートカットを作成します。");
+  chkUseSendTo =
+      NewCheck("chkUseSendTo", "「送る」に登録する", "「送る」にQuiver Extractorを登録します。");
+  page->addWidget(NewFrame("ソート方法", {optSort_FullPath, optSort_Path, optSort_FileName}));
+  page->addWidget(chkEndNotice);
+  page->addWidget(chkUseSound);
+  page->addLayout(Row("", {txtSoundFilePath, BtnOpenSoundFile}));
+  page->addWidget(NewFrame("画面のFontSize", {optFontSize_Normal, optFontSize_Large}));
+  page->addWidget(NewFrame("右クリックメニュー", {chkUseRCFolderQvrAdd}));
+  page->addWidget(chkUseDeskTopNormal);
+  page->addWidget(chkUseSendTo);
+  page->addStretch(1);
+  Bind(At(GenRow::Sort), {optSort_FullPath, optSort_Path, optSort_FileName});
+  Bind(At(GenRow::EndNotice), chkEndNotice);
+  Bind(At(GenRow::UseSound), chkUseSound);
+  Bind(At(GenRow::SoundFilePath), txtSoundFilePath);
+  Bind(At(GenRow::FontSize), {optFontSize_Normal, optFontSize_Large});
+  Bind(At(GenRow::UseFolderQvrAdd), chkUseRCFolderQvrAdd);
+  Bind(At(GenRow::UseDeskTopNormal), chkUseDeskTopNormal);
+  Bind(At(GenRow::UseSendTo), chkUseSendTo);
+  connect(BtnOpenSoundFile, &QPushButton::clicked, this, &frmOption::BtnOpenSoundFile_Click);
+}
+
+void frmOption::BuildMailPage() {
+  QBoxLayout* page = AddPage("メール通知", "メール通知の設定を行います。");
+  chkUseEMail = NewCheck("chkUseEMail", "E-Mailによる通知機能を使う");
+  txtSMTPServer = NewText("txtSMTPServer");
+  txtPort = NewText("txtPort");
+  txtTimeOut = NewText("txtTimeOut");
+  chkSMTPAUTHUse = NewCheck("chkSMTPAUTHUse", "SMTP認証を使う");
+  optSMTPA_LOGIN = NewOption("optSMTPA_LOGIN", "LOGIN");
+  optSMTPA_PLAIN = NewOption("optSMTPA_PLAIN", "PLAIN");
+  optSMTPA_CRAM = NewOption("optSMTPA_CRAM", "CRAM-MD5");
+  txtSMTPUserName = NewText("txtSMTPUserName");
+  txtSMTPPassword = NewText("txtSMTPPassword");
+  txtMailTo = NewText("txtMailTo");
+  txtMailFrom = NewText("txtMailFrom");
+  txtSubject = NewText("txtSubject");
+  chkPOPBSMTPUse = NewCheck("chkPOPBSMTPUse", "POP Before SMTPを使う");
+  txtPOPServer = NewText("txtPOPServer");
+  txtPOPUserName = NewText("txtPOPUserName");
+  txtPOPPassword = NewText("txtPOPPassword");
+  for (QLineEdit* password : {txtSMTPPassword, txtPOPPassword})
+    password->setEchoMode(QLineEdit::Password);
+  for (QLineEdit* number : {txtPort, txtTimeOut}) number->setMaximumWidth(100);
+
+  page->addWidget(chkUseEMail);
+  auto* server = new QFormLayout;
+  server->addRow("SMTP Server", txtSMTPServer);
+  server->addRow("Port", txtPort);
+  server->addRow("TimeOut", txtTimeOut);
+  server->addRow("送信先アドレス", txtMailTo);
+  server->addRow("送信元アドレス", txtMailFrom);
+  server->addRow("タイトル", txtSubject);
+  page->addLayout(server);
+  auto* auth = new QGroupBox(this);
+  auto* authLayout = new QFormLayout(auth);
+  authLayout->addRow(chkSMTPAUTHUse);
+  authLayout->addRow(NewFrame("", {optSMTPA_LOGIN, optSMTPA_PLAIN, optSMTPA_CRAM}));
+  authLayout->addRow("UserName", txtSMTPUserName);
+  authLayout->addRow("Password", txtSMTPPassword);
+  auto* pop = new QGroupBox(this);
+  auto* popLayout = new QFormLayout(pop);
+  popLayout->addRow(chkPOPBSMTPUse);
+  popLayout->addRow("POP Server", txtPOPServer);
+  popLayout->addRow("UserName", txtPOPUserName);
+  popLayout->addRow("Password", txtPOPPassword);
+  auto* sides = new QHBoxLayout;
+  sides->addWidget(auth);
+  sides->addWidget(pop);
+  page->addLayout(sides);
+  page->addStretch(1);
+
+  Bind(At(GenRow::MailUse), chkUseEMail);
+  Bind(At(GenRow::SMTPServer), txtSMTPServer);
+  Bind(At(GenRow::Port), txtPort);
+  Bind(At(GenRow::TimeOut), txtTimeOut);
+  Bind(At(GenRow::UseSMTPAUTH), chkSMTPAUTHUse);
+  Bind(At(GenRow::SMTPAUTH), {optSMTPA_LOGIN, optSMTPA_PLAIN, optSMTPA_CRAM});
+  Bind(At(GenRow::SMTPUserName), txtSMTPUserName);
+  Bind(At(GenRow::SMTPPassword), txtSMTPPassword);
+  Bind(At(GenRow::MailTo), txtMailTo);
+  Bind(At(GenRow::MailFrom), txtMailFrom);
+  Bind(At(GenRow::Subject), txtSubject);
+  Bind(At(GenRow::UsePOPBSMTP), chkPOPBSMTPUse);
+  Bind(At(GenRow::POPServer), txtPOPServer);
+  Bind(At(GenRow::POPUserName), txtPOPUserName);
+  Bind(At(GenRow::POPPassword), txtPOPPassword);
+}
+
+void frmOption::Load(const LibraryStatus& status) {
+  loaded_ = ReadOption(steps_);
+  for (size_t i = 0; i < links_.size(); ++i) {
+    links_[i]->setChecked(Associated(kAssociationBoxes[i].format));
+  }
+  ShowValues(loaded_);
+  SelectPage(0);
+  for (size_t i = 0; i < links_.size(); ++i) {
+    available_[i] = AssociationAvailable(status, kAssociationBoxes[i].format);
+    links_[i]->setEnabled(available_[i]);
+  }
+  // The number check runs on the user's changes, not on the loaded values.
+  for (QLineEdit* number : {txtPort, txtTimeOut})
+    connect(number, &QLineEdit::textChanged, this, &frmOption::TextBoxChangeEvent);
+}
+
+bool frmOption::Associated(const std::string& format) const {
+  return steps_.isAssociated && steps_.isAssociated(format);
+}
+
+void frmOption::Btn_Ext_All_Add_Click() {
+  for (size_t i = 0; i < links_.size(); ++i)
+    if (available_[i]) links_[i]->setChecked(true);
+}
+
+void frmOption::Btn_Ext_All_Delete_Click() {
+  for (QCheckBox* link : links_) link->setChecked(false);
+}
+
+void frmOption::BtnOpenSoundFile_Click() {
+  std::string path = OpenFileDialog(this, SoundFileFilter(), AppFolder());
+  if (!path.empty()) txtSoundFilePath->setText(Q(path));
+}
+
+void frmOption::TextBoxChangeEvent(const QString& text) {
+  if (!text.isEmpty() && !IsDigits(text.toStdString())) Inform("不正な値が入力されています。");
+}
+
+bool frmOption::Save() {
+  OptionValues values = TakeValues(loaded_);
+  std::string refusal = CheckOption(values);
+  if (!refusal.empty()) {
+    Inform(refusal);
+    return false;
+  }
+  WriteOption(values, steps_, [this](const std::string& format) {
+    for (size_t i = 0; i < links_.size(); ++i)
+      if (format == kAssociationBoxes[i].format) return links_[i]->isChecked();
+    return false;
+  });
+  return true;
+}
+
+}  // namespace qvr
