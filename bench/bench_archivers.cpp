@@ -1,5 +1,5 @@
-// Our archiver libraries against bsdtar on the same archives: extraction and listing
-// times (median of 5) and peak memory of each run.
+// Our archiver libraries against bsdtar (or the format's own tool: arj, 7zz) on the same
+// archives: extraction and listing times (median of 5) and peak memory of each run.
 //   bench/make_archiver_corpora.sh /tmp/qvr-bench && build/bin/bench_archivers /tmp/qvr-bench
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -101,22 +101,25 @@ using First = qvr::FindFirstEntry*;
 using Next = qvr::FindNextEntry*;
 using Close = qvr::CloseArchiveEntry*;
 
+// The peer's command line for an archive and a destination folder.
+using Peer = std::function<std::vector<std::string>(const std::string&, const std::string&)>;
+std::vector<std::string> Bsdtar(const std::string& archive, const std::string& dest) {
+  return {"bsdtar", "-xf", archive, "-C", dest};
+}
+
 void Extraction(const char* what, const std::string& file, const std::string& prefix,
                 const std::string& words, const std::string& archive, const std::string& work,
-                double limit) {
+                double limit, const Peer& peer = Bsdtar) {
   auto command = reinterpret_cast<Command>(Entry(file, prefix));
   std::string dest = work + "/out";
   std::string line = words + "\"" + archive + "\" \"" + dest + "/\"";
-  auto [ours, bsdtar] = Measure(
+  auto [ours, theirs] = Measure(
       [&] {
         char report[qvr::kCommandOutputSize];
         return command(nullptr, line.c_str(), report, sizeof report) == 0 ? 0 : 1;
       },
-      [&] {
-        return Exec({"bsdtar", "-xf", archive, "-C", dest});
-      },
-      dest);
-  Row(what, ours, bsdtar, limit);
+      [&] { return Exec(peer(archive, dest)); }, dest);
+  Row(what, ours, theirs, limit);
 }
 
 void Listing(const char* what, const std::string& archive, double limit) {
@@ -156,7 +159,7 @@ int main(int argc, char** argv) {
   std::string corpus = argv[1];
   std::string work = corpus + "/work";
   std::printf(
-      "| Run | ours | bsdtar | ratio (target) | ours peak | bsdtar peak "
+      "| Run | ours | peer | ratio (target) | ours peak | peer peak "
       "|\n|---|---|---|---|---|---|\n");
   if (wanted("tar.gz"))
     Extraction("tar.gz 200 MB mixed, tar32 -x", "tar32.so", "Tar", "-x --use-directory=1 ",
@@ -167,6 +170,16 @@ int main(int argc, char** argv) {
   if (wanted("7z"))
     Extraction("7z 100 MB solid LZMA2, 7-zip32 x -y", "7-zip32.so", "SevenZip", "x -y ",
                corpus + "/solid.7z", work, 1.10);
+  if (wanted("arj"))
+    Extraction("arj 50 MB method 1, unarj32j x vs arj x", "unarj32j.so", "Unarj", "x -y- ",
+               corpus + "/fifty.arj", work, 1.0, [](const std::string& a, const std::string& d) {
+                 return std::vector<std::string>{"arj", "x", "-y", a, d + "/"};
+               });
+  if (wanted("Deflate64"))
+    Extraction("zip 50 MB Deflate64, unzip32 -x -o vs 7zz x", "unzip32.so", "UnZip", "-x -o ",
+               corpus + "/fifty64.zip", work, 1.5, [](const std::string& a, const std::string& d) {
+                 return std::vector<std::string>{"7zz", "x", "-y", "-o" + d, a};
+               });
   if (wanted("100,000"))
     Listing("zip 100,000 entries, FindFirst/FindNext vs bsdtar -tvf", corpus + "/many.zip", 1.5);
   return 0;

@@ -60,5 +60,23 @@ for i in range(100000):
 PY
   bsdtar -a -cf many.zip many
 fi
-rm -rf mixed small solid many
+# About 50 MB (40 MB text, 10 MB random data) as ARJ method 1 and as a Deflate64 ZIP.
+if [ ! -e fifty.arj ] || [ ! -e fifty64.zip ]; then
+  python3 - <<'PY'
+import os, random
+r = random.Random(9)
+words = [("".join(r.choice("abcdefghijklmnopqrstuvwxyz") for _ in range(r.randint(2, 10)))) for _ in range(5000)]
+os.makedirs("fifty/text", exist_ok=True)
+os.makedirs("fifty/data", exist_ok=True)
+for i in range(640):  # ~40 MB of text
+    with open(f"fifty/text/t{i:03}.txt", "w") as f:
+        f.write(" ".join(r.choice(words) for _ in range(11000)))
+for i in range(10):
+    with open(f"fifty/data/d{i}.bin", "wb") as f:
+        f.write(r.randbytes(1 << 20))
+PY
+  (cd fifty && arj a -r -y -m1 ../fifty.arj '*' >/dev/null)
+  (cd fifty && "$sevenzip" a -bd -tzip -mm=Deflate64 ../fifty64.zip text data >/dev/null)
+fi
+rm -rf mixed small solid many fifty
 ls -l "$out"

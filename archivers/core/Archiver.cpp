@@ -60,6 +60,22 @@ const char* ErrorText(int32_t code) {
   }
 }
 
+bool ReadingWord(const std::string& word, bool verbose, Command& command) {
+  if (word == "x") {
+    command.op = Operation::Extract;
+  } else if (word == "e") {
+    command.op = Operation::Extract;
+    command.keepFolders = false;
+  } else if (word == "t") {
+    command.op = Operation::Test;
+  } else if (word == "l" || (verbose && word == "v")) {
+    command.op = Operation::List;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 bool SwitchIn(const std::string& sw, std::initializer_list<const char*> exact,
               std::initializer_list<const char*> prefixes) {
   for (const char* e : exact) {

@@ -46,6 +46,11 @@ struct LibraryTraits {
   SourceOpener list = nullptr;
 };
 
+// The reading command words of the dialects that put a word before the archive: "x"
+// extract, "e" extract flat, "t" test, "l" (and "v" where `verbose`) list. False for any
+// other word, which the dialect then reads itself.
+bool ReadingWord(const std::string& word, bool verbose, Command& command);
+
 // A switch the dialect names: exact text or a prefix ("-jm" covers "-jm2").
 bool SwitchIn(const std::string& sw, std::initializer_list<const char*> exact,
               std::initializer_list<const char*> prefixes = {});

@@ -22,7 +22,7 @@ enum Format : unsigned {
   kFormatCab = 1u << 3,
   kFormatRar = 1u << 4,
   kFormatTar = 1u << 5,
-  kFormatCompressedFile = 1u << 6,  // a single .gz, .bz2, .Z or .xz file
+  kFormatCompressedFile = 1u << 6,  // a single .gz, .bz2, .Z, .xz, .lzma, .zst or .lz4 file
 };
 
 // Next() and Read() answer kOk, kEnd or a result code of ArcErrors.h.

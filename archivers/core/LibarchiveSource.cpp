@@ -13,11 +13,15 @@
 #include <fstream>
 #include <vector>
 
+#include <zlib.h>
+
 #include "ArcErrors.h"
+#include "Deflate64.h"
 #include "EntrySource.h"
 #include "FdIo.h"
 #include "NameDecoder.h"
 #include "Text.h"
+#include "ZipDirectory.h"
 
 namespace qvr::arc {
 namespace {
@@ -51,6 +55,7 @@ std::string MethodOf(struct archive* a, struct archive_entry* e) {
   switch (archive_format(a) & ARCHIVE_FORMAT_BASE_MASK) {
     case ARCHIVE_FORMAT_ZIP:
       if (archive_entry_filetype(e) == AE_IFDIR || Has(low, "uncompressed")) return "Stored";
+      if (Has(low, "deflation-64")) return "Defl64";  // as the central directory names it
       if (Has(low, "deflation")) return "Deflate";
       if (Has(low, "bzip2")) return "BZip2";
       if (Has(low, "lzma")) return "LZMA";
@@ -187,6 +192,71 @@ int64_t PackedSizeAt(int fd, int format, int64_t offset) {
   return -1;
 }
 
+// A ZIP entry's data in a method libarchive does not decode (Deflate64), read from the
+// entry's local header on: the central directory gives its sizes and CRC.
+class OwnZipData {
+ public:
+  // The directory's first record of this path not read yet (libarchive's header positions
+  // do not tell, since its seeking reader skips what it was not asked to read); null when it
+  // is no Deflate64 entry.
+  static std::unique_ptr<OwnZipData> Open(int fd, const ZipDirectory& dir, const std::string& path,
+                                          std::vector<bool>& used) {
+    used.resize(dir.entries.size());
+    for (size_t i = 0; i < dir.entries.size(); ++i) {
+      const ZipEntryRecord& e = dir.entries[i];
+      if (used[i] || DecodeEntryName(e.name) != path) continue;
+      used[i] = true;
+      unsigned char h[30];
+      if (e.method != kMethodDeflate64 || (e.flags & 1) ||
+          PreadFull(fd, h, sizeof h, e.localOffset) != sizeof h || std::memcmp(h, "PK\3\4", 4) != 0)
+        return nullptr;
+      uint64_t data = e.localOffset + 30 + (h[26] | (h[27] << 8)) + (h[28] | (h[29] << 8));
+      return std::unique_ptr<OwnZipData>(new OwnZipData(fd, e, data));
+    }
+    return nullptr;
+  }
+
+  int32_t Read(const void** data, size_t* len, std::string& words) {
+    const uint8_t* p = nullptr;
+    Deflate64Decoder::Status st = decoder_.Read(&p, len);
+    if (st != Deflate64Decoder::Status::kOk) {
+      words = st == Deflate64Decoder::Status::kCorrupt ? "broken Deflate64 data"
+                                                       : "the Deflate64 data ends too early";
+      *len = 0;
+      return ERROR_BROKEN_DATA;
+    }
+    if (*len > 0) crc_ = crc32(crc_, p, static_cast<uInt>(*len));
+    *data = p;
+    if (*len == 0 && crc_ != record_.crc) {
+      words = "CRC error";
+      return ERROR_FILE_CRC;
+    }
+    return kOk;
+  }
+
+ private:
+  static constexpr uint16_t kMethodDeflate64 = 9;
+
+  OwnZipData(int fd, const ZipEntryRecord& e, uint64_t data)
+      : record_(e),
+        at_(data),
+        left_(e.compressedSize),
+        decoder_(
+            [this, fd](uint8_t* buf, size_t n) {
+              size_t want = static_cast<size_t>(std::min<uint64_t>(n, left_));
+              size_t got = want ? PreadFull(fd, buf, want, at_) : 0;
+              at_ += got;
+              left_ -= got;
+              return got;
+            },
+            e.size) {}
+
+  ZipEntryRecord record_;
+  uint64_t at_, left_;
+  Deflate64Decoder decoder_;
+  uLong crc_ = crc32(0, nullptr, 0);
+};
+
 class LibarchiveSource final : public EntrySource {
  public:
   explicit LibarchiveSource(const SourceOptions& o) : options_(o) {}
@@ -237,11 +307,14 @@ class LibarchiveSource final : public EntrySource {
     if ((archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP)
       UseDirectoryName(entry);
     encrypted_ = entry.encrypted;
+    path_ = entry.path;
+    own_.reset();
     pos_ = 0;
     return kOk;
   }
 
   int32_t Read(const void** data, size_t* len) override {
+    if (own_) return own_->Read(data, len, words_);
     int base = archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK;
     if (encrypted_ && base != ARCHIVE_FORMAT_ZIP) {
       words_ = "encrypted 7-Zip and RAR data cannot be decoded by this library";
@@ -256,7 +329,10 @@ class LibarchiveSource final : public EntrySource {
       } else if (r < ARCHIVE_OK) {  // a warning on data is a bad CRC: the file is not whole
         words_ = ErrorString();
         pendingLen_ = 0;
-        return MapError(a_, ERROR_BROKEN_DATA, IsLha());
+        int32_t code = MapError(a_, ERROR_BROKEN_DATA, IsLha());
+        if (code == ERROR_NOT_SUPPORT && base == ARCHIVE_FORMAT_ZIP && pos_ == 0 && OpenOwn())
+          return own_->Read(data, len, words_);
+        return code;
       } else {
         pendingOffset_ = offset;
       }
@@ -311,7 +387,25 @@ class LibarchiveSource final : public EntrySource {
       archive_read_support_filter_xz(a_);
       archive_read_support_filter_lzma(a_);
       archive_read_support_filter_zstd(a_);
+      archive_read_support_filter_lz4(a_);
     }
+  }
+
+  // Our own decoder for the current ZIP entry, when its method is one we decode.
+  bool OpenOwn() {
+    if (!fd_.valid()) return false;
+    if (!zipDir_) {
+      struct stat st;
+      zipDir_ = std::make_unique<ZipDirectory>();
+      std::string why;
+      if (fstat(fd_.get(), &st) != 0 ||
+          ReadZipDirectory(fd_.get(), static_cast<uint64_t>(st.st_size), zipDir_.get(), &why) !=
+              kOk)
+        zipDir_->entries.clear();
+    }
+    own_ = OwnZipData::Open(fd_.get(), *zipDir_, path_, zipUsed_);
+    if (own_) words_.clear();
+    return own_ != nullptr;
   }
 
   bool IsLha() const {
@@ -412,6 +506,10 @@ class LibarchiveSource final : public EntrySource {
   SourceOptions options_;
   struct archive* a_ = nullptr;
   UniqueFd fd_;  // the archive file, for sizes that headers record and libarchive omits
+  std::unique_ptr<ZipDirectory> zipDir_;  // read once, when an entry needs our own decoder
+  std::unique_ptr<OwnZipData> own_;
+  std::vector<bool> zipUsed_;  // directory records our own decoder has read
+  std::string path_;           // the current entry's
   ZipNameFixes zipFixes_;
   bool zipFixesRead_ = false;
   std::vector<std::string> volumes_;

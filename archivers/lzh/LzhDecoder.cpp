@@ -9,6 +9,7 @@
 #include "LzhBits.h"
 #include "LzhCrc.h"
 #include "LzhHuffman.h"
+#include "LzhWindow.h"
 
 namespace qvr::lzh {
 
@@ -31,54 +32,6 @@ const char* DescribeStatus(DecodeStatus s) {
 }
 
 namespace {
-
-// The history ring. Bytes leave it when the ring wraps and at the end, into `out`, which the
-// caller empties between steps.
-class Window {
- public:
-  Window(unsigned size, uint64_t total) : ring_(size, ' '), mask_(size - 1), left_(total) {}
-
-  uint8_t* Ring() { return ring_.data(); }
-  void StartAt(unsigned pos) { pos_ = flushFrom_ = pos; }
-  bool Done() const { return left_ == 0; }
-  bool HasOutput() const { return !out.empty(); }
-  uint16_t Crc() const { return crc_; }
-
-  void Put(uint8_t b) {
-    ring_[pos_++] = b;
-    --left_;
-    if (pos_ == ring_.size()) Wrap();
-  }
-  // A match `distance` bytes back, cut at the entry's end.
-  void CopyBack(unsigned distance, unsigned len) { CopyFrom(pos_ - distance, len); }
-  // A match at an absolute ring position (LArc methods).
-  void CopyFrom(unsigned from, unsigned len) {
-    len = static_cast<unsigned>(std::min<uint64_t>(len, left_));
-    for (unsigned i = 0; i < len; ++i) Put(ring_[(from + i) & mask_]);
-  }
-  void Finish() { Flush(pos_); }
-
-  std::vector<uint8_t> out;
-
- private:
-  void Wrap() {
-    Flush(static_cast<unsigned>(ring_.size()));
-    pos_ = flushFrom_ = 0;
-  }
-  void Flush(unsigned end) {
-    if (end > flushFrom_) {
-      crc_ = UpdateCrc16(crc_, ring_.data() + flushFrom_, end - flushFrom_);
-      out.insert(out.end(), ring_.data() + flushFrom_, ring_.data() + end);
-    }
-    flushFrom_ = end;
-  }
-
-  std::vector<uint8_t> ring_;
-  unsigned mask_;
-  uint64_t left_;
-  unsigned pos_ = 0, flushFrom_ = 0;
-  uint16_t crc_ = 0;
-};
 
 // One method's decoding loop, run until the window has output to hand on (or the entry is
 // complete); it keeps its place between runs.
@@ -294,7 +247,7 @@ struct StreamDecoder::State {
       : req(r),
         src(s),
         br(s, r.packedSize),
-        window(std::max(WindowSize(r.method), 2u), r.originalSize) {}
+        window(std::max(WindowSize(r.method), 2u), r.originalSize, r.checkCrc) {}
 
   DecodeStatus ReadStored(const uint8_t** data, size_t* len);
   DecodeStatus Finish(size_t* len) {
@@ -400,13 +353,7 @@ DecodeStatus StreamDecoder::Read(const uint8_t** data, size_t* len) {
 
 DecodeStatus Decode(const DecodeRequest& req, ByteSource& src, ByteSink& sink) {
   StreamDecoder dec(req, src);
-  for (;;) {
-    const uint8_t* data = nullptr;
-    size_t len = 0;
-    DecodeStatus st = dec.Read(&data, &len);
-    if (st != DecodeStatus::kOk || len == 0) return st;
-    if (!sink.Write(data, len)) return DecodeStatus::kSinkFailed;
-  }
+  return DrainInto(dec, sink);
 }
 
 }  // namespace qvr::lzh

@@ -29,11 +29,24 @@ struct DecodeRequest {
   uint64_t packedSize = 0;
   uint64_t originalSize = 0;
   uint16_t crc = 0;
-  bool checkCrc = true;  // level-0 headers of old archives may carry no CRC
+  // Level-0 headers of old archives may carry no CRC; ARJ checks its own CRC-32 instead.
+  bool checkCrc = true;
 };
 
 // Expands the whole entry into the sink.
 DecodeStatus Decode(const DecodeRequest& req, ByteSource& src, ByteSink& sink);
+
+// Hands every block of a streaming decoder (this codec's or ARJ's) to the sink.
+template <class Decoder>
+DecodeStatus DrainInto(Decoder& dec, ByteSink& sink) {
+  for (;;) {
+    const uint8_t* data = nullptr;
+    size_t len = 0;
+    DecodeStatus st = dec.Read(&data, &len);
+    if (st != DecodeStatus::kOk || len == 0) return st;
+    if (!sink.Write(data, len)) return DecodeStatus::kSinkFailed;
+  }
+}
 
 // The same, pulled block by block (a reader that hands out data on request).
 class StreamDecoder {

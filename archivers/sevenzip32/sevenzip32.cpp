@@ -11,15 +11,8 @@ using namespace qvr::arc;
 
 int32_t ParseSevenZip(const ParsedArgs& args, Command& command) {
   const std::string word = args.words.empty() ? "" : args.words[0];
-  if (word == "x") {
-    command.op = Operation::Extract;
-  } else if (word == "e") {
-    command.op = Operation::Extract;
-    command.keepFolders = false;
-  } else if (word == "t") {
-    command.op = Operation::Test;
-  } else if (word == "l") {
-    command.op = Operation::List;
+  if (ReadingWord(word, false, command)) {
+    // extraction, test or listing: the switches follow
   } else if (word == "a" || word == "d") {
     command.op = Operation::Write;  // the writing side checks its own switches
     command.write = &qvr::writers::RunSevenZipWrite;

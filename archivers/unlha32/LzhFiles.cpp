@@ -6,9 +6,27 @@
 
 #include <cerrno>
 
+#include "ArcErrors.h"
 #include "FileRange.h"
 
 namespace qvr::arc {
+
+int32_t ResultOf(lzh::DecodeStatus st) {
+  switch (st) {
+    case lzh::DecodeStatus::kOk:
+      return kOk;
+    case lzh::DecodeStatus::kCrcMismatch:
+      return ERROR_FILE_CRC;
+    case lzh::DecodeStatus::kCorrupt:
+    case lzh::DecodeStatus::kTruncated:
+      return ERROR_BROKEN_DATA;
+    case lzh::DecodeStatus::kSinkFailed:
+      return ERROR_CANNOT_WRITE;
+    case lzh::DecodeStatus::kUnsupported:
+      return ERROR_METHOD;
+  }
+  return ERROR_METHOD;
+}
 
 FileRandomAccess::FileRandomAccess(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {

@@ -1,13 +1,17 @@
 // Files as the LZH codec's sources and sinks (the codec itself never touches the file
-// system).
+// system); the ARJ decoder reads through the same interfaces.
 #pragma once
 
 #include <string>
 
 #include "FdIo.h"
+#include "LzhDecoder.h"
 #include "LzhIo.h"
 
 namespace qvr::arc {
+
+// The result code of a decoder's status (the LZH codec's, which ARJ's decoder shares).
+int32_t ResultOf(lzh::DecodeStatus st);
 
 // A whole file read at offsets (pread).
 class FileRandomAccess : public lzh::RandomAccessSource {

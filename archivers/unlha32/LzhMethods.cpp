@@ -7,23 +7,6 @@
 namespace qvr::arc {
 namespace {
 
-int32_t ResultOf(lzh::DecodeStatus st) {
-  switch (st) {
-    case lzh::DecodeStatus::kOk:
-      return kOk;
-    case lzh::DecodeStatus::kCrcMismatch:
-      return ERROR_FILE_CRC;
-    case lzh::DecodeStatus::kCorrupt:
-    case lzh::DecodeStatus::kTruncated:
-      return ERROR_BROKEN_DATA;
-    case lzh::DecodeStatus::kSinkFailed:
-      return ERROR_CANNOT_WRITE;
-    case lzh::DecodeStatus::kUnsupported:
-      return ERROR_METHOD;
-  }
-  return ERROR_METHOD;
-}
-
 // One entry's data through our own decoder.
 class OwnDecoder {
  public:

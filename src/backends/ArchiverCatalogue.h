@@ -169,6 +169,11 @@ inline constexpr ExtensionRow kExtensions[] = {
   {"bel", "BEL", true}, {"imp", "IMP", true},   {"kty", "KTY", true}, {"ace", "ACE", true},
   {"rk", "RK", true},   {"pqa", "PQA", false},  {"hki", "HKI", true}, {"bh", "", true},
   {"exe", "EXE", true},
+  // The tar family under the names users give it (".tar.xz" ends in "xz"): compressed TAR
+  // archives and single compressed files alike, both read by the TAR library.
+  {"tgz", "TAR", true}, {"tbz", "TAR", true},   {"tbz2", "TAR", true}, {"txz", "TAR", true},
+  {"xz", "TAR", true},  {"zst", "TAR", true},   {"tzst", "TAR", true}, {"lz4", "TAR", true},
+  {"lzma", "TAR", true},
 };
 // clang-format on
 

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 namespace qvr::test {
 
@@ -28,14 +29,20 @@ static std::vector<ExpectedFile> Files(const QJsonValue& v) {
   return out;
 }
 
+// The shared fixtures first, then the project's own test archives (tests/archivers/data).
+static const char* const kFixtureDirs[] = {QVR_FIXTURES_DIR, QVR_TEST_DATA_DIR};
+
 std::string FixturePath(const std::string& file) {
+  for (const char* dir : kFixtureDirs) {
+    std::string path = std::string(dir) + "/" + file;
+    if (fs::exists(path)) return path;
+  }
   return std::string(QVR_FIXTURES_DIR) + "/" + file;
 }
 
-std::vector<Fixture> LoadManifest() {
-  QFile in(QString::fromStdString(FixturePath("manifest.json")));
-  if (!in.open(QIODevice::ReadOnly)) return {};
-  std::vector<Fixture> out;
+static void LoadManifestOf(const std::string& dir, std::vector<Fixture>& out) {
+  QFile in(QString::fromStdString(dir + "/manifest.json"));
+  if (!in.open(QIODevice::ReadOnly)) return;
   for (const QJsonValue& v : QJsonDocument::fromJson(in.readAll()).array()) {
     QJsonObject o = v.toObject();
     Fixture f;
@@ -54,8 +61,14 @@ std::vector<Fixture> LoadManifest() {
     f.partial = Files(o["partial_from_peers"]);
     f.entryCount = o["entry_count"].isDouble() ? o["entry_count"].toInt() : -1;
     f.topFolderShared = o["top_folder_shared"].toBool();
+    f.volumes = Strings(o["volumes"]);
     out.push_back(f);
   }
+}
+
+std::vector<Fixture> LoadManifest() {
+  std::vector<Fixture> out;
+  for (const char* dir : kFixtureDirs) LoadManifestOf(dir, out);
   return out;
 }
 
@@ -67,10 +80,18 @@ Route RouteFor(const Fixture& f, bool use7Zip) {
   if (t == "lzh") return {"unlha32.so", "Unlha"};
   if (t == "cab") return {"cab32.so", "Cab"};
   if (t == "rar") return {"unrar32.so", "Unrar"};
-  if (t == "tar" || t == "tar.gz" || t == "tar.bz2" || t == "gz" || t == "bz2" || t == "Z")
-    return {"tar32.so", "Tar"};
+  if (t == "arj") return {"unarj32j.so", "Unarj"};
+  static const std::set<std::string> kTarFamily = {
+      "tar", "tar.gz", "tar.bz2", "tar.xz", "tar.zst", "tar.lz4", "tar.lzma",
+      "gz",  "bz2",    "Z",       "xz",     "zst",     "lz4",     "lzma"};
+  if (kTarFamily.count(t)) return {"tar32.so", "Tar"};
   if (t == "none") return {"unzip32.so", "UnZip"};  // a broken file named .zip
   return {};
+}
+
+bool SizeUnrecorded(const Fixture& f) {
+  static const std::set<std::string> kUnrecorded = {"bz2", "Z", "xz", "zst", "lz4", "lzma"};
+  return kUnrecorded.count(f.format) > 0;
 }
 
 std::string ExtractLine(const Fixture& f, const std::string& archive, const std::string& dest,
@@ -83,6 +104,7 @@ std::string ExtractLine(const Fixture& f, const std::string& archive, const std:
   if (r.prefix == "SevenZip") return "x -y " + tail;
   if (r.prefix == "Cab") return "-x -o " + tail;
   if (r.prefix == "Unrar") return "-x -y -o " + tail;
+  if (r.prefix == "Unarj") return "x -y- " + tail;
   return "-x --use-directory=1 " + tail;
 }
 

@@ -1,5 +1,5 @@
-// The shared fixtures' manifest, read with Qt's JSON parser, and the library and command
-// lines the program sends for each archive.
+// The fixtures' manifests (the shared ones and the project's own), read with Qt's JSON parser, and
+// the library and command lines the program sends for each archive.
 #pragma once
 
 #include <map>
@@ -28,10 +28,14 @@ struct Fixture {
   std::vector<std::string> allowedExtra;
   std::vector<ExpectedFile> partial;
   int entryCount = -1;
-  bool topFolderShared = false;  // every entry lies in one top folder
+  bool topFolderShared = false;      // every entry lies in one top folder
+  std::vector<std::string> volumes;  // a multi-volume set: every file of it, the first too
 };
 
 std::vector<Fixture> LoadManifest();
+// A single compressed file whose original size tar32 does not learn without decompressing
+// (only gzip records it where it is read).
+bool SizeUnrecorded(const Fixture& f);
 std::string FixturePath(const std::string& file);
 
 // The library (file name and prefix) that serves a format; "" when none of ours does.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <locale.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -57,6 +58,7 @@ const std::vector<Dialect>& Dialects() {
       {"cab32.so", "Cab", "cab_mszip.cab", "docs/notes.txt", "-x ", "-x -o ", "-x -j -o "},
       {"unrar32.so", "Unrar", "rar4_stored.rar", "testdir/test.txt", "-x ", "-x -y -o ",
        "-e -y -o "},
+      {"unarj32j.so", "Unarj", "arj_basic.arj", "docs/notes.txt", "x ", "x -y- ", "e -y- "},
   };
   return d;
 }
@@ -134,11 +136,9 @@ TEST_P(DialectTest, RestoresModificationTimes) {
 TEST_P(DialectTest, UnknownDiskSwitchFailsAndWritesNothing) {
   const Dialect& d = GetParam();
   ArchiverLib& lib = Library(d.file, d.prefix);
-  static const std::map<std::string, std::string> risky = {{"UnZip", "-d"},
-                                                           {"SevenZip", "-oelsewhere"},
-                                                           {"Unlha", "-wwork"},
-                                                           {"Cab", "-d"},
-                                                           {"Unrar", "-ep"}};
+  static const std::map<std::string, std::string> risky = {
+      {"UnZip", "-d"},  {"SevenZip", "-oelsewhere"}, {"Unlha", "-wwork"}, {"Cab", "-d"},
+      {"Unrar", "-ep"}, {"Unarj", "-htelsewhere"}};
   TempDir tmp;
   std::string line = d.overwrite + risky.at(d.prefix) + " " + Q(FixturePath(d.archive)) + " " +
                      Q(tmp.path() + "/");
@@ -483,6 +483,91 @@ TEST(Safety, DataErrorRemovesThePartialFileAndKeepsTheOldOne) {
   EXPECT_EQ(ReadFile(dest + "/readme.txt").size(), 16016u);  // the whole ones stay
   for (const auto& [path, got] : ReadTree(dest).files)
     EXPECT_EQ(path.find(".qvr"), std::string::npos);
+}
+
+// Cut or damaged archives fail with a result code; every file left in the destination is
+// whole (one of the manifest's, byte for byte) and no temporary file stays.
+struct BrokenCase {
+  const char* archive;
+  const char* file;
+  const char* prefix;
+  const char* words;
+  double cutAt;   // keep this share of the archive (1 = whole)
+  double flipAt;  // flip a byte at this share of the archive (< 0 = none)
+};
+
+TEST(Safety, CutAndDamagedArchivesLeaveOnlyWholeFiles) {
+  const BrokenCase cases[] = {
+      {"tar_xz.tar.xz", "tar32.so", "Tar", "-x --use-directory=1 ", 0.5, -1},
+      {"tar_zstd_users.tzst", "tar32.so", "Tar", "-x --use-directory=1 ", 0.6, -1},
+      {"tar_lz4.tar.lz4", "tar32.so", "Tar", "-x --use-directory=1 ", 0.7, -1},
+      {"tar_lzma.tar.lzma", "tar32.so", "Tar", "-x --use-directory=1 ", 0.4, -1},
+      {"readme.txt.zst", "tar32.so", "Tar", "-x --use-directory=1 ", 0.5, -1},
+      {"arj_m1.arj", "unarj32j.so", "Unarj", "x -y- ", 0.5, -1},
+      {"arj_m2.arj", "unarj32j.so", "Unarj", "x -y- ", 1, 0.02},
+      {"arj_m4.arj", "unarj32j.so", "Unarj", "x -y- ", 1, 0.03},
+      {"arj_m0.arj", "unarj32j.so", "Unarj", "x -y- ", 1, 0.5},
+      {"arj_sfx.exe", "unarj32j.so", "Unarj", "x -y- ", 0.95, -1},
+      {"arj_volumes.arj", "unarj32j.so", "Unarj", "x -y- ", 1, -1},  // alone: the rest missing
+      {"zip_deflate64.zip", "unzip32.so", "UnZip", "-x -o ", 1, 0.08},
+      {"zip_deflate64.zip", "unzip32.so", "UnZip", "-x -o ", 1, 0.9},
+      {"zip_deflate64.zip", "7-zip32.so", "SevenZip", "x -y ", 1, 0.3},
+  };
+  std::map<std::string, ExpectedFile> known;
+  for (const Fixture& f : LoadManifest())
+    for (const ExpectedFile& e : f.expected) known[e.sha256] = e;
+  for (const BrokenCase& c : cases) {
+    SCOPED_TRACE(c.archive);
+    TempDir tmp;
+    std::string data = ReadFile(FixturePath(c.archive));
+    ASSERT_FALSE(data.empty());
+    data.resize(static_cast<size_t>(static_cast<double>(data.size()) * c.cutAt));
+    if (c.flipAt >= 0) {
+      size_t at = static_cast<size_t>(static_cast<double>(data.size()) * c.flipAt);
+      data[at] = static_cast<char>(data[at] ^ 0x5A);
+    }
+    std::string name = std::string("broken_") + c.archive;
+    WriteFile(tmp.file(name), data);
+    std::string dest = tmp.file("out");
+    fs::create_directories(dest);
+    std::string report;
+    int32_t rc = Library(c.file, c.prefix)
+                     .Run(c.words + Q(tmp.file(name)) + " " + Q(dest + "/"), nullptr, &report);
+    EXPECT_NE(rc, 0) << report;
+    for (const auto& [path, got] : ReadTree(dest).files) {
+      EXPECT_EQ(path.find(".qvr"), std::string::npos) << path;
+      EXPECT_TRUE(known.count(got.sha256)) << path << " is not whole";
+    }
+  }
+}
+
+// A garbled (password-protected) ARJ entry fails with ERROR_PASSWORD_FILE and writes nothing
+// of itself; the entries before it stay.
+TEST(Gaps, GarbledArjFailsWithThePasswordError) {
+  TempDir tmp;
+  std::string data = ReadFile(FixturePath("arj_m1.arj"));
+  size_t name = data.find("random.bin");
+  ASSERT_NE(name, std::string::npos);
+  // The local header of random.bin: its id stands before the fixed part the name follows.
+  size_t id = data.rfind("\x60\xEA", name);
+  ASSERT_NE(id, std::string::npos);
+  size_t basic =
+      static_cast<unsigned char>(data[id + 2]) | (static_cast<unsigned char>(data[id + 3]) << 8);
+  data[id + 4 + 4] = static_cast<char>(data[id + 4 + 4] | 0x01);  // the garbled flag
+  uLong crc =
+      crc32(0, reinterpret_cast<const Bytef*>(data.data() + id + 4), static_cast<uInt>(basic));
+  for (int i = 0; i < 4; ++i) data[id + 4 + basic + i] = static_cast<char>(crc >> (8 * i));
+  WriteFile(tmp.file("garbled.arj"), data);
+  std::string dest = tmp.file("out");
+  std::string report;
+  int32_t rc =
+      Library("unarj32j.so", "Unarj")
+          .Run("x -y- " + Q(tmp.file("garbled.arj")) + " " + Q(dest + "/"), nullptr, &report);
+  EXPECT_EQ(rc, 0x800A) << report;
+  EXPECT_NE(report.find("garbled"), std::string::npos) << report;
+  Tree t = ReadTree(dest);
+  EXPECT_FALSE(t.files.count("random.bin"));
+  for (const auto& [path, got] : t.files) EXPECT_EQ(path.find(".qvr"), std::string::npos);
 }
 
 TEST(Gaps, WhatLibarchiveCannotDecodeFailsCleanly) {

@@ -159,9 +159,11 @@ class TestFrmAbout : public QObject {
     LibraryStatus status;
     QVERIFY(qvr::LoadArchiverDLLStatus(status, window));
     const std::map<std::string, std::string> files{
-        {"UNLHA32.DLL", "unlha32.so"}, {"UNZIP32.DLL", "unzip32.so"}, {"ZIP32J.DLL", "zip32j.so"},
-        {"ZIP32.DLL", "zip32.so"},     {"CAB32.DLL", "cab32.so"},     {"7-ZIP32.DLL", "7-zip32.so"},
-        {"TAR32.DLL", "tar32.so"},     {"UNRAR32.DLL", "unrar32.so"}};
+        {"UNLHA32.DLL", "unlha32.so"}, {"UNZIP32.DLL", "unzip32.so"},
+        {"ZIP32J.DLL", "zip32j.so"},   {"ZIP32.DLL", "zip32.so"},
+        {"CAB32.DLL", "cab32.so"},     {"7-ZIP32.DLL", "7-zip32.so"},
+        {"TAR32.DLL", "tar32.so"},     {"UNRAR32.DLL", "unrar32.so"},
+        {"UNARJ32.DLL", "unarj32j.so"}};
     qvr::frmAbout box{status};
     for (const auto& [name, version] : ListRows(box)) {
       auto ours = files.find(name);

@@ -15,7 +15,7 @@ DDModeProgram::DDModeProgram(const TempDir& temp) : temp_(temp), app_(temp.file(
   fs::create_directories(app_);
   fs::copy_file(std::string(QVR_BIN_DIR) + "/QuiverArchiver", app_ + "/QuiverArchiver");
   for (const char* lib : {"unlha32.so", "unzip32.so", "7-zip32.so", "cab32.so", "tar32.so",
-                          "unrar32.so", "zip32j.so", "zip32.so"})
+                          "unrar32.so", "unarj32j.so", "zip32j.so", "zip32.so"})
     fs::create_symlink(std::string(QVR_BIN_DIR) + "/" + lib, app_ + "/" + lib);
   fs::create_directories(temp.file("run"));
   fs::permissions(temp.file("run"), fs::perms::owner_all);
