@@ -67,9 +67,10 @@ class OptionDialogTest {
   }
 
   // Calls act with the next modal window of type T as soon as it shows (for up to
-  // tries × 20 ms); gaveUp runs when none showed.
+  // tries × 20 ms: a file dialog on a loaded machine can take seconds to show, and one that
+  // nobody answers would hang the test); gaveUp runs when none showed.
   template <typename T>
-  static void onNextModal(const std::function<void(T*)>& act, int triesLeft = 250,
+  static void onNextModal(const std::function<void(T*)>& act, int triesLeft = 3000,
                           const std::function<void()>& gaveUp = {}) {
     QTimer::singleShot(20, [act, triesLeft, gaveUp] {
       if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
