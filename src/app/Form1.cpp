@@ -94,7 +94,11 @@ Form1::Form1(QWidget* parent)
   resize(560, 400);
 }
 
-Form1::~Form1() = default;
+// The viewer goes first: as a child it would otherwise be destroyed by QWidget's destructor,
+// when its destroyed signal would reach a Form1 that is already gone.
+Form1::~Form1() {
+  delete viewer_.data();
+}
 
 void Form1::BuildControls() {
   auto* central = new QWidget(this);
