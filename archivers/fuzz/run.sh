@@ -10,7 +10,7 @@ target=${1:-fuzz_extract}
 seconds=${2:-600}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${QVR_FUZZ_BUILD:-$root/build-fuzz}
-targets=(fuzz_check fuzz_enumerate fuzz_extract fuzz_zipdirectory fuzz_lzh)
+targets=(fuzz_check fuzz_enumerate fuzz_extract fuzz_zipdirectory fuzz_lzh fuzz_arj fuzz_deflate64)
 if [ "$target" = all ]; then
   for t in "${targets[@]}"; do "$0" "$t" "$seconds"; done
   exit 0
