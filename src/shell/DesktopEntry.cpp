@@ -20,7 +20,7 @@ std::string& ProgramOverride() {
   return program;
 }
 
-// The characters for which the Desktop Entry specification asks an argument to be quoted.
+// The characters for which the Desktop Entry standard asks an argument to be quoted.
 constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
 
 bool ReadWholeFile(const std::string& path, std::string& content) {

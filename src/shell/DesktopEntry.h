@@ -1,5 +1,5 @@
 // The files through which the shell entries take effect on a Linux desktop: launchers and
-// actions as the Desktop Entry specification and the file managers read them, each
+// actions as the Desktop Entry standard and the file managers read them, each
 // carrying our mark, so that this program only ever rewrites or deletes its own files.
 #pragma once
 
@@ -24,10 +24,10 @@ void SetShellProgram(const std::string& path);
 std::string ShellIcon();
 
 // One argument in double quotes with '"', '`', '$' and '\' escaped by '\': how both the
-// Desktop Entry specification's Exec key and a POSIX shell read a quoted argument.
+// Desktop Entry standard's Exec key and a POSIX shell read a quoted argument.
 std::string QuoteArgument(const std::string& argument);
 // The start of an Exec value for the program: quoted when it holds a character the
-// Desktop Entry specification reserves (a blank, a quote, "$"...), "%" doubled, and escaped
+// Desktop Entry standard reserves (a blank, a quote, "$"...), "%" doubled, and escaped
 // as a desktop entry string value. The rest ("/DDMODE %F") follows after a blank.
 std::string ExecValue(const std::string& program, const std::string& rest);
 // A desktop entry string value: '\' doubled, line breaks and tabs as "\n", "\r", "\t".
