@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -286,6 +287,8 @@ class TestFrmOption : public QObject, qvr::test::OptionDialogTest {
     dialog.SelectPage(1);
     std::string chosen = home->file("bell.wav");
     QString title;
+    // The test answers Qt's own file dialog; a platform dialog would wait for nobody.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
     onNextModal<QFileDialog>([chosen, &title](QFileDialog* box) {
       title = box->windowTitle();
       box->selectFile(QString::fromStdString(chosen));
