@@ -13,20 +13,9 @@
 #include <vector>
 
 #include "ArjArchive.h"
+#include "CappedSink.h"
 
 namespace {
-
-// Takes at most 8 MiB, so that a header promising gigabytes stays quick.
-class CappedSink : public qvr::lzh::ByteSink {
- public:
-  bool Write(const uint8_t*, size_t n) override {
-    total_ += n;
-    return total_ <= (8u << 20);
-  }
-
- private:
-  size_t total_ = 0;
-};
 
 void FuzzArchive(const std::string& data) {
   std::vector<std::string> volumes;

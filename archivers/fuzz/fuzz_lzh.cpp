@@ -8,21 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "CappedSink.h"
 #include "LzhArchive.h"
 
 namespace {
-
-// Takes at most 8 MiB, so that a header promising gigabytes stays quick.
-class CappedSink : public qvr::lzh::ByteSink {
- public:
-  bool Write(const uint8_t*, size_t n) override {
-    total_ += n;
-    return total_ <= (8u << 20);
-  }
-
- private:
-  size_t total_ = 0;
-};
 
 constexpr qvr::lzh::Method kMethods[] = {
     qvr::lzh::Method::kLh0, qvr::lzh::Method::kLh1, qvr::lzh::Method::kLh4,
