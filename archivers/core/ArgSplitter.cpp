@@ -2,10 +2,29 @@
 
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "ArcErrors.h"
 
 namespace qvr::arc {
+
+namespace {
+
+bool IsWildcard(char c) {
+  return c == '*' || c == '?';
+}
+
+}  // namespace
+
+Name::Name(std::string name)
+    : text(std::move(name)), pattern(text.find_first_of("*?") != std::string::npos) {}
+
+std::vector<std::string> NameTexts(const std::vector<Name>& names) {
+  std::vector<std::string> texts;
+  texts.reserve(names.size());
+  for (const Name& n : names) texts.push_back(n.text);
+  return texts;
+}
 
 std::vector<Arg> SplitCommandLine(const std::string& line) {
   std::vector<Arg> args;
@@ -21,6 +40,7 @@ std::vector<Arg> SplitCommandLine(const std::string& line) {
       cur = Arg{};
       inArg = false;
     } else {
+      if (!inQuote && IsWildcard(c)) cur.pattern = true;
       cur.text += c;
       inArg = true;
     }
@@ -29,7 +49,7 @@ std::vector<Arg> SplitCommandLine(const std::string& line) {
   return args;
 }
 
-bool ReadResponseFile(const std::string& path, std::vector<std::string>& names) {
+bool ReadResponseFile(const std::string& path, std::vector<Name>& names) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -45,11 +65,17 @@ bool ReadResponseFile(const std::string& path, std::vector<std::string>& names) 
     size_t lead = line.find_first_not_of(" \t");
     if (lead == std::string::npos) continue;
     size_t last = line.find_last_not_of(" \t");
-    std::string name;
+    Name name;
+    bool inQuote = false;
     for (char c : line.substr(lead, last + 1 - lead)) {
-      if (c != '"') name += c;
+      if (c == '"') {
+        inQuote = !inQuote;
+        continue;
+      }
+      if (!inQuote && IsWildcard(c)) name.pattern = true;
+      name.text += c;
     }
-    if (!name.empty()) names.push_back(name);
+    if (!name.text.empty()) names.push_back(name);
   }
   return true;
 }
@@ -75,7 +101,7 @@ int32_t SortArguments(const std::vector<Arg>& args, int commandWords, ParsedArgs
     } else if (IsResponseFile(a)) {
       if (!ReadResponseFile(a.text.substr(1), out.names)) return ERROR_RESPONSE_READ;
     } else {
-      out.names.push_back(a.text);
+      out.names.emplace_back(a.text, a.pattern);
     }
   }
   return kOk;
@@ -108,15 +134,18 @@ bool MatchWildcard(const std::string& pattern, const std::string& path) {
   return MatchFrom(pattern.c_str(), path.c_str());
 }
 
-bool IsSelected(const std::vector<std::string>& names, const std::string& path) {
+bool IsSelected(const std::vector<Name>& names, const std::string& path) {
   if (names.empty()) return true;
   std::string bare = path;
   if (!bare.empty() && bare.back() == '/') bare.pop_back();
-  for (const std::string& n : names) {
-    if (n.find_first_of("*?") != std::string::npos) {
-      if (MatchWildcard(n, path) || MatchWildcard(n, bare)) return true;
-    } else if (bare == n || (bare.size() > n.size() && bare.compare(0, n.size(), n) == 0 &&
-                             bare[n.size()] == '/')) {
+  for (const Name& name : names) {
+    if (name.pattern) {
+      if (MatchWildcard(name.text, path) || MatchWildcard(name.text, bare)) return true;
+      continue;
+    }
+    std::string_view n = name.text;
+    while (n.size() > 1 && n.back() == '/') n.remove_suffix(1);
+    if (bare == n || (bare.size() > n.size() && bare.starts_with(n) && bare[n.size()] == '/')) {
       return true;
     }
   }

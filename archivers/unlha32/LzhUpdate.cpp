@@ -64,10 +64,6 @@ struct NewItem {
   bool folder = false;
 };
 
-bool HasWildcard(const std::string& s) {
-  return s.find_first_of("*?") != std::string::npos;
-}
-
 std::string Join(const std::string& a, const std::string& b) {
   return a.empty() ? b : b.empty() ? a : a + "/" + b;
 }
@@ -85,10 +81,13 @@ std::string Relative(const std::string& name) {
 int32_t Collect(const Command& c, const Options& o, std::vector<NewItem>& items,
                 std::string& words) {
   const std::string& base = c.args.folder;
-  for (const std::string& name : c.args.names) {
+  for (const Name& arg : c.args.names) {
+    const std::string& name = arg.text;
     std::string disk = (!base.empty() && name[0] != '/') ? base + name : name;
     std::vector<std::string> matches;
-    if (HasWildcard(name)) {
+    // A file whose name holds "*" or "?" is that file, not a pattern for its neighbours.
+    std::error_code missing;
+    if (arg.pattern && !fs::exists(fs::symlink_status(disk, missing))) {
       glob_t g{};
       if (glob(disk.c_str(), 0, nullptr, &g) == 0)
         for (size_t i = 0; i < g.gl_pathc; ++i) matches.push_back(g.gl_pathv[i]);
@@ -333,13 +332,10 @@ int32_t Apply(Change& ch) {
   lzh::ArchiveWriter writer(sink);
   std::set<std::string> present;
   if (exists && old.Size() > 0) {
-    // The viewer names a folder row as "docs/" (which the splitter takes for a folder
-    // argument); its entry path is "docs".
-    std::vector<std::string> names = c.args.names;
-    if (!c.args.folder.empty()) names.push_back(c.args.folder);
-    for (std::string& n : names) {
-      while (n.size() > 1 && n.back() == '/') n.pop_back();
-    }
+    // A folder row named as "docs/" is taken by the splitter for a folder argument; for a
+    // delete it names the entry "docs" and what lies below it.
+    std::vector<Name> names = c.args.names;
+    if (!c.args.folder.empty()) names.emplace_back(c.args.folder, false);
     auto drop = [&](const std::string& p) {
       return ch.options.add ? replaced.count(p) > 0 : IsSelected(names, p);
     };

@@ -272,7 +272,7 @@ std::string EntryName(struct archive_entry* entry) {
 }
 
 // Counts the entries a delete would take; a damaged archive fails before anything is written.
-WriteResult CountMatches(const std::string& archivePath, const std::vector<std::string>& patterns,
+WriteResult CountMatches(const std::string& archivePath, const std::vector<arc::Name>& names,
                          size_t* matches) {
   ScopedUtf8Locale utf8;
   ReadPtr in(nullptr, archive_read_free);
@@ -280,12 +280,7 @@ WriteResult CountMatches(const std::string& archivePath, const std::vector<std::
   struct archive_entry* entry = nullptr;
   int rc;
   while ((rc = archive_read_next_header(in.get(), &entry)) == ARCHIVE_OK || rc == ARCHIVE_WARN) {
-    std::string name = EntryName(entry);
-    for (const auto& pattern : patterns)
-      if (MatchesDeletePattern(pattern, name)) {
-        ++*matches;
-        break;
-      }
+    if (arc::IsSelected(names, EntryName(entry))) ++*matches;
   }
   if (rc != ARCHIVE_EOF)
     return Fail(ERROR_HEADER_BROKEN,
@@ -346,18 +341,14 @@ WriteResult SevenZipAdd(const std::string& archivePath, const std::vector<AddIte
   return r;
 }
 
-WriteResult SevenZipDelete(const std::string& archivePath, const std::vector<std::string>& patterns,
+WriteResult SevenZipDelete(const std::string& archivePath, const std::vector<arc::Name>& names,
                            const Progress& progress) {
   if (!Exists(archivePath))
     return Fail(ERROR_NOT_EXIST, "the archive does not exist: " + archivePath);
   size_t removed = 0;
-  if (WriteResult r = CountMatches(archivePath, patterns, &removed); !r.ok()) return r;
+  if (WriteResult r = CountMatches(archivePath, names, &removed); !r.ok()) return r;
   if (removed == 0) return Fail(ERROR_NOT_FIND_FILE, "no entry to delete in " + archivePath);
-  auto keep = [&](const std::string& name) {
-    for (const auto& pattern : patterns)
-      if (MatchesDeletePattern(pattern, name)) return false;
-    return true;
-  };
+  auto keep = [&](const std::string& name) { return !arc::IsSelected(names, name); };
   SevenZipOptions options;
   options.progress = progress;
   // The old archive's level cannot be told from it; the rest is written at the default level.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ArgSplitter.h"
 #include "SourceList.h"
 #include "WriteResult.h"
 
@@ -23,7 +24,8 @@ struct SevenZipOptions {
 
 WriteResult SevenZipAdd(const std::string& archivePath, const std::vector<AddItem>& items,
                         const SevenZipOptions& options);
-WriteResult SevenZipDelete(const std::string& archivePath, const std::vector<std::string>& patterns,
+// Removes the entries the names select, as ZipDelete does.
+WriteResult SevenZipDelete(const std::string& archivePath, const std::vector<arc::Name>& names,
                            const Progress& progress = {});
 
 }  // namespace qvr::writers

@@ -73,7 +73,7 @@ std::vector<std::string> RejoinCutNames(const std::string& folder,
 
 WriteResult Collect(const arc::ParsedArgs& args, AddRequest request, std::vector<AddItem>* items) {
   request.baseFolder = args.folder;
-  request.names = RejoinCutNames(args.folder, args.names);
+  request.names = RejoinCutNames(args.folder, arc::NameTexts(args.names));
   request.skipPath = args.archive;
   return CollectItems(request, items);
 }

@@ -434,28 +434,16 @@ WriteResult ZipAdd(const std::string& archivePath, const std::vector<AddItem>& i
   return r;
 }
 
-bool MatchesDeletePattern(const std::string& pattern, const std::string& entryName) {
-  std::string name = entryName;
-  if (!name.empty() && name.back() == '/') name.pop_back();
-  std::string folder = pattern;
-  if (!folder.empty() && folder.back() == '/') folder.pop_back();
-  if (name == folder || name.starts_with(folder + "/")) return true;
-  return HasWildcard(pattern) && arc::MatchWildcard(pattern, name);
-}
-
-WriteResult ZipDelete(const std::string& archivePath, const std::vector<std::string>& patterns,
+WriteResult ZipDelete(const std::string& archivePath, const std::vector<arc::Name>& names,
                       const Progress& progress) {
   OldArchive old;
   if (WriteResult r = OpenOld(archivePath, true, &old); !r.ok()) return r;
   std::vector<bool> keep(old.dir.entries.size(), true);
   size_t removed = 0;
   for (size_t i = 0; i < keep.size(); ++i) {
-    for (const auto& pattern : patterns) {
-      if (MatchesDeletePattern(pattern, old.dir.entries[i].name)) {
-        keep[i] = false;
-        ++removed;
-        break;
-      }
+    if (arc::IsSelected(names, old.dir.entries[i].name)) {
+      keep[i] = false;
+      ++removed;
     }
   }
   if (removed == 0) return Fail(ERROR_NOT_FIND_FILE, "no entry to delete in " + archivePath);

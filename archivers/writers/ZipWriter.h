@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ArgSplitter.h"
 #include "SourceList.h"
 #include "WriteResult.h"
 
@@ -24,12 +25,10 @@ struct ZipOptions {
 WriteResult ZipAdd(const std::string& archivePath, const std::vector<AddItem>& items,
                    const ZipOptions& options);
 
-// Removes the entries matching any of the patterns (exact names or wildcards; a folder name
-// takes everything under it too). Fails with ERROR_NOT_FIND_FILE when nothing matches.
-WriteResult ZipDelete(const std::string& archivePath, const std::vector<std::string>& patterns,
+// Removes the entries the names select (arc::IsSelected: an exact name is that entry and,
+// for a folder, everything under it; a pattern its matches). Fails with ERROR_NOT_FIND_FILE
+// when nothing is selected.
+WriteResult ZipDelete(const std::string& archivePath, const std::vector<arc::Name>& names,
                       const Progress& progress = {});
-
-// True when the entry name matches a delete pattern.
-bool MatchesDeletePattern(const std::string& pattern, const std::string& entryName);
 
 }  // namespace qvr::writers

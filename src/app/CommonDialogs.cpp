@@ -54,6 +54,11 @@ MsgResult MessageBoxOn(QWidget* owner, const std::string& text, MsgIcon icon, Ms
     case MsgButtons::YesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
+    case MsgButtons::YesNoDefaultNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::No);
+      box.setEscapeButton(QMessageBox::No);
+      break;
     case MsgButtons::YesNoAllCancel:
       // The overwrite question, as our libraries ask it: No unless the user says otherwise.
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
@@ -74,7 +79,8 @@ MsgResult MessageBoxOn(QWidget* owner, const std::string& text, MsgIcon icon, Ms
     case QMessageBox::NoToAll:
       return MsgResult::NoToAll;
     default:
-      return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+      return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ? MsgResult::No
+                                                                                   : MsgResult::Ok;
   }
 }
 

@@ -12,7 +12,8 @@ namespace qvr {
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 // YesNoAllCancel: Yes / Yes to all / No / No to all / Cancel, the overwrite question.
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoAllCancel };
+// YesNoDefaultNo: Yes / No where Return and Escape answer No, for a step that cannot be undone.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoAllCancel, YesNoDefaultNo };
 enum class MsgResult { Ok, Cancel, Yes, No, YesToAll, NoToAll };
 
 // The program's title, used for every message box.

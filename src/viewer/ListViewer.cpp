@@ -126,12 +126,13 @@ std::string EntryArgument(const std::string& entry) {
   std::string name = entry;
   while (!name.empty() && name.back() == '/') name.pop_back();
   if (!name.empty() && (name[0] == '-' || name[0] == '@')) return Q(name);
+  if (name.find_first_of("*?[") != std::string::npos) return Q(name);
   return QuotePath(name);
 }
 
 bool CanNameEntry(const std::string& entry) {
   if (entry.empty() || entry.starts_with("@/")) return false;
-  return entry.find_first_of("\"\r\n*?") == std::string::npos;
+  return entry.find_first_of("\"\r\n") == std::string::npos;
 }
 
 ExtractCommand BuildViewerCommand(const std::string& ext, const ViewerOptions& o,
@@ -449,7 +450,7 @@ bool ListViewer::Delete(const std::string& entry) {
   ExtractCommand command = BuildDeleteCommand(ext, zipWriter, archive_, entry);
   if (!Runnable(command, entry, "この名前のファイルは書庫から削除できません。")) return false;
   if (window_.messageBox(entry + "\r\nを書庫から削除します。元に戻せません。よろしいですか？",
-                         MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes) {
+                         MsgIcon::Question, MsgButtons::YesNoDefaultNo) != MsgResult::Yes) {
     return false;
   }
   if (!(status_.*RowOf(command.lib).flag)) return false;

@@ -40,12 +40,12 @@ ExtractCommand BuildDeleteCommand(const std::string& extension, bool zipWriter,
                                   const std::string& archive, const std::string& entry);
 
 // The entry as a command line names it: a folder row without its trailing "/" (which our
-// libraries would read as the destination), in double quotes when it holds a blank or
-// begins with "-" or "@" (which would read as a switch or a response file).
+// libraries would read as the destination), in double quotes when it holds a blank, begins
+// with "-" or "@" (a switch or a response file otherwise) or holds "*", "?" or "[" (inside
+// double quotes our libraries take them as characters of the name, never as a pattern).
 std::string EntryArgument(const std::string& entry);
-// False for an entry name that no command line can name as exactly that entry: a double
-// quote or line break ends it, "*" and "?" are patterns, "@/" begins a response file even
-// in quotes.
+// False for an entry name that no command line can carry as exactly that entry: a double
+// quote or a line break ends it, and "@/" begins a response file even in quotes.
 bool CanNameEntry(const std::string& entry);
 
 // The commands of the pop-up menu that the double click and the keys run.

@@ -31,7 +31,7 @@ TEST(ArgSplitter, QuotesBlanksAndSwitchesAnywhere) {
   EXPECT_EQ(p.words, V{"x"});
   EXPECT_EQ(p.archive, "arc.lzh");
   EXPECT_EQ(p.folder, "dest/");
-  EXPECT_EQ(p.names, (V{"a.txt", "-b.txt"}));  // a quoted "-b.txt" is a name
+  EXPECT_EQ(NameTexts(p.names), (V{"a.txt", "-b.txt"}));  // a quoted "-b.txt" is a name
   EXPECT_EQ(p.switches, (V{"-y", "-jf0"}));
 }
 
@@ -42,7 +42,7 @@ TEST(ArgSplitter, ResponseFilesInUtf8WithCrLfOrLf) {
                   "a.txt\r\n\"b c.txt\"\r\n\r\n  d/e.txt  \nlast");
   ParsedArgs p;
   ASSERT_EQ(SortArguments(SplitCommandLine("-x arc.zip @" + tmp.file("r.txt")), 0, p), 0);
-  EXPECT_EQ(p.names, (std::vector<std::string>{"a.txt", "b c.txt", "d/e.txt", "last"}));
+  EXPECT_EQ(NameTexts(p.names), (std::vector<std::string>{"a.txt", "b c.txt", "d/e.txt", "last"}));
   ParsedArgs q;
   EXPECT_EQ(SortArguments(SplitCommandLine("-x arc.zip @" + tmp.file("none")), 0, q), 0x802A);
 }
@@ -59,8 +59,9 @@ TEST(ArgSplitter, QuotedNamesStayNamesAndListLinesKeepQuotedBlanks) {
                           1, p),
             0);
   EXPECT_EQ(p.folder, "/d/");
-  EXPECT_EQ(p.names, (std::vector<std::string>{"@name.txt", "-y.txt", "/d/ends with blank ",
-                                               " lead", "/d/-x"}));
+  EXPECT_EQ(
+      NameTexts(p.names),
+      (std::vector<std::string>{"@name.txt", "-y.txt", "/d/ends with blank ", " lead", "/d/-x"}));
   EXPECT_TRUE(p.switches.empty());
   ParsedArgs q;  // unquoted, "@" still names a response file, relative or not
   EXPECT_EQ(SortArguments(SplitCommandLine("-x arc.zip @missing.txt"), 0, q), 0x802A);
@@ -89,6 +90,50 @@ TEST(Wildcards, MatchAgainstTheEntryPath) {
   EXPECT_TRUE(IsSelected({}, "anything"));
   // Long hostile patterns stay linear.
   EXPECT_FALSE(MatchWildcard(std::string(200, '*') + "x", std::string(5000, 'a')));
+}
+
+// A "*" or "?" inside double quotes is a character of the name; a bare one is a wildcard, so
+// the viewer's quoted "a*b.txt" is that entry alone while a bare * still takes every entry.
+TEST(Wildcards, QuotedWildcardCharactersNameOneEntry) {
+  const std::vector<std::string> entries = {"*",       "a*b.txt", "aXb.txt", "?.txt",      "x.txt",
+                                            "[x].txt", "-d",      "@list",   "docs/a.txt", "docs/"};
+  using V = std::vector<std::string>;
+  struct Row {
+    const char* names;
+    V selected;
+  };
+  const Row rows[] = {
+      {"*", entries},
+      {"*.*", entries},
+      {"\"*\"", {"*"}},
+      {"\"*.*\"", {}},
+      {"\"a*b.txt\"", {"a*b.txt"}},
+      {"a*b.txt", {"a*b.txt", "aXb.txt"}},
+      {"\"?.txt\"", {"?.txt"}},
+      {"?.txt", {"?.txt", "x.txt"}},
+      {"\"[x].txt\"", {"[x].txt"}},
+      {"[x].txt", {"[x].txt"}},
+      {"\"-d\" \"@list\"", {"-d", "@list"}},
+      {"\"docs/\"*", {"docs/a.txt", "docs/"}},  // the "*" outside the quotes is a wildcard
+      {"\"docs\"", {"docs/a.txt", "docs/"}},
+      {"\"x.txt\" ?.txt", {"?.txt", "x.txt"}},
+  };
+  for (const Row& r : rows) {
+    ParsedArgs p;
+    ASSERT_EQ(SortArguments(SplitCommandLine(std::string("x \"arc.zip\" ") + r.names), 1, p), 0);
+    V selected;
+    for (const std::string& e : entries)
+      if (IsSelected(p.names, e)) selected.push_back(e);
+    EXPECT_EQ(selected, r.selected) << r.names;
+  }
+  // A response file's line reads the same way.
+  test::TempDir tmp;
+  test::WriteFile(tmp.file("r.txt"), "\"a*b.txt\"\n?.txt\n");
+  ParsedArgs q;
+  ASSERT_EQ(SortArguments(SplitCommandLine("-d arc.zip @" + tmp.file("r.txt")), 0, q), 0);
+  ASSERT_EQ(q.names.size(), 2u);
+  EXPECT_FALSE(q.names[0].pattern);
+  EXPECT_TRUE(q.names[1].pattern);
 }
 
 TEST(Names, Utf8KeptCp932DecodedBackslashesAreSeparators) {

@@ -15,7 +15,7 @@ MsgResult FakeMainWindow::messageBox(const std::string& text, MsgIcon icon, MsgB
     return answer;
   }
   bool question = buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ||
-                  buttons == MsgButtons::YesNoAllCancel;
+                  buttons == MsgButtons::YesNoAllCancel || buttons == MsgButtons::YesNoDefaultNo;
   return question ? MsgResult::Yes : MsgResult::Ok;
 }
 

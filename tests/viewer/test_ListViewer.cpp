@@ -183,9 +183,15 @@ TEST(ViewerCommand, DeleteRowsAndEntryArguments) {
   EXPECT_EQ(EntryArgument("a b/c"), Q("a b/c"));
   EXPECT_EQ(EntryArgument("-d"), Q("-d"));
   EXPECT_EQ(EntryArgument("@list"), Q("@list"));
-  for (const char* bad : {"*", "a?b", "x\"y", "@/list", "a\nb", ""})
-    EXPECT_FALSE(CanNameEntry(bad));
-  for (const char* good : {"-d", "@list", "a b", "日本語.txt", "x@y", "docs/"})
+  // Inside double quotes "*", "?" and "[" are characters of the name for our libraries.
+  EXPECT_EQ(EntryArgument("*"), Q("*"));
+  EXPECT_EQ(EntryArgument("d/a*b.txt"), Q("d/a*b.txt"));
+  EXPECT_EQ(EntryArgument("?.txt"), Q("?.txt"));
+  EXPECT_EQ(EntryArgument("[x].txt"), Q("[x].txt"));
+  EXPECT_EQ(EntryArgument("plain.txt"), "plain.txt");
+  for (const char* bad : {"x\"y", "@/list", "a\nb", "a\rb", ""}) EXPECT_FALSE(CanNameEntry(bad));
+  for (const char* good :
+       {"-d", "@list", "a b", "日本語.txt", "x@y", "docs/", "*", "a?b", "[x].txt", "*.*"})
     EXPECT_TRUE(CanNameEntry(good));
 }
 
@@ -267,10 +273,18 @@ TEST_F(ListViewerTest, UnsupportedUnavailableAndUnnameableEntriesCallNothing) {
   EXPECT_FALSE(viewer.ExtractFile("x", out, nullptr));
   EXPECT_EQ(MessageTexts().back(), "ファイルの解凍に失敗しました。");
   status.UNLHA32 = true;
-  for (const char* name : {"*", "?.txt", "@/x", "a\"b"}) {
+  for (const char* name : {"@/x", "a\"b", "a\r\nb"}) {
     EXPECT_FALSE(viewer.ExtractFile(name, out, nullptr)) << name;
+    EXPECT_EQ(MessageTexts().back(),
+              std::string("この名前のファイルは書庫から取り出せません。\r\n") + name);
   }
   EXPECT_TRUE(Commands("Unlha").empty());
+  // A name holding "*" or "?" reaches the library quoted: that entry, not a pattern.
+  for (const char* name : {"*", "?.txt"}) {
+    ASSERT_TRUE(viewer.ExtractFile(name, out, nullptr)) << name;
+    EXPECT_EQ(Commands("Unlha").back(), "e -c1 -m1 -y1  " + Q(Archive("a.lzh")) + " " +
+                                            Q(out + "/") + " " + Q(name) + " -y -jf0");
+  }
   // A name beginning with "-" reaches the library quoted, as a name and not a switch.
   ASSERT_TRUE(viewer.ExtractFile("-d", out, nullptr));
   EXPECT_EQ(Commands("Unlha").back(),
@@ -389,20 +403,31 @@ TEST_F(ListViewerTest, DoubleClickRunsTheConfiguredCommand) {
   EXPECT_EQ(Commands("Cab").back(), "-x -j -o " + Q(A) + " " + Q(out + "/") + " e.txt");
 }
 
-// Deleting asks first, names exactly the row and refuses what a command line cannot name.
+// Deleting asks first (No answers Return), names exactly the row and refuses, naming the
+// file, what a command line cannot carry.
 TEST_F(ListViewerTest, DeleteConfirmsAndNamesExactlyTheEntry) {
   const std::string A = Archive("a.zip");
   viewer.setArchive(A);
   window.messageAnswers = {MsgResult::No};
   EXPECT_FALSE(viewer.Delete("a.txt"));
-  EXPECT_EQ(window.messages.back().buttons, MsgButtons::YesNo);
+  EXPECT_EQ(window.messages.back().buttons, MsgButtons::YesNoDefaultNo);
+  EXPECT_EQ(window.messages.back().icon, MsgIcon::Question);
   EXPECT_TRUE(Commands("Zip").empty());
 
-  for (const char* name : {"*", "a?.txt", "@/list", "x\"y"}) {
+  for (const char* name : {"@/list", "x\"y", "a\nb"}) {
+    size_t boxes = window.messages.size();
     EXPECT_FALSE(viewer.Delete(name)) << name;
+    ASSERT_EQ(window.messages.size(), boxes + 1);  // the refusal, no question
+    EXPECT_EQ(window.messages.back().text,
+              std::string("この名前のファイルは書庫から削除できません。\r\n") + name);
   }
   EXPECT_TRUE(Commands("Zip").empty());
   EXPECT_TRUE(Commands("SevenZip").empty());
+
+  for (const char* name : {"*", "a?.txt", "[x].txt"}) {
+    EXPECT_TRUE(viewer.Delete(name)) << name;
+    EXPECT_EQ(Commands("Zip").back(), "-d " + Q(A) + " " + Q(name));
+  }
 
   EXPECT_TRUE(viewer.Delete("-d"));
   EXPECT_EQ(Commands("Zip").back(), "-d " + Q(A) + " " + Q("-d"));
