@@ -128,15 +128,53 @@ void ArchiveListModel::BeginListing() {
   rows_ = {};
   names_ = {};
   listing_ = true;
+  firstPartDone_ = false;
+  stopped_ = false;
+  lastPart_ = std::chrono::steady_clock::now();
 }
 
 void ArchiveListModel::EndListing() {
   if (!listing_) return;
+  if (handler_ && !stopped_ && !rows_.empty()) HandOff();
   listing_ = false;
   endResetModel();
 }
 
-void ArchiveListModel::AddRow(const ListEntry& entry, RowFormat format) {
+void ArchiveListModel::HandOffParts(PartHandler handler, size_t firstRows, size_t rows,
+                                    std::chrono::milliseconds interval) {
+  handler_ = std::move(handler);
+  firstPartRows_ = firstRows;
+  partRows_ = rows;
+  partInterval_ = interval;
+}
+
+bool ArchiveListModel::HandOff() {
+  auto part = std::make_shared<Part>();
+  part->rows.swap(rows_);
+  part->names.swap(names_);
+  rows_.reserve(partRows_);
+  firstPartDone_ = true;
+  lastPart_ = std::chrono::steady_clock::now();
+  if (!handler_(std::move(part))) stopped_ = true;
+  return !stopped_;
+}
+
+void ArchiveListModel::AppendPart(const Part& part) {
+  if (part.rows.empty()) return;
+  int first = int(rows_.size());
+  beginInsertRows(QModelIndex(), first, first + int(part.rows.size()) - 1);
+  uint64_t offset = names_.size();
+  names_ += part.names;
+  rows_.reserve(rows_.size() + part.rows.size());
+  for (Row row : part.rows) {
+    row.nameOffset += offset;
+    rows_.push_back(row);
+  }
+  endInsertRows();
+}
+
+bool ArchiveListModel::AddRow(const ListEntry& entry, RowFormat format) {
+  if (stopped_) return false;
   static_assert(sizeof(Row) == 32, "a row stays a compact record");
   int position = int(rows_.size());
   if (!listing_) beginInsertRows(QModelIndex(), position, position);
@@ -152,7 +190,17 @@ void ArchiveListModel::AddRow(const ListEntry& entry, RowFormat format) {
   row.time = entry.time;
   names_ += name;
   rows_.push_back(row);
-  if (!listing_) endInsertRows();
+  if (!listing_) {
+    endInsertRows();
+    return true;
+  }
+  if (!handler_) return true;
+  size_t due = firstPartDone_ ? partRows_ : firstPartRows_;
+  // The clock is read every 64 rows: a part of a slow listing still goes out in time.
+  bool late =
+      (rows_.size() & 63) == 0 && std::chrono::steady_clock::now() - lastPart_ >= partInterval_;
+  if (rows_.size() >= due || late) return HandOff();
+  return true;
 }
 
 std::string_view ArchiveListModel::NameOf(const Row& row) const {
@@ -286,8 +334,7 @@ void ArchiverDLL_List::ListLibrary(const FormatRow& format, std::string_view id,
                   row.ratio = entry.Ratio;
                   row.date = entry.Date;
                   row.time = entry.Time;
-                  model.AddRow(row, rowFormat);
-                  return true;
+                  return model.AddRow(row, rowFormat);
                 });
   }
   model.EndListing();
@@ -309,7 +356,7 @@ void ArchiverDLL_List::ListTool(std::string_view id, const std::string& path,
       ListEntry row;
       row.fileName = EntryName(entry);
       row.originalSize = size;
-      model.AddRow(row, RowFormat::Tool);
+      if (!model.AddRow(row, RowFormat::Tool)) break;
     }
     CloseListing(listing);
   }

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,8 +68,21 @@ class ArchiveListModel : public QAbstractTableModel {
   // to the views at once when it is called.
   void BeginListing();
   void EndListing();
-  // Appends one row ("Add row"; the row number is its position + 1).
-  void AddRow(const ListEntry& entry, RowFormat format);
+  // Appends one row ("Add row"; the row number is its position + 1). False when the listing
+  // is to stop (a part handler said so).
+  bool AddRow(const ListEntry& entry, RowFormat format);
+
+  // Rows taken out of a listing model, to be appended to another (another thread's) model.
+  class Part;
+  // While a listing runs (on a worker, into a model no view watches), its rows are handed
+  // on in parts: the first `firstRows` rows, then every `rows` rows or `interval`, whichever
+  // comes first, and the rest at EndListing are taken out of this model and given to the
+  // handler. The handler answers false to stop the listing: AddRow then answers false.
+  using PartHandler = std::function<bool(std::shared_ptr<Part>)>;
+  void HandOffParts(PartHandler handler, size_t firstRows, size_t rows,
+                    std::chrono::milliseconds interval);
+  // Appends a part's rows after the rows there are, as one insertion the views see.
+  void AppendPart(const Part& part);
 
   // The cell text of a row, exactly as a view shows it.
   std::string Cell(int row, int column) const;
@@ -90,10 +106,24 @@ class ArchiveListModel : public QAbstractTableModel {
     uint16_t time;
   };
   std::string_view NameOf(const Row& row) const;
+  bool HandOff();
 
   std::vector<Row> rows_;
   std::string names_;  // every row's name, one after the other
   bool listing_ = false;
+  PartHandler handler_;
+  size_t firstPartRows_ = 0, partRows_ = 0;
+  std::chrono::milliseconds partInterval_{0};
+  std::chrono::steady_clock::time_point lastPart_;
+  bool firstPartDone_ = false;
+  bool stopped_ = false;
+};
+
+class ArchiveListModel::Part {
+ private:
+  friend class ArchiveListModel;
+  std::vector<Row> rows;
+  std::string names;
 };
 
 // Cell formatting, shared by the model and its tests.

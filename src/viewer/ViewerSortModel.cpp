@@ -19,39 +19,60 @@ void ViewerSortModel::SetSource(ArchiveListModel* source) {
   if (source_) disconnect(source_, nullptr, this, nullptr);
   source_ = source;
   QAbstractProxyModel::setSourceModel(source);
+  sortColumn_ = -1;
+  keys_.clear();
   Identity();
   if (source_) {
     connect(source_, &QAbstractItemModel::modelReset, this, [this] {
       beginResetModel();
+      sortColumn_ = -1;
+      keys_.clear();
       Identity();
       endResetModel();
     });
+    connect(source_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { Appended(first, last); });
   }
   endResetModel();
 }
 
-void ViewerSortModel::Sort(int column, Qt::SortOrder order) {
-  if (!source_) return;
+uint64_t ViewerSortModel::Key(int sourceRow) const {
+  return keys_[size_t(sourceRow)];
+}
+
+// The order of two source rows under the sort: by the column, then by the listing order, so
+// that the order is total and a merge gives what a sort of all rows gives.
+bool ViewerSortModel::Before(int a, int b) const {
+  bool ascending = sortOrder_ == Qt::AscendingOrder;
+  if (sortColumn_ == kColFileName) {
+    std::string_view x = source_->SortName(a), y = source_->SortName(b);
+    if (x != y) return ascending ? x < y : y < x;
+  } else if (Key(a) != Key(b)) {
+    return ascending ? Key(a) < Key(b) : Key(b) < Key(a);
+  }
+  return ascending ? a < b : b < a;
+}
+
+void ViewerSortModel::SortTail(size_t from) {
+  if (sortColumn_ != kColFileName) {
+    size_t rows = size_t(source_->rowCount());
+    for (size_t i = keys_.size(); i < rows; ++i)
+      keys_.push_back(source_->SortKey(int(i), sortColumn_));
+  }
+  auto before = [this](int a, int b) { return Before(a, b); };
+  auto mid = order_.begin() + std::ptrdiff_t(from);
+  std::sort(mid, order_.end(), before);
+  std::inplace_merge(order_.begin(), mid, order_.end(), before);
+  for (size_t i = 0; i < order_.size(); ++i) position_[size_t(order_[i])] = int(i);
+}
+
+// Reorders the rows as a layout change: the views' selection and current row follow them.
+void ViewerSortModel::Relayout(const std::function<void()>& reorder) {
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   QModelIndexList before = persistentIndexList();
   std::vector<int> sourceRows;
   for (const QModelIndex& index : before) sourceRows.push_back(SourceRow(index.row()));
-  Identity();
-  const ArchiveListModel& m = *source_;
-  if (column == kColFileName) {
-    std::stable_sort(order_.begin(), order_.end(),
-                     [&](int a, int b) { return m.SortName(a) < m.SortName(b); });
-  } else {
-    std::vector<uint64_t> keys(order_.size());
-    for (size_t i = 0; i < keys.size(); ++i) keys[i] = m.SortKey(int(i), column);
-    std::stable_sort(order_.begin(), order_.end(),
-                     [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
-  }
-  if (order == Qt::DescendingOrder) {
-    // Descending keeps equal rows in their ascending order's reverse, as a flip reads.
-    std::reverse(order_.begin(), order_.end());
-  }
-  for (size_t i = 0; i < order_.size(); ++i) position_[size_t(order_[i])] = int(i);
+  reorder();
   QModelIndexList after;
   for (int i = 0; i < before.size(); ++i) {
     int row = sourceRows[size_t(i)] < 0 ? -1 : position_[size_t(sourceRows[size_t(i)])];
@@ -59,6 +80,39 @@ void ViewerSortModel::Sort(int column, Qt::SortOrder order) {
   }
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void ViewerSortModel::Sort(int column, Qt::SortOrder order) {
+  if (!source_) return;
+  Relayout([&] {
+    sortColumn_ = column;
+    sortOrder_ = order;
+    keys_.clear();
+    Identity();
+    SortTail(0);
+  });
+}
+
+// Rows appended to the source: shown at the end, then merged into the sort when there is one.
+void ViewerSortModel::Appended(int first, int last) {
+  size_t from = order_.size();
+  if (first != int(from)) {  // the source only ever appends; anything else starts afresh
+    beginResetModel();
+    Identity();
+    if (sortColumn_ >= 0) {
+      keys_.clear();
+      SortTail(0);
+    }
+    endResetModel();
+    return;
+  }
+  beginInsertRows(QModelIndex(), first, last);
+  for (int row = first; row <= last; ++row) {
+    order_.push_back(row);
+    position_.push_back(row);
+  }
+  endInsertRows();
+  if (sortColumn_ >= 0) Relayout([&] { SortTail(from); });
 }
 
 int ViewerSortModel::SourceRow(int row) const {

@@ -6,9 +6,13 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <atomic>
 #include <filesystem>
+#include <numeric>
+#include <thread>
 
 #include "AppFolder.h"
 #include "ArchiverDLL.h"
@@ -22,6 +26,30 @@
 namespace qvr::test {
 
 namespace fs = std::filesystem;
+
+// The fake main window with the real window's runResponsive: the work on a thread of its
+// own while this thread goes on handling events.
+class AnsweringWindow : public FakeMainWindow {
+ public:
+  void runResponsive(const std::function<void()>& work) override {
+    ++responsiveCalls;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      work();
+      done = true;
+    });
+    while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    worker.join();
+  }
+};
+
+// A zip of `count` entries "fNNNNN" of i % 97 bytes each, written by Python's zipfile.
+bool MakeManyEntryZip(const std::string& path, int count) {
+  std::string script = "import zipfile\nz = zipfile.ZipFile('" + path + "', 'w')\nfor i in range(" +
+                       std::to_string(count) +
+                       "): z.writestr('f%05d' % i, 'x' * (i % 97))\nz.close()\n";
+  return std::system(("python3 -c \"" + script + "\"").c_str()) == 0;
+}
 
 class TestFrmListViewer : public QObject {
   Q_OBJECT
@@ -129,7 +157,7 @@ class TestFrmListViewer : public QObject {
     window.messageAnswers = {MsgResult::No};
     QTest::keyClick(list, Qt::Key_Delete);
     QCOMPARE(int(window.messages.size()), 1);
-    QCOMPARE(window.messages[0].buttons, MsgButtons::YesNo);
+    QCOMPARE(window.messages[0].buttons, MsgButtons::YesNoDefaultNo);
     QCOMPARE(relists, 0);
     QTest::keyClick(list, Qt::Key_0, Qt::ControlModifier | Qt::AltModifier);
     QCOMPARE(window.messages.back().text, std::string("(つД｀) ﾊﾞﾚﾀ"));
@@ -141,6 +169,84 @@ class TestFrmListViewer : public QObject {
 
     QTest::keyClick(list, Qt::Key_Escape);
     QVERIFY(!viewer->isVisible());
+  }
+
+  // The rows arrive in parts while the window answers; a sort and the current row chosen
+  // after the first part hold for every row that comes later.
+  void listsInPartsWhileTheWindowAnswers() {
+    const int count = 30000;
+    std::string big = temp->file("many.zip");
+    QVERIFY(MakeManyEntryZip(big, count));
+    AnsweringWindow answering;
+    ViewerHost host{answering, status, *inspect, nullptr, &docked, {}};
+    frmListViewer viewer(std::move(host));
+    auto* proxy = static_cast<ViewerSortModel*>(viewer.list()->model());
+    std::vector<int> parts;
+    bool acted = false;
+    connect(proxy, &QAbstractItemModel::rowsInserted, this,
+            [&](const QModelIndex&, int first, int last) {
+              parts.push_back(last - first + 1);
+              if (acted) return;
+              acted = true;
+              // What a user does while the rest arrives: sort by size, pick a row.
+              QTimer::singleShot(0, &viewer, [&] {
+                viewer.SortByColumn(kColOriginalSize);
+                int row = 0;
+                while (viewer.model().FileName(proxy->SourceRow(row)) != "f00150") ++row;
+                viewer.list()->setCurrentIndex(proxy->index(row, 0));
+              });
+            });
+    viewer.ShowArchive(big);
+    QCOMPARE(proxy->rowCount(), count);
+    QVERIFY(parts.size() > 2);
+    QCOMPARE(parts[0], 256);  // the first screenful comes at once
+    QCOMPARE(std::accumulate(parts.begin(), parts.end(), 0), count);
+    std::vector<uint64_t> sizes;
+    for (int r = 0; r < proxy->rowCount(); ++r)
+      sizes.push_back(viewer.model().SortKey(proxy->SourceRow(r), kColOriginalSize));
+    QVERIFY(std::is_sorted(sizes.begin(), sizes.end()));
+    // Equal sizes keep the listing order: the merge gives what one sort of all rows gives.
+    QCOMPARE(viewer.model().FileName(proxy->SourceRow(0)), std::string("f00000"));
+    QCOMPARE(viewer.model().FileName(proxy->SourceRow(1)), std::string("f00097"));
+    QCOMPARE(viewer.CurrentEntry(), std::string("f00150"));
+    QCOMPARE(answering.responsiveCalls, 1);
+  }
+
+  // A second archive opened, or the window closed, while a listing runs: the listing stops
+  // at its next entry and none of its later rows reach the list.
+  void aSecondOpenOrACloseStopsTheListing() {
+    std::string big = temp->file("many.zip");
+    QVERIFY(MakeManyEntryZip(big, 30000));
+    AnsweringWindow answering;
+    ViewerHost host{answering, status, *inspect, nullptr, &docked, {}};
+    frmListViewer viewer(std::move(host));
+    QAbstractItemModel* proxy = viewer.list()->model();
+    bool once = false;
+    auto connection = connect(proxy, &QAbstractItemModel::rowsInserted, this, [&] {
+      if (once) return;
+      once = true;
+      QTimer::singleShot(0, &viewer, [&] { viewer.ShowArchive(archive); });
+    });
+    viewer.ShowArchive(big);
+    disconnect(connection);
+    QCOMPARE(viewer.archive(), archive);
+    ArchiverDLL_List list(status, *inspect, nullptr);
+    ArchiveListModel alone;
+    QVERIFY(list.ListByExtension(archive, alone));
+    QCOMPARE(proxy->rowCount(), alone.rowCount());
+    for (int r = 0; r < alone.rowCount(); ++r)
+      QCOMPARE(viewer.model().FileName(r), alone.FileName(r));
+
+    once = false;
+    connection = connect(proxy, &QAbstractItemModel::rowsInserted, this, [&] {
+      if (once) return;
+      once = true;
+      QTimer::singleShot(0, &viewer, [&] { viewer.close(); });
+    });
+    viewer.ShowArchive(big);
+    disconnect(connection);
+    QVERIFY(!viewer.isVisible());
+    QCOMPARE(proxy->rowCount(), 256);  // the parts after the close were dropped
   }
 
   void docksWithinAHundredTwips() {

@@ -9,7 +9,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QShortcut>
+#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <cmath>
@@ -23,6 +25,11 @@ namespace qvr {
 namespace {
 
 constexpr int kColumnTwips[kListColumnCount] = {1860, 1740, 860, 860, 570};
+
+// The listing's parts: a first screenful at once, then a part every 8192 rows or 50 ms.
+constexpr size_t kFirstPartRows = 256;
+constexpr size_t kPartRows = 8192;
+constexpr std::chrono::milliseconds kPartInterval{50};
 
 std::vector<std::string> LocalPaths(const QMimeData* mime) {
   std::vector<std::string> paths;
@@ -148,8 +155,14 @@ frmListViewer::frmListViewer(ViewerHost host, QWidget* parent)
 }
 
 frmListViewer::~frmListViewer() {
+  StopListing();
   // The view and the sorted model go with the widget, after the entry model: let go of it.
   proxy_->SetSource(nullptr);
+}
+
+void frmListViewer::closeEvent(QCloseEvent* event) {
+  StopListing();  // a listing still running ends at its next entry
+  QWidget::closeEvent(event);
 }
 
 void frmListViewer::BuildMenu() {
@@ -210,30 +223,63 @@ void frmListViewer::SortByColumn(int column) {
   proxy_->Sort(column, order_);
 }
 
+void frmListViewer::StopListing() {
+  if (listingStop_) *listingStop_ = true;
+  listingStop_.reset();
+}
+
 void frmListViewer::ShowArchive(const std::string& path) {
+  // A listing still running (for this archive or another) stops; its late parts are dropped.
+  StopListing();
   viewer_.setArchive(path);
-  // The listing runs on the worker into a model no view watches; the view takes it whole.
-  auto listed = std::make_unique<ArchiveListModel>();
-  ArchiveListModel* target = listed.get();
-  void* owner = static_cast<QWidget*>(this);
-  ArchiverDLL_List listing(host_.status, host_.inspect, owner);
-  std::string ext = LowerExtension(path);
-  host_.window.runResponsive([&] {
-    if (ext == "exe") {
-      listing.ListByFormat(path, *target);
-    } else {
-      listing.ListByExtension(path, *target);
-    }
-  });
-  listed->moveToThread(thread());
-  proxy_->SetSource(listed.get());
-  model_ = std::move(listed);
+  auto stop = std::make_shared<std::atomic<bool>>(false);
+  listingStop_ = stop;
+  auto shown = std::make_unique<ArchiveListModel>();
+  ArchiveListModel* target = shown.get();
+  proxy_->SetSource(target);
+  model_ = std::move(shown);
   if (isHidden()) {
     show();
     MainWindowPlaced();
   }
   raise();
   activateWindow();
+
+  // The listing runs on the worker into a model no view watches and hands its rows on in
+  // parts, queued to this thread: the first rows show at once, the window answers meanwhile.
+  QObject receiver;  // lives on this thread while the listing runs
+  ArchiveListModel staging;
+  staging.HandOffParts(
+      [&receiver, target, stop](std::shared_ptr<ArchiveListModel::Part> part) {
+        if (*stop) return false;
+        if (QThread::currentThread() == receiver.thread()) {
+          target->AppendPart(*part);
+          return true;
+        }
+        QMetaObject::invokeMethod(
+            &receiver,
+            [target, stop, part] {
+              if (!*stop) target->AppendPart(*part);
+            },
+            Qt::QueuedConnection);
+        return true;
+      },
+      kFirstPartRows, kPartRows, kPartInterval);
+  QPointer<frmListViewer> self(this);
+  void* owner = static_cast<QWidget*>(this);
+  ArchiverDLL_List listing(host_.status, host_.inspect, owner);
+  std::string ext = LowerExtension(path);
+  host_.window.runResponsive([&] {
+    if (ext == "exe") {
+      listing.ListByFormat(path, staging);
+    } else {
+      listing.ListByExtension(path, staging);
+    }
+  });
+  // The parts still queued, before the receiver goes (each one checks the stop first).
+  QCoreApplication::sendPostedEvents(&receiver, QEvent::MetaCall);
+  if (!self || *stop) return;  // closed, or another archive opened, meanwhile
+  listingStop_.reset();
 }
 
 void frmListViewer::RunOnCurrent(ViewerAction action) {

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -55,7 +56,8 @@ class frmListViewer : public QWidget {
   explicit frmListViewer(ViewerHost host, QWidget* parent = nullptr);
   ~frmListViewer() override;
 
-  // Lists the archive (anew) and shows it.
+  // Lists the archive (anew) and shows it: the rows arrive in parts while the window
+  // answers; a second call or closing the window stops a listing still running.
   void ShowArchive(const std::string& path);
   const std::string& archive() const { return viewer_.archive(); }
   ListViewer& engine() { return viewer_; }
@@ -93,11 +95,13 @@ class frmListViewer : public QWidget {
   QMenu* mnuPopUp = nullptr;
 
  protected:
+  void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildMenu();
+  void StopListing();
   void RunOnCurrent(ViewerAction action);
   void DeleteCurrent();
   void MovedByUser();
@@ -114,6 +118,7 @@ class frmListViewer : public QWidget {
   ViewerList* List1 = nullptr;
   Qt::SortOrder order_ = Qt::DescendingOrder;
   std::unique_ptr<QTemporaryDir> dragFolder_;
+  std::shared_ptr<std::atomic<bool>> listingStop_;  // the running listing's stop; null: none
   // The positions and sizes this window asked for: when the window system reports them back,
   // they are no move of the user's (the two windows never move each other in a loop).
   std::optional<QRect> viewerEcho_;
