@@ -18,6 +18,7 @@
 #include "Settings.h"
 #include "StringTable.h"
 #include "TempDir.h"
+#include "frmListViewer.h"
 
 using qvr::Form1;
 using qvr::test::ReadFile;
@@ -494,6 +495,61 @@ class TestForm1 : public QObject {
     QCOMPARE(form.panelText(3), std::string("83,242Bytes"));
     QVERIFY(QString::fromStdString(form.panelText(1)).endsWith(text("書庫")));
     QVERIFY(form.panelText(1).size() > std::string("書庫").size());
+  }
+
+  // The viewer's delete question is Yes / No with No on Return: a stray Return deletes
+  // nothing; Yes deletes the entry and the viewer lists the archive anew.
+  void viewerDeleteQuestionTakesNoOnReturn() {
+    std::string zip = copyFixture("zip_deflate.zip");
+    Form1 form;
+    form.Load({qvr::kModeNormal, zip});
+    if (!form.libraryStatus().UNZIP32 || !form.libraryStatus().SEVENZIP32)
+      QSKIP("unzip32.so and 7-zip32.so are not built");
+    form.show();
+    child<qvr::FileListBox>(form, "List1")->setCurrentRow(0);
+    form.List1_DblClick();
+    auto* viewer = form.findChild<qvr::frmListViewer*>();
+    QVERIFY(viewer);
+    QTreeView* list = viewer->list();
+    auto hasReadme = [&] {
+      for (int r = 0; r < viewer->model().rowCount(); ++r)
+        if (viewer->model().FileName(r) == "readme.txt") return true;
+      return false;
+    };
+    auto selectReadme = [&] {
+      auto* proxy = static_cast<qvr::ViewerSortModel*>(list->model());
+      for (int r = 0; r < proxy->rowCount(); ++r)
+        if (viewer->model().FileName(proxy->SourceRow(r)) == "readme.txt")
+          list->setCurrentIndex(proxy->index(r, 0));
+      list->setFocus();
+    };
+    QVERIFY(hasReadme());
+    selectReadme();
+    std::string before = ReadFile(zip);
+
+    QString seen;
+    bool noIsDefault = false;
+    onNextModal([&](QMessageBox* box) {
+      seen = box->text();
+      noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTest::keyClick(list, Qt::Key_Delete);
+    QTRY_VERIFY(!seen.isEmpty());
+    QVERIFY(seen.startsWith("readme.txt"));
+    QVERIFY(noIsDefault);
+    QCOMPARE(ReadFile(zip), before);
+    QVERIFY(hasReadme());
+
+    bool answered = false;
+    onNextModal([&](QMessageBox* box) {
+      answered = true;
+      box->button(QMessageBox::Yes)->click();
+    });
+    viewer->mnuDelete->trigger();
+    QTRY_VERIFY(answered);
+    QTRY_VERIFY(!hasReadme());
+    QVERIFY(viewer->model().rowCount() > 0);
   }
 
   void entriesKeepBytesThatAreNoUtf8() {
