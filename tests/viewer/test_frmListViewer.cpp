@@ -101,10 +101,17 @@ class TestFrmListViewer : public QObject {
     const char* keys[] = {"FileName", "Date", "OriginalSize", "CompressionSize", "Ratio"};
     const int twips[] = {1860, 1740, 860, 860, 570};
     double tpp = 1440.0 / viewer->logicalDpiX();
+    QTreeView* list = viewer->list();
     for (int c = 0; c < 5; ++c) {
-      QCOMPARE(viewer->list()->model()->headerData(c, Qt::Horizontal).toString(), QString(keys[c]));
-      QVERIFY(std::abs(viewer->list()->columnWidth(c) * tpp - twips[c]) <= tpp);
+      QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(), QString(keys[c]));
+      // The design's width is the least; the date, sizes and ratio widen to their cells.
+      QVERIFY(list->columnWidth(c) * tpp >= twips[c] - tpp);
+      if (c > 0) QVERIFY(list->columnWidth(c) >= static_cast<ViewerList*>(list)->ContentWidth(c));
     }
+    QVERIFY(std::abs(list->columnWidth(0) * tpp - twips[0]) <= tpp);
+    QString date = list->model()->index(0, kColDate).data().toString();
+    QCOMPARE(date.size(), 19);  // "YYYY/MM/DD hh:nn:ss"
+    QVERIFY(list->fontMetrics().horizontalAdvance(date) < list->columnWidth(kColDate));
     QStringList captions;
     for (QAction* a : viewer->mnuPopUp->actions()) captions << (a->isSeparator() ? "-" : a->text());
     QCOMPARE(captions, QStringList({"開く", "開く（場所を指定して保存）",
@@ -188,18 +195,18 @@ class TestFrmListViewer : public QObject {
               parts.push_back(last - first + 1);
               if (acted) return;
               acted = true;
-              // What a user does while the rest arrives: sort by size, pick a row.
-              QTimer::singleShot(0, &viewer, [&] {
-                viewer.SortByColumn(kColOriginalSize);
-                int row = 0;
-                while (viewer.model().FileName(proxy->SourceRow(row)) != "f00150") ++row;
-                viewer.list()->setCurrentIndex(proxy->index(row, 0));
-              });
+              // What a user does between the first part and the rest: sort by size, pick
+              // a row.
+              viewer.SortByColumn(kColOriginalSize);
+              // A row of the first part (it holds 64 rows at least).
+              for (int row = 0; row < proxy->rowCount(); ++row)
+                if (viewer.model().FileName(proxy->SourceRow(row)) == "f00030")
+                  viewer.list()->setCurrentIndex(proxy->index(row, 0));
             });
     viewer.ShowArchive(big);
     QCOMPARE(proxy->rowCount(), count);
     QVERIFY(parts.size() > 2);
-    QCOMPARE(parts[0], 256);  // the first screenful comes at once
+    QVERIFY(parts[0] <= 256);  // a first screenful at most comes at once
     QCOMPARE(std::accumulate(parts.begin(), parts.end(), 0), count);
     std::vector<uint64_t> sizes;
     for (int r = 0; r < proxy->rowCount(); ++r)
@@ -208,7 +215,7 @@ class TestFrmListViewer : public QObject {
     // Equal sizes keep the listing order: the merge gives what one sort of all rows gives.
     QCOMPARE(viewer.model().FileName(proxy->SourceRow(0)), std::string("f00000"));
     QCOMPARE(viewer.model().FileName(proxy->SourceRow(1)), std::string("f00097"));
-    QCOMPARE(viewer.CurrentEntry(), std::string("f00150"));
+    QCOMPARE(viewer.CurrentEntry(), std::string("f00030"));
     QCOMPARE(answering.responsiveCalls, 1);
   }
 
@@ -225,7 +232,7 @@ class TestFrmListViewer : public QObject {
     auto connection = connect(proxy, &QAbstractItemModel::rowsInserted, this, [&] {
       if (once) return;
       once = true;
-      QTimer::singleShot(0, &viewer, [&] { viewer.ShowArchive(archive); });
+      viewer.ShowArchive(archive);  // as the first part shows
     });
     viewer.ShowArchive(big);
     disconnect(connection);
@@ -237,16 +244,17 @@ class TestFrmListViewer : public QObject {
     for (int r = 0; r < alone.rowCount(); ++r)
       QCOMPARE(viewer.model().FileName(r), alone.FileName(r));
 
-    once = false;
+    int atClose = -1;
     connection = connect(proxy, &QAbstractItemModel::rowsInserted, this, [&] {
-      if (once) return;
-      once = true;
-      QTimer::singleShot(0, &viewer, [&] { viewer.close(); });
+      if (atClose >= 0) return;
+      atClose = proxy->rowCount();
+      viewer.close();  // as the first part shows
     });
     viewer.ShowArchive(big);
     disconnect(connection);
     QVERIFY(!viewer.isVisible());
-    QCOMPARE(proxy->rowCount(), 256);  // the parts after the close were dropped
+    QVERIFY(atClose > 0 && atClose <= 256);
+    QCOMPARE(proxy->rowCount(), atClose);  // the parts after the close were dropped
   }
 
   void docksWithinAHundredTwips() {

@@ -125,8 +125,11 @@ frmListViewer::frmListViewer(ViewerHost host, QWidget* parent)
   proxy_ = new ViewerSortModel(this);
   proxy_->SetSource(model_.get());
   List1->setModel(proxy_);
-  for (int c = 0; c < kListColumnCount; ++c)
-    List1->setColumnWidth(c, qRound(kColumnTwips[c] / TwipsPerPixelX(*this)));
+  for (int c = 0; c < kListColumnCount; ++c) List1->setColumnWidth(c, LeastColumnWidth(c));
+  // The first rows of a listing set the widths (FitColumns).
+  connect(proxy_, &QAbstractItemModel::rowsInserted, this, [this] {
+    if (!columnsFitted_) FitColumns();
+  });
   List1->header()->setStretchLastSection(false);
   List1->header()->setSectionsClickable(true);
   List1->header()->setSortIndicatorShown(false);
@@ -223,6 +226,23 @@ void frmListViewer::SortByColumn(int column) {
   proxy_->Sort(column, order_);
 }
 
+int frmListViewer::LeastColumnWidth(int column) const {
+  return qRound(kColumnTwips[column] / TwipsPerPixelX(*this));
+}
+
+void frmListViewer::FitColumns() {
+  columnsFitted_ = proxy_->rowCount() > 0;
+  for (int c = kColDate; c < kListColumnCount; ++c)
+    List1->setColumnWidth(c, std::max(LeastColumnWidth(c), List1->ContentWidth(c)));
+  // The first fitted listing widens the window as far as the five columns need.
+  if (!columnsFitted_ || widened_) return;
+  widened_ = true;
+  int columns = 0;
+  for (int c = 0; c < kListColumnCount; ++c) columns += List1->columnWidth(c);
+  int missing = columns - List1->viewport()->width();
+  if (missing > 0) resize(width() + missing, height());
+}
+
 void frmListViewer::StopListing() {
   if (listingStop_) *listingStop_ = true;
   listingStop_.reset();
@@ -237,7 +257,13 @@ void frmListViewer::ShowArchive(const std::string& path) {
   auto shown = std::make_unique<ArchiveListModel>();
   ArchiveListModel* target = shown.get();
   proxy_->SetSource(target);
+  // The last listing's model may be in the middle of telling the views of new rows (an open
+  // from one of their slots): it goes when the events come round, at the latest with this.
+  ArchiveListModel* last = model_.release();
+  last->setParent(this);
+  last->deleteLater();
   model_ = std::move(shown);
+  columnsFitted_ = false;
   if (isHidden()) {
     show();
     MainWindowPlaced();
@@ -280,6 +306,7 @@ void frmListViewer::ShowArchive(const std::string& path) {
   QCoreApplication::sendPostedEvents(&receiver, QEvent::MetaCall);
   if (!self || *stop) return;  // closed, or another archive opened, meanwhile
   listingStop_.reset();
+  FitColumns();
 }
 
 void frmListViewer::RunOnCurrent(ViewerAction action) {

@@ -28,6 +28,8 @@ class ViewerList : public QTreeView {
   Q_OBJECT
  public:
   explicit ViewerList(frmListViewer& viewer);
+  // The width the shown cells of the column need.
+  int ContentWidth(int column) const { return sizeHintForColumn(column); }
 
  protected:
   void startDrag(Qt::DropActions actions) override;
@@ -102,6 +104,11 @@ class frmListViewer : public QWidget {
  private:
   void BuildMenu();
   void StopListing();
+  // The design's width of a column in pixels: the least it gets.
+  int LeastColumnWidth(int column) const;
+  // Widens the date, size and ratio columns to the shown cells (a date is never cut at any
+  // DPI); the name column keeps the design's width. The first time, the window widens too.
+  void FitColumns();
   void RunOnCurrent(ViewerAction action);
   void DeleteCurrent();
   void MovedByUser();
@@ -123,7 +130,9 @@ class frmListViewer : public QWidget {
   // they are no move of the user's (the two windows never move each other in a loop).
   std::optional<QRect> viewerEcho_;
   std::optional<QRect> mainEcho_;
-  bool placing_ = false;  // this window is placing one of the two right now
+  bool placing_ = false;        // this window is placing one of the two right now
+  bool columnsFitted_ = false;  // the widths were set from the listing's first rows
+  bool widened_ = false;        // the window was widened to its columns once
 };
 
 // Twips of a pixel length of the widget's screen.
