@@ -3,6 +3,8 @@
 // library calls run on a thread of their own, as the real window runs them.
 #pragma once
 
+#include <QCoreApplication>
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -42,7 +44,14 @@ class QuietWindow : public MainWindowPort {
   void* ownerWindow() const override { return nullptr; }
   void pumpEvents() override {}
   void runResponsive(const std::function<void()>& work) override {
-    std::thread worker(work);
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      work();
+      done = true;
+    });
+    // With an application, this thread handles events meanwhile, as the real window does.
+    while (QCoreApplication::instance() && !done)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     worker.join();
   }
 

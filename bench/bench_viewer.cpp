@@ -9,10 +9,8 @@
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "AppFolder.h"
 #include "ArchiverDLL.h"
@@ -24,20 +22,6 @@ using namespace qvr;
 using namespace qvr::bench;
 
 namespace {
-
-// The quiet window whose long calls let this thread handle events meanwhile.
-class AnsweringWindow : public QuietWindow {
- public:
-  void runResponsive(const std::function<void()>& work) override {
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-      work();
-      done = true;
-    });
-    while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    worker.join();
-  }
-};
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -74,7 +58,7 @@ int main(int argc, char** argv) {
   LibraryStatus status;
   status.UNZIP32 = true;
   ArchiverDLL_Inspect inspect(status, nullptr);
-  AnsweringWindow window;
+  QuietWindow window;  // the listing on a worker while this thread handles events
   bool docked = false;
   frmListViewer viewer(ViewerHost{window, status, inspect, nullptr, &docked, {}});
   viewer.show();

@@ -33,6 +33,7 @@ struct Name {
   Name(std::string name);                              // NOLINT: a bare name converts
   Name(const char* name) : Name(std::string(name)) {}  // NOLINT
 };
+
 // The arguments sorted by role. Switches keep their leading "-".
 struct ParsedArgs {
   std::vector<std::string> switches;

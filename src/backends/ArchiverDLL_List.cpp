@@ -174,7 +174,7 @@ void ArchiveListModel::AppendPart(const Part& part) {
 }
 
 bool ArchiveListModel::AddRow(const ListEntry& entry, RowFormat format) {
-  if (stopped_) return false;
+  if (listing_ && stopped_) return false;
   static_assert(sizeof(Row) == 32, "a row stays a compact record");
   int position = int(rows_.size());
   if (!listing_) beginInsertRows(QModelIndex(), position, position);

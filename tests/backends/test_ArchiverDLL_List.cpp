@@ -177,6 +177,55 @@ TEST(ArchiveListModelTest, ShowsTheFiveColumnsToAView) {
   EXPECT_EQ(model.rowCount(), 0);
 }
 
+// A listing handed on in parts: the first part, then full parts, the rest at the end; each
+// part appended to another model as one insertion, the rows as the listing gave them. A
+// handler's false stops the listing.
+TEST(ArchiveListModelTest, HandsAListingOnInParts) {
+  ArchiveListModel staging, shown;
+  std::vector<int> parts;
+  bool stopAfterTwo = false;
+  staging.HandOffParts(
+      [&](std::shared_ptr<ArchiveListModel::Part> part) {
+        int before = shown.rowCount();
+        shown.AppendPart(*part);
+        parts.push_back(shown.rowCount() - before);
+        return !(stopAfterTwo && parts.size() == 2);
+      },
+      3, 5, std::chrono::hours(1));
+  QSignalSpy inserted(&shown, &QAbstractItemModel::rowsInserted);
+  std::vector<std::string> names;
+  staging.BeginListing();
+  for (int i = 0; i < 12; ++i) {
+    names.push_back("dir/file" + std::to_string(i) + ".txt");
+    ListEntry entry;
+    entry.fileName = names.back();
+    entry.originalSize = uint64_t(i) * 1000;
+    EXPECT_TRUE(staging.AddRow(entry, RowFormat::Plain));
+  }
+  staging.EndListing();
+  EXPECT_EQ(parts, (std::vector<int>{3, 5, 4}));
+  EXPECT_EQ(inserted.count(), 3);
+  EXPECT_EQ(staging.rowCount(), 0);  // every row went on
+  ASSERT_EQ(shown.rowCount(), 12);
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(shown.FileName(i), names[size_t(i)]);
+    EXPECT_EQ(shown.SortKey(i, kColOriginalSize), uint64_t(i) * 1000);
+  }
+
+  shown.Clear();
+  parts.clear();
+  stopAfterTwo = true;
+  staging.BeginListing();
+  int accepted = 0;
+  ListEntry entry;
+  entry.fileName = "x";
+  for (int i = 0; i < 12 && staging.AddRow(entry, RowFormat::Plain); ++i) ++accepted;
+  staging.EndListing();    // nothing more after a stop
+  EXPECT_EQ(accepted, 7);  // the row that completed the second part answered false
+  EXPECT_EQ(parts, (std::vector<int>{3, 5}));
+  EXPECT_EQ(staging.rowCount(), 0);
+}
+
 // ---- The listing ----
 
 class ListTest : public BackendsTest {
