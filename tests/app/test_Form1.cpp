@@ -524,6 +524,7 @@ class TestForm1 : public QObject {
       list->setFocus();
     };
     QVERIFY(hasReadme());
+    QVERIFY(QTest::qWaitForWindowActive(viewer));  // the Delete key is the viewer's shortcut
     selectReadme();
     std::string before = ReadFile(zip);
 
