@@ -165,7 +165,6 @@ void ArchiveListModel::AppendPart(const Part& part) {
   beginInsertRows(QModelIndex(), first, first + int(part.rows.size()) - 1);
   uint64_t offset = names_.size();
   names_ += part.names;
-  rows_.reserve(rows_.size() + part.rows.size());
   for (Row row : part.rows) {
     row.nameOffset += offset;
     rows_.push_back(row);
