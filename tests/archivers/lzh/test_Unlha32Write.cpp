@@ -179,6 +179,31 @@ TEST_F(WriteTest, SameNameTwiceInOneBatchKeepsTheLast) {
 }
 
 // Adding a file again replaces its entry; the other entries are copied unchanged.
+// A file whose name holds "*" or "?" is added as that file, bare or quoted; a bare pattern
+// that names no file still adds what it matches.
+TEST_F(WriteTest, AFileNamedLikeAPatternIsThatFile) {
+  WriteFile(src("a*b.txt"), "star\n");
+  WriteFile(src("aXb.txt"), "x\n");
+  WriteFile(src("?.txt"), "question\n");
+  struct Row {
+    std::string names;
+    std::vector<std::string> stored;
+  };
+  const Row rows[] = {
+      {"a*b.txt", {"a*b.txt"}},
+      {"\"a*b.txt\" \"?.txt\"", {"?.txt", "a*b.txt"}},
+      {"a?b.txt", {"a*b.txt", "aXb.txt"}},  // no such file: a pattern
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.names);
+    fs::remove(arc());
+    ASSERT_EQ(Run("a -x \"" + arc() + "\" \"" + tmp.file("src/") + "\" " + r.names), 0) << report;
+    std::vector<std::string> stored;
+    for (const auto& [path, entry] : List(arc())) stored.push_back(path);
+    EXPECT_EQ(stored, r.stored);
+  }
+}
+
 TEST_F(WriteTest, UpdateReplacesSamePathAndCopiesTheRest) {
   ASSERT_EQ(Run("a -jm2 \"" + arc() + "\" \"" + src("report.txt") + "\""), 0);
   ASSERT_EQ(Run("a -jm1 \"" + arc() + "\" \"" + src("random.bin") + "\""), 0);
