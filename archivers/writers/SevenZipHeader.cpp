@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include "OutFile.h"
+#include "Text.h"
 
 namespace qvr::writers {
 
@@ -55,36 +56,10 @@ void PutProperty(std::string& out, uint8_t id, const std::string& data) {
   out += data;
 }
 
-// UTF-8 to UTF-16LE; a byte that starts no valid sequence stands as U+FFFD.
+// A name in UTF-16LE with its terminating zero unit.
 void PutUtf16(std::string& out, const std::string& text) {
-  auto unit = [&](uint32_t u) { PutLe16(out, static_cast<uint16_t>(u)); };
-  const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-  size_t n = text.size();
-  for (size_t i = 0; i < n;) {
-    uint32_t c = s[i];
-    size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    bool valid = len > 0 && i + len <= n;
-    for (size_t k = 1; valid && k < len; ++k) valid = (s[i + k] & 0xC0) == 0x80;
-    if (valid && len > 1) {
-      c &= 0xFF >> (len + 1);
-      for (size_t k = 1; k < len; ++k) c = (c << 6) | (s[i + k] & 0x3F);
-      static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-      valid = c >= kSmallest[len] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
-    }
-    if (!valid) {
-      unit(0xFFFD);
-      ++i;
-      continue;
-    }
-    if (c >= 0x10000) {
-      unit(0xD800 + ((c - 0x10000) >> 10));
-      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      unit(c);
-    }
-    i += len;
-  }
-  unit(0);
+  qvr::arc::AppendUtf16Le(out, text);
+  PutLe16(out, 0);
 }
 
 void PutDigests(std::string& out, const std::vector<uint32_t>& crcs) {
