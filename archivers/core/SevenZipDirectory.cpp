@@ -454,6 +454,7 @@ void ReadFiles(Cursor& c, const Streams& s, SevenZipArchive* out) {
   if (!named && n > 0) Broken("files without names");
   // The files with data take the folders' substreams in order.
   size_t folder = 0, stream = 0, empty = 0;
+  uint64_t offset = 0;
   for (uint32_t i = 0; i < n; ++i) {
     SevenZipItem& item = items[i];
     item.hasStream = !emptyStream[i];
@@ -467,12 +468,15 @@ void ReadFiles(Cursor& c, const Streams& s, SevenZipArchive* out) {
     while (folder < s.folders.size() && stream >= s.folders[folder].streamSizes.size()) {
       ++folder;
       stream = 0;
+      offset = 0;
     }
     if (folder == s.folders.size()) Broken("more files with data than streams");
     item.folderIndex = static_cast<uint32_t>(folder);
     item.streamIndex = static_cast<uint32_t>(stream);
     item.size = s.folders[folder].streamSizes[stream];
     item.crc = s.folders[folder].streamCrcs[stream];
+    item.offset = offset;
+    offset += item.size;
     ++stream;
   }
 }

@@ -50,6 +50,7 @@ struct SevenZipItem {
   std::optional<uint32_t> attributes;
   uint32_t folderIndex = 0;  // with hasStream: its folder and its substream there
   uint32_t streamIndex = 0;
+  uint64_t offset = 0;  // where its data starts in the folder's output
 };
 
 struct SevenZipArchive {

@@ -61,7 +61,6 @@ class SevenZipSource final : public EntrySource {
       if (int32_t r = Seek(item); r != kOk) return r;
     }
     if (!item.hasStream) return kOk;
-    if (folderFailed_) return Fail(ERROR_BROKEN_DATA, "the folder's data did not decode");
     uint64_t left = item.size - delivered_;
     if (left == 0) return Finish(item);
     size_t want = static_cast<size_t>(std::min<uint64_t>(left, kBlockSize));
@@ -136,9 +135,11 @@ class SevenZipSource final : public EntrySource {
     folderFailed_ = true;
     if (reader_ && code == ERROR_BROKEN_DATA && archive_.folders[readerFolder_].encrypted) {
       keys_->MarkWrong();
-      return Fail(ERROR_PASSWORD_FILE,
-                  "the password is wrong or the data is broken (" + words_ + ")");
+      code = ERROR_PASSWORD_FILE;
+      words_ = "the password is wrong or the data is broken (" + words_ + ")";
     }
+    failedCode_ = code;
+    failedWords_ = words_;
     return code;
   }
 
@@ -163,9 +164,9 @@ class SevenZipSource final : public EntrySource {
   // in the same folder (the files between are decoded and dropped), else a new one.
   int32_t Seek(const SevenZipItem& item) {
     const SevenZipFolder& f = archive_.folders[item.folderIndex];
-    uint64_t start = 0;
-    for (uint32_t k = 0; k < item.streamIndex; ++k) start += f.streamSizes[k];
-    bool same = reader_ && readerFolder_ == item.folderIndex && !folderFailed_ &&
+    const uint64_t start = item.offset;
+    if (folderFailed_ && readerFolder_ == item.folderIndex) return Fail(failedCode_, failedWords_);
+    bool same = reader_ && readerFolder_ == item.folderIndex &&
                 reader_->position() - (replay_.size() - replayAt_) <= start;
     if (!same) {
       ReleaseReplay();
@@ -173,9 +174,8 @@ class SevenZipSource final : public EntrySource {
       readerFolder_ = item.folderIndex;
       if (int32_t r = SevenZipFolderReader::Open(fd_.get(), f, *keys_, &reader_, &words_);
           r != kOk) {
-        folderFailed_ = true;
         reader_.reset();
-        return r;
+        return FolderFailed(r);
       }
     }
     uint64_t at = reader_->position() - (replay_.size() - replayAt_);
@@ -250,7 +250,9 @@ class SevenZipSource final : public EntrySource {
   uLong crc_ = 0;
   std::unique_ptr<SevenZipFolderReader> reader_;
   uint32_t readerFolder_ = 0;
-  bool folderFailed_ = false;
+  bool folderFailed_ = false;  // the reader's folder did not decode: its files fail alike
+  int32_t failedCode_ = kOk;
+  std::string failedWords_;
   bool proved_ = false;
   int32_t passwordError_ = kOk;
   std::string proofWords_;
