@@ -19,6 +19,11 @@ QString QtFilter(const std::vector<std::string>& filter) {
   return filters.join(";;");
 }
 
+FileDialogStandIn& StandIn() {
+  static FileDialogStandIn standIn;
+  return standIn;
+}
+
 }  // namespace
 
 MsgResult MessageBoxOn(QWidget* owner, const std::string& text, MsgIcon icon, MsgButtons buttons) {
@@ -78,20 +83,30 @@ MsgResult MessageBoxOn(QWidget* owner, const std::string& text, MsgIcon icon, Ms
   }
 }
 
+void SetFileDialogStandIn(FileDialogStandIn standIn) {
+  StandIn() = std::move(standIn);
+}
+
 std::string OpenFileDialog(QWidget* owner, const std::vector<std::string>& filter,
                            const std::string& initialFolder) {
-  return QFileDialog::getOpenFileName(owner, "ファイルを開く", Q(initialFolder), QtFilter(filter))
+  const char* caption = "ファイルを開く";
+  if (StandIn()) return StandIn()(caption, filter, initialFolder);
+  return QFileDialog::getOpenFileName(owner, caption, Q(initialFolder), QtFilter(filter))
       .toStdString();
 }
 
 std::string SaveFileDialog(QWidget* owner, const std::vector<std::string>& filter,
                            const std::string& initialFolder) {
-  return QFileDialog::getSaveFileName(owner, "ファイルを保存", Q(initialFolder), QtFilter(filter))
+  const char* caption = "ファイルを保存";
+  if (StandIn()) return StandIn()(caption, filter, initialFolder);
+  return QFileDialog::getSaveFileName(owner, caption, Q(initialFolder), QtFilter(filter))
       .toStdString();
 }
 
 std::string BrowseForFolder(QWidget* owner) {
-  return QFileDialog::getExistingDirectory(owner, "フォルダの選択").toStdString();
+  const char* caption = "フォルダの選択";
+  if (StandIn()) return StandIn()(caption, {}, "");
+  return QFileDialog::getExistingDirectory(owner, caption).toStdString();
 }
 
 }  // namespace qvr

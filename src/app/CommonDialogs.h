@@ -3,6 +3,7 @@
 // where the desktop offers them), and the box titled "QuiverArchiver".
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,13 @@ std::string OpenFileDialog(QWidget* owner, const std::vector<std::string>& filte
 std::string SaveFileDialog(QWidget* owner, const std::vector<std::string>& filter,
                            const std::string& initialFolder);
 std::string BrowseForFolder(QWidget* owner);
+
+// What answers the three file and folder dialogs instead of Qt's, given the dialog's caption,
+// filter and first folder: a test installs one, since a modal dialog cannot be answered
+// reliably without a window system. An empty function brings Qt's dialogs back.
+using FileDialogStandIn =
+    std::function<std::string(const std::string& caption, const std::vector<std::string>& filter,
+                              const std::string& initialFolder)>;
+void SetFileDialogStandIn(FileDialogStandIn standIn);
 
 }  // namespace qvr

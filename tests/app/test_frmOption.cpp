@@ -1,7 +1,5 @@
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,7 +11,9 @@
 #include <set>
 #include <vector>
 
+#include "AppFolder.h"
 #include "ArchiverDLLStatus.h"
+#include "CommonDialogs.h"
 #include "Form1.h"
 #include "OptionDialogTest.h"
 #include "QtSoundPlayer.h"
@@ -282,25 +282,21 @@ class TestFrmOption : public QObject, qvr::test::OptionDialogTest {
     QCOMPARE(filter[filter.size() - 2], std::string("ALL Files(*.*)"));
     for (const std::string& part : filter) QVERIFY(part.find(".mid") == std::string::npos);
 
-    // Driving the modal file dialog from a timer hangs now and then offscreen (the dialog
-    // is sometimes never answered); until that is mended, the button is not driven here.
-    QSKIP("the sound button's modal file dialog cannot yet be answered reliably offscreen");
     WriteFile(home->file("bell.wav"), "RIFF");
     frmOption dialog(status, recorded(), "");
     dialog.SelectPage(1);
-    std::string chosen = home->file("bell.wav");
-    QString title;
-    // The test answers Qt's own file dialog; a platform dialog would wait for nobody.
-    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
-    onNextModal<QFileDialog>([chosen, &title](QFileDialog* box) {
-      title = box->windowTitle();
-      box->selectFile(QString::fromStdString(chosen));
-      // Queued, so that the answer reaches the dialog's own loop even when the dialog is
-      // found before that loop runs.
-      QMetaObject::invokeMethod(static_cast<QDialog*>(box), &QDialog::accept, Qt::QueuedConnection);
-    });
+    std::string chosen = home->file("bell.wav"), caption, folder;
+    std::vector<std::string> offered;
+    qvr::SetFileDialogStandIn(
+        [&](const std::string& c, const std::vector<std::string>& f, const std::string& initial) {
+          caption = c, offered = f, folder = initial;
+          return chosen;
+        });
     child<QPushButton>(dialog, "BtnOpenSoundFile")->click();
-    QCOMPARE(title, text("ファイルを開く"));
+    qvr::SetFileDialogStandIn({});
+    QCOMPARE(caption, std::string("ファイルを開く"));
+    QVERIFY(offered == filter);
+    QCOMPARE(folder, qvr::AppFolder());
     QCOMPARE(child<QLineEdit>(dialog, "txtSoundFilePath")->text().toStdString(), chosen);
   }
 

@@ -1,7 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "ArchiverDLLStatus.h"
+#include "CommonDialogs.h"
 #include "Form1.h"
 #include "OptionDialogTest.h"
 #include "Registry_Link.h"
@@ -314,21 +314,21 @@ class TestFrmOptionEx : public QObject, qvr::test::OptionDialogTest {
 
   void folderButtonsFillTheirBoxes() {
     frmOptionEx dialog(status, {}, false);
-    std::string chosen = home->path();
-    QString title;
-    onNextModal<QFileDialog>([chosen, &title](QFileDialog* box) {
-      title = box->windowTitle();
-      box->setDirectory(QString::fromStdString(chosen));
-      static_cast<QDialog*>(box)->accept();
-    });
+    std::string chosen = home->path(), caption;
+    qvr::SetFileDialogStandIn(
+        [&](const std::string& c, const std::vector<std::string>&, const std::string&) {
+          caption = c;
+          return chosen;
+        });
     dialog.SelectPage(2);
     child<QPushButton>(dialog, "Btn_DDMODE_SelfDecideOpen")->click();
     QCOMPARE(child<QLineEdit>(dialog, "txtDDMODE_SelfDecide")->text().toStdString(), chosen);
-    QCOMPARE(title, text("フォルダの選択"));
+    QCOMPARE(caption, std::string("フォルダの選択"));
     // A cancelled browse leaves the box as it was.
-    onNextModal<QFileDialog>([](QFileDialog* box) { box->reject(); });
+    chosen.clear();
     child<QPushButton>(dialog, "Btn_DDMODE_SelfDecideOpen")->click();
-    QCOMPARE(child<QLineEdit>(dialog, "txtDDMODE_SelfDecide")->text().toStdString(), chosen);
+    qvr::SetFileDialogStandIn({});
+    QCOMPARE(child<QLineEdit>(dialog, "txtDDMODE_SelfDecide")->text().toStdString(), home->path());
   }
 
   void theMainWindowOpensItAndTakesItsFollowUps() {
