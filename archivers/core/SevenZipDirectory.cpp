@@ -10,11 +10,13 @@
 #include "ByteOrder.h"
 #include "FdIo.h"
 #include "SevenZipFolderReader.h"
-#include "SevenZipMethods.h"
+#include "SevenZipIds.h"
 #include "Text.h"
 
 namespace qvr::arc {
 namespace {
+
+using namespace sevenzip;
 
 constexpr uint8_t kSignature[] = {'7', 'z', 0xBC, 0xAF, 0x27, 0x1C};
 constexpr size_t kSignatureHeaderSize = 32;
@@ -23,32 +25,6 @@ constexpr uint64_t kMostHeader = uint64_t{32} << 20;
 constexpr uint32_t kMostCoders = 32;
 constexpr uint32_t kMostStreamsPerCoder = 32;
 constexpr int kMostHeaderLevels = 4;  // encoded headers within encoded headers
-constexpr uint32_t kAttrDirectory = 0x10;
-
-enum Id : uint8_t {
-  kEnd = 0x00,
-  kHeader = 0x01,
-  kArchiveProperties = 0x02,
-  kAdditionalStreamsInfo = 0x03,
-  kMainStreamsInfo = 0x04,
-  kFilesInfo = 0x05,
-  kPackInfo = 0x06,
-  kUnpackInfo = 0x07,
-  kSubStreamsInfo = 0x08,
-  kSize = 0x09,
-  kCrc = 0x0A,
-  kFolder = 0x0B,
-  kCodersUnpackSize = 0x0C,
-  kNumUnpackStream = 0x0D,
-  kEmptyStream = 0x0E,
-  kEmptyFile = 0x0F,
-  kAnti = 0x10,
-  kName = 0x11,
-  kMTime = 0x14,
-  kWinAttributes = 0x15,
-  kEncodedHeader = 0x17,
-  kDummy = 0x19,
-};
 
 // A header that does not hold together, or one coded in a way not read here.
 struct Refused {

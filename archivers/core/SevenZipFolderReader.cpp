@@ -9,7 +9,7 @@
 
 #include "ArcErrors.h"
 #include "FdIo.h"
-#include "SevenZipMethods.h"
+#include "SevenZipIds.h"
 #include "Text.h"
 
 namespace qvr::arc {

@@ -21,13 +21,15 @@
 #include "FdIo.h"
 #include "SevenZipDirectory.h"
 #include "SevenZipFolderReader.h"
+#include "SevenZipIds.h"
 
 namespace qvr::arc {
 namespace {
 
+using sevenzip::kAttrReadOnly;
+using sevenzip::kAttrUnixExtension;
+
 constexpr size_t kBlockSize = 256u << 10;
-constexpr uint32_t kAttrReadOnly = 0x01;
-constexpr uint32_t kAttrUnixExtension = 0x8000;
 constexpr int64_t kFileTimeTo1970 = 116444736000000000;  // 100 ns units from 1601 to 1970
 // What the password proof decodes of the first encrypted file at most.
 constexpr uint64_t kProofSize = 4u << 20;

@@ -4,37 +4,14 @@
 #include <zlib.h>
 
 #include "OutFile.h"
+#include "SevenZipIds.h"
 #include "Text.h"
 
 namespace qvr::writers {
 
 namespace {
 
-enum Id : uint8_t {
-  kEnd = 0x00,
-  kHeader = 0x01,
-  kMainStreamsInfo = 0x04,
-  kFilesInfo = 0x05,
-  kPackInfo = 0x06,
-  kUnpackInfo = 0x07,
-  kSubStreamsInfo = 0x08,
-  kSize = 0x09,
-  kCrc = 0x0A,
-  kFolder = 0x0B,
-  kCodersUnpackSize = 0x0C,
-  kNumUnpackStream = 0x0D,
-  kEmptyStream = 0x0E,
-  kEmptyFile = 0x0F,
-  kName = 0x11,
-  kMTime = 0x14,
-  kWinAttributes = 0x15,
-  kEncodedHeader = 0x17,
-};
-
-constexpr uint32_t kAttrReadOnly = 0x01;
-constexpr uint32_t kAttrDirectory = 0x10;
-constexpr uint32_t kAttrArchive = 0x20;
-constexpr uint32_t kAttrUnixExtension = 0x8000;
+using namespace qvr::arc::sevenzip;
 
 uint32_t Crc(const std::string& bytes) {
   return static_cast<uint32_t>(

@@ -1,4 +1,6 @@
-// The method ids of 7Z coders (their id bytes read big-endian) and their names.
+// The ids of the 7Z format: the method ids of its coders (their id bytes read big-endian) with
+// their names, and the ids of its header records and file properties, with the attribute
+// bits, shared by our 7Z reader and our 7Z writer.
 #pragma once
 
 #include <cstdint>
@@ -82,3 +84,37 @@ inline std::string SevenZipCoderName(uint64_t id) {
 }
 
 }  // namespace qvr::arc
+
+namespace qvr::arc::sevenzip {
+
+enum Id : uint8_t {
+  kEnd = 0x00,
+  kHeader = 0x01,
+  kArchiveProperties = 0x02,
+  kAdditionalStreamsInfo = 0x03,
+  kMainStreamsInfo = 0x04,
+  kFilesInfo = 0x05,
+  kPackInfo = 0x06,
+  kUnpackInfo = 0x07,
+  kSubStreamsInfo = 0x08,
+  kSize = 0x09,
+  kCrc = 0x0A,
+  kFolder = 0x0B,
+  kCodersUnpackSize = 0x0C,
+  kNumUnpackStream = 0x0D,
+  kEmptyStream = 0x0E,
+  kEmptyFile = 0x0F,
+  kAnti = 0x10,
+  kName = 0x11,
+  kMTime = 0x14,
+  kWinAttributes = 0x15,
+  kEncodedHeader = 0x17,
+};
+
+// Windows attributes, with the Unix mode in the upper half where kAttrUnixExtension is set.
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrUnixExtension = 0x8000;
+
+}  // namespace qvr::arc::sevenzip
