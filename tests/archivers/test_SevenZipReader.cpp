@@ -176,6 +176,63 @@ TEST(SevenZipReader, CodersNotDecodedHereFailCleanly) {
   EXPECT_EQ(files, 8);
 }
 
+// Folders whose coders we do not decode, or whose 7zAES properties ask too much, are refused
+// before anything is read (no file is opened here: fd -1).
+TEST(SevenZipReader, FolderShapesNotDecodedHere) {
+  auto coder = [](uint64_t id, std::string props = "", uint32_t in = 1) {
+    SevenZipCoder c;
+    c.id = id;
+    c.inStreams = in;
+    c.properties = std::move(props);
+    return c;
+  };
+  auto folder = [](std::vector<SevenZipCoder> coders, std::vector<uint32_t> chain) {
+    SevenZipFolder f;
+    f.coders = std::move(coders);
+    f.chain = std::move(chain);
+    f.packedStreams = {f.chain.empty() ? 0u : f.chain.back()};
+    f.unpackSizes.assign(f.coders.size(), 100);
+    f.unpackSize = 100;
+    f.packSize = 32;
+    return f;
+  };
+  const std::string aes19("\xD3\x10" + std::string(2 + 16, '\x11'), 2 + 2 + 16);
+  struct Case {
+    const char* what;
+    SevenZipFolder f;
+    int32_t code;
+  } cases[] = {
+      // BCJ2 takes four streams: no single chain.
+      {"BCJ2", folder({coder(0x0303011B, "", 4), coder(0x030101, "\x5D\0\0\1\0")}, {}),
+       ERROR_NOT_SUPPORT},
+      {"BZip2", folder({coder(0x040202)}, {0}), ERROR_NOT_SUPPORT},
+      {"Deflate", folder({coder(0x040108)}, {0}), ERROR_NOT_SUPPORT},
+      {"PPMd", folder({coder(0x030401, "\x06\0\0\0\1")}, {0}), ERROR_NOT_SUPPORT},
+      {"7zAES not at the packed end",
+       folder({coder(0x06F10701, aes19), coder(0x21, "\x10")}, {0, 1}), ERROR_NOT_SUPPORT},
+      {"7zAES of 2^30 rounds", folder({coder(0x21, "\x10"), coder(0x06F10701, "\x1E")}, {0, 1}),
+       ERROR_NOT_SUPPORT},
+      {"7zAES properties of the wrong length",
+       folder({coder(0x21, "\x10"), coder(0x06F10701, "\xD3\x10\x11")}, {0, 1}),
+       ERROR_HEADER_BROKEN},
+      {"broken LZMA2 properties", folder({coder(0x21, "\x7F")}, {0}), ERROR_HEADER_BROKEN},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    int asked = 0;
+    SevenZipKeys keys([&](std::string& pw) {
+      ++asked;
+      pw = "secret";
+      return true;
+    });
+    std::unique_ptr<SevenZipFolderReader> reader;
+    std::string why;
+    EXPECT_EQ(SevenZipFolderReader::Open(-1, c.f, keys, &reader, &why), c.code) << why;
+    EXPECT_FALSE(reader);
+    EXPECT_FALSE(why.empty());
+  }
+}
+
 // Archives libarchive reads (no encryption) stay with libarchive, which names the method
 // "7Z"; ours takes the encrypted ones and names the coder.
 TEST(SevenZipReader, OnlyWhatLibarchiveRefusesComesToOurReader) {
