@@ -5,7 +5,8 @@
 // The password is asked once per opened archive: at opening when the header is encrypted,
 // else at the first file whose data is read (so that listing asks nothing). That first read
 // also proves the password on the first encrypted file's data before any file is written;
-// a wrong one fails every file with ERROR_PASSWORD_FILE.
+// a wrong one fails every file with ERROR_PASSWORD_FILE. Once a CRC has proven it (the
+// encrypted header's or that first file's), data that does not decode is broken data.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <zlib.h>
@@ -37,7 +38,10 @@ constexpr uint64_t kProofSize = 4u << 20;
 class SevenZipSource final : public EntrySource {
  public:
   SevenZipSource(UniqueFd fd, SevenZipArchive archive, std::unique_ptr<SevenZipKeys> keys)
-      : fd_(std::move(fd)), archive_(std::move(archive)), keys_(std::move(keys)) {}
+      : fd_(std::move(fd)), archive_(std::move(archive)), keys_(std::move(keys)) {
+    // An encrypted header decoded to its CRC: the password is right, failures are the data's.
+    passwordRight_ = archive_.headerEncrypted;
+  }
 
   int32_t Next(Entry& entry) override {
     while (next_ < archive_.items.size() && archive_.items[next_].anti) ++next_;
@@ -135,7 +139,8 @@ class SevenZipSource final : public EntrySource {
   int32_t FolderFailed(int32_t code, const std::string& why = "") {
     if (!why.empty()) words_ = why;
     folderFailed_ = true;
-    if (reader_ && code == ERROR_BROKEN_DATA && archive_.folders[readerFolder_].encrypted) {
+    if (reader_ && code == ERROR_BROKEN_DATA && archive_.folders[readerFolder_].encrypted &&
+        !passwordRight_) {
       keys_->MarkWrong();
       code = ERROR_PASSWORD_FILE;
       words_ = "the password is wrong or the data is broken (" + words_ + ")";
@@ -147,7 +152,7 @@ class SevenZipSource final : public EntrySource {
 
   int32_t Finish(const SevenZipItem& item) {
     if (item.crc && *item.crc != static_cast<uint32_t>(crc_)) {
-      if (archive_.folders[item.folderIndex].encrypted) {
+      if (archive_.folders[item.folderIndex].encrypted && !passwordRight_) {
         keys_->MarkWrong();
         return Fail(ERROR_PASSWORD_FILE, "the password is wrong (CRC error)");
       }
@@ -199,7 +204,7 @@ class SevenZipSource final : public EntrySource {
   // the file is small enough to decode whole here, its CRC). What was decoded is handed out
   // again when that file's data is read.
   int32_t ProvePassword() {
-    if (!archive_.dataEncrypted) return kOk;
+    if (!archive_.dataEncrypted || passwordRight_) return kOk;
     if (proved_) return passwordError_ == kOk ? kOk : Fail(passwordError_, proofWords_);
     proved_ = true;
     for (const SevenZipItem& item : archive_.items) {
@@ -232,6 +237,7 @@ class SevenZipSource final : public EntrySource {
         proofWords_ = "the password is wrong";
         return Fail(passwordError_, proofWords_);
       }
+      passwordRight_ = whole && item.crc;
       reader_ = std::move(reader);
       readerFolder_ = item.folderIndex;
       folderFailed_ = false;
@@ -256,6 +262,7 @@ class SevenZipSource final : public EntrySource {
   int32_t failedCode_ = kOk;
   std::string failedWords_;
   bool proved_ = false;
+  bool passwordRight_ = false;  // proven by a CRC: a later failure is broken data
   int32_t passwordError_ = kOk;
   std::string proofWords_;
   std::vector<uint8_t> replay_;

@@ -130,6 +130,31 @@ TEST_P(EncryptedFixture, WrongOrMissingPasswordFailsEveryFile) {
   }
 }
 
+// Once the encrypted header has proven the password, damaged data is broken data (CRC or
+// decoder error), not a wrong password.
+TEST(SevenZipReader, DamagedDataBehindAProvenPasswordIsBrokenData) {
+  for (double at : {0.1, 0.5, 0.9}) {
+    SCOPED_TRACE(at);
+    std::string data = ReadFile(FixturePath("7z_aes_header.7z"));
+    size_t p = static_cast<size_t>(static_cast<double>(data.size()) * at);
+    data[p] = static_cast<char>(data[p] ^ 0x5A);
+    TempDir tmp;
+    WriteFile(tmp.file("damaged.7z"), data);
+    Opened o = Open(tmp.file("damaged.7z"), "secret");
+    ASSERT_TRUE(o.source);
+    Entry e;
+    int broken = 0;
+    while (o.source->Next(e) == kOk) {
+      if (e.kind != Entry::Kind::File) continue;
+      std::string got;
+      int32_t r = ReadAll(*o.source, &got);
+      EXPECT_NE(r, ERROR_PASSWORD_FILE) << e.path;
+      broken += r == ERROR_BROKEN_DATA || r == ERROR_FILE_CRC;
+    }
+    EXPECT_GE(broken, 1);
+  }
+}
+
 // Entries left unread (not selected, or kept on "No") are decoded past in solid folders.
 TEST_P(EncryptedFixture, SkippedEntriesLeaveTheFollowingOnesWhole) {
   const Fixture& f = GetParam();
