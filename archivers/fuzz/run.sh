@@ -23,11 +23,12 @@ cmake --build "$build" --target "$target"
 # Seeds: each file behind the byte that picks what reads it. The library targets: 0 UnZip,
 # 1 SevenZip, 2 Unlha, 3 Cab, 4 Unrar, 5 Tar; fuzz_lzh: 0 (an archive) for LZH files only;
 # fuzz_arj: 0 (an archive) for the ARJ files of the project's test data and the shared ones;
-# fuzz_sevenzip: 0 (the password given) for 7Z files.
+# fuzz_sevenzip: 0 (the password given, as 7-zip32 reads) and 2 (every folder through our
+# reader) for 7Z files.
 corpus=$build/corpus-$target
 mkdir -p "$corpus"
 seed() {  # selector file
-  local out=$corpus/seed-$(basename "$2" | tr -c 'A-Za-z0-9.\n' '_')
+  local out=$corpus/seed-$1-$(basename "$2" | tr -c 'A-Za-z0-9.\n' '_')
   [ -e "$out" ] || { printf "\\x0$1" > "$out"; cat "$2" >> "$out"; }
 }
 # Inputs kept from earlier campaigns (../shared/fuzz) carry their selector byte already.
@@ -45,7 +46,7 @@ for f in "$root"/../shared/fixtures/* "$root"/tests/archivers/lzh/data/* \
     continue
   fi
   if [ "$target" = fuzz_sevenzip ]; then
-    case "$f" in *.7z) seed 0 "$f" ;; esac
+    case "$f" in *.7z) seed 0 "$f"; seed 2 "$f" ;; esac
     continue
   fi
   case "$f" in
