@@ -3,9 +3,9 @@
 // other file, goes on to the reader the library names.
 //
 // The password is asked once per opened archive: at opening when the header is encrypted,
-// else at the first file whose data is read (so that listing asks nothing). That first read
-// also proves the password on the first encrypted file's data before any file is written;
-// a wrong one fails every file with ERROR_PASSWORD_FILE. Once a CRC has proven it (the
+// else at a command's first entry (listing asks nothing). It is proven there on the first
+// encrypted file's data before anything is written: a wrong one fails the command with
+// ERROR_PASSWORD_FILE before any folder or file is made. Once a CRC has proven it (the
 // encrypted header's or that first file's), data that does not decode is broken data.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,13 +37,22 @@ constexpr uint64_t kProofSize = 4u << 20;
 
 class SevenZipSource final : public EntrySource {
  public:
-  SevenZipSource(UniqueFd fd, SevenZipArchive archive, std::unique_ptr<SevenZipKeys> keys)
-      : fd_(std::move(fd)), archive_(std::move(archive)), keys_(std::move(keys)) {
+  // With `proveFirst` (commands) the password is proven before the first entry is handed
+  // out, so that a wrong one makes no folder either; listing proves nothing.
+  SevenZipSource(UniqueFd fd, SevenZipArchive archive, std::unique_ptr<SevenZipKeys> keys,
+                 bool proveFirst)
+      : fd_(std::move(fd)),
+        archive_(std::move(archive)),
+        keys_(std::move(keys)),
+        proveFirst_(proveFirst) {
     // An encrypted header decoded to its CRC: the password is right, failures are the data's.
     passwordRight_ = archive_.headerEncrypted;
   }
 
   int32_t Next(Entry& entry) override {
+    if (proveFirst_ && !proved_) {
+      if (int32_t r = ProvePassword(); r != kOk) return r;
+    }
     while (next_ < archive_.items.size() && archive_.items[next_].anti) ++next_;
     if (next_ >= archive_.items.size()) return kEnd;
     current_ = next_++;
@@ -261,6 +270,7 @@ class SevenZipSource final : public EntrySource {
   bool folderFailed_ = false;  // the reader's folder did not decode: its files fail alike
   int32_t failedCode_ = kOk;
   std::string failedWords_;
+  bool proveFirst_;
   bool proved_ = false;
   bool passwordRight_ = false;  // proven by a CRC: a later failure is broken data
   int32_t passwordError_ = kOk;
@@ -273,7 +283,8 @@ class SevenZipSource final : public EntrySource {
 
 // Our own reader when the archive is a 7Z that libarchive refuses; null with `handled`
 // false when the file is to go on to the library's other reader.
-std::unique_ptr<EntrySource> OpenOwn(const SourceOptions& options, int32_t& error, bool& handled) {
+std::unique_ptr<EntrySource> OpenOwn(const SourceOptions& options, bool proveFirst, int32_t& error,
+                                     bool& handled) {
   handled = false;
   if (!(options.formats & kFormat7z)) return nullptr;
   UniqueFd fd(open(options.path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -294,21 +305,22 @@ std::unique_ptr<EntrySource> OpenOwn(const SourceOptions& options, int32_t& erro
   if (r != kOk || !(archive.headerEncrypted || archive.dataEncrypted)) return nullptr;
   handled = true;
   error = kOk;
-  return std::make_unique<SevenZipSource>(std::move(fd), std::move(archive), std::move(keys));
+  return std::make_unique<SevenZipSource>(std::move(fd), std::move(archive), std::move(keys),
+                                          proveFirst);
 }
 
 }  // namespace
 
 std::unique_ptr<EntrySource> OpenSevenZipSource(const SourceOptions& options, int32_t& error) {
   bool handled = false;
-  auto own = OpenOwn(options, error, handled);
+  auto own = OpenOwn(options, true, error, handled);
   if (handled) return own;
   return OpenLibarchiveSource(options, error);
 }
 
 std::unique_ptr<EntrySource> OpenSevenZipListSource(const SourceOptions& options, int32_t& error) {
   bool handled = false;
-  auto own = OpenOwn(options, error, handled);
+  auto own = OpenOwn(options, false, error, handled);
   if (handled) return own;
   return OpenZipDirectorySource(options, error);
 }

@@ -117,6 +117,9 @@ TEST_P(EncryptedFixture, WrongOrMissingPasswordFailsEveryFile) {
     }
     ASSERT_TRUE(o.source);
     Entry e;
+    // A command's first entry proves the password: nothing is handed out before it.
+    EXPECT_EQ(o.source->Next(e), ERROR_PASSWORD_FILE);
+    EXPECT_EQ(o.asked, 1);
     int failed = 0;
     while (o.source->Next(e) == kOk) {
       if (e.kind != Entry::Kind::File) continue;
@@ -155,6 +158,26 @@ TEST(SevenZipReader, DamagedDataBehindAProvenPasswordIsBrokenData) {
   }
 }
 
+// The listing opener hands out every entry of archives whose names are readable without
+// asking anything; an encrypted header asks once.
+TEST_P(EncryptedFixture, ListingAsksOnlyForEncryptedNames) {
+  const Fixture& f = GetParam();
+  int asked = 0;
+  SourceOptions options{FixturePath(f.file), kFormat7z | kFormatZip, [&](std::string& pw) {
+                          ++asked;
+                          pw = "secret";
+                          return true;
+                        }};
+  int32_t error = kOk;
+  auto source = OpenSevenZipListSource(options, error);
+  ASSERT_TRUE(source) << std::hex << error;
+  Entry e;
+  int n = 0;
+  while (source->Next(e) == kOk) ++n;
+  EXPECT_EQ(n, f.entryCount);
+  EXPECT_EQ(asked, f.headerEncrypted ? 1 : 0);
+}
+
 // Entries left unread (not selected, or kept on "No") are decoded past in solid folders.
 TEST_P(EncryptedFixture, SkippedEntriesLeaveTheFollowingOnesWhole) {
   const Fixture& f = GetParam();
@@ -190,6 +213,7 @@ TEST(SevenZipReader, CodersNotDecodedHereFailCleanly) {
   Opened o = Open(FixturePath("7z_aes_ppmd.7z"), "secret");
   ASSERT_TRUE(o.source);
   Entry e;
+  EXPECT_EQ(o.source->Next(e), ERROR_NOT_SUPPORT);  // before the first entry
   int files = 0;
   while (o.source->Next(e) == kOk) {
     if (e.kind != Entry::Kind::File) continue;
