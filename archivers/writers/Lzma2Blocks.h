@@ -1,7 +1,10 @@
 // LZMA2 compression of 7Z folders on several threads. The data of a folder is cut into blocks;
-// each block is encoded on its own thread by liblzma's raw LZMA2 encoder, whose output starts
-// with a dictionary reset. Joined in order, with the end marker (one 0x00 byte) of every block
-// but the folder's last removed, the outputs form one LZMA2 stream that every reader decodes.
+// each block is encoded on its own thread by liblzma's raw LZMA2 encoder. The first block of a
+// folder starts with a dictionary reset; every later one is given the folder's bytes before it
+// as its preset dictionary, so its matches reach back as far as a single encoder's would and
+// its stream only resets the coder's state. Joined in order, with the end marker (one 0x00
+// byte) of every block but the folder's last removed, the outputs form one LZMA2 stream that
+// every reader decodes.
 #pragma once
 
 #include <atomic>
@@ -49,20 +52,23 @@ class Lzma2Blocks {
 
   // The dictionary of a preset, as the header's coder property must cover it.
   static uint32_t PresetDictionary(int preset);
-  // Blocks of two to four dictionaries: every block starts with an empty dictionary, which
-  // costs ratio when blocks are short, and enough blocks must come to keep each thread busy.
+  // Blocks of two to four dictionaries: a block's coder state starts afresh and its preset
+  // dictionary must be read in, which costs when blocks are short, and enough blocks must
+  // come to keep each thread busy.
   static uint64_t BlockSizeFor(uint32_t dictionary, uint64_t expectedSize, unsigned threads);
 
  private:
   struct Block;
   bool Submit(bool lastOfFolder);
   bool WriteOldest();
+  void KeepHistory(const Block& block, uint32_t dictionary);
 
   int preset_;
   unsigned threads_;
   uint64_t blockSize_;
   Sink sink_;
   std::vector<uint8_t> filling_;
+  std::vector<uint8_t> history_;  // what the next block of the folder continues from
   std::deque<std::unique_ptr<Block>> running_;
   std::atomic<bool> stop_{false};
   std::vector<PackedFolder> folders_;

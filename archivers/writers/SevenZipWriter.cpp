@@ -12,12 +12,14 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "ArchiveTemp.h"
 #include "FdIo.h"
 #include "Lzma2Blocks.h"
 #include "OutFile.h"
 #include "SevenZipHeader.h"
+#include "Text.h"
 #include "Utf8Locale.h"
 #include "ZipWriter.h"
 
@@ -313,6 +315,25 @@ WriteResult CopyOldEntries(struct archive* in, const std::string& archivePath,
   }
 }
 
+// The order the items go into a solid folder: files of one type side by side (by extension,
+// then by name), which keeps the coder's statistics and dictionary on alike data. Folders come
+// after the files, so that a reader restoring in order sets a folder's time after filling it;
+// items of equal keys keep their given order.
+std::vector<const AddItem*> SolidOrder(const std::vector<AddItem>& items, bool solid) {
+  std::vector<const AddItem*> order;
+  for (const AddItem& item : items) order.push_back(&item);
+  if (!solid) return order;
+  auto key = [](const AddItem* item) {
+    std::string leaf = item->name.substr(item->name.rfind('/') + 1);
+    size_t dot = leaf.rfind('.');
+    std::string extension = dot == std::string::npos || dot == 0 ? "" : leaf.substr(dot + 1);
+    return std::make_tuple(item->folder, arc::AsciiLower(extension), leaf);
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](const AddItem* a, const AddItem* b) { return key(a) < key(b); });
+  return order;
+}
+
 // Writes a new 7Z beside the old one: the old entries for which keep() holds, then the items.
 WriteResult Rewrite(const std::string& archivePath, bool hasOld,
                     const std::function<bool(const std::string&)>& keep,
@@ -328,8 +349,8 @@ WriteResult Rewrite(const std::string& archivePath, bool hasOld,
   if (WriteResult r = builder.Start(); !r.ok()) return r;
   if (hasOld)
     if (WriteResult r = CopyOldEntries(in.get(), archivePath, keep, builder); !r.ok()) return r;
-  for (const AddItem& item : items)
-    if (WriteResult r = builder.AddDiskItem(item); !r.ok()) return r;
+  for (const AddItem* item : SolidOrder(items, options.solid))
+    if (WriteResult r = builder.AddDiskItem(*item); !r.ok()) return r;
   if (WriteResult r = builder.Finish(); !r.ok()) return r;
   return temp.Commit();
 }

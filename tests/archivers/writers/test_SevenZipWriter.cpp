@@ -224,6 +224,23 @@ TEST(Lzma2Blocks, JoinedBlocksDecodeToTheInputAroundEveryBoundary) {
   }
 }
 
+// A block continues the folder's dictionary: noise repeated in the next block costs almost
+// nothing, as it would in one stream (a dictionary reset at every block packed it twice).
+TEST(Lzma2Blocks, ALaterBlockMatchesIntoTheBlockBefore) {
+  constexpr uint64_t kBlock = 64 * 1024;
+  std::string noise = RandomBytes(kBlock, 7), input = noise + noise + noise;
+  std::string packed;
+  writers::Lzma2Blocks blocks({5, kBlock, 2, 0}, [&](const uint8_t* data, size_t n) {
+    packed.append(reinterpret_cast<const char*>(data), n);
+    return true;
+  });
+  ASSERT_TRUE(blocks.Append(reinterpret_cast<const uint8_t*>(input.data()), input.size()));
+  ASSERT_TRUE(blocks.EndFolder());
+  ASSERT_TRUE(blocks.Finish()) << blocks.error();
+  EXPECT_LT(packed.size(), kBlock + kBlock / 8);
+  EXPECT_TRUE(DecodeLzma2(packed, blocks.folders()[0].Property()) == input);
+}
+
 // Files whose sizes fall a few bytes either side of the block size and its multiples, in one
 // solid archive: 7-Zip and our reader give every byte back.
 TEST(SevenZipWriter, FilesAroundBlockBoundariesComeBackWhole) {
