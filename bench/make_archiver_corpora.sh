@@ -60,8 +60,9 @@ for i in range(100000):
 PY
   bsdtar -a -cf many.zip many
 fi
-# About 50 MB (40 MB text, 10 MB random data) as ARJ method 1 and as a Deflate64 ZIP.
-if [ ! -e fifty.arj ] || [ ! -e fifty64.zip ]; then
+# About 50 MB (40 MB text, 10 MB random data) as ARJ method 1, as a Deflate64 ZIP and as
+# an encrypted 7Z (7zAES with its header encrypted, password "secret").
+if [ ! -e fifty.arj ] || [ ! -e fifty64.zip ] || [ ! -e fifty_aes.7z ]; then
   python3 - <<'PY'
 import os, random
 r = random.Random(9)
@@ -75,8 +76,10 @@ for i in range(10):
     with open(f"fifty/data/d{i}.bin", "wb") as f:
         f.write(r.randbytes(1 << 20))
 PY
+  rm -f fifty.arj fifty64.zip fifty_aes.7z
   (cd fifty && arj a -r -y -m1 ../fifty.arj '*' >/dev/null)
   (cd fifty && "$sevenzip" a -bd -tzip -mm=Deflate64 ../fifty64.zip text data >/dev/null)
+  (cd fifty && "$sevenzip" a -bd -t7z -psecret -mhe=on ../fifty_aes.7z text data >/dev/null)
 fi
 rm -rf mixed small solid many fifty
 ls -l "$out"

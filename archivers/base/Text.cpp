@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 
 namespace qvr::arc {
 
@@ -99,6 +100,71 @@ std::string AsciiLower(std::string text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return text;
+}
+
+void AppendUtf16Le(std::string& out, const std::string& text) {
+  auto unit = [&](uint32_t u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>((u >> 8) & 0xFF);
+  };
+  const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+  size_t n = text.size();
+  for (size_t i = 0; i < n;) {
+    uint32_t c = s[i];
+    size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    bool valid = len > 0 && i + len <= n;
+    for (size_t k = 1; valid && k < len; ++k) valid = (s[i + k] & 0xC0) == 0x80;
+    if (valid && len > 1) {
+      c &= 0xFF >> (len + 1);
+      for (size_t k = 1; k < len; ++k) c = (c << 6) | (s[i + k] & 0x3F);
+      static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+      valid = c >= kSmallest[len] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+    }
+    if (!valid) {
+      unit(0xFFFD);
+      ++i;
+      continue;
+    }
+    if (c >= 0x10000) {
+      unit(0xD800 + ((c - 0x10000) >> 10));
+      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      unit(c);
+    }
+    i += len;
+  }
+}
+
+std::string Utf16LeToUtf8(const unsigned char* data, size_t units) {
+  std::string out;
+  out.reserve(units);
+  for (size_t i = 0; i < units; ++i) {
+    uint32_t c = data[2 * i] | (data[2 * i + 1] << 8);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units) {
+      uint32_t low = data[2 * i + 2] | (data[2 * i + 3] << 8);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
 }
 
 }  // namespace qvr::arc

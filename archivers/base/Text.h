@@ -2,6 +2,7 @@
 // archives made on Japanese Windows) and ASCII case, none of them depending on the locale.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace qvr::arc {
@@ -16,6 +17,12 @@ bool Cp932ToUtf8(const std::string& cp932, std::string* out);
 std::string Cp932ToUtf8Lossy(const std::string& cp932);
 // UTF-8 to CP932; false when a character has no CP932 form.
 bool Utf8ToCp932(const std::string& utf8, std::string* out);
+
+// UTF-8 to UTF-16LE, appended to `out` (no terminating unit); a byte that starts no valid
+// sequence stands as U+FFFD.
+void AppendUtf16Le(std::string& out, const std::string& utf8);
+// `units` UTF-16LE code units to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string Utf16LeToUtf8(const unsigned char* data, size_t units);
 
 // "A" to "Z" become "a" to "z"; every other byte stays.
 std::string AsciiLower(std::string text);

@@ -332,11 +332,20 @@ int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command
   return run.error;
 }
 
+// The password answer of one open handle: a second walk opens the archive again and takes
+// it from here instead of asking again.
+struct PasswordMemo {
+  bool asked = false;
+  bool given = false;
+  std::string password;
+};
+
 // Open handles are remembered so that a stale or foreign handle is refused, not followed.
 struct Handle {
   const LibraryTraits* traits;
   void* owner;
   std::string path;
+  std::shared_ptr<PasswordMemo> memo;
   std::unique_ptr<EntrySource> source;
   std::string wildcard;
   Entry current;
@@ -354,9 +363,16 @@ Handle* Live(void* h) {
 
 // The entries for listing: never their data.
 std::unique_ptr<EntrySource> OpenFor(const LibraryTraits& traits, const std::string& path,
-                                     void* owner, int32_t& error) {
-  SourceOptions options{path, traits.formats, [owner, path](std::string& pw) {
-                          return ThePrompter().AskPassword(owner, path, pw);
+                                     void* owner, int32_t& error,
+                                     std::shared_ptr<PasswordMemo> memo = nullptr) {
+  SourceOptions options{path, traits.formats, [owner, path, memo](std::string& pw) {
+                          if (!memo) return ThePrompter().AskPassword(owner, path, pw);
+                          if (!memo->asked) {
+                            memo->asked = true;
+                            memo->given = ThePrompter().AskPassword(owner, path, memo->password);
+                          }
+                          pw = memo->password;
+                          return memo->given;
                         }};
   return (traits.list ? traits.list : traits.open)(options, error);
 }
@@ -442,7 +458,9 @@ int32_t CheckArchive(const LibraryTraits& traits, const char* path) {
   LocaleScope locale;
   int32_t error = kOk;
   auto source = OpenFor(traits, path, nullptr, error);
-  if (!source) return 0;
+  // An archive whose header opens only with a password (an encrypted 7Z header) is one of
+  // ours all the same: its outer headers and their CRCs read without error.
+  if (!source) return error == ERROR_PASSWORD_FILE ? 1 : 0;
   Entry entry;
   int32_t r = source->Next(entry);
   return r == kOk || (r == kEnd && source->FormatKnown()) ? 1 : 0;
@@ -468,9 +486,10 @@ void* OpenArchive(const LibraryTraits& traits, void* owner, const char* path) {
   if (!path) return nullptr;
   LocaleScope locale;
   int32_t error = kOk;
-  auto source = OpenFor(traits, path, owner, error);
+  auto memo = std::make_shared<PasswordMemo>();
+  auto source = OpenFor(traits, path, owner, error, memo);
   if (!source) return nullptr;
-  auto* h = new Handle{&traits, owner, path, std::move(source), "", {}, false, false};
+  auto* h = new Handle{&traits, owner, path, memo, std::move(source), "", {}, false, false};
   std::lock_guard<std::mutex> lock(gHandlesLock);
   gHandles.insert(h);
   return h;
@@ -494,7 +513,7 @@ int32_t FindFirst(void* handle, const char* wildcard, EntryInfo* info) {
   LocaleScope locale;
   if (h->walked) {  // a second walk starts again from the first entry
     int32_t error = kOk;
-    h->source = OpenFor(*h->traits, h->path, h->owner, error);
+    h->source = OpenFor(*h->traits, h->path, h->owner, error, h->memo);
     if (!h->source) return -1;
   }
   h->walked = true;

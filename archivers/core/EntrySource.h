@@ -79,6 +79,11 @@ std::unique_ptr<EntrySource> OpenLibarchiveSource(const SourceOptions& options, 
 // For listing only (no data): a ZIP archive's entries straight from its central directory;
 // any other file, or a directory that does not hold together, through OpenLibarchiveSource.
 std::unique_ptr<EntrySource> OpenZipDirectorySource(const SourceOptions& options, int32_t& error);
+// 7Z archives that libarchive refuses (an encrypted header, data encrypted with 7zAES)
+// through our own 7Z reader; every other file through OpenLibarchiveSource, or for listing
+// through OpenZipDirectorySource.
+std::unique_ptr<EntrySource> OpenSevenZipSource(const SourceOptions& options, int32_t& error);
+std::unique_ptr<EntrySource> OpenSevenZipListSource(const SourceOptions& options, int32_t& error);
 
 // Where local headers of a ZIP archive name other paths than its central directory: for each
 // such local path (decoded as the entry names are), the directory's paths of every record

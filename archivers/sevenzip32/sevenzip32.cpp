@@ -1,5 +1,6 @@
-// 7-zip32.so (prefix SevenZip): 7Z and ZIP reading, and writing through the writing side ("a",
-// "d"). Its command is a word before the archive ("x", "e", "a").
+// 7-zip32.so (prefix SevenZip): 7Z and ZIP reading (encrypted 7Z through our own 7Z reader),
+// and writing through the writing side ("a", "d"). Its command is a word before the archive
+// ("x", "e", "a").
 #include "ArcErrors.h"
 #include "ArchiverExports.h"
 #include "WriteCommands.h"
@@ -33,8 +34,8 @@ int32_t ParseSevenZip(const ParsedArgs& args, Command& command) {
 }
 
 const LibraryTraits kSevenZip{
-    kFormat7z | kFormatZip, 100, 0, 1, &ParseSevenZip, &OpenLibarchiveSource,
-    &OpenZipDirectorySource};
+    kFormat7z | kFormatZip, 100, 0, 1, &ParseSevenZip, &OpenSevenZipSource,
+    &OpenSevenZipListSource};
 
 }  // namespace
 

@@ -4,36 +4,14 @@
 #include <zlib.h>
 
 #include "OutFile.h"
+#include "SevenZipIds.h"
+#include "Text.h"
 
 namespace qvr::writers {
 
 namespace {
 
-enum Id : uint8_t {
-  kEnd = 0x00,
-  kHeader = 0x01,
-  kMainStreamsInfo = 0x04,
-  kFilesInfo = 0x05,
-  kPackInfo = 0x06,
-  kUnpackInfo = 0x07,
-  kSubStreamsInfo = 0x08,
-  kSize = 0x09,
-  kCrc = 0x0A,
-  kFolder = 0x0B,
-  kCodersUnpackSize = 0x0C,
-  kNumUnpackStream = 0x0D,
-  kEmptyStream = 0x0E,
-  kEmptyFile = 0x0F,
-  kName = 0x11,
-  kMTime = 0x14,
-  kWinAttributes = 0x15,
-  kEncodedHeader = 0x17,
-};
-
-constexpr uint32_t kAttrReadOnly = 0x01;
-constexpr uint32_t kAttrDirectory = 0x10;
-constexpr uint32_t kAttrArchive = 0x20;
-constexpr uint32_t kAttrUnixExtension = 0x8000;
+using namespace qvr::arc::sevenzip;
 
 uint32_t Crc(const std::string& bytes) {
   return static_cast<uint32_t>(
@@ -55,36 +33,10 @@ void PutProperty(std::string& out, uint8_t id, const std::string& data) {
   out += data;
 }
 
-// UTF-8 to UTF-16LE; a byte that starts no valid sequence stands as U+FFFD.
+// A name in UTF-16LE with its terminating zero unit.
 void PutUtf16(std::string& out, const std::string& text) {
-  auto unit = [&](uint32_t u) { PutLe16(out, static_cast<uint16_t>(u)); };
-  const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-  size_t n = text.size();
-  for (size_t i = 0; i < n;) {
-    uint32_t c = s[i];
-    size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    bool valid = len > 0 && i + len <= n;
-    for (size_t k = 1; valid && k < len; ++k) valid = (s[i + k] & 0xC0) == 0x80;
-    if (valid && len > 1) {
-      c &= 0xFF >> (len + 1);
-      for (size_t k = 1; k < len; ++k) c = (c << 6) | (s[i + k] & 0x3F);
-      static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-      valid = c >= kSmallest[len] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
-    }
-    if (!valid) {
-      unit(0xFFFD);
-      ++i;
-      continue;
-    }
-    if (c >= 0x10000) {
-      unit(0xD800 + ((c - 0x10000) >> 10));
-      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      unit(c);
-    }
-    i += len;
-  }
-  unit(0);
+  qvr::arc::AppendUtf16Le(out, text);
+  PutLe16(out, 0);
 }
 
 void PutDigests(std::string& out, const std::vector<uint32_t>& crcs) {

@@ -50,6 +50,7 @@ static void LoadManifestOf(const std::string& dir, std::vector<Fixture>& out) {
     f.format = o["format"].toString().toStdString();
     f.exe = o["container"].toString() == "exe";
     f.password = o["password"].toString().toStdString();
+    f.headerEncrypted = o["header_encrypted"].toBool();
     f.hostile = o["hostile"].toBool();
     f.expectError = o["expect_error"].toBool();
     f.expected = Files(o["expected"]);

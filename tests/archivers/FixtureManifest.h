@@ -19,6 +19,7 @@ struct Fixture {
   std::string format;  // "zip", "lzh", "tar.gz"...
   bool exe = false;    // a self-extracting .exe
   std::string password;
+  bool headerEncrypted = false;  // the names too need the password (7Z -mhe=on)
   bool hostile = false;
   bool expectError = false;
   std::vector<ExpectedFile> expected;

@@ -137,6 +137,12 @@ TEST_P(FixtureTest, CountsAndListsTheManifestEntries) {
     EXPECT_EQ(lib.getFileCount(path.c_str()), -1);
     return;
   }
+  if (f.headerEncrypted) {
+    // Without an owner window no password can be asked, and the names need one.
+    EXPECT_EQ(lib.getFileCount(path.c_str()), -1);
+    EXPECT_EQ(lib.openArchive(nullptr, path.c_str(), 0x400000), nullptr);
+    return;
+  }
   int expected = f.entryCount;
   EXPECT_EQ(lib.getFileCount(path.c_str()), expected);
   void* h = lib.openArchive(nullptr, path.c_str(), 0x400000);

@@ -65,6 +65,12 @@ TEST_F(RealArchivesTest, CountSizeAndFolderInspectionMatchTheManifest) {
       std::string format = f.format == "zip" ? "7Z" : UCase(f.format);
       EXPECT_EQ(inspect.DetectFormat(path), format);
     }
+    if (f.headerEncrypted) {
+      // Names behind a password: without an owner window no question, so nothing is known.
+      EXPECT_EQ(inspect.FileCount(path), -1);
+      EXPECT_EQ(inspect.OriginalSize(path), 0u);
+      continue;
+    }
     EXPECT_EQ(inspect.FileCount(path), f.entryCount);
     // The hostile archives hold entries that the manifest does not count as extracted.
     if (!SizeUnrecorded(f) && !f.hostile) {
@@ -101,6 +107,11 @@ TEST_F(RealArchivesTest, ListingRowsMatchTheManifest) {
     if (!Listed(f)) continue;
     SCOPED_TRACE(f.file);
     ArchiveListModel model;
+    if (f.headerEncrypted) {  // no owner window, no password question: no rows
+      list.ListByExtension(FixturePath(f.file), model);
+      EXPECT_EQ(model.rowCount(), 0);
+      continue;
+    }
     ASSERT_TRUE(list.ListByExtension(FixturePath(f.file), model));
     EXPECT_EQ(model.rowCount(), f.entryCount);
     std::map<std::string, int> rows;

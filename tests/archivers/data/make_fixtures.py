@@ -47,6 +47,16 @@ def write_tree(root, cp932_name=False):
     return files
 
 
+def exe_like():
+    """Bytes with the call instructions (E8 and a near offset) that x86 programs are full of."""
+    rng = random.Random(86)
+    out = bytearray()
+    while len(out) < 40000:
+        out += rng.randbytes(rng.randrange(3, 12))
+        out += bytes([0xE8]) + rng.randrange(0, 0x4000).to_bytes(4, "little")
+    return bytes(out)
+
+
 def expected_of(files, names):
     out = []
     for rel in sorted(files):
@@ -67,6 +77,9 @@ def sha(path):
 
 
 def main():
+    # With prefixes given ("make_fixtures.py 7z_aes_"), only the archives whose names start
+    # with one of them are replaced; the others and their manifest rows stay as they are.
+    only = sys.argv[1:]
     rows = []
     work = tempfile.mkdtemp()
     try:
@@ -109,6 +122,35 @@ def main():
         run(cmd, tree)
         row("zip_deflate64.zip", "zip", "cd tree && TZ=UTC " + cmd, everything, dirs, 9,
             variant="Deflate64 (method 9)")
+        # Encrypted 7Z (7zAES, password "secret"), from the same tree with an empty folder and
+        # an x86 program's look-alike (call instructions for the BCJ filter to convert).
+        seven = os.path.join(work, "seven")
+        files7 = write_tree(seven)
+        files7["tool.exe"] = exe_like()
+        with open(os.path.join(seven, "tool.exe"), "wb") as f:
+            f.write(files7["tool.exe"])
+        os.utime(os.path.join(seven, "tool.exe"), (1700000000, 1700000000))
+        os.makedirs(os.path.join(seven, "empty_folder"))
+        os.utime(os.path.join(seven, "empty_folder"), (1700000000, 1700000000))
+        all7 = everything + ["tool.exe", "empty_folder"]
+        for name, switches, variant in [
+                ("7z_aes_lzma2.7z", "", "7zAES, LZMA2, solid, names readable"),
+                ("7z_aes_header.7z", "-mhe=on", "7zAES, LZMA2, solid, encrypted header"),
+                ("7z_aes_lzma.7z", "-m0=lzma", "7zAES, LZMA, solid"),
+                ("7z_aes_bcj.7z", "-m0=lzma -mf=BCJ -mhe=on", "7zAES, BCJ x86 + LZMA"),
+                ("7z_aes_copy.7z", "-mx=0 -ms=off", "7zAES, stored (Copy), one folder a file"),
+                ("7z_aes_ppmd.7z", "-m0=PPMd", "7zAES, PPMd (not decoded by our reader)"),
+                ("7z_aes_small.7z", "-mhe=on -x!random.bin -x!docs/far.bin -x!tool.exe",
+                 "7zAES, encrypted header, small (text only: a seed the fuzzer keeps whole)")]:
+            cmd = f"7zz a -t7z -psecret {switches} ../out/{name} " + " ".join(
+                f"'{n}'" for n in all7)
+            cmd = " ".join(cmd.split())
+            run(cmd, seven)
+            left_out = [x[3:] for x in switches.split() if x.startswith("-x!")]
+            r = row(name, "7z", "cd seven && TZ=UTC " + cmd, all7, dirs + ["empty_folder"],
+                    11 - len(left_out), password="secret", variant=variant,
+                    header_encrypted="-mhe=on" in switches)
+            r["expected"] = [e for e in expected_of(files7, all7) if e["path"] not in left_out]
         # Single compressed files: the name without the last extension.
         for tool, ext in [("xz -c", "xz"), ("zstd -q -c", "zst"), ("lz4 -q -c", "lz4"),
                           ("xz --format=lzma -c", "lzma")]:
@@ -146,11 +188,18 @@ def main():
             path = os.path.join(out, r["file"])
             r["size"] = os.path.getsize(path)
             r["sha256"] = sha(path)
+        def remade(n):
+            return not only or any(n.startswith(p) for p in only)
+        if only:
+            with open(os.path.join(HERE, "manifest.json"), encoding="utf-8") as f:
+                kept = {r["file"]: r for r in json.load(f)}
+            rows = [r if remade(r["file"]) else kept.get(r["file"], r) for r in rows]
         for n in os.listdir(HERE):
-            if n not in ("make_fixtures.py", "README.md"):
+            if n not in ("make_fixtures.py", "README.md") and remade(n) and n != "manifest.json":
                 os.remove(os.path.join(HERE, n))
         for n in os.listdir(out):
-            shutil.copy(os.path.join(out, n), os.path.join(HERE, n))
+            if remade(n):
+                shutil.copy(os.path.join(out, n), os.path.join(HERE, n))
         with open(os.path.join(HERE, "manifest.json"), "w", encoding="utf-8") as f:
             f.write("[\n" + ",\n".join(json.dumps(r, ensure_ascii=False) for r in rows) + "\n]\n")
     finally:
