@@ -135,9 +135,13 @@ uint32_t Lzma2Blocks::PresetDictionary(int preset) {
 }
 
 uint64_t Lzma2Blocks::BlockSizeFor(uint32_t dictionary, uint64_t expectedSize, unsigned threads) {
-  uint64_t smallest = 2ull * dictionary, largest = 4ull * dictionary;
-  if (expectedSize == 0) return largest;
-  return std::clamp<uint64_t>((expectedSize + threads - 1) / threads, smallest, largest);
+  uint64_t smallest = 2ull * dictionary, largest = 8ull * dictionary;
+  if (expectedSize == 0) return 4ull * dictionary;
+  // As few blocks as the largest size allows, as many as a multiple of the threads and all
+  // of one size, so that every thread gets the same share and no round ends with one alone.
+  uint64_t blocks = std::max<uint64_t>(1, (expectedSize + largest - 1) / largest);
+  blocks = (blocks + threads - 1) / threads * threads;
+  return std::clamp<uint64_t>((expectedSize + blocks - 1) / blocks, smallest, largest);
 }
 
 Lzma2Blocks::Lzma2Blocks(const Lzma2Settings& settings, Sink sink)

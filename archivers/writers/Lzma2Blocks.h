@@ -52,9 +52,9 @@ class Lzma2Blocks {
 
   // The dictionary of a preset, as the header's coder property must cover it.
   static uint32_t PresetDictionary(int preset);
-  // Blocks of two to four dictionaries: a block's coder state starts afresh and its preset
-  // dictionary must be read in, which costs when blocks are short, and enough blocks must
-  // come to keep each thread busy.
+  // Blocks of two to eight dictionaries, a multiple of the threads of them, of one size: a
+  // block's coder state starts afresh and its preset dictionary must be read in, which costs
+  // when blocks are short, and every thread must have its share.
   static uint64_t BlockSizeFor(uint32_t dictionary, uint64_t expectedSize, unsigned threads);
 
  private:
