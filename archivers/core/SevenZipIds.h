@@ -117,4 +117,7 @@ constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
 constexpr uint32_t kAttrUnixExtension = 0x8000;
 
+// Times are FILETIME: 100 ns units since 1601; this many seconds lie between 1601 and 1970.
+constexpr int64_t kFileTimeEpochSeconds = 11644473600;
+
 }  // namespace qvr::arc::sevenzip

@@ -31,7 +31,6 @@ using sevenzip::kAttrReadOnly;
 using sevenzip::kAttrUnixExtension;
 
 constexpr size_t kBlockSize = 256u << 10;
-constexpr int64_t kFileTimeTo1970 = 116444736000000000;  // 100 ns units from 1601 to 1970
 // What the password proof decodes of the first encrypted file at most.
 constexpr uint64_t kProofSize = 4u << 20;
 
@@ -132,8 +131,9 @@ class SevenZipSource final : public EntrySource {
       }
     }
     if (item.mtime) {
-      entry.mtime =
-          static_cast<time_t>((static_cast<int64_t>(*item.mtime) - kFileTimeTo1970) / 10000000);
+      entry.mtime = static_cast<time_t>(
+          (static_cast<int64_t>(*item.mtime) - sevenzip::kFileTimeEpochSeconds * 10000000) /
+          10000000);
       entry.mtimeSet = true;
     }
   }

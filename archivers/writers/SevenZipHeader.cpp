@@ -187,8 +187,7 @@ uint32_t SevenZipAttributes(uint32_t mode, bool folder) {
 }
 
 uint64_t SevenZipTime(int64_t seconds, long nanoseconds) {
-  constexpr int64_t kEpochDelta = 11644473600;  // seconds from 1601 to 1970
-  int64_t ticks = (seconds + kEpochDelta) * 10000000 + nanoseconds / 100;
+  int64_t ticks = (seconds + arc::sevenzip::kFileTimeEpochSeconds) * 10000000 + nanoseconds / 100;
   return ticks < 0 ? 0 : static_cast<uint64_t>(ticks);
 }
 
