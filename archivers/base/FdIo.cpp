@@ -1,5 +1,6 @@
 #include "FdIo.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -72,6 +73,13 @@ int WriteAll(int fd, const void* data, size_t size) {
 
 int PwriteAll(int fd, const void* data, size_t size, uint64_t offset) {
   return WriteLoop(fd, data, size, static_cast<int64_t>(offset));
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat sa {}, sb {};
+  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
 }
 
 }  // namespace qvr::arc

@@ -1,11 +1,13 @@
 // File-descriptor helpers of our libraries: the one owner that closes a descriptor, and the
-// read and write loops, each call repeated when a signal interrupts it.
+// read and write loops, each call repeated when a signal interrupts it, and the test whether
+// two paths name one file.
 #pragma once
 
 #include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace qvr::arc {
 
@@ -45,5 +47,8 @@ size_t PreadFull(int fd, void* buffer, size_t size, uint64_t offset);
 // (EIO when the system wrote nothing and gave no reason).
 int WriteAll(int fd, const void* data, size_t size);
 int PwriteAll(int fd, const void* data, size_t size, uint64_t offset);
+
+// True when both paths name one file (equal, or the same device and inode).
+bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace qvr::arc

@@ -1,7 +1,9 @@
 #include "Archiver.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -281,6 +283,29 @@ std::string Summary(const Run& run) {
 // The skip count of this thread's last command call, read back through PGetSkippedCount.
 thread_local int32_t tLastSkipped = 0;
 
+// The host's password answerer for the calls of this thread (PSetPasswordCallback).
+struct HostPasswords {
+  PasswordCallback* callback = nullptr;
+  void* context = nullptr;
+};
+thread_local HostPasswords tHostPasswords;
+
+using PasswordAsk = std::function<bool(int wrong, std::string& password)>;
+
+// The question for the archive's password: the host's answerer when it set one on the
+// thread that asks, else our own dialog, shown once per call.
+PasswordAsk AskerFor(void* owner, const std::string& path) {
+  return [owner, path](int wrong, std::string& pw) {
+    HostPasswords host = tHostPasswords;
+    if (!host.callback) return wrong == 0 && ThePrompter().AskPassword(owner, path, pw);
+    std::string buffer(kPasswordSize, '\0');
+    bool given = host.callback(host.context, path.c_str(), wrong, buffer.data(), kPasswordSize) != 0;
+    if (given) pw.assign(buffer.c_str(), strnlen(buffer.data(), kPasswordSize - 1));
+    std::fill(buffer.begin(), buffer.end(), '\0');
+    return given;
+  };
+}
+
 int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command,
                 std::string& report) {
   const std::string& path = command.args.archive;
@@ -288,9 +313,7 @@ int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command
     report = "no archive given";
     return ERROR_NOT_EXIST;
   }
-  SourceOptions options{path, traits.formats, [&](std::string& pw) {
-                          return ThePrompter().AskPassword(owner, path, pw);
-                        }};
+  SourceOptions options{path, traits.formats, AskerFor(owner, path)};
   int32_t error = kOk;
   std::unique_ptr<EntrySource> source = traits.open(options, error);
   if (!source) {
@@ -335,6 +358,7 @@ int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command
 // The password answer of one open handle: a second walk opens the archive again and takes
 // it from here instead of asking again.
 struct PasswordMemo {
+  PasswordAsk ask;
   bool asked = false;
   bool given = false;
   std::string password;
@@ -363,17 +387,21 @@ Handle* Live(void* h) {
 
 // The entries for listing: never their data.
 std::unique_ptr<EntrySource> OpenFor(const LibraryTraits& traits, const std::string& path,
-                                     void* owner, int32_t& error,
+                                     int32_t& error,
                                      std::shared_ptr<PasswordMemo> memo = nullptr) {
-  SourceOptions options{path, traits.formats, [owner, path, memo](std::string& pw) {
-                          if (!memo) return ThePrompter().AskPassword(owner, path, pw);
-                          if (!memo->asked) {
-                            memo->asked = true;
-                            memo->given = ThePrompter().AskPassword(owner, path, memo->password);
-                          }
-                          pw = memo->password;
-                          return memo->given;
-                        }};
+  PasswordAsk ask;  // the check and the count ask nobody
+  if (memo) {
+    ask = [memo](int wrong, std::string& pw) {
+      // The remembered answer first; a question again only once it proved wrong.
+      if (wrong > 0 || !memo->asked) {
+        memo->asked = true;
+        memo->given = memo->ask && memo->ask(wrong, memo->password);
+      }
+      pw = memo->password;
+      return memo->given;
+    };
+  }
+  SourceOptions options{path, traits.formats, std::move(ask)};
   return (traits.list ? traits.list : traits.open)(options, error);
 }
 
@@ -457,7 +485,7 @@ int32_t CheckArchive(const LibraryTraits& traits, const char* path) {
   if (!path) return 0;
   LocaleScope locale;
   int32_t error = kOk;
-  auto source = OpenFor(traits, path, nullptr, error);
+  auto source = OpenFor(traits, path, error);
   // An archive whose header opens only with a password (an encrypted 7Z header) is one of
   // ours all the same: its outer headers and their CRCs read without error.
   if (!source) return error == ERROR_PASSWORD_FILE ? 1 : 0;
@@ -470,7 +498,7 @@ int32_t GetFileCount(const LibraryTraits& traits, const char* path) {
   if (!path) return -1;
   LocaleScope locale;
   int32_t error = kOk;
-  auto source = OpenFor(traits, path, nullptr, error);
+  auto source = OpenFor(traits, path, error);
   if (!source) return -1;
   int32_t count = 0;
   Entry entry;
@@ -487,7 +515,8 @@ void* OpenArchive(const LibraryTraits& traits, void* owner, const char* path) {
   LocaleScope locale;
   int32_t error = kOk;
   auto memo = std::make_shared<PasswordMemo>();
-  auto source = OpenFor(traits, path, owner, error, memo);
+  memo->ask = AskerFor(owner, path);
+  auto source = OpenFor(traits, path, error, memo);
   if (!source) return nullptr;
   auto* h = new Handle{&traits, owner, path, memo, std::move(source), "", {}, false, false};
   std::lock_guard<std::mutex> lock(gHandlesLock);
@@ -513,7 +542,7 @@ int32_t FindFirst(void* handle, const char* wildcard, EntryInfo* info) {
   LocaleScope locale;
   if (h->walked) {  // a second walk starts again from the first entry
     int32_t error = kOk;
-    h->source = OpenFor(*h->traits, h->path, h->owner, error, h->memo);
+    h->source = OpenFor(*h->traits, h->path, error, h->memo);
     if (!h->source) return -1;
   }
   h->walked = true;
@@ -545,6 +574,10 @@ int32_t GetCompressedSizeEx(void* handle, int64_t* size) {
 
 int32_t GetSkippedCount() {
   return tLastSkipped;
+}
+
+void SetPasswordCallback(PasswordCallback* callback, void* context) {
+  tHostPasswords = {callback, context};
 }
 
 }  // namespace qvr::arc

@@ -69,6 +69,8 @@ int32_t GetCompressedSizeEx(void* handle, int64_t* size);
 // How many entries the last RunCommand on this thread left out for safety (0 when it left
 // none out or stopped before reading any entry).
 int32_t GetSkippedCount();
+// The host's password answerer for this thread's later calls; null gives our own question.
+void SetPasswordCallback(PasswordCallback* callback, void* context);
 
 // Copies `text` into the output buffer, cut at a character boundary, always NUL-terminated.
 void WriteReport(const std::string& text, char* output, uint32_t outputSize);

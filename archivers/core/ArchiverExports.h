@@ -2,7 +2,8 @@
 //   QVR_ARCHIVER_EXPORTS(Unlha, kTraits)
 // defines Unlha, UnlhaGetVersion, UnlhaGetSubVersion, UnlhaCheckArchive, UnlhaGetFileCount,
 // UnlhaOpenArchive, UnlhaCloseArchive, UnlhaFindFirst, UnlhaFindNext,
-// UnlhaGetOriginalSizeEx, UnlhaGetCompressedSizeEx and UnlhaGetSkippedCount, declared first
+// UnlhaGetOriginalSizeEx, UnlhaGetCompressedSizeEx, UnlhaGetSkippedCount and
+// UnlhaSetPasswordCallback, declared first
 // by the calling convention's header so that each definition keeps its signature.
 #pragma once
 
@@ -49,4 +50,7 @@
   }                                                                                   \
   QVR_ARC_EXPORT int32_t P##GetSkippedCount(void) {                                   \
     return qvr::arc::GetSkippedCount();                                               \
+  }                                                                                   \
+  QVR_ARC_EXPORT void P##SetPasswordCallback(qvr::PasswordCallback* cb, void* context) { \
+    qvr::arc::SetPasswordCallback(cb, context);                                       \
   }

@@ -68,8 +68,9 @@ class EntrySource {
 struct SourceOptions {
   std::string path;
   unsigned formats = 0;
-  // Called when an encrypted entry needs a password; false = none given.
-  std::function<bool(std::string&)> password;
+  // Called when an encrypted entry needs a password; false = none given. `wrong` is how
+  // many answers have proved wrong so far (0 for the first question).
+  std::function<bool(int wrong, std::string& password)> password;
 };
 
 // Opens the archive; on failure returns null and sets `error` (ERROR_NOT_EXIST,

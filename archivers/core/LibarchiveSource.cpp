@@ -496,10 +496,12 @@ class LibarchiveSource final : public EntrySource {
 
   static const char* PassphraseCallback(struct archive*, void* self) {
     auto* s = static_cast<LibarchiveSource*>(self);
-    // Asked once per call: a second request means the answer was wrong.
-    if (s->askedPassword_ || !s->options_.password) return nullptr;
-    s->askedPassword_ = true;
-    if (!s->options_.password(s->password_)) return nullptr;
+    // libarchive asks again only when every answer so far failed on the entry in hand.
+    if (s->passwordRefused_ || !s->options_.password) return nullptr;
+    if (!s->options_.password(s->passwordAsks_++, s->password_)) {
+      s->passwordRefused_ = true;  // a cancelled question is not asked again in this call
+      return nullptr;
+    }
     return s->password_.c_str();
   }
 
@@ -515,7 +517,8 @@ class LibarchiveSource final : public EntrySource {
   std::vector<std::string> volumes_;
   std::string words_;
   std::string password_;
-  bool askedPassword_ = false;
+  int passwordAsks_ = 0;
+  bool passwordRefused_ = false;
   bool first_ = true;
   bool known_ = false;
   bool encrypted_ = false;

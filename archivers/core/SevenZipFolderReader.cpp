@@ -119,9 +119,7 @@ int32_t SevenZipKeys::Key(const std::string& p, std::array<uint8_t, 32>* key,
   if (!asked_) {
     asked_ = true;
     std::string text;
-    given_ = ask_ && ask_(text);
-    password_.clear();
-    if (given_) AppendUtf16Le(password_, text);
+    Take(ask_ && ask_(0, text), text);
   }
   if (!given_) {
     *why = "the archive is encrypted and no password was given";
@@ -139,6 +137,21 @@ int32_t SevenZipKeys::Key(const std::string& p, std::array<uint8_t, 32>* key,
   *key = SevenZipAesKey(salt, password_, cycles);
   if (derived_.size() < 16) derived_.push_back({salt, cycles, *key});
   return kOk;
+}
+
+void SevenZipKeys::Take(bool given, const std::string& text) {
+  given_ = given;
+  password_.clear();
+  derived_.clear();
+  if (given_) AppendUtf16Le(password_, text);
+}
+
+bool SevenZipKeys::AskAgain() {
+  if (!asked_ || !given_ || !ask_) return false;
+  std::string text;
+  Take(ask_(++wrongAnswers_, text), text);
+  wrong_ = false;
+  return given_;
 }
 
 struct SevenZipFolderReader::Crypto {

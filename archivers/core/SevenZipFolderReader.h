@@ -16,26 +16,33 @@
 
 namespace qvr::arc {
 
-// The archive's password, asked at most once, and the AES keys derived from it (one
-// derivation per salt and cycle count: the folders of an archive share them).
+// The archive's password, asked when a key is first needed and again after each answer
+// that proved wrong, and the AES keys derived from it (one derivation per salt and cycle
+// count: the folders of an archive share them).
 class SevenZipKeys {
  public:
-  explicit SevenZipKeys(std::function<bool(std::string&)> ask) : ask_(std::move(ask)) {}
+  using Ask = std::function<bool(int wrong, std::string& password)>;
+  explicit SevenZipKeys(Ask ask) : ask_(std::move(ask)) {}
   // The key for a 7zAES coder's properties; ERROR_PASSWORD_FILE when no password is given,
   // ERROR_NOT_SUPPORT for properties not decoded here, ERROR_HEADER_BROKEN for ones that do
   // not hold together.
   int32_t Key(const std::string& properties, std::array<uint8_t, 32>* key,
               std::array<uint8_t, 16>* iv, std::string* why);
   bool asked() const { return asked_; }
+  // The answer proved wrong: asks again, saying so; false when no other is given.
+  bool AskAgain();
   // Set once data decrypted with the password failed: the password is wrong.
   void MarkWrong() { wrong_ = true; }
   bool wrong() const { return wrong_; }
 
  private:
-  std::function<bool(std::string&)> ask_;
+  void Take(bool given, const std::string& text);
+
+  Ask ask_;
   bool asked_ = false;
   bool given_ = false;
   bool wrong_ = false;
+  int wrongAnswers_ = 0;
   std::string password_;  // UTF-16LE, as the key derivation takes it
   struct Derived {
     std::string salt;

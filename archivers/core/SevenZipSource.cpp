@@ -216,6 +216,16 @@ class SevenZipSource final : public EntrySource {
     if (!archive_.dataEncrypted || passwordRight_) return kOk;
     if (proved_) return passwordError_ == kOk ? kOk : Fail(passwordError_, proofWords_);
     proved_ = true;
+    int32_t r = TryPassword();
+    // A wrong answer is asked again until one decodes or none is given.
+    while (r == ERROR_PASSWORD_FILE && keys_->wrong() && keys_->AskAgain()) {
+      passwordError_ = kOk;
+      r = TryPassword();
+    }
+    return r;
+  }
+
+  int32_t TryPassword() {
     for (const SevenZipItem& item : archive_.items) {
       if (!item.hasStream || !archive_.folders[item.folderIndex].encrypted) continue;
       if (item.streamIndex != 0) continue;
@@ -297,6 +307,11 @@ std::unique_ptr<EntrySource> OpenOwn(const SourceOptions& options, bool proveFir
   std::string why;
   int32_t r =
       ReadSevenZipArchive(fd.get(), static_cast<uint64_t>(st.st_size), *keys, &archive, &why);
+  // A header that does not decrypt: the answer was wrong, and the question comes again.
+  while (r == ERROR_PASSWORD_FILE && keys->wrong() && keys->AskAgain()) {
+    archive = {};
+    r = ReadSevenZipArchive(fd.get(), static_cast<uint64_t>(st.st_size), *keys, &archive, &why);
+  }
   if (r == ERROR_PASSWORD_FILE) {  // an encrypted header: only we read it
     handled = true;
     error = r;

@@ -23,9 +23,9 @@ namespace {
 constexpr size_t kMostOutput = 8u << 20;  // a header promising gigabytes stays quick
 
 void ThroughTheSource(const std::string& path, bool give) {
-  qvr::arc::SourceOptions options{path, qvr::arc::kFormat7z, [give](std::string& pw) {
+  qvr::arc::SourceOptions options{path, qvr::arc::kFormat7z, [give](int wrong, std::string& pw) {
                                     pw = "secret";
-                                    return give;
+                                    return give && wrong == 0;
                                   }};
   int32_t error = 0;
   auto source = qvr::arc::OpenSevenZipSource(options, error);
@@ -48,9 +48,9 @@ void ThroughTheSource(const std::string& path, bool give) {
 void EveryFolder(const std::string& path, size_t size, bool give) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;
-  qvr::arc::SevenZipKeys keys([give](std::string& pw) {
+  qvr::arc::SevenZipKeys keys([give](int wrong, std::string& pw) {
     pw = "secret";
-    return give;
+    return give && wrong == 0;
   });
   qvr::arc::SevenZipArchive archive;
   std::string why;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -122,12 +123,24 @@ int32_t Collect(const Command& c, const Options& o, std::vector<NewItem>& items,
     }
   }
   for (auto& item : items) item.stored = Join(o.under, item.stored);
-  // Two files of one stored path (the same name from two folders): the last one wins, as
-  // it would when added one after the other.
-  std::set<std::string> seen;
+  // A file reached twice counts once; two files of one stored path (the same name from two
+  // folders) would lose one, so the command fails naming both before anything is written.
+  std::map<std::string, std::string> seen;  // stored path -> the file on disk
   std::vector<NewItem> unique;
-  for (auto it = items.rbegin(); it != items.rend(); ++it)
-    if (it->folder || seen.insert(it->stored).second) unique.insert(unique.begin(), *it);
+  for (NewItem& item : items) {
+    if (item.folder) {
+      unique.push_back(std::move(item));
+      continue;
+    }
+    auto [at, added] = seen.emplace(item.stored, item.disk);
+    if (added) {
+      unique.push_back(std::move(item));
+    } else if (!SameFile(at->second, item.disk)) {
+      words = "two files would be stored as " + item.stored + ": " + at->second + " and " +
+              item.disk;
+      return ERROR_COMMAND_NAME;
+    }
+  }
   items = std::move(unique);
   return kOk;
 }

@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
+#include <map>
 #include <system_error>
 
 #include "ArgSplitter.h"
+#include "FdIo.h"
 
 namespace qvr::writers {
 
@@ -79,6 +80,9 @@ class Collector {
     return {};
   }
 
+  // Why two of the files cannot go into one archive; "" when they can.
+  const std::string& clash() const { return clash_; }
+
  private:
   WriteResult AddWildcard(const std::string& full, const std::string& stored) {
     auto slash = full.rfind('/');
@@ -131,13 +135,24 @@ class Collector {
   }
 
   void Push(AddItem item) {
-    if (item.name.empty() || !seen_.insert(item.name).second) return;
-    items_->push_back(std::move(item));
+    if (item.name.empty()) return;
+    auto [at, added] = seen_.emplace(item.name, items_->size());
+    if (added) {
+      items_->push_back(std::move(item));
+      return;
+    }
+    // The same file reached twice counts once; two files under one name would lose one.
+    const AddItem& earlier = (*items_)[at->second];
+    if (!item.folder && !earlier.folder && !arc::SameFile(earlier.diskPath, item.diskPath) &&
+        clash_.empty())
+      clash_ = "two files would be stored as " + item.name + ": " + earlier.diskPath + " and " +
+               item.diskPath;
   }
 
   const AddRequest& request_;
   std::vector<AddItem>* items_;
-  std::set<std::string> seen_;
+  std::map<std::string, size_t> seen_;  // stored name -> its item
+  std::string clash_;
   std::pair<dev_t, ino_t> skip_{0, 0};
 };
 
@@ -149,6 +164,7 @@ WriteResult CollectItems(const AddRequest& request, std::vector<AddItem>* items)
     WriteResult result = collector.Add(name);
     if (!result.ok()) return result;
   }
+  if (!collector.clash().empty()) return Fail(ERROR_COMMAND_NAME, collector.clash());
   if (items->empty()) return Fail(ERROR_NOT_FIND_FILE, "no file to add");
   return {};
 }

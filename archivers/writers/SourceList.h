@@ -25,9 +25,10 @@ struct AddRequest {
   std::string skipPath;            // never add this file (the archive being written)
 };
 
-// Fills *items in the order of the names; a name stored twice is taken once (the first).
-// A named file or folder that does not exist, or a request that yields nothing, fails with
-// ERROR_NOT_FIND_FILE before anything is written.
+// Fills *items in the order of the names; a file reached twice is taken once (the first).
+// Two different files that would be stored under one name fail with ERROR_COMMAND_NAME,
+// naming both; a named file or folder that does not exist, or a request that yields
+// nothing, fails with ERROR_NOT_FIND_FILE; both before anything is written.
 WriteResult CollectItems(const AddRequest& request, std::vector<AddItem>* items);
 
 bool HasWildcard(const std::string& name);

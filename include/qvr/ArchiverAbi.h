@@ -6,8 +6,8 @@
 // A library of prefix P ("Unlha", "UnZip", ...) exports P (the command entry),
 // PGetVersion, PGetSubVersion, PCheckArchive, PGetFileCount, POpenArchive, PCloseArchive,
 // PFindFirst and PFindNext. Our libraries also export PGetOriginalSizeEx,
-// PGetCompressedSizeEx and PGetSkippedCount; the host treats those three as optional, so
-// libraries of other makers work without them.
+// PGetCompressedSizeEx, PGetSkippedCount and PSetPasswordCallback; the host treats those
+// as optional, so libraries of other makers work without them.
 #pragma once
 
 #include <cstddef>
@@ -109,6 +109,18 @@ using SizeExEntry = int32_t(HARC archive, int64_t* size);
 // with nothing usable left); such a call may still return 0. The report names them for
 // people; the program reads this count instead of the report's words.
 using SkippedCountEntry = int32_t();
+// The host's answer to a library that needs the password of an encrypted archive. `wrong`
+// is how many answers for this archive have proved wrong in the current call (0 for the
+// first question). Writes the password, NUL-terminated, into `password` (`size` bytes) and
+// returns non-zero; returns 0 when there is none (the user cancelled): the call then fails
+// with ERROR_PASSWORD_FILE.
+using PasswordCallback = int32_t(void* context, const char* archivePath, int32_t wrong,
+                                 char* password, uint32_t size);
+// PSetPasswordCallback: the library asks `callback` instead of showing its own question in
+// every call made on the calling thread until the callback is set to null again.
+using SetPasswordCallbackEntry = void(PasswordCallback* callback, void* context);
+// The longest password the host hands over, its NUL included.
+inline constexpr uint32_t kPasswordSize = 512;
 // UnImpGetOriginalSize / UnHkiGetArcOriginalSize: the current entry's 32-bit size.
 using EntrySizeEntry = int32_t(HARC archive);
 using AceExtractEntry = int32_t(const char* archivePath, AceExtractParams* params);
@@ -131,4 +143,5 @@ using AceExtractEntry = int32_t(const char* archivePath, AceExtractParams* param
   extern "C" __attribute__((visibility("default"))) qvr::FindNextEntry P##FindNext;          \
   extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetOriginalSizeEx;   \
   extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetCompressedSizeEx; \
-  extern "C" __attribute__((visibility("default"))) qvr::SkippedCountEntry P##GetSkippedCount
+  extern "C" __attribute__((visibility("default"))) qvr::SkippedCountEntry P##GetSkippedCount;  \
+  extern "C" __attribute__((visibility("default"))) qvr::SetPasswordCallbackEntry P##SetPasswordCallback

@@ -240,7 +240,12 @@ int WalkFolder(MainWindowPort& window, const std::string& folder) {
 int AddPath(MainWindowPort& window, std::string_view path) {
   std::string normal = NormalizePath(path);
   if (normal.empty()) return 0;
-  if (IsFolder(normal)) return WalkFolder(window, normal);
+  // The folders remembered for "一括" belong to the list since it was last empty.
+  if (window.listCount() == 0) window.listForgetFolders();
+  if (IsFolder(normal)) {
+    window.listAddFolder(normal);
+    return WalkFolder(window, normal);
+  }
   window.listAdd(normal);
   return 1;
 }
@@ -318,6 +323,7 @@ bool LoadFileList(MainWindowPort& window, const std::string& file, std::string_v
   std::string content;
   if (!ReadWholeFile(file, content)) return false;
   if (mode == kLoadModeNew) window.listClear();
+  if (window.listCount() == 0) window.listForgetFolders();
   ListUpdate update(window, false);
   size_t start = 0;
   while (start < content.size()) {

@@ -32,8 +32,9 @@ std::string NormalizePath(std::string_view path);
 // cannot trap the walk); an unreadable folder adds nothing. Returns the number added.
 int WalkFolder(MainWindowPort& window, const std::string& folder);
 
-// Adds one given path: a folder is walked, a file is added as its normalised path, a path
-// that does not exist adds nothing. Returns the number added.
+// Adds one given path: a folder is walked (and remembered, MainWindowPort::listFolders), a
+// file is added as its normalised path, a path that does not exist adds nothing. Returns
+// the number added.
 int AddPath(MainWindowPort& window, std::string_view path);
 
 // Adds the paths of a command-line text (start-up and hand-off) and shows the "追加" text.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QInputDialog>
+#include <QThread>
 #include <atomic>
 #include <exception>
 #include <thread>
@@ -32,6 +33,24 @@ std::string MainWindowPortQt::inputBox(const std::string& prompt, const std::str
   QString text =
       QInputDialog::getText(owner_, Q(title), Q(prompt), QLineEdit::Normal, Q(defaultText), &ok);
   return ok ? text.toStdString() : "";
+}
+
+std::optional<std::string> MainWindowPortQt::passwordBox(const std::string& prompt) {
+  std::optional<std::string> answer;
+  auto ask = [&] {
+    QInputDialog dialog(owner_);
+    dialog.setObjectName(QStringLiteral("qvrPasswordDialog"));
+    dialog.setWindowTitle(QStringLiteral("パスワードの入力"));
+    dialog.setLabelText(Q(prompt));
+    dialog.setTextEchoMode(QLineEdit::Password);
+    if (dialog.exec() == QDialog::Accepted) answer = dialog.textValue().toStdString();
+  };
+  // A library asks from the worker of runResponsive; the question belongs to this window.
+  if (QThread::currentThread() == qApp->thread())
+    ask();
+  else
+    QMetaObject::invokeMethod(qApp, ask, Qt::BlockingQueuedConnection);
+  return answer;
 }
 
 std::string MainWindowPortQt::browseForFolder() {

@@ -18,6 +18,7 @@ class MainWindowPortQt : public MainWindowPort {
   MsgResult messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
   std::string inputBox(const std::string& prompt, const std::string& title,
                        const std::string& defaultText) override;
+  std::optional<std::string> passwordBox(const std::string& prompt) override;
   std::string browseForFolder() override;
   std::string openFileDialog(const std::vector<std::string>& filter,
                              const std::string& initialFolder) override;

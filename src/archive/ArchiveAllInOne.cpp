@@ -6,6 +6,7 @@
 
 #include "AppFolder.h"
 #include "ArchiveCommand.h"
+#include "Completion.h"
 #include "ArchiveSwitches.h"
 #include "ListFile.h"
 #include "MainWindowPort.h"
@@ -22,14 +23,34 @@ bool HasArchiveExtension(const std::string& name) {
   return kKnown.count(LCase(ExtensionOf(name))) != 0;
 }
 
-// ZIP keeps the folders of the names in the list; every other row stores file names alone.
-bool StoresFileNamesAlone(const std::string& format) {
-  return format != "zip";
+// The folders of a path, from the root down.
+std::vector<std::string> FolderParts(const std::string& folder) {
+  std::vector<std::string> parts;
+  size_t at = 0;
+  while (at <= folder.size()) {
+    size_t end = folder.find(kSep, at);
+    if (end == std::string::npos) end = folder.size();
+    if (end > at) parts.push_back(folder.substr(at, end - at));
+    at = end + 1;
+  }
+  return parts;
+}
+
+// The folder a source's stored path starts below: the folder holding the outermost folder
+// given to the list that contains it, else the source's own folder.
+std::string RootOf(const std::string& source, const std::vector<std::string>& listFolders) {
+  const std::string* outermost = nullptr;
+  for (const std::string& folder : listFolders) {
+    bool inside = source.size() > folder.size() && source.compare(0, folder.size(), folder) == 0 &&
+                  (folder.back() == kSep || source[folder.size()] == kSep);
+    if (inside && (!outermost || folder.size() < outermost->size())) outermost = &folder;
+  }
+  return FolderOf(outermost ? *outermost : source);
 }
 
 // The list's entries once each, in list order; false after a message when one cannot be
-// carried by the list file or when file names collide.
-bool Sources(const ArchiveRun& run, ArchiveCaller& caller, const std::string& format,
+// carried by the list file or when two would be stored under one name.
+bool Sources(const ArchiveRun& run, ArchiveCaller& caller, const std::string& base,
              const std::vector<std::string>& worked, std::vector<std::string>* sources) {
   std::set<std::string> seen;
   for (const std::string& path : worked) {
@@ -39,8 +60,7 @@ bool Sources(const ArchiveRun& run, ArchiveCaller& caller, const std::string& fo
     }
     if (seen.insert(path).second) sources->push_back(path);
   }
-  if (!StoresFileNamesAlone(format)) return true;
-  std::vector<std::string> colliding = CollidingNames(*sources);
+  std::vector<std::string> colliding = CollidingNames(*sources, base);
   if (colliding.empty()) return true;
   std::string text = "同じ名前のファイルが複数あるため、1つの書庫にまとめられません。";
   const size_t shown = std::min<size_t>(colliding.size(), 10);
@@ -55,8 +75,10 @@ bool MakeArchive(const ArchiveRun& run, const std::string& format,
                  int* archived) {
   MainWindowPort& window = run.window;
   ArchiveCaller caller(run);
+  // Our libraries keep the tree below the base folder; the others store file names alone.
+  const std::string base = KeepsTree(format) ? BaseFolder(worked, window.listFolders()) : "";
   std::vector<std::string> sources;
-  if (!Sources(run, caller, format, worked, &sources)) return false;
+  if (!Sources(run, caller, base, worked, &sources)) return false;
   if (std::find(sources.begin(), sources.end(), archive) != sources.end()) {
     window.messageBox("書庫の名前が元のファイルと同じになるため圧縮できません。\r\n" + archive,
                       MsgIcon::Critical, MsgButtons::Ok);
@@ -69,7 +91,7 @@ bool MakeArchive(const ArchiveRun& run, const std::string& format,
     return false;
   }
   ArchiveCommand command =
-      BuildAllInOneCommand(format, ReadArchiveSwitches(), archive, folder, run.status);
+      BuildAllInOneCommand(format, ReadArchiveSwitches(), archive, folder, run.status, base);
   if (command.route == ArchiveRoute::Library && CreatesArchiveAnew(format) &&
       caller.MayReplace(archive) != ArchiveCaller::Replace::Go)
     return false;
@@ -90,12 +112,38 @@ std::string AllInOneArchivePath(const std::string& firstEntry, const std::string
   return folder + kSep + archiveName + "." + formatWord;
 }
 
-std::vector<std::string> CollidingNames(const std::vector<std::string>& sources) {
+std::string BaseFolder(const std::vector<std::string>& sources,
+                       const std::vector<std::string>& listFolders) {
+  std::vector<std::string> common;
+  bool first = true;
+  for (const std::string& source : sources) {
+    std::vector<std::string> parts = FolderParts(RootOf(source, listFolders));
+    if (first) {
+      common = std::move(parts);
+      first = false;
+      continue;
+    }
+    size_t same = 0;
+    while (same < common.size() && same < parts.size() && common[same] == parts[same]) ++same;
+    common.resize(same);
+  }
+  std::string base(1, kSep);
+  for (const std::string& part : common) base += part + kSep;
+  return base;
+}
+
+std::string StoredName(const std::string& source, const std::string& base) {
+  if (base.empty()) return FileNameOf(source);
+  return source.compare(0, base.size(), base) == 0 ? source.substr(base.size()) : source;
+}
+
+std::vector<std::string> CollidingNames(const std::vector<std::string>& sources,
+                                        const std::string& base) {
   std::map<std::string, int> byName;
-  for (const std::string& path : sources) ++byName[FileNameOf(path)];
+  for (const std::string& path : sources) ++byName[StoredName(path, base)];
   std::vector<std::string> colliding;
   for (const std::string& path : sources)
-    if (byName[FileNameOf(path)] > 1) colliding.push_back(path);
+    if (byName[StoredName(path, base)] > 1) colliding.push_back(path);
   return colliding;
 }
 
@@ -121,7 +169,7 @@ int ArchiveAllInOne(const ArchiveRun& run, bool useDestination,
     window.listAdd(archive);
   }
   window.setPanelText(2, window.elapsedText());
-  window.setPanelText(1, ArchiveDoneText(archived));
+  window.setPanelText(1, DoneText(WorkMode::Archive, archived));
   return archived;
 }
 

@@ -92,26 +92,38 @@ ArchiveCommand BuildEachFileCommand(const std::string& f, const ArchiveSwitches&
   return {};
 }
 
+bool KeepsTree(const std::string& f) {
+  static const char* const kTree[] = {"zip", "7z", "lzh", "cab", "tar", "gz", "bz2"};
+  return std::find(std::begin(kTree), std::end(kTree), f) != std::end(kTree);
+}
+
 ArchiveCommand BuildAllInOneCommand(const std::string& f, const ArchiveSwitches& sw,
                                     const std::string& archive, const std::string& appFolder,
-                                    const LibraryStatus& status) {
+                                    const LibraryStatus& status, const std::string& baseFolder) {
   const std::string qa = Quoted(archive);
   const std::string list = Quoted("@" + appFolder + kAddListFile);
+  // The base folder argument, and the switches that keep the folders below it.
+  const bool tree = !baseFolder.empty() && KeepsTree(f);
+  const std::string base = tree ? Quoted(baseFolder) + " " : "";
   if (f == "lzh")
-    return Library(Lib::Unlha, "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " + qa + " " + list);
+    return Library(Lib::Unlha, "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " +
+                                   (tree ? "-x " : "") + qa + " " + base + list);
   // ZIP is always zip32j's here: Use7Zip is a setting of "個別" only.
   if (f == "zip")
     return Library(Lib::Zip, {Lib::Zip, Lib::Zip32},
-                   "-u -S -D -" + sw.zipLevel + " " + qa + " " + list);
-  if (f == "cab") return Library(Lib::Cab, "-a -j " + sw.cabType + " " + qa + " " + list);
+                   "-u -S -D -" + sw.zipLevel + " " + qa + " " + base + list);
+  if (f == "cab")
+    return Library(Lib::Cab,
+                   std::string(tree ? "-a " : "-a -j ") + sw.cabType + " " + qa + " " + base + list);
   if (f == "7z")
-    return Library(Lib::SevenZip, "a -t7z " + QuotePath(archive) + " " + list +
+    return Library(Lib::SevenZip, "a -t7z " + QuotePath(archive) + " " + base + list +
                                       " -mx=" + sw.sevenZLevel + sw.sevenZOnOff);
   if (f == "yz1") return Library(Lib::Yz1, "c -x0 " + qa + " " + list);
-  const std::string tar = "-c --use-directory=0 ";
-  if (f == "tar") return Library(Lib::Tar, tar + qa + " " + list);
-  if (f == "gz") return Library(Lib::Tar, tar + "-z" + sw.gzLevel + " " + qa + " " + list);
-  if (f == "bz2") return Library(Lib::Tar, tar + "-B" + sw.bz2Level + " " + qa + " " + list);
+  const std::string tar = tree ? "-c --use-directory=1 " : "-c --use-directory=0 ";
+  if (f == "tar") return Library(Lib::Tar, tar + qa + " " + base + list);
+  if (f == "gz") return Library(Lib::Tar, tar + "-z" + sw.gzLevel + " " + qa + " " + base + list);
+  if (f == "bz2")
+    return Library(Lib::Tar, tar + "-B" + sw.bz2Level + " " + qa + " " + base + list);
   if (f == "bza" || f == "gza")
     return Library(Lib::Bga,
                    "a -a -l" + (f == "bza" ? sw.bzaLevel : sw.gzaLevel) + " " + qa + " " + list);

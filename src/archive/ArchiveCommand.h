@@ -45,10 +45,17 @@ ArchiveCommand BuildEachFileCommand(const std::string& formatWord, const Archive
                                     const LibraryStatus& status);
 
 // "一括": the archive of every source named in the list files of the application folder
-// `appFolder` (ending in "/").
+// `appFolder` (ending in "/"). With a base folder (ending in "/"), the formats our libraries
+// write store each source under its path relative to it, folders kept (KeepsTree); without
+// one every row stores file names alone.
 ArchiveCommand BuildAllInOneCommand(const std::string& formatWord, const ArchiveSwitches& switches,
                                     const std::string& archive, const std::string& appFolder,
-                                    const LibraryStatus& status);
+                                    const LibraryStatus& status,
+                                    const std::string& baseFolder = "");
+
+// The "一括" formats that keep the sources' folders below the base folder: those our own
+// libraries write (ZIP, 7Z, LZH, CAB, TAR, GZ, BZ2).
+bool KeepsTree(const std::string& formatWord);
 
 // The file names ("zip32.so", "yz2enc") of what the command needs and is not installed.
 std::vector<std::string> MissingComponents(const ArchiveCommand& command,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ArchiveCommand.h"
+#include "Completion.h"
 #include "ArchiveSwitches.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
@@ -82,7 +83,7 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
   RemoveWorkedEntries(window, worked);
   window.setPanelText(2, window.elapsedText());
   // The files actually archived, so that a run that made nothing does not read as done.
-  window.setPanelText(1, ArchiveDoneText(archived));
+  window.setPanelText(1, DoneText(WorkMode::Archive, archived));
   return archived;
 }
 

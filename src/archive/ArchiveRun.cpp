@@ -10,10 +10,6 @@
 
 namespace qvr {
 
-std::string ArchiveDoneText(int count) {
-  return std::to_string(count) + "個のファイルを圧縮完了！";
-}
-
 ArchiveCaller::Replace ArchiveCaller::MayReplace(const std::string& archive) {
   std::error_code ec;
   if (!std::filesystem::exists(std::filesystem::symlink_status(archive, ec))) return Replace::Go;

@@ -22,9 +22,6 @@ struct ArchiveRun {
 inline constexpr const char* kNoFilesText = "ファイルがありません。";
 inline constexpr const char* kUnsupportedText = "対応していない形式のファイルです";
 
-// "n個のファイルを圧縮完了！"
-std::string ArchiveDoneText(int count);
-
 class ArchiveCaller {
  public:
   explicit ArchiveCaller(const ArchiveRun& run) : run_(run) {}

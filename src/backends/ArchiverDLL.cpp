@@ -55,7 +55,11 @@ std::vector<std::string> SearchFolders() {
   std::string exeFolder = ExecutableFolderOverride().value_or(ExecutableFolder());
   std::vector<std::string> folders;
   if (!AppFolder().empty() && AppFolder() != WithSlash(exeFolder)) folders.push_back(AppFolder());
-  if (!exeFolder.empty()) folders.push_back(WithSlash(exeFolder));
+  if (!exeFolder.empty()) {
+    folders.push_back(WithSlash(exeFolder));
+    // An install tree can be moved: its plugins lie beside the executable's bin folder.
+    folders.push_back(WithSlash(exeFolder) + "../lib/quiverarchiver/");
+  }
   folders.push_back(CurrentFolder());
   folders.push_back(WithSlash(kPluginInstallDir));
   if (const char* path = std::getenv("PATH")) {
@@ -173,6 +177,7 @@ void ArchiverDLL::Load() {
   Bind(entries_.originalSizeEx, Resolve("GetOriginalSizeEx"));
   Bind(entries_.compressedSizeEx, Resolve("GetCompressedSizeEx"));
   Bind(entries_.skippedCount, Resolve("GetSkippedCount"));
+  Bind(entries_.setPasswordCallback, Resolve("SetPasswordCallback"));
   Bind(entries_.getOriginalSize, Resolve("GetOriginalSize"));
   Bind(entries_.getArcOriginalSize, Resolve("GetArcOriginalSize"));
 }
@@ -186,13 +191,43 @@ void ArchiverDLL::Unload() {
 
 // ---- the entries --------------------------------------------------------------------------
 
+class ArchiverDLL::PasswordScope {
+ public:
+  PasswordScope(SetPasswordCallbackEntry* set, PasswordAnswerer* passwords)
+      : set_(passwords ? set : nullptr) {
+    if (set_) set_(&Answer, passwords);
+  }
+  ~PasswordScope() {
+    if (set_) set_(nullptr, nullptr);
+  }
+  PasswordScope(const PasswordScope&) = delete;
+  PasswordScope& operator=(const PasswordScope&) = delete;
+
+ private:
+  static int32_t Answer(void* context, const char* archive, int32_t wrong, char* password,
+                        uint32_t size) {
+    if (!context || !password || size == 0) return 0;
+    std::optional<std::string> answer =
+        static_cast<PasswordAnswerer*>(context)->Answer(archive ? archive : "", wrong);
+    if (!answer || answer->size() >= size) return 0;
+    std::memcpy(password, answer->c_str(), answer->size() + 1);
+    return 1;
+  }
+
+  SetPasswordCallbackEntry* set_;
+};
+
 int32_t ArchiverDLL::Command(void* ownerWindow, const std::string& commandLine, std::string* output,
-                             int32_t* skipped) {
+                             int32_t* skipped, PasswordAnswerer* passwords) {
   if (output) output->clear();
   if (skipped) *skipped = 0;
   if (!entries_.command) return kNoEntryResult;
   char buffer[kCommandOutputSize] = {};
-  int32_t result = entries_.command(ownerWindow, commandLine.c_str(), buffer, sizeof buffer);
+  int32_t result = 0;
+  {
+    PasswordScope scope(entries_.setPasswordCallback, passwords);
+    result = entries_.command(ownerWindow, commandLine.c_str(), buffer, sizeof buffer);
+  }
   // A library that fills the whole buffer without a NUL must not make us read past it.
   if (output) output->assign(buffer, strnlen(buffer, sizeof buffer));
   // The count belongs to this thread's last call, so it is asked at once, on this thread.
@@ -216,8 +251,10 @@ int32_t ArchiverDLL::GetFileCount(const std::string& archivePath) {
   return entries_.getFileCount ? entries_.getFileCount(archivePath.c_str()) : -1;
 }
 
-HARC ArchiverDLL::OpenArchive(void* ownerWindow, const std::string& archivePath, uint32_t mode) {
+HARC ArchiverDLL::OpenArchive(void* ownerWindow, const std::string& archivePath, uint32_t mode,
+                              PasswordAnswerer* passwords) {
   if (!entries_.openArchive) return nullptr;
+  PasswordScope scope(entries_.setPasswordCallback, passwords);
   return entries_.openArchive(ownerWindow, archivePath.c_str(), mode);
 }
 

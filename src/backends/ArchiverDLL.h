@@ -19,6 +19,16 @@ namespace qvr {
 // What a call answers when the library or the entry is missing.
 inline constexpr int32_t kNoEntryResult = -1;  // command, close, find
 
+// Answers the password questions of a library during the calls it is handed to
+// (PSetPasswordCallback); libraries without that entry ask in their own dialog.
+class PasswordAnswerer {
+ public:
+  virtual ~PasswordAnswerer() = default;
+  // The password for the archive; nullopt when there is none (the user cancelled). `wrong`:
+  // how many answers for it proved wrong in this call.
+  virtual std::optional<std::string> Answer(const std::string& archivePath, int wrong) = 0;
+};
+
 class ArchiverDLL {
  public:
   // The library (a catalogue row of kind Library), searched and loaded at its first use and
@@ -39,14 +49,16 @@ class ArchiverDLL {
   // The command entry with an output buffer of kCommandOutputSize bytes; non-zero = the
   // library's error. skipped receives how many entries the call left out for safety
   // (PGetSkippedCount, asked right after the call on the same thread); 0 when the library
-  // does not export that entry.
+  // does not export that entry. passwords, when given, answers the call's password
+  // questions.
   int32_t Command(void* ownerWindow, const std::string& commandLine, std::string* output = nullptr,
-                  int32_t* skipped = nullptr);
+                  int32_t* skipped = nullptr, PasswordAnswerer* passwords = nullptr);
   uint16_t GetVersion();                                               // 0 when missing
   uint16_t GetSubVersion();                                            // 0 when missing
   int32_t CheckArchive(const std::string& archivePath, int32_t mode);  // 0 when missing
   int32_t GetFileCount(const std::string& archivePath);                // -1 when missing
-  HARC OpenArchive(void* ownerWindow, const std::string& archivePath, uint32_t mode);
+  HARC OpenArchive(void* ownerWindow, const std::string& archivePath, uint32_t mode,
+                   PasswordAnswerer* passwords = nullptr);
   int32_t CloseArchive(HARC archive);
   int32_t FindFirst(HARC archive, const std::string& wildcard, EntryInfo* entry);
   int32_t FindNext(HARC archive, EntryInfo* entry);
@@ -74,6 +86,7 @@ class ArchiverDLL {
     SizeExEntry* originalSizeEx = nullptr;
     SizeExEntry* compressedSizeEx = nullptr;
     SkippedCountEntry* skippedCount = nullptr;
+    SetPasswordCallbackEntry* setPasswordCallback = nullptr;
     EntrySizeEntry* getOriginalSize = nullptr;
     EntrySizeEntry* getArcOriginalSize = nullptr;
     AceExtractEntry* aceExtract = nullptr;
@@ -83,6 +96,8 @@ class ArchiverDLL {
   void Load();
   void Unload();
   void* Resolve(const char* suffix) const;
+  // Hands `passwords` to the library for the calls of this thread until it is destroyed.
+  class PasswordScope;
 
   Lib lib_;
   void* handle_ = nullptr;
@@ -91,7 +106,8 @@ class ArchiverDLL {
 };
 
 // The plugin search: the application folder (when it differs from the executable's
-// folder), the executable's folder, the current folder, the installed plugin folder, then
+// folder), the executable's folder, "../lib/quiverarchiver/" beside it (a moved install
+// tree), the current folder, the plugin folder of the configured prefix, then
 // every folder of PATH. Each folder ends in "/".
 std::vector<std::string> SearchFolders();
 // Full path of the first file of that name in the search folders; "" when none. A name

@@ -34,11 +34,13 @@ int32_t CountOf(const FormatRow& format, const std::string& path) {
 }
 
 // The sum of the entries' original sizes; IMP and HKI report them through their own entries.
-uint64_t SumOfSizes(const FormatRow& format, const std::string& path, void* ownerWindow) {
+uint64_t SumOfSizes(const FormatRow& format, const std::string& path, void* ownerWindow,
+                    RunPasswords* passwords) {
   if (!format.walks) return 0;
   uint64_t total = 0;
-  WalkEntries(format, path, ownerWindow, format.openMode,
-              [&](ArchiverDLL& dll, HARC archive, const EntryInfo& entry) {
+  WalkEntries(
+      format, path, ownerWindow, format.openMode,
+      [&](ArchiverDLL& dll, HARC archive, const EntryInfo& entry) {
                 if (format.lib == Lib::UnImp) {
                   total += dll.GetOriginalSize(archive);
                 } else if (format.lib == Lib::UnHki) {
@@ -47,7 +49,8 @@ uint64_t SumOfSizes(const FormatRow& format, const std::string& path, void* owne
                   total += dll.OriginalSize(archive, entry);
                 }
                 return true;
-              });
+      },
+      passwords);
   return total;
 }
 
@@ -136,9 +139,12 @@ std::string_view EntryName(const EntryInfo& entry) {
 }
 
 bool WalkEntries(const FormatRow& format, const std::string& path, void* ownerWindow,
-                 uint32_t openMode, const EntryVisitor& visit) {
+                 uint32_t openMode, const EntryVisitor& visit, RunPasswords* passwords) {
   ArchiverDLL& dll = DllOf(format);
-  HARC archive = dll.OpenArchive(ownerWindow, path, openMode);
+  std::optional<RunPasswords::Call> call;
+  if (passwords) call.emplace(*passwords);
+  HARC archive = dll.OpenArchive(ownerWindow, path, openMode, call ? &*call : nullptr);
+  if (call) call->Finish(!archive);
   if (!archive) return false;
   EntryInfo entry{};
   int32_t found = dll.FindFirst(archive, "*", &entry);
@@ -161,8 +167,9 @@ std::string FamilyName(std::string_view format) {
   return "";
 }
 
-ArchiverDLL_Inspect::ArchiverDLL_Inspect(const LibraryStatus& status, void* ownerWindow)
-    : status_(status), ownerWindow_(ownerWindow) {}
+ArchiverDLL_Inspect::ArchiverDLL_Inspect(const LibraryStatus& status, void* ownerWindow,
+                                         RunPasswords* passwords)
+    : status_(status), ownerWindow_(ownerWindow), passwords_(passwords) {}
 
 const std::string& ArchiverDLL_Inspect::archiveType() const {
   return archiveType_;
@@ -283,20 +290,20 @@ uint64_t ArchiverDLL_Inspect::SizeByExtension(const std::string& format, const s
         !Accepts(Row("ZIP"), path, 0)) {
       return 0;
     }
-    return SumOfSizes(Row("ZIP"), path, ownerWindow_);
+    return SumOfSizes(Row("ZIP"), path, ownerWindow_, passwords_);
   }
   if (format == "YZ2" || format == "RK") return SizeOfTool(format, path);
   const FormatRow* row = LibraryFormatOf(format == "ZIP" ? "7Z" : format);
   if (!row || !row->walks || !Available(status_, *row)) return 0;
   if (format != "ACE" && format != "HKI" && !Accepts(*row, path, row->checkMode)) return 0;
-  return SumOfSizes(*row, path, ownerWindow_);
+  return SumOfSizes(*row, path, ownerWindow_, passwords_);
 }
 
 uint64_t ArchiverDLL_Inspect::SizeOfDetected(const std::string& detected, const std::string& path) {
   if (detected == "RK") return SizeOfTool(detected, path);
   const FormatRow* row = LibraryFormatOf(detected);
   if (!row || !row->walks || !Available(status_, *row)) return 0;
-  return SumOfSizes(*row, path, ownerWindow_);
+  return SumOfSizes(*row, path, ownerWindow_, passwords_);
 }
 
 uint64_t ArchiverDLL_Inspect::SizeOfTool(const std::string& format, const std::string& path) {
@@ -332,11 +339,13 @@ bool ArchiverDLL_Inspect::NeedsFolder(const std::string& path) {
   if (!row || !row->walks || row->lib == Lib::Unbel || !Available(status_, *row)) return false;
   TopFolderRule rule;
   bool stopped = false;
-  WalkEntries(*row, path, ownerWindow_, row->inspectOpenMode,
-              [&](ArchiverDLL&, HARC, const EntryInfo& entry) {
-                stopped = !rule.Add(EntryName(entry));
-                return !stopped;
-              });
+  WalkEntries(
+      *row, path, ownerWindow_, row->inspectOpenMode,
+      [&](ArchiverDLL&, HARC, const EntryInfo& entry) {
+        stopped = !rule.Add(EntryName(entry));
+        return !stopped;
+      },
+      passwords_);
   return rule.Result(stopped);
 }
 

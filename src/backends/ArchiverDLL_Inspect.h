@@ -13,6 +13,7 @@
 #include "ArchiverCatalogue.h"
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
+#include "RunPasswords.h"
 
 namespace qvr {
 
@@ -25,7 +26,10 @@ inline constexpr int16_t kCheckOk = 0, kCheckNoLibrary = 1, kCheckRejected = 2,
 // name set by DetectFormat, FileCount and OriginalSize); the viewer window will own one.
 class ArchiverDLL_Inspect {
  public:
-  ArchiverDLL_Inspect(const LibraryStatus& status, void* ownerWindow);
+  // passwords, when given, answers the password questions of the walks (an archive whose
+  // names are encrypted), so that a run asks once per archive.
+  ArchiverDLL_Inspect(const LibraryStatus& status, void* ownerWindow,
+                      RunPasswords* passwords = nullptr);
   int16_t CheckArchive(const std::string& path);      // the extension check, 0..6
   std::string DetectFormat(const std::string& path);  // detection by content: "LZH", ... or ""
   int32_t FileCount(const std::string& path);         // entry count; -1 = unknown
@@ -43,6 +47,7 @@ class ArchiverDLL_Inspect {
 
   const LibraryStatus& status_;
   void* ownerWindow_;
+  RunPasswords* passwords_;
   std::string archiveType_;
 };
 
@@ -74,8 +79,9 @@ inline constexpr uint64_t kMaxWalkEntries = 10'000'000;
 using EntryVisitor = std::function<bool(ArchiverDLL& dll, HARC archive, const EntryInfo& entry)>;
 // OpenArchive, FindFirst "*", FindNext until it fails (BEL: the first entry only),
 // CloseArchive. False when the archive did not open. The caller checks availability.
+// passwords, when given, answers a password question of the opening.
 bool WalkEntries(const FormatRow& format, const std::string& path, void* ownerWindow,
-                 uint32_t openMode, const EntryVisitor& visit);
+                 uint32_t openMode, const EntryVisitor& visit, RunPasswords* passwords = nullptr);
 // The entry's name: FileName up to its first NUL, never beyond the 513-byte field.
 std::string_view EntryName(const EntryInfo& entry);
 

@@ -290,8 +290,8 @@ std::string_view ArchiveListModel::SortName(int index) const {
 // ---- The listing ----
 
 ArchiverDLL_List::ArchiverDLL_List(const LibraryStatus& status, ArchiverDLL_Inspect& inspect,
-                                   void* ownerWindow)
-    : status_(status), inspect_(inspect), ownerWindow_(ownerWindow) {}
+                                   void* ownerWindow, RunPasswords* passwords)
+    : status_(status), inspect_(inspect), ownerWindow_(ownerWindow), passwords_(passwords) {}
 
 bool ArchiverDLL_List::ListByExtension(const std::string& path, ArchiveListModel& model) {
   std::string id = FormatOfExtension(path);
@@ -324,17 +324,19 @@ void ArchiverDLL_List::ListLibrary(const FormatRow& format, std::string_view id,
   RowFormat rowFormat = RowFormatOf(id);
   // The listing reads through unace32 alone; unacev2 only extracts.
   if (status_.*RowOf(format.lib).flag) {
-    WalkEntries(format, path, ownerWindow_, format.openMode,
-                [&](ArchiverDLL& dll, HARC archive, const EntryInfo& entry) {
-                  ListEntry row;
-                  row.fileName = EntryName(entry);
-                  row.originalSize = dll.OriginalSize(archive, entry);
-                  row.compressedSize = dll.CompressedSize(archive, entry);
-                  row.ratio = entry.Ratio;
-                  row.date = entry.Date;
-                  row.time = entry.Time;
-                  return model.AddRow(row, rowFormat);
-                });
+    WalkEntries(
+        format, path, ownerWindow_, format.openMode,
+        [&](ArchiverDLL& dll, HARC archive, const EntryInfo& entry) {
+          ListEntry row;
+          row.fileName = EntryName(entry);
+          row.originalSize = dll.OriginalSize(archive, entry);
+          row.compressedSize = dll.CompressedSize(archive, entry);
+          row.ratio = entry.Ratio;
+          row.date = entry.Date;
+          row.time = entry.Time;
+          return model.AddRow(row, rowFormat);
+        },
+        passwords_);
   }
   model.EndListing();
 }

@@ -14,6 +14,7 @@
 
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
+#include "RunPasswords.h"
 #include "ArchiverDLL_Inspect.h"
 
 namespace qvr {
@@ -139,7 +140,9 @@ std::string DosDateTimeText(uint16_t date, uint16_t time);
 // exe sets the archive type of the viewer's inspection object.
 class ArchiverDLL_List {
  public:
-  ArchiverDLL_List(const LibraryStatus& status, ArchiverDLL_Inspect& inspect, void* ownerWindow);
+  // passwords, when given, answers a password question of the opening (encrypted names).
+  ArchiverDLL_List(const LibraryStatus& status, ArchiverDLL_Inspect& inspect, void* ownerWindow,
+                   RunPasswords* passwords = nullptr);
   // Lists by the lower-cased extension. False when the extension has no reader (the model
   // was not touched).
   bool ListByExtension(const std::string& path, ArchiveListModel& model);
@@ -154,6 +157,7 @@ class ArchiverDLL_List {
   const LibraryStatus& status_;
   ArchiverDLL_Inspect& inspect_;
   void* ownerWindow_;
+  RunPasswords* passwords_;
 };
 
 }  // namespace qvr

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,11 @@ class MainWindowPort {
   virtual void listAdd(const std::string& path) = 0;
   virtual void listRemove(int index) = 0;
   virtual void listClear() = 0;
+  // The folders dropped or named whose files went into List1 since it was last empty: a
+  // "一括" archive keeps each one's own name as the top folder of its files.
+  void listAddFolder(const std::string& folder) { listFolders_.push_back(folder); }
+  const std::vector<std::string>& listFolders() const { return listFolders_; }
+  void listForgetFolders() { listFolders_.clear(); }
   // Whether the entry is selected in List1 (multiple selection).
   virtual bool listSelected(int /*index*/) const { return false; }
   // List1 is hidden while many entries change at once, and the pointer shows the busy
@@ -45,6 +51,12 @@ class MainWindowPort {
   // An input box; "" when cancelled or answered empty.
   virtual std::string inputBox(const std::string& prompt, const std::string& title,
                                const std::string& defaultText) = 0;
+  // The password question (masked input, the program's title); nullopt when cancelled. The
+  // one member a library call may reach from the worker of runResponsive: it is then shown
+  // on the window's thread while the worker waits.
+  virtual std::optional<std::string> passwordBox(const std::string& /*prompt*/) {
+    return std::nullopt;
+  }
   // Common dialogs; "" when cancelled. A filter is a list of description/pattern pairs.
   virtual std::string browseForFolder() = 0;
   virtual std::string openFileDialog(const std::vector<std::string>& filter,
@@ -66,6 +78,9 @@ class MainWindowPort {
   // on repainting, ticking Timer1 and taking drops and hand-offs; returns when it is done.
   // The work must not touch the window: it may run on another thread.
   virtual void runResponsive(const std::function<void()>& work) { work(); }
+
+ private:
+  std::vector<std::string> listFolders_;
 };
 
 // runResponsive for a call with a result.

@@ -5,6 +5,7 @@
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 #include "PreScan.h"
+#include "RunPasswords.h"
 #include "Settings.h"
 
 namespace qvr {
@@ -84,7 +85,7 @@ void CloseViewer(const BatchRun& run) {
 
 int ExtractWithPreScan(const BatchRun& run, const Destination& dest, bool& stopped) {
   MainWindowPort& window = run.extract.window;
-  ArchiverDLL_Inspect inspect(run.extract.status, window.ownerWindow());
+  ArchiverDLL_Inspect inspect(run.extract.status, window.ownerWindow(), run.extract.passwords);
   PreScanResult scan = PreScan(window, inspect, dest.single, dest.folder);
   int successes = 0;
   stopped = !scan.continueRun;
@@ -112,16 +113,20 @@ Destination ChooseExtractDestination(const BatchRun& run) {
   return NormalDestination(run);
 }
 
-RunEnd StartExtract(const BatchRun& run, RunStatus* status) {
+RunEnd StartExtract(const BatchRun& given, RunStatus* status) {
   RunStatus ignored;
   RunStatus& outcome = status ? *status : ignored;
   outcome = RunStatus::Stopped;
-  const std::string& mode = run.extract.startUpMode;
+  const std::string& mode = given.extract.startUpMode;
   if (mode == kModeDDModeSetting) return RunEnd::StayOpen;  // only the options are shown
-  const int archives = run.extract.window.listCount();
-  Destination destination = ChooseExtractDestination(run);
+  const int archives = given.extract.window.listCount();
+  Destination destination = ChooseExtractDestination(given);
   if (destination.cancelled) return RunEnd::StayOpen;
 
+  // The passwords given in this run serve every later archive of it, and go with it.
+  RunPasswords passwords(given.extract.window);
+  BatchRun run = given;
+  run.extract.passwords = &passwords;
   int successes = 0;
   bool stopped = false;
   if (IniInt("GENERAL", "PreScan") == 0) {
@@ -130,7 +135,7 @@ RunEnd StartExtract(const BatchRun& run, RunStatus* status) {
     successes = ExtractArchives(run.extract, destination.single, destination.folder);
     CloseViewer(run);
   }
-  Completion(NoticeOf(run), successes, WorkMode::Extract, destination);
+  Completion(NoticeOf(run), successes, WorkMode::Extract, destination, archives - successes);
   outcome = stopped                ? RunStatus::Stopped
             : successes < archives ? RunStatus::SomeFailed
                                    : RunStatus::AllDone;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <system_error>
 #include <vector>
 
@@ -12,9 +13,11 @@
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_ACE.h"
 #include "ArchiverDLL_Inspect.h"
+#include "Completion.h"
 #include "ExtractCommand.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
+#include "RunPasswords.h"
 #include "Settings.h"
 #include "cExecute.h"
 
@@ -53,8 +56,8 @@ bool LeftEntriesOut(int32_t skipped) {
 }
 
 // Runs the command; complete is set when the archive extracted with every entry written.
-int32_t RunCommand(const ExtractRun& run, const ExtractCommand& command, const std::string& path,
-                   const std::string& outputFolder, bool& complete) {
+int32_t RunCommand(const ExtractRun& run, RunPasswords& passwords, const ExtractCommand& command,
+                   const std::string& path, const std::string& outputFolder, bool& complete) {
   complete = false;
   MainWindowPort& window = run.window;
   int32_t result = kNoEntryResult;
@@ -62,9 +65,11 @@ int32_t RunCommand(const ExtractRun& run, const ExtractCommand& command, const s
     case ExtractRoute::Library: {
       ArchiverDLL& dll = ArchiverDLL::Of(command.lib);
       int32_t skipped = 0;
+      RunPasswords::Call call(passwords);
       result = RunResponsive(window, [&] {
-        return dll.Command(window.ownerWindow(), command.commandLine, nullptr, &skipped);
+        return dll.Command(window.ownerWindow(), command.commandLine, nullptr, &skipped, &call);
       });
+      call.Finish(result == ERROR_PASSWORD_FILE);
       complete = result == 0 && !LeftEntriesOut(skipped);
       break;
     }
@@ -87,6 +92,23 @@ int32_t RunCommand(const ExtractRun& run, const ExtractCommand& command, const s
   return result;
 }
 
+// True when nothing but folders lies below the folder (links and files count as something).
+bool HoldsOnlyFolders(const std::string& folder) {
+  std::error_code ec;
+  if (!fs::is_directory(fs::symlink_status(folder, ec))) return false;
+  for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    if (!it->is_directory(ec) || it->is_symlink(ec)) return false;
+  return !ec;
+}
+
+// A folder this run made for an archive that failed and gave nothing (a wrong or no
+// password, broken data, a refused archive) goes again, with the empty folders the library
+// left in it. A folder that was there before is never touched.
+void RemoveIfNothingCame(const std::string& folder) {
+  std::error_code ec;
+  if (HoldsOnlyFolders(folder)) fs::remove_all(folder, ec);
+}
+
 class Loop {
  public:
   Loop(const ExtractRun& run, bool singleDestination, const std::string& destFolder)
@@ -94,7 +116,9 @@ class Loop {
         single_(singleDestination),
         dest_(destFolder),
         options_(ReadExtractLoopOptions(run.startUpMode)),
-        inspect_(run.status, run.window.ownerWindow()) {}
+        ownPasswords_(run.passwords ? nullptr : std::make_unique<RunPasswords>(run.window)),
+        passwords_(run.passwords ? *run.passwords : *ownPasswords_),
+        inspect_(run.status, run.window.ownerWindow(), &passwords_) {}
 
   // True when the archive extracted (result 0).
   bool Extract(const std::string& path) {
@@ -112,9 +136,12 @@ class Loop {
 
     ExtractCommand command = Command(path, folder);
     if (!Available(run_, command)) return false;
-    ::mkdir(folder.c_str(), 0777);  // one level; a missing parent is the library's to report
+    // One level; a missing parent is the library's to report.
+    const bool made = ::mkdir(folder.c_str(), 0777) == 0;
     bool complete = false;
-    if (RunCommand(run_, command, path, folder, complete) != 0) return false;
+    int32_t result = RunCommand(run_, passwords_, command, path, folder, complete);
+    if (made && result != 0) RemoveIfNothingCame(folder);
+    if (result != 0) return false;
     // An archive goes only when every entry of it now lies in the destination.
     if (options_.deleteArchive && complete) {
       std::error_code ec;
@@ -148,6 +175,8 @@ class Loop {
   bool single_;
   std::string dest_;
   ExtractLoopOptions options_;
+  std::unique_ptr<RunPasswords> ownPasswords_;
+  RunPasswords& passwords_;
   ArchiverDLL_Inspect inspect_;
 };
 
@@ -203,7 +232,7 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
   window.stopTimer1();
   RemoveWorkedEntries(window, worked);
   window.setPanelText(2, window.elapsedText());
-  window.setPanelText(1, count + "個のファイルを解凍完了！");
+  window.setPanelText(1, DoneText(WorkMode::Extract, successes, int(worked.size()) - successes));
   return successes;
 }
 

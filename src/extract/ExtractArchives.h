@@ -11,6 +11,7 @@
 namespace qvr {
 
 class MainWindowPort;
+class RunPasswords;
 struct LibraryStatus;
 
 // What the run hands the engine from the main window.
@@ -19,6 +20,8 @@ struct ExtractRun {
   const LibraryStatus& status;
   std::string startUpMode;  // kModeNormal or kModeDDMode
   bool useYZ2DEC = false;   // the main window's copy of GENERAL/UseYZ2DEC
+  // The run's passwords (shared with its pre-scan); null: the loop keeps its own.
+  RunPasswords* passwords = nullptr;
 };
 
 // The options of one loop, read from QvrArc.ini at its start by the start-up mode.
@@ -37,7 +40,8 @@ ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode);
 // "." of a hidden file does not count); the whole name when it holds no other ".".
 std::string ArchiveFolderName(const std::string& archivePath);
 
-// Extracts every entry present at the start; returns the number of successes.
+// Extracts every entry present at the start; returns the number of successes. Panel 1 ends
+// with DoneText: the successes and, when any, the failures.
 int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::string& destFolder);
 
 }  // namespace qvr

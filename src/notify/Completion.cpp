@@ -36,26 +36,32 @@ std::string DesktopFolder() {
   return SpecialFolderPath(kCsidlDesktop);
 }
 
+std::string DoneText(WorkMode workMode, int successes, int failures) {
+  std::string text = std::to_string(successes) + (workMode == WorkMode::Extract
+                                                      ? "個のファイルを解凍完了！"
+                                                      : "個のファイルを圧縮完了！");
+  if (failures > 0) text += "（" + std::to_string(failures) + "個失敗）";
+  return text;
+}
+
 void Completion(const CompletionNotice& notice, int successes, WorkMode workMode,
-                const Destination& destination) {
+                const Destination& destination, int failures) {
   // Only the value 1 switches the e-mail notice on.
   bool mail = notice.mail && IniInt("E-Mail", "Use") == 1 && notice.mailAvailable;
+  const std::string done = DoneText(workMode, successes, failures);
   if (successes < 1) {
-    if (mail) notice.mail->Send("FAIL", workMode);
+    if (mail) notice.mail->Send("FAIL", workMode, done);
     return;
   }
-  if (mail) notice.mail->Send("SUCCESS", workMode);
+  if (mail) notice.mail->Send("SUCCESS", workMode, done);
   if (IniInt("GENERAL", "UseSound") != 0 && notice.sound) {
     std::string soundFile = CutAtNull(GetIniString(kQvrArcIni, "GENERAL", "SoundFilePath"));
     if (!soundFile.empty()) notice.sound->Play(soundFile);
   }
   bool extract = workMode == WorkMode::Extract;
   if (extract && OpensFolder(successes, destination)) OpenFolder(notice, destination.openFolder);
-  if (IniInt("GENERAL", "EndNotice") <= 0) {
-    std::string text = std::to_string(successes) +
-                       (extract ? "個のファイルを解凍完了！" : "個のファイルを圧縮完了！");
-    notice.window.messageBox(text, MsgIcon::Information, MsgButtons::Ok);
-  }
+  if (IniInt("GENERAL", "EndNotice") <= 0)
+    notice.window.messageBox(done, MsgIcon::Information, MsgButtons::Ok);
 }
 
 }  // namespace qvr

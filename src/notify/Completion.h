@@ -12,12 +12,13 @@ namespace qvr {
 
 class MainWindowPort;
 
-// The e-mail notice: result word "SUCCESS" or "FAIL" and the run's work mode. The default
-// sends nothing.
+// The e-mail notice: result word "SUCCESS" or "FAIL", the run's work mode and its counts
+// as the end shows them (DoneText). The default sends nothing.
 class MailNotice {
  public:
   virtual ~MailNotice() = default;
-  virtual void Send(const std::string& /*result*/, WorkMode /*workMode*/) {}
+  virtual void Send(const std::string& /*result*/, WorkMode /*workMode*/,
+                    const std::string& /*summary*/) {}
 };
 
 // Plays GENERAL/SoundFilePath at the end of a run; must return at once (never waits for
@@ -51,8 +52,12 @@ struct CompletionNotice {
   std::function<void(const std::string& commandLine, void* ownerWindow)> shellX;
 };
 
-// The notice after a run with n = the number of successes.
+// The end of a run in words: "2個のファイルを解凍完了！", followed by "（1個失敗）" when any
+// failed ("圧縮完了！" in archive mode).
+std::string DoneText(WorkMode workMode, int successes, int failures = 0);
+
+// The notice after a run with n = the number of successes and the number that failed.
 void Completion(const CompletionNotice& notice, int successes, WorkMode workMode,
-                const Destination& destination);
+                const Destination& destination, int failures = 0);
 
 }  // namespace qvr

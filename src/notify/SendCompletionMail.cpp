@@ -44,11 +44,14 @@ std::string AuthMethod(int index) {
   }
 }
 
-std::string BodyText(const std::string& mode, const std::string& outcome, std::time_t now) {
+std::string BodyText(const std::string& mode, const std::string& outcome,
+                     const std::string& summary, std::time_t now) {
   std::string work = mode == "Extract" ? "解凍" : "圧縮";
   // A run without a single success must not report a completion.
   std::string result = outcome == "FAIL" ? "に失敗しました。" : "が完了しました。";
-  return work + result + "\r\n" + DateTimeText(now);
+  // The run's counts, as its end shows them (how many failed, when any did).
+  std::string counts = summary.empty() ? "" : summary + "\r\n";
+  return work + result + "\r\n" + counts + DateTimeText(now);
 }
 
 // The folder without its trailing "/", as the POP call takes it.
@@ -131,7 +134,7 @@ constexpr auto kBase64Form = QByteArray::Base64UrlEncoding | QByteArray::OmitTra
 }  // namespace
 
 CompletionMail PrepareCompletionMail(const std::string& mode, const std::string& outcome,
-                                     std::time_t now) {
+                                     std::time_t now, const std::string& summary) {
   CompletionMail mail;
   mail.popBeforeSmtp = IniInt("UsePOPBSMTP") == 1;
   if (mail.popBeforeSmtp) {
@@ -159,7 +162,7 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
   }
   mail.subject = IniText("Subject");
   if (mail.subject.empty()) mail.subject = std::string("完了通知(") + kProgramTitle + ")";
-  mail.body = BodyText(mode, outcome, now);
+  mail.body = BodyText(mode, outcome, summary, now);
   mail.send = !mail.to.empty() && !mailFrom.empty() && !smtpServer.empty();
   // The user ends at the first ":" of "user:password": a user name holding one would reach
   // the server cut in two.
@@ -169,8 +172,8 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
 }
 
 void SendCompletionMail(MainWindowPort& window, const std::string& mode, const std::string& outcome,
-                        const MailComponent::Options& options) {
-  CompletionMail mail = PrepareCompletionMail(mode, outcome, std::time(nullptr));
+                        const MailComponent::Options& options, const std::string& summary) {
+  CompletionMail mail = PrepareCompletionMail(mode, outcome, std::time(nullptr), summary);
   if (!mail.send) return;
   if (!mail.refusal.empty()) {
     window.setPanelText(1, mail.refusal);

@@ -25,9 +25,10 @@ struct CompletionMail {
 };
 
 // mode: "Extract" for extraction, any other word for archiving; outcome: "SUCCESS" or
-// "FAIL". now: the time written into the body.
+// "FAIL". now: the time written into the body; summary: the run's counts as its end shows
+// them, a line of the body when given.
 CompletionMail PrepareCompletionMail(const std::string& mode, const std::string& outcome,
-                                     std::time_t now);
+                                     std::time_t now, const std::string& summary = "");
 
 // Sends the completion mail when the settings ask for one (the POP login first when POP
 // before SMTP is on). The exchange runs through the window's runResponsive, so the window
@@ -35,14 +36,15 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
 // status panel 1; nothing else is shown. options: the component's (tests trust their own
 // certificate authority).
 void SendCompletionMail(MainWindowPort& window, const std::string& mode, const std::string& outcome,
-                        const MailComponent::Options& options = {});
+                        const MailComponent::Options& options = {},
+                        const std::string& summary = "");
 
 // The e-mail notice the window hands to a run: SendCompletionMail through that window.
 class CompletionMailNotice : public MailNotice {
  public:
   explicit CompletionMailNotice(MainWindowPort& window) : window_(window) {}
-  void Send(const std::string& result, WorkMode workMode) override {
-    SendCompletionMail(window_, WorkModeWord(workMode), result);
+  void Send(const std::string& result, WorkMode workMode, const std::string& summary) override {
+    SendCompletionMail(window_, WorkModeWord(workMode), result, {}, summary);
   }
 
  private:

@@ -276,7 +276,12 @@ std::string ExtractedFileInside(const std::string& destination, const std::strin
 
 ListViewer::ListViewer(MainWindowPort& window, const LibraryStatus& status,
                        ArchiverDLL_Inspect& inspect)
-    : window_(window), status_(status), inspect_(inspect) {}
+    : window_(window), status_(status), inspect_(inspect), passwords_(window) {}
+
+void ListViewer::setArchive(const std::string& path) {
+  if (path != archive_) passwords_.Forget();
+  archive_ = path;
+}
 
 std::string ListViewer::UsualFolder() {
   std::string folder = CutAtNull(GetIniString(kQvrArcIni, "EXTRACT_ARCVIEW", "AlwaysFolder"));
@@ -290,8 +295,12 @@ int32_t ListViewer::RunCommand(const ExtractCommand& command, const std::string&
     case ExtractRoute::Library: {
       std::string line = command.commandLine;
       void* owner = owner_;
-      return RunResponsive(window_,
-                           [&] { return ArchiverDLL::Of(command.lib).Command(owner, line); });
+      RunPasswords::Call call(passwords_);
+      int32_t result = RunResponsive(window_, [&] {
+        return ArchiverDLL::Of(command.lib).Command(owner, line, nullptr, nullptr, &call);
+      });
+      call.Finish(result == ERROR_PASSWORD_FILE);
+      return result;
     }
     case ExtractRoute::AceBackend:
       return RunResponsive(window_, [&] { return ExtractACE(archive_, entry, destination); });

@@ -77,8 +77,9 @@ class ListViewer {
  public:
   ListViewer(MainWindowPort& window, const LibraryStatus& status, ArchiverDLL_Inspect& inspect);
 
-  // The archive the viewer shows; every action works on it.
-  void setArchive(const std::string& path) { archive_ = path; }
+  // The archive the viewer shows; every action works on it. Another archive forgets the
+  // passwords given for the last one.
+  void setArchive(const std::string& path);
   const std::string& archive() const { return archive_; }
   // mnuOptMakeFolder: extract into a folder named after the archive.
   bool makeFolder() const { return makeFolder_; }
@@ -100,6 +101,9 @@ class ListViewer {
   // mnuDelete after the user's Yes; true when a delete command ran (the list is then stale).
   bool Delete(const std::string& entry);
 
+  // The passwords given for the archive shown (its listing and every extraction from it).
+  RunPasswords& passwords() { return passwords_; }
+
   // The usual folder of the viewer: EXTRACT_ARCVIEW/AlwaysFolder, else GENERAL/AlwaysPath.
   static std::string UsualFolder();
 
@@ -117,6 +121,7 @@ class ListViewer {
   MainWindowPort& window_;
   const LibraryStatus& status_;
   ArchiverDLL_Inspect& inspect_;
+  RunPasswords passwords_;
   void* owner_ = nullptr;
   std::string archive_;
   bool makeFolder_ = false;

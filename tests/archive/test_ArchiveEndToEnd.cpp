@@ -6,12 +6,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
+#include <iconv.h>
+
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 
 #include "AppFolder.h"
+#include "FileList.h"
 #include "Form1.h"
 #include "PeerTools.h"
 #include "Settings.h"
@@ -35,6 +38,23 @@ const Format kFormats[] = {
     {"7Z", false, "7zz"},   {"CAB", false, "cabextract"}, {"TAR", false, "bsdtar"},
     {"GZ", false, "gzip"},  {"BZ2", false, "bzip2"},
 };
+
+// The tree with its names in CP932, as a reader that keeps an LZH's name bytes writes them.
+Tree InCp932(const Tree& tree) {
+  Tree out;
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  for (const auto& [name, content] : tree) {
+    std::string in = name, converted(name.size() * 2 + 4, '\0');
+    char* from = in.data();
+    char* to = converted.data();
+    size_t left = in.size(), room = converted.size();
+    iconv(cd, &from, &left, &to, &room);
+    converted.resize(converted.size() - room);
+    out[converted] = content;
+  }
+  iconv_close(cd);
+  return out;
+}
 
 std::string Binary(size_t size) {
   std::string data(size, '\0');
@@ -104,6 +124,23 @@ class TestArchiveEndToEnd : public QObject {
     QVERIFY(!form.running());
     QVERIFY(!allInOne || startOff);  // the run disables Start as in extract mode
     QVERIFY(form.findChild<QPushButton*>("Btn_Start")->isEnabled());
+  }
+
+  // A "一括" run over paths given as a drop gives them: folders walked and remembered.
+  void runWithPaths(const Format& f, const std::vector<std::string>& paths) {
+    qvr::WriteIniString(qvr::kQvrArcIni, "GENERAL", "AlwaysPath", app->file("out"));
+    qvr::WriteIniString(qvr::kQvrArcIni, "GENERAL", "EndNotice", "1");
+    Form1 form;
+    form.Load({qvr::kModeNormal, ""});
+    form.ModeChange(qvr::WorkMode::Archive);
+    form.findChild<QComboBox*>("cmbTargetPlace")->setCurrentIndex(2);
+    form.findChild<QComboBox*>("cmbArcMethod")->setCurrentText(text("一括"));
+    form.findChild<QComboBox*>("cmbArcType")->setCurrentText(f.type);
+    for (const std::string& path : paths) qvr::AddPath(form, path);
+    bool startOff = false;
+    answerNamePrompt("pack", &startOff);
+    form.Start();
+    QVERIFY(!form.running());
   }
 
   static std::string differences(const Tree& got, const Tree& expected) {
@@ -263,6 +300,59 @@ class TestArchiveEndToEnd : public QObject {
     QCOMPARE(qvr::test::ReadFile(app->file("out")), std::string("not a folder"));
     for (const auto& entry : fs::recursive_directory_iterator(app->file("in")))
       QVERIFY2(sources.count(entry.path().filename().string()), entry.path().c_str());
+  }
+
+  // "一括" of a folder given to the list: every format our libraries write stores each file
+  // under its path below the folder that holds it, the folder's own name on top, so that
+  // same-named files of different sub-folders all arrive; an outside reader sees the tree.
+  void allInOneKeepsTheTreeOfAFolder_data() {
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("reader");
+    for (auto [type, reader] : {std::pair{"ZIP", "bsdtar"},
+                                {"7Z", "7zz"},
+                                {"LZH", "lhasa"},
+                                {"CAB", "cabextract"},
+                                {"TAR", "bsdtar"},
+                                {"GZ", "bsdtar"},
+                                {"BZ2", "bsdtar"}})
+      QTest::newRow(type) << QString(type) << QString(reader);
+  }
+  void allInOneKeepsTheTreeOfAFolder() {
+    QFETCH(QString, type);
+    QFETCH(QString, reader);
+    const Tree project = {{"a/readme.txt", "A"},
+                          {"b/readme.txt", "B"},
+                          {"deep/x/y/z.bin", Binary(70000)},
+                          {"top.txt", "top"},
+                          {"b/サブ/資料 1.txt", "資料"}};
+    for (const auto& [name, content] : project) qvr::test::WriteFile(app->file("in/proj/" + name), content);
+    qvr::test::WriteFile(app->file("other/note.txt"), "note");
+    const std::string ext = type.toLower().toStdString();
+    const std::string typeText = type.toStdString();
+    const Format f{typeText.c_str(), false, nullptr};
+    for (bool withLooseFile : {false, true}) {
+      // The folder as a drop or the command line gives it; then with a file of another folder.
+      Tree expected = qvr::test::Under("proj", project);
+      std::vector<std::string> given = {app->file("in/proj")};
+      if (withLooseFile) {
+        given.push_back(app->file("other/note.txt"));
+        expected = qvr::test::Under("in", expected);
+        expected["other/note.txt"] = "note";
+      }
+      sources.clear();
+      fs::remove_all(app->file("out"));
+      fs::create_directories(app->file("out"));
+      runWithPaths(f, given);
+      std::string archive = app->file("out/pack." + ext);
+      QVERIFY2(fs::exists(archive), archive.c_str());
+      std::string check = app->file("check/" + ext + (withLooseFile ? "2" : "1"));
+      int code = -1;
+      Tree got = qvr::test::FilesOnly(qvr::test::ExtractWith(reader.toStdString(), archive, check, &code));
+      QCOMPARE(code, 0);
+      // LZH names carry no UTF-8 mark: lhasa writes our CP932 bytes as they stand.
+      if (type == "LZH") expected = InCp932(expected);
+      QVERIFY2(got == expected, differences(got, expected).c_str());
+    }
   }
 
   // "一括" over a list of 10,000 files.

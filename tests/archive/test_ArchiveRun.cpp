@@ -255,9 +255,10 @@ TEST_F(ArchiveRunTest, AllInOneWritesTheListFilesAndLeavesTheArchiveInTheList) {
   List({a, b, dup});
   EXPECT_EQ(All("7Z", "my backup"), 2);  // a path listed twice counts once
   const std::string list = "\"@" + AppFolder() + "addlist.tmp\"";
+  // The names are stored below the folder common to every source, folders kept.
   EXPECT_EQ(Commands("SevenZip"),
-            std::vector<std::string>{"a -t7z " + Q(in + "/my backup.7z") + " " + list +
-                                     " -mx=5 -ms=on -mf=on -mhc=on -mhcf=on"});
+            std::vector<std::string>{"a -t7z " + Q(in + "/my backup.7z") + " " + Q(in + "/") +
+                                     " " + list + " -mx=5 -ms=on -mf=on -mhc=on -mhcf=on"});
   EXPECT_EQ(ReadFile(AppFile("addlist.tmp")), Q(a) + "\r\n" + Q(b) + "\r\n");
   EXPECT_EQ(ReadFile(AppFile("addlist2.tmp")), "\"a.txt\"\r\n\"b c.txt\"\r\n");
   EXPECT_EQ(window.list, std::vector<std::string>{in + "/my backup.7z"});
@@ -290,15 +291,12 @@ TEST_F(ArchiveRunTest, AllInOneFailuresKeepTheList) {
   const std::vector<Row> rows = {
       {"YZ2", {a, c}, {"対応していない形式のファイルです"}, false},
       {"PQA", {a, c}, {"対応していない形式のファイルです"}, false},
-      {"TAR",
+      // Libraries of other makers store file names alone: the same name twice would lose one.
+      {"BZA",
        {a, c, b},
        {"同じ名前のファイルが複数あるため、1つの書庫にまとめられません。\r\n" + a + "\r\n" + b},
        false},
-      {"CAB",
-       {a, b},
-       {"同じ名前のファイルが複数あるため、1つの書庫にまとめられません。\r\n" + a + "\r\n" + b},
-       false},
-      {"LZH",
+      {"YZ1",
        {a, b},
        {"同じ名前のファイルが複数あるため、1つの書庫にまとめられません。\r\n" + a + "\r\n" + b},
        false},
@@ -315,11 +313,19 @@ TEST_F(ArchiveRunTest, AllInOneFailuresKeepTheList) {
     EXPECT_EQ(!plugin.Calls().empty(), r.called) << r.type;
     EXPECT_EQ(window.panels[1], "0個のファイルを圧縮完了！");
   }
-  // ZIP keeps the folders: the same names from two folders are two entries.
-  window = FakeMainWindow();
-  List({a, b});
-  EXPECT_EQ(All("ZIP", "x"), 2);
-  EXPECT_TRUE(window.messages.empty());
+  // Every format our libraries write keeps the folders: the same names from two folders are
+  // two entries, stored below the folder common to both.
+  for (const char* type : {"ZIP", "TAR", "CAB", "LZH", "7Z"}) {
+    window = FakeMainWindow();
+    plugin.ClearLog();
+    plugin.CommandResult("SevenZip", "*", 0);
+    List({a, b});
+    EXPECT_EQ(All(type, "x"), 2) << type;
+    EXPECT_TRUE(window.messages.empty()) << type;
+    ASSERT_EQ(plugin.Calls().size(), 1u) << type;
+    EXPECT_NE(plugin.Calls()[0].args.at(1).find(Q(in + "/") + " \"@"), std::string::npos)
+        << plugin.Calls()[0].args.at(1);
+  }
 }
 
 TEST_F(ArchiveRunTest, AllInOneAsksBeforeReplacingAndNeverArchivesOverASource) {

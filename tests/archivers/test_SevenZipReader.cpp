@@ -41,10 +41,10 @@ struct Opened {
 Opened Open(const std::string& path, const std::string& password, bool give = true) {
   Opened o;
   int* asked = &o.asked;
-  SourceOptions options{path, kFormat7z | kFormatZip, [=](std::string& pw) {
+  SourceOptions options{path, kFormat7z | kFormatZip, [=](int wrong, std::string& pw) {
                           ++*asked;
                           pw = password;
-                          return give;
+                          return give && wrong == 0;
                         }};
   o.source = OpenSevenZipSource(options, o.error);
   return o;
@@ -104,12 +104,39 @@ TEST_P(EncryptedFixture, ReadsEveryEntryWithThePasswordAskedOnce) {
   EXPECT_EQ(folders, f.expectedDirs);
 }
 
+// A wrong answer is asked again, saying it was wrong, before anything is handed out; the
+// right one then reads every file.
+TEST_P(EncryptedFixture, AWrongAnswerIsAskedAgainThenEveryFileReads) {
+  const Fixture& f = GetParam();
+  std::vector<int> asked;  // the `wrong` count of each question
+  SourceOptions options{FixturePath(f.file), kFormat7z | kFormatZip,
+                        [&](int wrong, std::string& pw) {
+                          asked.push_back(wrong);
+                          pw = wrong == 0 ? "guess" : "secret";
+                          return true;
+                        }};
+  int32_t error = kOk;
+  auto source = OpenSevenZipSource(options, error);
+  ASSERT_TRUE(source) << std::hex << error;
+  std::map<std::string, std::string> files;
+  Entry e;
+  while (source->Next(e) == kOk) {
+    EXPECT_EQ(asked, (std::vector<int>{0, 1})) << e.path;
+    if (e.kind != Entry::Kind::File) continue;
+    ASSERT_EQ(ReadAll(*source, &files[e.path]), kOk) << e.path << ": " << source->ErrorWords();
+  }
+  ASSERT_EQ(files.size(), f.expected.size());
+  for (const ExpectedFile& x : f.expected) EXPECT_EQ(Sha256(files[x.path]), x.sha256) << x.path;
+}
+
 TEST_P(EncryptedFixture, WrongOrMissingPasswordFailsEveryFile) {
   const Fixture& f = GetParam();
   for (bool give : {true, false}) {
     SCOPED_TRACE(give ? "wrong password" : "no password");
     Opened o = Open(FixturePath(f.file), "guess", give);
-    EXPECT_EQ(o.asked, f.headerEncrypted ? 1 : 0);  // the header needs it at once
+    // A wrong answer is asked again, once declined the reader gives up.
+    const int asks = give ? 2 : 1;
+    EXPECT_EQ(o.asked, f.headerEncrypted ? asks : 0);  // the header needs it at once
     if (f.headerEncrypted) {
       EXPECT_FALSE(o.source);
       EXPECT_EQ(o.error, ERROR_PASSWORD_FILE);
@@ -119,7 +146,7 @@ TEST_P(EncryptedFixture, WrongOrMissingPasswordFailsEveryFile) {
     Entry e;
     // A command's first entry proves the password: nothing is handed out before it.
     EXPECT_EQ(o.source->Next(e), ERROR_PASSWORD_FILE);
-    EXPECT_EQ(o.asked, 1);
+    EXPECT_EQ(o.asked, asks);
     int failed = 0;
     while (o.source->Next(e) == kOk) {
       if (e.kind != Entry::Kind::File) continue;
@@ -129,7 +156,7 @@ TEST_P(EncryptedFixture, WrongOrMissingPasswordFailsEveryFile) {
       ++failed;
     }
     EXPECT_EQ(failed, static_cast<int>(f.expected.size()));
-    EXPECT_EQ(o.asked, 1);
+    EXPECT_EQ(o.asked, asks);
   }
 }
 
@@ -163,7 +190,7 @@ TEST(SevenZipReader, DamagedDataBehindAProvenPasswordIsBrokenData) {
 TEST_P(EncryptedFixture, ListingAsksOnlyForEncryptedNames) {
   const Fixture& f = GetParam();
   int asked = 0;
-  SourceOptions options{FixturePath(f.file), kFormat7z | kFormatZip, [&](std::string& pw) {
+  SourceOptions options{FixturePath(f.file), kFormat7z | kFormatZip, [&](int, std::string& pw) {
                           ++asked;
                           pw = "secret";
                           return true;
@@ -269,7 +296,7 @@ TEST(SevenZipReader, FolderShapesNotDecodedHere) {
   for (Case& c : cases) {
     SCOPED_TRACE(c.what);
     int asked = 0;
-    SevenZipKeys keys([&](std::string& pw) {
+    SevenZipKeys keys([&](int, std::string& pw) {
       ++asked;
       pw = "secret";
       return true;

@@ -25,15 +25,20 @@ class ArchiverDLLTest : public BackendsTest {};
 
 TEST_F(ArchiverDLLTest, SearchFoldersComeInTheirOrder) {
   SetSearchExecutableFolder(temp.file("exe"));
-  std::vector<std::string> expected{plugin.folder(), temp.file("exe") + "/",
-                                    currentFolder,   std::string(kPluginInstallDir) + "/",
-                                    pathFolder,      "/usr/bin/",
+  std::vector<std::string> expected{plugin.folder(),
+                                    temp.file("exe") + "/",
+                                    temp.file("exe") + "/../lib/quiverarchiver/",
+                                    currentFolder,
+                                    std::string(kPluginInstallDir) + "/",
+                                    pathFolder,
+                                    "/usr/bin/",
                                     "/bin/"};
   EXPECT_EQ(SearchFolders(), expected);
 
   // The application folder is searched once when it is the executable's folder.
   SetSearchExecutableFolder(plugin.folder());
   expected.erase(expected.begin() + 1);
+  expected[1] = plugin.folder() + "../lib/quiverarchiver/";
   EXPECT_EQ(SearchFolders(), expected);
 }
 

@@ -54,10 +54,12 @@ class ExtractTest : public ::testing::Test {
 };
 
 struct RecordingMail : MailNotice {
-  void Send(const std::string& result, WorkMode workMode) override {
+  void Send(const std::string& result, WorkMode workMode, const std::string& summary) override {
     sent.push_back(result + " " + WorkModeWord(workMode));
+    summaries.push_back(summary);
   }
   std::vector<std::string> sent;
+  std::vector<std::string> summaries;
 };
 
 struct RecordingSound : SoundPlayer {

@@ -125,7 +125,7 @@ TEST_F(BatchRunTest, PreScanErrorsReportedAfterAContinuedRun) {
   EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
                                 "エラーが1あります。\r\n解凍を続行しますか？",
                                 "エラーが1件ありました。詳細はErrorLogをご覧下さい。",
-                                "1個のファイルを解凍完了！",
+                                "1個のファイルを解凍完了！（1個失敗）",
                             }));
   EXPECT_EQ(window.panels[1], "エラーが1件ありました。");
   EXPECT_EQ(sound.played, std::vector<std::string>{"/sounds/done.wav"});

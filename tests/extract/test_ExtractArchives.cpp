@@ -450,10 +450,11 @@ TEST_F(ExtractArchivesTest, MissingAndUnknownFilesWithAndWithoutSkipping) {
                   "対応していない形式のファイルです", "対応していない形式のファイルです"};
     EXPECT_EQ(MessageTexts(), expected) << skip;
     for (const MessageRecord& m : window.messages) EXPECT_EQ(m.icon, MsgIcon::Critical);
-    // No folder is made for what is not extracted; the count covers every entry.
+    // No folder is made for what is not extracted; the count tells the extracted from the
+    // failed.
     EXPECT_FALSE(fs::exists(out + "/gone"));
     EXPECT_FALSE(fs::exists(out + "/notes"));
-    EXPECT_EQ(window.panels[1], "4個のファイルを解凍完了！");
+    EXPECT_EQ(window.panels[1], "1個のファイルを解凍完了！（3個失敗）");
     EXPECT_TRUE(window.list.empty());
   }
 }
@@ -553,7 +554,7 @@ TEST_F(ExtractArchivesTest, PanelsTimerAndCounts) {
       {1, "2個目(全体:3個)のファイルを解凍中"},
       {1, "3個目(全体:3個)のファイルを解凍中"},
       {2, "00:00:00"},
-      {1, "3個のファイルを解凍完了！"},
+      {1, "2個のファイルを解凍完了！（1個失敗）"},  // the outcome, not the list
   };
   EXPECT_EQ(window.panelHistory, expected);
   EXPECT_EQ(window.timerStarts, 1);

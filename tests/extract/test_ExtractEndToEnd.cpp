@@ -16,7 +16,9 @@
 #include "ExtractCommand.h"
 #include "FakeMainWindow.h"
 #include "FixtureManifest.h"
+#include "PathHelpers.h"
 #include "PreScan.h"
+#include "RunPasswords.h"
 #include "Settings.h"
 #include "TempDir.h"
 
@@ -219,7 +221,14 @@ TEST_F(ExtractEndToEndTest, BadInputNeverStopsTheLoopNorLosesAnArchive) {
   EXPECT_FALSE(fs::exists(good));
   ExpectManifest(Named(manifest, "two_root_files.zip"), temp.file("out/two_root_files"));
   EXPECT_TRUE(window.messages.empty());
-  EXPECT_EQ(window.panels[1], "6個のファイルを解凍完了！");
+  EXPECT_EQ(window.panels[1], "1個のファイルを解凍完了！（5個失敗）");
+  // The folders made for the archives that failed and gave nothing went again; the cut
+  // archive's whole first files stay.
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(temp.file("out")))
+    left.insert(entry.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{"two_root_files", "cut"}));
+  EXPECT_FALSE(ReadTree(temp.file("out/cut")).files.empty());
 }
 
 // An archive whose library left entries out for safety (here a link pointing out of the
@@ -256,7 +265,125 @@ TEST_F(ExtractEndToEndTest, DestinationThatIsAFileExtractsAndDeletesNothing) {
   EXPECT_TRUE(fs::exists(a));
   EXPECT_TRUE(fs::exists(b));
   EXPECT_EQ(ReadFile(target), "not a folder");
-  EXPECT_EQ(window.panels[1], "2個のファイルを解凍完了！");
+  EXPECT_EQ(window.panels[1], "0個のファイルを解凍完了！（2個失敗）");
+}
+
+// ---- Encrypted archives made by outside tools -------------------------------------------
+
+// Runs a shell command line in the folder; its exit status.
+int Shell(const std::string& folder, const std::string& line) {
+  return std::system(("cd '" + folder + "' && " + line + " >/dev/null 2>&1").c_str());
+}
+
+class ExtractPasswordsTest : public ExtractEndToEndTest {
+ protected:
+  ExtractPasswordsTest() {
+    WriteFile(temp.file("src/a.txt"), "first file\n");
+    WriteFile(temp.file("src/sub/b.bin"), std::string(70000, '\x5a') + "end");
+    WriteFile(temp.file("src/日本語.txt"), "名前\n");
+    fs::create_directories(temp.file("in"));
+    Ini("DDMODE", "ExtractMode", "2");
+    Ini("DDMODE", "TargetPath", temp.file("out"));
+    Ini("EXTRACT_DDMODE", "FileNameFolder", "1");
+  }
+  // The archive made in "in" by the tool's command line (run in "src", "{A}" the archive).
+  std::string Make(const std::string& name, std::string line) {
+    std::string archive = temp.file("in/" + name);
+    line.replace(line.find("{A}"), 3, "'" + archive + "'");
+    EXPECT_EQ(Shell(temp.file("src"), line), 0) << line;
+    window.listAdd(archive);
+    return archive;
+  }
+  // What 7-Zip extracts of the archive with the password.
+  Tree Reference(const std::string& archive, const std::string& password) {
+    std::string dest = temp.file("ref/" + FileNameOf(archive));
+    EXPECT_EQ(Shell(temp.path(), "7zz x -y -p" + password + " -o'" + dest + "' '" + archive + "'"),
+              0);
+    return ReadTree(dest);
+  }
+  void ExpectLike7Zip(const std::string& archive, const std::string& password) {
+    Tree got = ReadTree(temp.file("out/" + ArchiveFolderName(archive)));
+    Tree want = Reference(archive, password);
+    ASSERT_EQ(got.files.size(), want.files.size()) << archive;
+    for (const auto& [path, file] : want.files) {
+      ASSERT_TRUE(got.files.count(path)) << archive << ": " << path;
+      EXPECT_EQ(got.files[path].sha256, file.sha256) << archive << ": " << path;
+    }
+  }
+  // The password went nowhere on disk.
+  void ExpectNoPasswordOnDisk(const std::string& password) {
+    for (const char* file : {"QvrArc.ini", "Log.txt", "DllStatus.ini", "addlist.tmp"}) {
+      std::string path = temp.file(std::string("app/") + file);
+      if (fs::exists(path)) {
+        EXPECT_EQ(ReadFile(path).find(password), std::string::npos) << file;
+      }
+    }
+  }
+};
+
+// Five archives of every encryption sharing one password: one question for the whole run,
+// and every archive extracts byte for byte as 7-Zip extracts it.
+TEST_F(ExtractPasswordsTest, ABatchSharingOnePasswordIsAskedOnce) {
+  std::vector<std::pair<std::string, std::string>> made = {
+      {"zipcrypto.zip", "zip -q -r -P secret {A} ."},
+      {"zipcrypto2.zip", "zip -q -r -P secret {A} a.txt sub"},
+      {"aes.zip", "7zz a -tzip -mem=AES256 -psecret {A} ."},
+      {"data.7z", "7zz a -psecret {A} ."},
+      {"names.7z", "7zz a -psecret -mhe=on {A} ."},
+  };
+  std::vector<std::string> archives;
+  for (const auto& [name, line] : made) archives.push_back(Make(name, line));
+  window.passwordAnswers = {std::string("secret")};
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  ASSERT_EQ(window.passwordPrompts.size(), 1u);
+  // The question names the archive it is for (the one with encrypted names is asked first,
+  // by the pre-scan that sums its sizes).
+  EXPECT_EQ(window.passwordPrompts[0], PasswordPrompt(archives[4], false));
+  for (const std::string& archive : archives) ExpectLike7Zip(archive, "secret");
+  EXPECT_EQ(window.panels[1], "5個のファイルを解凍完了！");
+  ExpectNoPasswordOnDisk("secret");
+}
+
+// An archive of another password is asked again after the run's password failed on it; a
+// wrong answer is asked again saying so, Cancel skips the archive and leaves no folder of
+// it, and the run goes on; a right second answer extracts.
+TEST_F(ExtractPasswordsTest, AnotherPasswordIsAskedWrongOnesAgainAndCancelSkips) {
+  std::string first = Make("first.zip", "zip -q -r -P secret {A} .");
+  std::string other = Make("other.zip", "7zz a -tzip -mem=AES256 -pelsewhere {A} .");
+  std::string right = Make("right.zip", "7zz a -tzip -mem=AES256 -pthird {A} .");
+  std::string last = Make("last.7z", "7zz a -psecret {A} .");
+  fs::create_directories(temp.file("out/keep"));
+  window.passwordAnswers = {std::string("secret"), std::string("wrong"), std::nullopt,
+                            std::string("nope"), std::string("third")};
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  EXPECT_EQ(window.passwordPrompts,
+            (std::vector<std::string>{PasswordPrompt(first, false), PasswordPrompt(other, false),
+                                      PasswordPrompt(other, true), PasswordPrompt(right, false),
+                                      PasswordPrompt(right, true)}));
+  EXPECT_EQ(window.passwordPrompts[2].find("パスワードが違います。"), 0u);
+  ExpectLike7Zip(first, "secret");
+  ExpectLike7Zip(right, "third");
+  ExpectLike7Zip(last, "secret");  // the run's passwords, tried without asking
+  EXPECT_FALSE(fs::exists(temp.file("out/other")));  // cancelled: no empty folder left
+  EXPECT_TRUE(fs::is_directory(temp.file("out/keep")));
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_EQ(window.panels[1], "3個のファイルを解凍完了！（1個失敗）");
+  for (const char* password : {"secret", "third", "wrong", "nope"}) ExpectNoPasswordOnDisk(password);
+}
+
+// A folder the run made for an archive that failed goes again; one that was there before
+// stays, even empty.
+TEST_F(ExtractPasswordsTest, AFailedArchiveLeavesNoFolderOfItsOwn) {
+  std::string locked = Make("locked.7z", "7zz a -psecret -mhe=on {A} .");
+  WriteFile(temp.file("in/broken.zip"), ReadFile(FixturePath("zip_deflate.zip")).substr(0, 60));
+  window.listAdd(temp.file("in/broken.zip"));
+  fs::create_directories(temp.file("out/locked"));
+  Ini("GENERAL", "PreScan", "1");
+  EXPECT_EQ(Start(), RunEnd::EndProgram);  // no answer: the question is cancelled
+  EXPECT_EQ(window.passwordPrompts.size(), 1u);
+  EXPECT_FALSE(fs::exists(temp.file("out/broken")));
+  EXPECT_TRUE(fs::is_directory(temp.file("out/locked")));  // it was there before
+  EXPECT_EQ(window.panels[1], "0個のファイルを解凍完了！（2個失敗）");
 }
 
 // A full file system: the pre-scan stops the run before anything is written.

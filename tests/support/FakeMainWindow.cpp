@@ -33,6 +33,14 @@ std::string FakeMainWindow::inputBox(const std::string& prompt, const std::strin
   return nextDialogAnswer();
 }
 
+std::optional<std::string> FakeMainWindow::passwordBox(const std::string& prompt) {
+  passwordPrompts.push_back(prompt);
+  if (passwordAnswers.empty()) return std::nullopt;
+  std::optional<std::string> answer = passwordAnswers.front();
+  passwordAnswers.pop_front();
+  return answer;
+}
+
 std::string FakeMainWindow::browseForFolder() {
   dialogs.push_back("folder");
   return nextDialogAnswer();

@@ -34,6 +34,7 @@ class FakeMainWindow : public MainWindowPort {
   MsgResult messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
   std::string inputBox(const std::string& prompt, const std::string& title,
                        const std::string& defaultText) override;
+  std::optional<std::string> passwordBox(const std::string& prompt) override;
   std::string browseForFolder() override;
   std::string openFileDialog(const std::vector<std::string>& filter,
                              const std::string& initialFolder) override;
@@ -70,6 +71,9 @@ class FakeMainWindow : public MainWindowPort {
   // Scripted answers; when a queue is empty: Ok/Yes for boxes, "" for dialogs.
   std::deque<MsgResult> messageAnswers;
   std::deque<std::string> dialogAnswers;
+  // Password questions: each prompt, and the answers (nullopt = Cancel; none left = Cancel).
+  std::vector<std::string> passwordPrompts;
+  std::deque<std::optional<std::string>> passwordAnswers;
 
  private:
   std::string nextDialogAnswer();

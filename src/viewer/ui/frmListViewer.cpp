@@ -293,7 +293,7 @@ void frmListViewer::ShowArchive(const std::string& path) {
       kFirstPartRows, kPartRows, kPartInterval);
   QPointer<frmListViewer> self(this);
   void* owner = static_cast<QWidget*>(this);
-  ArchiverDLL_List listing(host_.status, host_.inspect, owner);
+  ArchiverDLL_List listing(host_.status, host_.inspect, owner, &viewer_.passwords());
   std::string ext = LowerExtension(path);
   host_.window.runResponsive([&] {
     if (ext == "exe") {

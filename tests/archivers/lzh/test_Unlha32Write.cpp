@@ -166,16 +166,22 @@ TEST_F(WriteTest, ViewerAddsIntoRootAndFolder) {
   EXPECT_EQ(ReadFile(tmp.file("x/a/b/" + cp932)), "予定\n");
 }
 
-// Two files of one name from different folders in one batch: one entry, the last file's.
-TEST_F(WriteTest, SameNameTwiceInOneBatchKeepsTheLast) {
+// Two files of one name from different folders in one batch would lose one: the command
+// fails naming both and writes nothing; the same file listed twice is one entry.
+TEST_F(WriteTest, SameNameTwiceInOneBatchFailsNamingBoth) {
   WriteFile(src("other/report.txt"), "the other one\n");
   WriteFile(tmp.file("addlist.tmp"),
             "\"" + src("report.txt") + "\"\r\n\"" + src("other/report.txt") + "\"\r\n");
+  EXPECT_EQ(Run("a -je16384 -jm2 \"" + arc() + "\" \"@" + tmp.file("addlist.tmp") + "\""),
+            ERROR_COMMAND_NAME);
+  EXPECT_NE(report.find(src("report.txt")), std::string::npos) << report;
+  EXPECT_NE(report.find(src("other/report.txt")), std::string::npos) << report;
+  EXPECT_FALSE(fs::exists(arc()));
+  WriteFile(tmp.file("addlist.tmp"),
+            "\"" + src("report.txt") + "\"\r\n\"" + src("report.txt") + "\"\r\n");
   ASSERT_EQ(Run("a -je16384 -jm2 \"" + arc() + "\" \"@" + tmp.file("addlist.tmp") + "\""), 0)
       << report;
-  auto l = List(arc());
-  ASSERT_EQ(l.size(), 1u);
-  EXPECT_EQ(l["report.txt"].data, "the other one\n");
+  EXPECT_EQ(List(arc()).size(), 1u);
 }
 
 // Adding a file again replaces its entry; the other entries are copied unchanged.

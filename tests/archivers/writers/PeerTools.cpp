@@ -127,6 +127,7 @@ Tree ExtractWith(const std::string& tool, const std::string& archive, const std:
   if (tool == "tar") argv = {"tar", "-xf", archive, "-C", dest};
   if (tool == "unar") argv = {"unar", "-q", "-f", "-D", "-o", dest, archive};
   if (tool == "cabextract") argv = {"cabextract", "-q", "-d", dest, archive};
+  if (tool == "lhasa") argv = {"lhasa", "-xqw=" + dest, archive};
   ToolRun run = RunTool(argv);
   if (exitCode) *exitCode = run.exitCode;
   return ReadTree(dest);

@@ -35,7 +35,7 @@ Tree Flattened(const Tree& tree);
 Tree Under(const std::string& folder, const Tree& tree);
 
 // Extracts the archive into dest with the named peer ("unzip", "7zz", "bsdtar", "unar",
-// "cabextract", "tar" for GNU tar) and returns the extracted tree; the exit code lands in
+// "cabextract", "lhasa", "tar" for GNU tar) and returns the extracted tree; the exit code lands in
 // *exitCode.
 Tree ExtractWith(const std::string& tool, const std::string& archive, const std::string& dest,
                  int* exitCode);

@@ -1,0 +1,66 @@
+#include "RunPasswords.h"
+
+#include <algorithm>
+
+#include "MainWindowPort.h"
+
+namespace qvr {
+namespace {
+
+// Overwrites a password before its memory is given back.
+void Wipe(std::string& text) {
+  std::fill(text.begin(), text.end(), '\0');
+  text.clear();
+}
+
+}  // namespace
+
+std::string PasswordPrompt(const std::string& archivePath, bool wrong) {
+  if (wrong)
+    return "パスワードが違います。\n「" + archivePath + "」のパスワードをもう一度入力してください。";
+  return "「" + archivePath + "」のパスワードを入力してください。";
+}
+
+RunPasswords::Call::~Call() {
+  if (last_) Wipe(*last_);
+}
+
+std::optional<std::string> RunPasswords::Call::Answer(const std::string& archivePath, int wrong) {
+  if (run_.Cancelled(archivePath)) return std::nullopt;
+  const bool typedWrong = wrong > 0 && lastTyped_;
+  if (last_) Wipe(*last_);
+  if (!typedWrong && nextKnown_ < run_.known_.size()) {
+    lastTyped_ = false;
+    last_ = run_.known_[nextKnown_++];
+    return last_;
+  }
+  nextKnown_ = run_.known_.size();  // once the user is asked, the known ones are done
+  std::optional<std::string> typed =
+      run_.window_.passwordBox(PasswordPrompt(archivePath, typedWrong));
+  if (!typed) {
+    run_.cancelled_.insert(archivePath);
+    last_.reset();
+    return std::nullopt;
+  }
+  lastTyped_ = true;
+  last_ = std::move(typed);
+  return last_;
+}
+
+void RunPasswords::Call::Finish(bool refused) {
+  if (!refused && last_) run_.Keep(*last_);
+}
+
+void RunPasswords::Keep(const std::string& password) {
+  auto found = std::find(known_.begin(), known_.end(), password);
+  if (found != known_.end()) known_.erase(found);
+  known_.insert(known_.begin(), password);
+}
+
+void RunPasswords::Forget() {
+  for (std::string& p : known_) Wipe(p);
+  known_.clear();
+  cancelled_.clear();
+}
+
+}  // namespace qvr
