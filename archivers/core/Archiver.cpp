@@ -299,7 +299,8 @@ PasswordAsk AskerFor(void* owner, const std::string& path) {
     HostPasswords host = tHostPasswords;
     if (!host.callback) return wrong == 0 && ThePrompter().AskPassword(owner, path, pw);
     std::string buffer(kPasswordSize, '\0');
-    bool given = host.callback(host.context, path.c_str(), wrong, buffer.data(), kPasswordSize) != 0;
+    bool given =
+        host.callback(host.context, path.c_str(), wrong, buffer.data(), kPasswordSize) != 0;
     if (given) pw.assign(buffer.c_str(), strnlen(buffer.data(), kPasswordSize - 1));
     std::fill(buffer.begin(), buffer.end(), '\0');
     return given;
@@ -387,8 +388,7 @@ Handle* Live(void* h) {
 
 // The entries for listing: never their data.
 std::unique_ptr<EntrySource> OpenFor(const LibraryTraits& traits, const std::string& path,
-                                     int32_t& error,
-                                     std::shared_ptr<PasswordMemo> memo = nullptr) {
+                                     int32_t& error, std::shared_ptr<PasswordMemo> memo = nullptr) {
   PasswordAsk ask;  // the check and the count ask nobody
   if (memo) {
     ask = [memo](int wrong, std::string& pw) {

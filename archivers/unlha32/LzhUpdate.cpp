@@ -136,8 +136,8 @@ int32_t Collect(const Command& c, const Options& o, std::vector<NewItem>& items,
     if (added) {
       unique.push_back(std::move(item));
     } else if (!SameFile(at->second, item.disk)) {
-      words = "two files would be stored as " + item.stored + ": " + at->second + " and " +
-              item.disk;
+      words =
+          "two files would be stored as " + item.stored + ": " + at->second + " and " + item.disk;
       return ERROR_COMMAND_NAME;
     }
   }

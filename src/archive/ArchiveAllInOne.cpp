@@ -6,8 +6,8 @@
 
 #include "AppFolder.h"
 #include "ArchiveCommand.h"
-#include "Completion.h"
 #include "ArchiveSwitches.h"
+#include "Completion.h"
 #include "ListFile.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"

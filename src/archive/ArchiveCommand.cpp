@@ -113,8 +113,8 @@ ArchiveCommand BuildAllInOneCommand(const std::string& f, const ArchiveSwitches&
     return Library(Lib::Zip, {Lib::Zip, Lib::Zip32},
                    "-u -S -D -" + sw.zipLevel + " " + qa + " " + base + list);
   if (f == "cab")
-    return Library(Lib::Cab,
-                   std::string(tree ? "-a " : "-a -j ") + sw.cabType + " " + qa + " " + base + list);
+    return Library(
+        Lib::Cab, std::string(tree ? "-a " : "-a -j ") + sw.cabType + " " + qa + " " + base + list);
   if (f == "7z")
     return Library(Lib::SevenZip, "a -t7z " + QuotePath(archive) + " " + base + list +
                                       " -mx=" + sw.sevenZLevel + sw.sevenZOnOff);
@@ -122,8 +122,7 @@ ArchiveCommand BuildAllInOneCommand(const std::string& f, const ArchiveSwitches&
   const std::string tar = tree ? "-c --use-directory=1 " : "-c --use-directory=0 ";
   if (f == "tar") return Library(Lib::Tar, tar + qa + " " + base + list);
   if (f == "gz") return Library(Lib::Tar, tar + "-z" + sw.gzLevel + " " + qa + " " + base + list);
-  if (f == "bz2")
-    return Library(Lib::Tar, tar + "-B" + sw.bz2Level + " " + qa + " " + base + list);
+  if (f == "bz2") return Library(Lib::Tar, tar + "-B" + sw.bz2Level + " " + qa + " " + base + list);
   if (f == "bza" || f == "gza")
     return Library(Lib::Bga,
                    "a -a -l" + (f == "bza" ? sw.bzaLevel : sw.gzaLevel) + " " + qa + " " + list);

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "ArchiveCommand.h"
-#include "Completion.h"
 #include "ArchiveSwitches.h"
+#include "Completion.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 

@@ -41,14 +41,14 @@ uint64_t SumOfSizes(const FormatRow& format, const std::string& path, void* owne
   WalkEntries(
       format, path, ownerWindow, format.openMode,
       [&](ArchiverDLL& dll, HARC archive, const EntryInfo& entry) {
-                if (format.lib == Lib::UnImp) {
-                  total += dll.GetOriginalSize(archive);
-                } else if (format.lib == Lib::UnHki) {
-                  total += dll.GetArcOriginalSize(archive);
-                } else {
-                  total += dll.OriginalSize(archive, entry);
-                }
-                return true;
+        if (format.lib == Lib::UnImp) {
+          total += dll.GetOriginalSize(archive);
+        } else if (format.lib == Lib::UnHki) {
+          total += dll.GetArcOriginalSize(archive);
+        } else {
+          total += dll.OriginalSize(archive, entry);
+        }
+        return true;
       },
       passwords);
   return total;

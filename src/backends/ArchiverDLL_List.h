@@ -14,8 +14,8 @@
 
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
-#include "RunPasswords.h"
 #include "ArchiverDLL_Inspect.h"
+#include "RunPasswords.h"
 
 namespace qvr {
 

@@ -17,7 +17,8 @@ void Wipe(std::string& text) {
 
 std::string PasswordPrompt(const std::string& archivePath, bool wrong) {
   if (wrong)
-    return "パスワードが違います。\n「" + archivePath + "」のパスワードをもう一度入力してください。";
+    return "パスワードが違います。\n「" + archivePath +
+           "」のパスワードをもう一度入力してください。";
   return "「" + archivePath + "」のパスワードを入力してください。";
 }
 

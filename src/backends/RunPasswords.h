@@ -47,7 +47,9 @@ class RunPasswords {
   };
 
   // True when the user cancelled the archive's question in this run.
-  bool Cancelled(const std::string& archivePath) const { return cancelled_.count(archivePath) != 0; }
+  bool Cancelled(const std::string& archivePath) const {
+    return cancelled_.count(archivePath) != 0;
+  }
   // Drops every password (the viewer shows another archive).
   void Forget();
 

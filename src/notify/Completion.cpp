@@ -37,9 +37,9 @@ std::string DesktopFolder() {
 }
 
 std::string DoneText(WorkMode workMode, int successes, int failures) {
-  std::string text = std::to_string(successes) + (workMode == WorkMode::Extract
-                                                      ? "個のファイルを解凍完了！"
-                                                      : "個のファイルを圧縮完了！");
+  std::string text =
+      std::to_string(successes) +
+      (workMode == WorkMode::Extract ? "個のファイルを解凍完了！" : "個のファイルを圧縮完了！");
   if (failures > 0) text += "（" + std::to_string(failures) + "個失敗）";
   return text;
 }

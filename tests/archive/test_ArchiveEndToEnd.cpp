@@ -1,12 +1,12 @@
 // The main window in archive mode with our real libraries: files with Japanese names, blanks,
 // an empty file and binary data, every format our libraries write and both methods; each
 // archive is read back by an outside tool to exactly the sources.
+#include <iconv.h>
 #include <QComboBox>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
-#include <iconv.h>
 
 #include <filesystem>
 #include <functional>
@@ -325,7 +325,8 @@ class TestArchiveEndToEnd : public QObject {
                           {"deep/x/y/z.bin", Binary(70000)},
                           {"top.txt", "top"},
                           {"b/サブ/資料 1.txt", "資料"}};
-    for (const auto& [name, content] : project) qvr::test::WriteFile(app->file("in/proj/" + name), content);
+    for (const auto& [name, content] : project)
+      qvr::test::WriteFile(app->file("in/proj/" + name), content);
     qvr::test::WriteFile(app->file("other/note.txt"), "note");
     const std::string ext = type.toLower().toStdString();
     const std::string typeText = type.toStdString();
@@ -347,7 +348,8 @@ class TestArchiveEndToEnd : public QObject {
       QVERIFY2(fs::exists(archive), archive.c_str());
       std::string check = app->file("check/" + ext + (withLooseFile ? "2" : "1"));
       int code = -1;
-      Tree got = qvr::test::FilesOnly(qvr::test::ExtractWith(reader.toStdString(), archive, check, &code));
+      Tree got =
+          qvr::test::FilesOnly(qvr::test::ExtractWith(reader.toStdString(), archive, check, &code));
       QCOMPARE(code, 0);
       // LZH names carry no UTF-8 mark: lhasa writes our CP932 bytes as they stand.
       if (type == "LZH") expected = InCp932(expected);

@@ -257,8 +257,8 @@ TEST_F(ArchiveRunTest, AllInOneWritesTheListFilesAndLeavesTheArchiveInTheList) {
   const std::string list = "\"@" + AppFolder() + "addlist.tmp\"";
   // The names are stored below the folder common to every source, folders kept.
   EXPECT_EQ(Commands("SevenZip"),
-            std::vector<std::string>{"a -t7z " + Q(in + "/my backup.7z") + " " + Q(in + "/") +
-                                     " " + list + " -mx=5 -ms=on -mf=on -mhc=on -mhcf=on"});
+            std::vector<std::string>{"a -t7z " + Q(in + "/my backup.7z") + " " + Q(in + "/") + " " +
+                                     list + " -mx=5 -ms=on -mf=on -mhc=on -mhcf=on"});
   EXPECT_EQ(ReadFile(AppFile("addlist.tmp")), Q(a) + "\r\n" + Q(b) + "\r\n");
   EXPECT_EQ(ReadFile(AppFile("addlist2.tmp")), "\"a.txt\"\r\n\"b c.txt\"\r\n");
   EXPECT_EQ(window.list, std::vector<std::string>{in + "/my backup.7z"});

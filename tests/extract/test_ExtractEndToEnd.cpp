@@ -363,12 +363,13 @@ TEST_F(ExtractPasswordsTest, AnotherPasswordIsAskedWrongOnesAgainAndCancelSkips)
   EXPECT_EQ(window.passwordPrompts[2].find("パスワードが違います。"), 0u);
   ExpectLike7Zip(first, "secret");
   ExpectLike7Zip(right, "third");
-  ExpectLike7Zip(last, "secret");  // the run's passwords, tried without asking
+  ExpectLike7Zip(last, "secret");                    // the run's passwords, tried without asking
   EXPECT_FALSE(fs::exists(temp.file("out/other")));  // cancelled: no empty folder left
   EXPECT_TRUE(fs::is_directory(temp.file("out/keep")));
   EXPECT_TRUE(fs::exists(other));
   EXPECT_EQ(window.panels[1], "3個のファイルを解凍完了！（1個失敗）");
-  for (const char* password : {"secret", "third", "wrong", "nope"}) ExpectNoPasswordOnDisk(password);
+  for (const char* password : {"secret", "third", "wrong", "nope"})
+    ExpectNoPasswordOnDisk(password);
 }
 
 // A folder the run made for an archive that failed goes again; one that was there before

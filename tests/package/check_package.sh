@@ -40,6 +40,25 @@ if grep -qi "error\|warning" "$work/mime.log"; then cat "$work/mime.log"; fail "
 grep -q "application/x-quiverarchiver-gca" "$prefix/share/mime/types" || fail "the MIME package lost its types"
 grep -q "MimeType=.*application/zip;" "$prefix/share/applications/$id.desktop" || fail "launcher without archive types"
 
+# 1b. The install tree moved to another folder still finds its plugins and extracts a ZIP
+# (a /DDMODE start, with a HOME and runtime folder of its own).
+moved=$work/moved
+mv "$prefix" "$moved"
+home=$work/home
+mkdir -p "$home/data/QuiverArchiver" "$home/runtime" "$work/in/src/sub"
+chmod 700 "$home/runtime"
+printf '[DDMODE]\r\nExtractMode=1\r\n[EXTRACT_DDMODE]\r\nFileNameFolder=1\r\n[GENERAL]\r\nEndNotice=1\r\nUseSound=0\r\nOpenFolder=0\r\n' \
+  > "$home/data/QuiverArchiver/QvrArc.ini"
+echo "moved install" > "$work/in/src/sub/note.txt"
+(cd "$work/in/src" && zip -q -r ../moved.zip .)
+status=0
+HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache \
+  XDG_RUNTIME_DIR=$home/runtime QT_QPA_PLATFORM=offscreen \
+  timeout 60 "$moved/bin/QuiverArchiver" /DDMODE "$work/in/moved.zip" > "$work/moved.log" 2>&1 || status=$?
+[ "$status" -eq 0 ] || { cat "$work/moved.log"; cat "$home/data/QuiverArchiver/Log.txt" 2>/dev/null; fail "the moved install ended with $status"; }
+[ "$(cat "$work/in/moved/sub/note.txt" 2>/dev/null)" = "moved install" ] || fail "the moved install extracted nothing"
+mv "$moved" "$prefix"
+
 # 2. The Debian package of the same build (gzip: quick; `make package` builds the real one).
 (cd "$build" && cpack -G DEB -B "$work/deb" -D CPACK_DEBIAN_COMPRESSION_TYPE=gzip > "$work/cpack.log" 2>&1) \
   || { cat "$work/cpack.log"; fail "cpack failed"; }

@@ -17,6 +17,7 @@
 #include "FakeMainWindow.h"
 #include "ListViewer.h"
 #include "PathHelpers.h"
+#include "RunPasswords.h"
 #include "Settings.h"
 #include "TempDir.h"
 
@@ -109,6 +110,37 @@ TEST_F(ViewerRealTest, ListExtractOpenDeleteAndListAgain) {
     fs::remove_all(out);
     fs::create_directories(out);
   }
+}
+
+// An archive with encrypted names: its listing asks once, naming it; extracting from it
+// takes that answer without asking again; another archive is asked anew.
+TEST_F(ViewerRealTest, AnEncryptedArchiveIsAskedOnceForItsListingAndItsExtractions) {
+  WriteFile(temp.file("src/docs/notes.txt"), "notes\n");
+  WriteFile(temp.file("src/a.txt"), "a\n");
+  const std::string A = temp.file("locked.7z"), B = temp.file("again.7z");
+  ASSERT_EQ(std::system(("cd " + ShellQuote(temp.file("src")) + " && 7zz a -psecret -mhe=on " +
+                         ShellQuote(A) + " . >/dev/null")
+                            .c_str()),
+            0);
+  fs::copy_file(A, B);
+  viewer.setArchive(A);
+  window.passwordAnswers = {std::string("secret")};
+  ArchiverDLL_List list(status, inspect, nullptr, &viewer.passwords());
+  ArchiveListModel model;
+  ASSERT_TRUE(list.ListByExtension(A, model));
+  std::vector<std::string> names;
+  for (int i = 0; i < model.rowCount(); ++i) names.push_back(model.FileName(i));
+  EXPECT_TRUE(Has(names, "docs/notes.txt"));
+  EXPECT_EQ(window.passwordPrompts, std::vector<std::string>{PasswordPrompt(A, false)});
+  std::string outPath;
+  ASSERT_TRUE(viewer.ExtractFile("docs/notes.txt", out, &outPath));
+  EXPECT_EQ(ReadFile(outPath), "notes\n");
+  EXPECT_EQ(window.passwordPrompts.size(), 1u);
+
+  viewer.setArchive(B);  // no answer now: the question is cancelled
+  EXPECT_FALSE(viewer.ExtractFile("a.txt", out, &outPath));
+  EXPECT_EQ(window.passwordPrompts.size(), 2u);
+  EXPECT_FALSE(fs::exists(out + "/a.txt"));
 }
 
 // Entries called "*", "-d", "@list" and "../up.txt": each is only itself.

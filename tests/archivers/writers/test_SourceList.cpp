@@ -126,6 +126,26 @@ TEST(CollectItems, AMissingNameOrNothingToAddFails) {
   EXPECT_EQ(code, ERROR_NOT_FIND_FILE);
 }
 
+// Two different files that would be stored under one name (flat names, or full paths
+// without a base folder): the request fails naming both instead of dropping one; below a
+// base folder the same names keep their folders.
+TEST(CollectItems, TwoFilesOfOneStoredNameFailNamingBoth) {
+  TempDir tmp;
+  WriteFile(tmp.file("a/readme.txt"), "a");
+  WriteFile(tmp.file("b/readme.txt"), "b");
+  const std::string a = tmp.file("a/readme.txt"), b = tmp.file("b/readme.txt");
+  for (const AddRequest& request : {Make("", {a, b}, false, true, true),
+                                    Make(tmp.path() + "/", {"a", "b"}, true, true, true, true)}) {
+    std::vector<writers::AddItem> items;
+    writers::WriteResult r = writers::CollectItems(request, &items);
+    EXPECT_EQ(r.code, ERROR_COMMAND_NAME);
+    EXPECT_NE(r.report.find(a), std::string::npos) << r.report;
+    EXPECT_NE(r.report.find(b), std::string::npos) << r.report;
+  }
+  EXPECT_EQ(Names(Make(tmp.path() + "/", {a, b}, false, true, false)),
+            (std::vector<std::string>{"a/readme.txt", "b/readme.txt"}));
+}
+
 TEST(CollectItems, TheArchiveBeingWrittenIsNeverAddedToItself) {
   TempDir tmp;
   WriteFile(tmp.file("a.txt"), "a");
