@@ -5,6 +5,7 @@
 // whose question was cancelled is not asked again in the run.
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -41,15 +42,15 @@ class RunPasswords {
 
    private:
     RunPasswords& run_;
+    bool started_ = false;
+    std::vector<std::string> candidates_;  // the run's answers to try before asking
     size_t nextKnown_ = 0;
     bool lastTyped_ = false;  // the last answer came from the user
     std::optional<std::string> last_;
   };
 
   // True when the user cancelled the archive's question in this run.
-  bool Cancelled(const std::string& archivePath) const {
-    return cancelled_.count(archivePath) != 0;
-  }
+  bool Cancelled(const std::string& archivePath) const;
   // Drops every password (the viewer shows another archive).
   void Forget();
 
@@ -57,6 +58,9 @@ class RunPasswords {
   void Keep(const std::string& password);
 
   MainWindowPort& window_;
+  // Calls may run on several threads at once (a listing on its worker, a command on the
+  // window's); the question itself is asked outside the lock.
+  mutable std::mutex mutex_;
   std::vector<std::string> known_;  // proven answers, the latest first
   std::set<std::string> cancelled_;
 };
