@@ -7,12 +7,15 @@
 #include "CommandLine.h"
 #include "Form1.h"
 #include "HookMsg.h"
+#include "MailComponent.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   // Paths, settings and library command lines are UTF-8 whatever the user's locale says.
   if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
   qvr::SetAppFolder(qvr::ResolveAppFolder(qvr::ExecutableFolder()));
+  // The library status learns from the notice room whether mail can be sent.
+  qvr::SetMailComponentProbe(qvr::MailComponent::Available);
 
   // QApplication has taken its own options out of argv.
   std::string commandLine =

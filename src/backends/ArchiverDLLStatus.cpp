@@ -8,7 +8,6 @@
 
 #include "AppFolder.h"
 #include "ArchiverCatalogue.h"
-#include "MailComponent.h"
 #include "MainWindowPort.h"
 #include "Settings.h"
 #include "cExecute.h"
@@ -125,12 +124,25 @@ bool* LibraryStatus::FlagPtr(std::string_view key) {
   return row ? &(this->*row->flag) : nullptr;
 }
 
+namespace {
+
+std::function<bool()>& MailComponentProbe() {
+  static std::function<bool()> probe;
+  return probe;
+}
+
+}  // namespace
+
+void SetMailComponentProbe(std::function<bool()> probe) {
+  MailComponentProbe() = std::move(probe);
+}
+
 bool ProbeComponent(const LibRow& component, std::string* folder) {
   std::string found;
   bool present = false;
   std::string fileName(component.fileName);
   if (component.kind == LibKind::Mail) {
-    present = MailComponent::Available();
+    present = MailComponentProbe() && MailComponentProbe()();
   } else if (component.lib == Lib::Yz2Dec) {
     // yz2dec is only taken from the application folder itself.
     std::error_code ec;

@@ -4,6 +4,7 @@
 // No entry of a library is called unless its flag is set.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -58,5 +59,10 @@ bool LoadArchiverDLLStatus(LibraryStatus& status, MainWindowPort& window);
 // Probe of one component of the catalogue (ArchiverCatalogue.h): found or not; for the
 // tools also their folder.
 bool ProbeComponent(const LibRow& component, std::string* folder);
+
+// Whether the mail component is installed: the notice room's answer (MailComponent::
+// Available), handed in by the program at start-up as the window is, so that the back-ends
+// stand on nothing above them. Without one the component counts as missing.
+void SetMailComponentProbe(std::function<bool()> probe);
 
 }  // namespace qvr

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "BackendsTest.h"
+#include "MailComponent.h"
 #include "ProfileFile.h"
 #include "Settings.h"
 
@@ -45,6 +46,8 @@ class StatusTest : public BackendsTest {
     }
     WriteFile(Ini(), text);
   }
+  StatusTest() { SetMailComponentProbe(MailComponent::Available); }
+  ~StatusTest() override { SetMailComponentProbe(nullptr); }
   bool Load() { return LoadArchiverDLLStatus(status, window); }
 
   LibraryStatus status;
