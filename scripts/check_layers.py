@@ -22,7 +22,7 @@ LAYERS = [
     ["qvr_archive"],                  # the archiving engine
     ["qvr_viewer", "qvr_options"],    # the viewer's engines; the options' values and checks
     ["qvr_ui"],                       # what every window shares
-    ["qvr_backends_ui", "qvr_viewer_ui"],  # the rooms' windows
+    ["qvr_backends_ui", "qvr_viewer_ui", "qvr_options_ui"],  # the rooms' windows
     ["qvr_app"],                      # the main window
     ["QuiverArchiver"],
 ]

@@ -31,7 +31,6 @@
 #include "QtHelpers.h"
 #include "QtSoundPlayer.h"
 #include "Registry.h"
-#include "Registry_Association.h"
 #include "Registry_Link.h"
 #include "SendCompletionMail.h"
 #include "Settings.h"
@@ -41,10 +40,7 @@
 #include "cExecute.h"
 #include "frmAbout.h"
 #include "frmFiltering.h"
-#include "frmListViewer.h"
-#include "frmOption.h"
-#include "frmOptionArc.h"
-#include "frmOptionEx.h"
+#include "OptionWindows.h"
 
 namespace qvr {
 namespace {
@@ -94,10 +90,9 @@ Form1::Form1(QWidget* parent)
   resize(560, 400);
 }
 
-// The viewer goes first: as a child it would otherwise be destroyed by QWidget's destructor,
-// when its destroyed signal would reach a Form1 that is already gone.
+// The viewer goes first, before QWidget's destructor would take it as a child.
 Form1::~Form1() {
-  delete viewer_.data();
+  dock_.reset();
 }
 
 void Form1::BuildControls() {
@@ -196,7 +191,7 @@ void Form1::BuildMenus() {
   OptionMenu->setObjectName("OptionMenu");
   MnuOptGeneral = action(OptionMenu, "MnuOptGeneral", [this] { ShowGeneralOptions(""); });
   MnuOptExtract = action(OptionMenu, "MnuOptExtract", [this] { ShowExtractOptions(); });
-  MnuOptArchive = action(OptionMenu, "MnuOptArchive", [this] { ShowArchiveOptions(); });
+  MnuOptArchive = action(OptionMenu, "MnuOptArchive", [this] { ShowArchiveOptions(this); });
   connect(Btn_Option, &QPushButton::clicked, this,
           [this] { OptionMenu->popup(Btn_Option->mapToGlobal(QPoint(0, Btn_Option->height()))); });
 
@@ -244,8 +239,7 @@ void Form1::Load(const StartUp& startUp) {
   Timer1.setInterval(1000);
   LoadLibraryStatus();
   if (Unzip32Available()) SaveShowResultOff();
-  viewerOpen_ = false;
-  viewerDocked_ = true;
+  if (dock_) dock_->Reset();
   cmbTargetPlace->setCurrentIndex(0);
   useYZ2DEC_ = GetIniInt(kQvrArcIni, "GENERAL", "UseYZ2DEC") != 0;
 
@@ -438,7 +432,7 @@ void Form1::OnListOptions() {
   if (workMode_ == WorkMode::Extract) {
     ShowExtractOptions();
   } else {
-    ShowArchiveOptions();
+    ShowArchiveOptions(this);
   }
 }
 
@@ -528,16 +522,12 @@ ArchiverDLL_Inspect& Form1::Inspect() const {
   return *inspect_;
 }
 
-// The viewer window: shown modeless when not open, filled with the archive's listing.
+// The viewer window (src/viewer/ui/ViewerDock): shown modeless, filled with the listing.
 void Form1::OpenViewer(const std::string& path) {
-  if (!viewer_) {
-    ViewerHost host{*this, status_, Inspect(), this, &viewerDocked_, [this] { List1_DblClick(); }};
-    viewer_ = new frmListViewer(std::move(host), this);
-    viewer_->setAttribute(Qt::WA_DeleteOnClose);
-    connect(viewer_, &QObject::destroyed, this, [this] { viewerOpen_ = false; });
-  }
-  viewerOpen_ = true;
-  viewer_->ShowArchive(path);
+  if (!dock_)
+    dock_ = std::make_unique<ViewerDock>(*this, status_, Inspect(), this,
+                                         [this] { List1_DblClick(); });
+  dock_->Open(path);
 }
 
 // The viewer's archive-type text; until the viewer exists, the inspection's.
@@ -546,59 +536,24 @@ std::string Form1::ViewerArchiveType() const {
 }
 
 void Form1::CloseViewer() {
-  if (viewer_) viewer_->close();
-  viewerOpen_ = false;
+  if (dock_) dock_->Close();
 }
 
-// The general options dialog (frmOption), modal. With "DDMODE_SETTING" it is modeless and
-// closing it ends the program.
-void Form1::ShowGeneralOptions(const std::string& openingMode) {
-  auto* dialog = new frmOption(status_, GeneralOptionSteps(), openingMode, this);
-  dialog->setAttribute(Qt::WA_DeleteOnClose);
-  if (openingMode == kModeDDModeSetting) {
-    connect(dialog, &QDialog::finished, this, &Form1::close);
-    dialog->show();
-  } else {
-    dialog->exec();
-  }
-}
-
-// Where the general options reach the associations, the shell entries and the mail
-// passwords' stored form.
-OptionSteps Form1::GeneralOptionSteps() {
-  OptionSteps steps;
-  steps.isAssociated = IsAssociated;
-  steps.applyAssociations = ApplyAssociations;
-  steps.updateSendTo = [this](bool use) { UpdateSendToEntry(use, *this); };
-  steps.updateDesktopNormal = [this](bool use) { UpdateDesktopShortcut(use, "Normal", *this); };
-  steps.setFolderRightClick = [](bool use) { SetFolderRightClick(use ? "Set" : "Delete"); };
-  steps.encodePassword = EncodePassword;
-  steps.decodePassword = DecodePassword;
-  return steps;
-}
-
-// The extraction options (frmOptionEx), modal. Its OK sets this window's copy of
+// The options dialogs (src/options/ui): the general ones modeless for "DDMODE_SETTING",
+// whose closing ends the program; the extraction options' OK sets this window's copy of
 // UseYZ2DEC, the easy-extraction launcher and the status bar's pictures.
+void Form1::ShowGeneralOptions(const std::string& openingMode) {
+  qvr::ShowGeneralOptions(this, *this, status_, openingMode, [this] { close(); });
+}
+
 void Form1::ShowExtractOptions() {
   OptionExFollowUps followUps{
       [this](bool use) { useYZ2DEC_ = use; },
-      [this](bool use) { UpdateDDModeShortcut(use); },
+      [this](bool use) { UpdateDesktopShortcut(use, "DDMode", *this); },
       [this] { ShowStatusBarPictures(); },
   };
   // "いつものところ" on this window extracts into the usual folder.
-  frmOptionEx dialog(status_, std::move(followUps), cmbTargetPlace->currentIndex() == 2, this);
-  dialog.exec();
-}
-
-// The easy-extraction desktop launcher ("QVEasyExtract"), made or removed.
-void Form1::UpdateDDModeShortcut(bool use) {
-  UpdateDesktopShortcut(use, "DDMode", *this);
-}
-
-// The archiving options (frmOptionArc), modal: the switch table of the archive mode.
-void Form1::ShowArchiveOptions() {
-  frmOptionArc dialog(this);
-  dialog.exec();
+  qvr::ShowExtractOptions(this, status_, std::move(followUps), cmbTargetPlace->currentIndex() == 2);
 }
 
 // Panels 4 and 5: the folder-per-archive and keep-folders pictures.
@@ -613,12 +568,12 @@ void Form1::showEvent(QShowEvent* event) {
 
 void Form1::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
-  if (viewer_ && viewerOpen_) viewer_->MainWindowMoved();
+  if (dock_) dock_->MainWindowMoved();
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (viewer_ && viewerOpen_) viewer_->MainWindowMoved();
+  if (dock_) dock_->MainWindowMoved();
 }
 
 // The about box with the library versions.

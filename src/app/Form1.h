@@ -17,9 +17,8 @@
 #include "CommandLine.h"
 #include "FileListBox.h"
 #include "MainWindowPortQt.h"
-#include "Option.h"
 #include "WorkMode.h"
-#include "frmListViewer.h"
+#include "ViewerDock.h"
 
 class QAction;
 class QComboBox;
@@ -137,10 +136,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   std::string ViewerArchiveType() const;
   void CloseViewer();
   void ShowGeneralOptions(const std::string& openingMode);
-  OptionSteps GeneralOptionSteps();
   void ShowExtractOptions();
-  void UpdateDDModeShortcut(bool use);
-  void ShowArchiveOptions();
   void ShowStatusBarPictures();
   void ShowAbout();
   void DLLDown();
@@ -188,9 +184,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   WorkMode workMode_ = WorkMode::Archive;
   std::string windowsVersionName_;  // no shell prefix on this platform
   int32_t savedShowResult_ = 0;
-  bool viewerOpen_ = false;
-  bool viewerDocked_ = true;
-  QPointer<frmListViewer> viewer_;  // frmListViewer while it is loaded
+  std::unique_ptr<ViewerDock> dock_;  // the viewer, once opened
   bool useYZ2DEC_ = false;
   bool filterOn_ = false;  // the check mark of MnuFiltering: a filter is in force
   bool unloaded_ = false;
