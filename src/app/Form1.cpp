@@ -24,14 +24,16 @@
 #include "ArchiverDLL_Inspect.h"
 #include "BatchRun.h"
 #include "FileList.h"
+#include "HelpMenu.h"
 #include "HookMsg.h"
 #include "MainStatusBar.h"
 #include "MnuDLLDown.h"
+#include "OptionWindows.h"
 #include "PathHelpers.h"
 #include "QtHelpers.h"
 #include "QtSoundPlayer.h"
-#include "Registry.h"
 #include "Registry_Link.h"
+#include "Registry_ShowResult.h"
 #include "SendCompletionMail.h"
 #include "Settings.h"
 #include "StartArchive.h"
@@ -40,7 +42,6 @@
 #include "cExecute.h"
 #include "frmAbout.h"
 #include "frmFiltering.h"
-#include "OptionWindows.h"
 
 namespace qvr {
 namespace {
@@ -49,19 +50,10 @@ QString Res(int offset) {
   return Q(LoadResString(kResBase + offset));
 }
 
-const char* const kShowResultKey = "Software\\ArchiverDll\\UNZIP32\\Settings";
-const char* const kShowResultValue = "ShowResult";
-
 // Archive extensions whose facts the double click shows.
 bool IsArchiveExtension(const std::string& extension) {
   const ExtensionRow* row = ExtensionRowOf(extension);
   return row && row->listed;
-}
-
-std::string ManualPath() {
-  std::string beside = ExecutableFolder() + "manual/index.html";
-  if (QFileInfo::exists(Q(beside))) return beside;
-  return std::string(QVR_MANUAL_INSTALL_DIR) + "/index.html";
 }
 
 }  // namespace
@@ -156,74 +148,22 @@ void Form1::BuildControls() {
 }
 
 void Form1::BuildMenus() {
-  auto action = [this](QMenu* menu, const char* name, auto slot) {
-    QAction* a = menu->addAction(QString());
-    a->setObjectName(name);
-    connect(a, &QAction::triggered, this, slot);
-    return a;
-  };
-  FileMenu = menuBar()->addMenu(QString());
-  FileMenu->setObjectName("FileMenu");
-  MnuModeExtract = action(FileMenu, "MnuModeExtract", [this] { ModeChange(WorkMode::Extract); });
-  MnuModeArchive = action(FileMenu, "MnuModeArchive", [this] { ModeChange(WorkMode::Archive); });
-  MnuModeExtract->setCheckable(true);
-  MnuModeArchive->setCheckable(true);
-  FileMenu->addSeparator();
-  MnuStart = action(FileMenu, "MnuStart", [this] { Start(); });
-  FileMenu->addSeparator();
-  MnuFileLoadFileList =
-      action(FileMenu, "MnuFileLoadFileList", [this] { LoadFileListCommand(*this); });
-  MnuFileSaveFileList =
-      action(FileMenu, "MnuFileSaveFileList", [this] { SaveFileListCommand(*this); });
-  FileMenu->addSeparator();
-  MnuFiltering = action(FileMenu, "MnuFiltering", [this] { OnFiltering(); });
-  MnuFiltering->setCheckable(true);
-  MnuSort = action(FileMenu, "MnuSort", [this] { OnSort(); });
-  FileMenu->addSeparator();
-  MnuQuit = action(FileMenu, "MnuQuit", [this] { close(); });
-
-  ToolMenu = menuBar()->addMenu(QString());
-  ToolMenu->setObjectName("ToolMenu");
-  MnuDLLDown = action(ToolMenu, "MnuDLLDown", [this] { DLLDown(); });
-  MnuErrorLog = action(ToolMenu, "MnuErrorLog", [this] { ShowErrorLog(); });
-
-  OptionMenu = menuBar()->addMenu(QString());
-  OptionMenu->setObjectName("OptionMenu");
-  MnuOptGeneral = action(OptionMenu, "MnuOptGeneral", [this] { ShowGeneralOptions(""); });
-  MnuOptExtract = action(OptionMenu, "MnuOptExtract", [this] { ShowExtractOptions(); });
-  MnuOptArchive = action(OptionMenu, "MnuOptArchive", [this] { ShowArchiveOptions(this); });
-  connect(Btn_Option, &QPushButton::clicked, this,
-          [this] { OptionMenu->popup(Btn_Option->mapToGlobal(QPoint(0, Btn_Option->height()))); });
-
-  HelpMenu = menuBar()->addMenu(QString());
-  HelpMenu->setObjectName("HelpMenu");
-  MnuHelp = action(HelpMenu, "MnuHelp", [this] { OpenManual(); });
-  MnuOnlineHelp = action(HelpMenu, "MnuOnlineHelp", [this] { OpenOnlineHelp(); });
-  HelpMenu->addSeparator();
-  MnuAbout = action(HelpMenu, "MnuAbout", [this] { ShowAbout(); });
+  menus_.Build(
+      menuBar(),
+      {[this] { ModeChange(WorkMode::Extract); }, [this] { ModeChange(WorkMode::Archive); },
+       [this] { Start(); }, [this] { LoadFileListCommand(*this); },
+       [this] { SaveFileListCommand(*this); }, [this] { OnFiltering(); }, [this] { OnSort(); },
+       [this] { close(); }, [this] { DLLDown(); }, [this] { ShowErrorLog(); },
+       [this] { ShowGeneralOptions(""); }, [this] { ShowExtractOptions(); },
+       [this] { ShowArchiveOptions(this); }, [this] { OpenManual(*this); },
+       [] { OpenOnlineHelp(); }, [this] { ShowAbout(); }});
+  connect(Btn_Option, &QPushButton::clicked, this, [this] {
+    menus_.OptionMenu->popup(Btn_Option->mapToGlobal(QPoint(0, Btn_Option->height())));
+  });
 }
 
 void Form1::ApplyCaptions() {
-  FileMenu->setTitle(Res(1));
-  MnuQuit->setText(Res(2));
-  MnuModeExtract->setText(Res(3));
-  MnuModeArchive->setText(Res(4));
-  MnuStart->setText(Res(5));
-  MnuFileLoadFileList->setText(Res(6));
-  MnuFileSaveFileList->setText(Res(7));
-  MnuFiltering->setText(Res(8));
-  MnuSort->setText(Res(9));
-  ToolMenu->setTitle(Res(11));
-  MnuDLLDown->setText(Res(12));
-  OptionMenu->setTitle(Res(13));
-  MnuOptGeneral->setText(Res(14));
-  MnuOptExtract->setText(Res(15));
-  MnuOptArchive->setText(Res(16));
-  MnuErrorLog->setText(Res(17));
-  HelpMenu->setTitle(Res(21));
-  MnuHelp->setText(Res(22));
-  MnuOnlineHelp->setText(Res(23));
-  MnuAbout->setText(Res(24));
+  menus_.ApplyCaptions();
   Btn_Start->setText(Res(workMode_ == WorkMode::Extract ? 31 : 41));
   Btn_Option->setText(Res(32));
   Btn_Close->setText(Res(2));
@@ -318,18 +258,13 @@ void Form1::SavePosition() {
   }
 }
 
+// ShowResult (src/shell/Registry_ShowResult): off while the ZIP library is in use.
 void Form1::SaveShowResultOff() {
-  RegValue value =
-      RegRead(RegRoot::CurrentUser, kShowResultKey, kShowResultValue, kRegDword, int32_t(0));
-  int32_t showResult = std::get<int32_t>(value);
-  if (showResult == 0) return;
-  savedShowResult_ = showResult;
-  RegWrite(RegRoot::CurrentUser, kShowResultKey, kShowResultValue, kRegDword, int32_t(0));
+  if (int32_t showResult = TurnShowResultOff(); showResult != 0) savedShowResult_ = showResult;
 }
 
 void Form1::RestoreShowResult() {
-  if (!Unzip32Available() || savedShowResult_ == 0 || savedShowResult_ == -1) return;
-  RegWrite(RegRoot::CurrentUser, kShowResultKey, kShowResultValue, kRegDword, savedShowResult_);
+  if (Unzip32Available()) qvr::RestoreShowResult(savedShowResult_);
 }
 
 void Form1::Unload() {
@@ -401,8 +336,7 @@ void Form1::ModeChange(WorkMode mode) {
                      QApplication::palette().color(extract ? QPalette::Button : QPalette::Base));
     box->setPalette(palette);
   }
-  MnuModeExtract->setChecked(extract);
-  MnuModeArchive->setChecked(!extract);
+  menus_.ShowMode(extract);
 }
 
 void Form1::OnFilesDropped(const std::vector<std::string>& paths) {
@@ -446,11 +380,11 @@ void Form1::OnSort() {
 
 void Form1::OnFiltering() {
   // Triggering a checkable menu item flips its mark; the mark shows filterOn_ only.
-  MnuFiltering->setChecked(filterOn_);
+  menus_.MnuFiltering->setChecked(filterOn_);
   frmFiltering dialog(*this, filterOn_, this);
   dialog.exec();
   filterOn_ = dialog.filterState();
-  MnuFiltering->setChecked(filterOn_);
+  menus_.MnuFiltering->setChecked(filterOn_);
 }
 
 void Form1::List1_DblClick() {
@@ -475,20 +409,6 @@ void Form1::List1_DblClick() {
   }
   std::string type = ViewerArchiveType();
   setPanelText(1, type.empty() ? "" : type + "書庫");
-}
-
-void Form1::OpenManual() {
-  std::string manual = ManualPath();
-  if (!QFileInfo::exists(Q(manual))) {
-    messageBox("ヘルプファイルが見つかりません。\r\n" + manual, MsgIcon::Exclamation,
-               MsgButtons::Ok);
-    return;
-  }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(Q(manual)));
-}
-
-void Form1::OpenOnlineHelp() {
-  QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelpUrl)));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -525,8 +445,8 @@ ArchiverDLL_Inspect& Form1::Inspect() const {
 // The viewer window (src/viewer/ui/ViewerDock): shown modeless, filled with the listing.
 void Form1::OpenViewer(const std::string& path) {
   if (!dock_)
-    dock_ = std::make_unique<ViewerDock>(*this, status_, Inspect(), this,
-                                         [this] { List1_DblClick(); });
+    dock_ =
+        std::make_unique<ViewerDock>(*this, status_, Inspect(), this, [this] { List1_DblClick(); });
   dock_->Open(path);
 }
 
@@ -641,10 +561,7 @@ void Form1::SetRunning(bool running) {
   for (QWidget* control : {static_cast<QWidget*>(Btn_Start), static_cast<QWidget*>(Btn_Option),
                            static_cast<QWidget*>(cmbTargetPlace)})
     control->setEnabled(!running);
-  for (QAction* action :
-       {MnuStart, MnuModeExtract, MnuModeArchive, MnuFileLoadFileList, MnuFiltering, MnuSort,
-        MnuDLLDown, MnuOptGeneral, MnuOptExtract, MnuOptArchive, MnuAbout})
-    action->setEnabled(!running);
+  menus_.SetRunning(running);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -16,9 +16,10 @@
 #include "ArchiverDLLStatus.h"
 #include "CommandLine.h"
 #include "FileListBox.h"
+#include "MainMenus.h"
 #include "MainWindowPortQt.h"
-#include "WorkMode.h"
 #include "ViewerDock.h"
+#include "WorkMode.h"
 
 class QAction;
 class QComboBox;
@@ -121,8 +122,6 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   void OnFiltering();
   void OnHandOff(const QString& text);
   void OnRestoreRequested();
-  void OpenManual();
-  void OpenOnlineHelp();
   void SetRunning(bool running);
 
   // Places other parts of the program fill in; each stays one call here.
@@ -155,27 +154,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   QTimer Timer1;
   QElapsedTimer timer1Start_;
 
-  // Menus
-  QMenu* FileMenu = nullptr;
-  QMenu* ToolMenu = nullptr;
-  QMenu* OptionMenu = nullptr;
-  QMenu* HelpMenu = nullptr;
-  QAction* MnuQuit = nullptr;
-  QAction* MnuModeExtract = nullptr;
-  QAction* MnuModeArchive = nullptr;
-  QAction* MnuStart = nullptr;
-  QAction* MnuFileLoadFileList = nullptr;
-  QAction* MnuFileSaveFileList = nullptr;
-  QAction* MnuFiltering = nullptr;
-  QAction* MnuSort = nullptr;
-  QAction* MnuDLLDown = nullptr;
-  QAction* MnuOptGeneral = nullptr;
-  QAction* MnuOptExtract = nullptr;
-  QAction* MnuOptArchive = nullptr;
-  QAction* MnuErrorLog = nullptr;
-  QAction* MnuHelp = nullptr;
-  QAction* MnuOnlineHelp = nullptr;
-  QAction* MnuAbout = nullptr;
+  MainMenus menus_;
 
   // State
   LibraryStatus status_;
@@ -200,7 +179,5 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
 
 // "QuiverArchiver v" + major.minor.revision.
 QString ProgramCaption();
-// The fixed address of the online manual.
-inline constexpr const char* kOnlineHelpUrl = "https://quiverarchiver.sourceforge.io/manual/";
 
 }  // namespace qvr

@@ -18,9 +18,7 @@ OptionSteps GeneralOptionSteps(MainWindowPort& window) {
   steps.isAssociated = IsAssociated;
   steps.applyAssociations = ApplyAssociations;
   steps.updateSendTo = [&window](bool use) { UpdateSendToEntry(use, window); };
-  steps.updateDesktopNormal = [&window](bool use) {
-    UpdateDesktopShortcut(use, "Normal", window);
-  };
+  steps.updateDesktopNormal = [&window](bool use) { UpdateDesktopShortcut(use, "Normal", window); };
   steps.setFolderRightClick = [](bool use) { SetFolderRightClick(use ? "Set" : "Delete"); };
   steps.encodePassword = EncodePassword;
   steps.decodePassword = DecodePassword;
