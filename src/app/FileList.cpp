@@ -11,6 +11,9 @@
 #include <cstdio>
 #include <numeric>
 
+#include "ArchiverCatalogue.h"
+#include "ArchiverDLL_Inspect.h"
+#include "ArchiverDLL_List.h"
 #include "CommandLine.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
@@ -248,6 +251,21 @@ int AddPath(MainWindowPort& window, std::string_view path) {
   }
   window.listAdd(normal);
   return 1;
+}
+
+bool ShowArchiveFacts(MainWindowPort& window, ArchiverDLL_Inspect& inspect,
+                      const std::string& entry) {
+  const ExtensionRow* row = ExtensionRowOf(LCase(ExtensionOf(entry)));
+  const bool archive = row && row->listed;
+  int32_t count = archive ? inspect.FileCount(entry) : -1;
+  if (count != -1) {
+    window.setPanelText(2, std::to_string(count) + "個");
+    window.setPanelText(3, GroupDigits(inspect.OriginalSize(entry)) + "Bytes");
+  } else {
+    window.setPanelText(2, "");
+    window.setPanelText(3, "");
+  }
+  return archive;
 }
 
 std::string AddedText(int count, int added) {

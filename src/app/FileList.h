@@ -9,6 +9,7 @@
 
 namespace qvr {
 
+class ArchiverDLL_Inspect;
 class MainWindowPort;
 
 inline constexpr const char* kOriginalList = "original.lst";
@@ -43,6 +44,13 @@ int AddArchiveList(MainWindowPort& window, std::string_view text);
 // Adds dropped files and folders, deletes "original.lst" and shows the "追加" text.
 // The caller decides the work mode again after it.
 int AddDroppedFiles(MainWindowPort& window, const std::vector<std::string>& paths);
+
+// The double click's facts of an entry: for an archive extension the catalogue lists, its
+// entry count in panel 2 ("n個") and its total size in panel 3 ("#,#Bytes"), both empty when
+// the count is unknown; for any other entry both panels are emptied. True for an archive
+// (the viewer then shows it).
+bool ShowArchiveFacts(MainWindowPort& window, ArchiverDLL_Inspect& inspect,
+                      const std::string& entry);
 
 // Removes the selected entries and shows the "消去" text. Returns the number removed.
 int RemoveSelected(MainWindowPort& window);

@@ -44,19 +44,7 @@
 #include "frmFiltering.h"
 
 namespace qvr {
-namespace {
-
-QString Res(int offset) {
-  return Q(LoadResString(kResBase + offset));
-}
-
-// Archive extensions whose facts the double click shows.
-bool IsArchiveExtension(const std::string& extension) {
-  const ExtensionRow* row = ExtensionRowOf(extension);
-  return row && row->listed;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 QString ProgramCaption() {
   return QStringLiteral("%1 v%2.%3.%4")
@@ -73,7 +61,10 @@ Form1::Form1(QWidget* parent)
     : QMainWindow(parent),
       MainWindowPortQt(this),
       mail_(std::make_unique<CompletionMailNotice>(*this)),
-      sound_(std::make_unique<QtSoundPlayer>()) {
+      sound_(std::make_unique<QtSoundPlayer>()),
+      run_({[this](bool running) { SetRunning(running); },
+            [this](RunStatus* status) { return RunOnce(status); },
+            [this] { return listCount(); }}) {
   setObjectName("Form1");
   setWindowTitle(ProgramCaption());
   BuildControls();
@@ -94,39 +85,8 @@ void Form1::BuildControls() {
   layout->setSpacing(0);
   List1 = new FileListBox(central);
   layout->addWidget(List1, 1);
-
   // The row under the list is 840 twips high, as the list's height leaves it.
-  controlsPanel_ = new QWidget(central);
-  controlsPanel_->setFixedHeight(qRound(840 / TwipsPerPixelY()));
-  auto* row = new QHBoxLayout(controlsPanel_);
-  row->setContentsMargins(6, 4, 6, 4);
-  cmbTargetPlace = new QComboBox(controlsPanel_);
-  cmbTargetPlace->setObjectName("cmbTargetPlace");
-  cmbTargetPlace->addItems({"書庫のある場所", "自分で決定", "いつものところ", "デスクトップ"});
-  cmbTargetPlace->setToolTip("解凍先");
-  cmbArcMethod = new QComboBox(controlsPanel_);
-  cmbArcMethod->setObjectName("cmbArcMethod");
-  cmbArcMethod->addItems({"個別", "一括"});
-  cmbArcMethod->setToolTip("圧縮方法");
-  cmbArcType = new QComboBox(controlsPanel_);
-  cmbArcType->setObjectName("cmbArcType");
-  cmbArcType->addItems(
-      {"LZH", "ZIP", "CAB", "YZ1", "YZ2", "TAR", "GZ", "BZ2", "BZA", "GZA", "RK", "7Z", "PQA"});
-  cmbArcType->setToolTip("圧縮形式");
-  Btn_Start = new QPushButton(controlsPanel_);
-  Btn_Start->setObjectName("Btn_Start");
-  Btn_Option = new QPushButton(controlsPanel_);
-  Btn_Option->setObjectName("Btn_Option");
-  Btn_Close = new QPushButton(controlsPanel_);
-  Btn_Close->setObjectName("Btn_Close");
-  row->addWidget(cmbTargetPlace);
-  row->addWidget(cmbArcMethod);
-  row->addWidget(cmbArcType);
-  row->addStretch(1);
-  row->addWidget(Btn_Start);
-  row->addWidget(Btn_Option);
-  row->addWidget(Btn_Close);
-  layout->addWidget(controlsPanel_);
+  layout->addWidget(controls_.Build(central, qRound(840 / TwipsPerPixelY())));
   setCentralWidget(central);
 
   StatusBar1 = new MainStatusBar(this);
@@ -143,8 +103,8 @@ void Form1::BuildControls() {
   connect(List1, &FileListBox::closeRequested, this, &Form1::close);
   connect(List1, &FileListBox::surpriseRequested, this, &Form1::OnSurprise);
   connect(List1, &QListView::doubleClicked, this, [this] { List1_DblClick(); });
-  connect(Btn_Start, &QPushButton::clicked, this, &Form1::Start);
-  connect(Btn_Close, &QPushButton::clicked, this, &Form1::close);
+  connect(controls_.Btn_Start, &QPushButton::clicked, this, &Form1::Start);
+  connect(controls_.Btn_Close, &QPushButton::clicked, this, &Form1::close);
 }
 
 void Form1::BuildMenus() {
@@ -157,16 +117,15 @@ void Form1::BuildMenus() {
        [this] { ShowGeneralOptions(""); }, [this] { ShowExtractOptions(); },
        [this] { ShowArchiveOptions(this); }, [this] { OpenManual(*this); },
        [] { OpenOnlineHelp(); }, [this] { ShowAbout(); }});
-  connect(Btn_Option, &QPushButton::clicked, this, [this] {
-    menus_.OptionMenu->popup(Btn_Option->mapToGlobal(QPoint(0, Btn_Option->height())));
+  QPushButton* options = controls_.Btn_Option;
+  connect(options, &QPushButton::clicked, this, [this, options] {
+    menus_.OptionMenu->popup(options->mapToGlobal(QPoint(0, options->height())));
   });
 }
 
 void Form1::ApplyCaptions() {
   menus_.ApplyCaptions();
-  Btn_Start->setText(Res(workMode_ == WorkMode::Extract ? 31 : 41));
-  Btn_Option->setText(Res(32));
-  Btn_Close->setText(Res(2));
+  controls_.ApplyCaptions(workMode_ == WorkMode::Extract);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -180,7 +139,7 @@ void Form1::Load(const StartUp& startUp) {
   LoadLibraryStatus();
   if (Unzip32Available()) SaveShowResultOff();
   if (dock_) dock_->Reset();
-  cmbTargetPlace->setCurrentIndex(0);
+  controls_.cmbTargetPlace->setCurrentIndex(0);
   useYZ2DEC_ = GetIniInt(kQvrArcIni, "GENERAL", "UseYZ2DEC") != 0;
 
   if (startUpMode_ == kModeDDMode) {
@@ -198,7 +157,7 @@ void Form1::Load(const StartUp& startUp) {
 
   ShowStatusBarPictures();
   SetStatusBarHeight();
-  RestoreCombos();
+  controls_.RestoreChoices();
   ApplyCaptions();
   if (startUpMode_ != kModeNormal) {
     ModeChange(WorkMode::Extract);
@@ -225,18 +184,6 @@ void Form1::SetStatusBarHeight() {
 int Form1::StatusBarHeight(int twips) const {
   // The twips were chosen for the screens of their font size; never clip a line of text.
   return std::max(qRound(twips / TwipsPerPixelY()), statusBar()->fontMetrics().height() + 4);
-}
-
-void Form1::RestoreCombos() {
-  auto restore = [](QComboBox* box, const char* section, const char* key) {
-    std::string stored = CutAtNull(GetIniString(kQvrArcIni, section, key));
-    int index = stored.empty() ? 0 : box->findText(Q(stored), Qt::MatchExactly);
-    // A stored text that is no longer offered selects the first entry.
-    box->setCurrentIndex(index < 0 ? 0 : index);
-  };
-  restore(cmbTargetPlace, "EXTRACT_NORMAL", "TargetPlace");
-  restore(cmbArcMethod, "ARCHIVE_NORMAL", "ArchiveMethod");
-  restore(cmbArcType, "ARCHIVE_NORMAL", "ArchiveType");
 }
 
 void Form1::RestorePosition() {
@@ -271,12 +218,7 @@ void Form1::Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   RestoreShowResult();
-  WriteIniString(kQvrArcIni, "EXTRACT_NORMAL", "TargetPlace",
-                 cmbTargetPlace->currentText().toStdString());
-  WriteIniString(kQvrArcIni, "ARCHIVE_NORMAL", "ArchiveMethod",
-                 cmbArcMethod->currentText().toStdString());
-  WriteIniString(kQvrArcIni, "ARCHIVE_NORMAL", "ArchiveType",
-                 cmbArcType->currentText().toStdString());
+  controls_.SaveChoices();
   CloseViewer();
   SavePosition();
   EmptyFolder(AppFile("tmp"));
@@ -289,13 +231,12 @@ void Form1::EndAfterDDModeRun() {
   endRequested_ = true;
   // The run happens in the load step, before the event loop: the caller ends there. A quit
   // asked with no loop running would end every later loop at once.
-  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(exitStatus_);
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(run_.exitStatus());
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
   // A run cannot be interrupted: the window closes when it is over.
-  if (running_) {
-    closeAfterRun_ = true;
+  if (!run_.MayClose()) {
     event->ignore();
     return;
   }
@@ -310,7 +251,7 @@ void Form1::AttachHookMsg(HookMsg& hook) {
 }
 
 void Form1::OnHandOff(const QString& text) {
-  if (running_) addedDuringRun_ = true;
+  run_.FilesAdded();
   setBusyCursor(true);
   AddArchiveList(*this, text.toStdString());
   setBusyCursor(false);
@@ -328,30 +269,19 @@ void Form1::OnRestoreRequested() {
 void Form1::ModeChange(WorkMode mode) {
   workMode_ = mode;
   bool extract = mode == WorkMode::Extract;
-  Btn_Start->setText(Res(extract ? 31 : 41));
-  for (QComboBox* box : {cmbArcMethod, cmbArcType}) {
-    box->setEnabled(!extract);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base,
-                     QApplication::palette().color(extract ? QPalette::Button : QPalette::Base));
-    box->setPalette(palette);
-  }
+  controls_.ShowMode(extract);
   menus_.ShowMode(extract);
 }
 
 void Form1::OnFilesDropped(const std::vector<std::string>& paths) {
   AddDroppedFiles(*this, paths);
   // During a run the work mode is the run's; the drop decides it when the run is over.
-  if (running_) {
-    addedDuringRun_ = true;
-    return;
-  }
-  ModeChange(DecideWorkMode());
+  if (!run_.FilesAdded()) ModeChange(DecideWorkMode());
 }
 
 void Form1::OnDeleteKey() {
   // A run holds the positions of its entries; during it the list only grows.
-  if (running_) return;
+  if (run_.running()) return;
   RemoveSelected(*this);
 }
 
@@ -362,7 +292,7 @@ void Form1::OnSelectAll() {
 }
 
 void Form1::OnListOptions() {
-  if (running_) return;
+  if (run_.running()) return;
   if (workMode_ == WorkMode::Extract) {
     ShowExtractOptions();
   } else {
@@ -388,25 +318,9 @@ void Form1::OnFiltering() {
 }
 
 void Form1::List1_DblClick() {
-  if (running_) return;  // the libraries are busy with the run
+  if (run_.running()) return;  // the libraries are busy with the run
   std::string entry = List1->currentRow() >= 0 ? listItem(List1->currentRow()) : "";
-  if (!IsArchiveExtension(LCase(ExtensionOf(entry)))) {
-    setPanelText(2, "");
-    setPanelText(3, "");
-  } else {
-    int64_t count = ArchiveFileCount(entry);
-    if (count != -1) {
-      setPanelText(2, std::to_string(count) + "個");
-      setPanelText(
-          3,
-          QLocale(QLocale::Japanese).toString(qlonglong(ArchiveOriginalSize(entry))).toStdString() +
-              "Bytes");
-    } else {
-      setPanelText(2, "");
-      setPanelText(3, "");
-    }
-    OpenViewer(entry);
-  }
+  if (ShowArchiveFacts(*this, Inspect(), entry)) OpenViewer(entry);
   std::string type = ViewerArchiveType();
   setPanelText(1, type.empty() ? "" : type + "書庫");
 }
@@ -424,14 +338,6 @@ bool Form1::Unzip32Available() const {
 
 int Form1::ExtensionCheck(const std::string& path) const {
   return Inspect().CheckArchive(path);
-}
-
-int64_t Form1::ArchiveFileCount(const std::string& path) const {
-  return Inspect().FileCount(path);
-}
-
-int64_t Form1::ArchiveOriginalSize(const std::string& path) const {
-  return int64_t(Inspect().OriginalSize(path));
 }
 
 // One inspection object over the library status; it keeps the last archive's type text.
@@ -473,7 +379,8 @@ void Form1::ShowExtractOptions() {
       [this] { ShowStatusBarPictures(); },
   };
   // "いつものところ" on this window extracts into the usual folder.
-  qvr::ShowExtractOptions(this, status_, std::move(followUps), cmbTargetPlace->currentIndex() == 2);
+  qvr::ShowExtractOptions(this, status_, std::move(followUps),
+                          controls_.cmbTargetPlace->currentIndex() == 2);
 }
 
 // Panels 4 and 5: the folder-per-archive and keep-folders pictures.
@@ -519,48 +426,39 @@ void Form1::ShowErrorLog() {
   cExecute().ShellX(QuotePath(AppFile("Log.txt")), kShowNormal, ownerWindow(), false);
 }
 
-// The run (Btn_Start, MnuStart, drag-and-drop start).
+// The run (Btn_Start, MnuStart, drag-and-drop start), through RunController.
 void Form1::Start() {
-  if (running_) return;
-  const bool extract = workMode_ == WorkMode::Extract;
+  switch (run_.Start(startUpMode_ == kModeDDMode)) {
+    case RunController::After::EndProgram:
+      EndAfterDDModeRun();
+      break;
+    case RunController::After::Close:
+      close();
+      break;
+    case RunController::After::DecideWorkMode:
+      ModeChange(DecideWorkMode());
+      break;
+    case RunController::After::Nothing:
+      break;
+  }
+}
+
+// One run of the work mode with this window's choices.
+RunEnd Form1::RunOnce(RunStatus* status) {
   BatchRun run{ExtractRun{*this, status_, startUpMode_, useYZ2DEC_},
-               cmbTargetPlace->currentIndex(),
+               controls_.cmbTargetPlace->currentIndex(),
                mail_.get(),
                sound_.get(),
                [this] { CloseViewer(); },
                {}};
-  RunEnd end = RunEnd::StayOpen;
-  do {
-    addedDuringRun_ = false;
-    SetRunning(true);
-    RunStatus status = RunStatus::AllDone;
-    end = extract ? StartExtract(run, &status)
-                  : StartArchive(run, cmbArcMethod->currentText().toStdString(),
-                                 cmbArcType->currentText().toStdString());
-    SetRunning(false);
-    // The exit status of a drag-and-drop start: the worst of its runs.
-    if (startUpMode_ == kModeDDMode) exitStatus_ = std::max(exitStatus_, int(status));
-    // A drag-and-drop start ends after its run; files a second start handed over meanwhile
-    // would be lost with it, so they get a run of their own first.
-  } while (end == RunEnd::EndProgram && addedDuringRun_ && listCount() > 0);
-  if (end == RunEnd::EndProgram) {
-    EndAfterDDModeRun();
-    return;
-  }
-  if (closeAfterRun_) {
-    closeAfterRun_ = false;
-    close();
-    return;
-  }
-  if (addedDuringRun_) ModeChange(DecideWorkMode());
+  if (workMode_ == WorkMode::Extract) return StartExtract(run, status);
+  return StartArchive(run, controls_.cmbArcMethod->currentText().toStdString(),
+                      controls_.cmbArcType->currentText().toStdString());
 }
 
 // During a run only the list (to take more files), the help and the error log answer.
 void Form1::SetRunning(bool running) {
-  running_ = running;
-  for (QWidget* control : {static_cast<QWidget*>(Btn_Start), static_cast<QWidget*>(Btn_Option),
-                           static_cast<QWidget*>(cmbTargetPlace)})
-    control->setEnabled(!running);
+  controls_.SetRunning(running);
   menus_.SetRunning(running);
 }
 

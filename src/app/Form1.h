@@ -16,8 +16,10 @@
 #include "ArchiverDLLStatus.h"
 #include "CommandLine.h"
 #include "FileListBox.h"
+#include "MainControls.h"
 #include "MainMenus.h"
 #include "MainWindowPortQt.h"
+#include "RunController.h"
 #include "ViewerDock.h"
 #include "WorkMode.h"
 
@@ -57,7 +59,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   // The run: Btn_Start, MnuStart and a drag-and-drop start.
   void Start();
   // True while a run is under way: the window answers, but starts nothing new.
-  bool running() const { return running_; }
+  bool running() const { return run_.running(); }
   // The in-memory copy of GENERAL/UseYZ2DEC the runs use.
   bool useYZ2DEC() const { return useYZ2DEC_; }
   // Ends the program after a drag-and-drop run: only ShowResult is restored.
@@ -65,7 +67,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   bool endRequested() const { return endRequested_; }
   // The process's exit status after a drag-and-drop start (RunStatus: 0 every archive
   // extracted, 1 some failed, 2 stopped); 0 for other starts.
-  int exitStatus() const { return exitStatus_; }
+  int exitStatus() const { return run_.exitStatus(); }
 
   // The library availability flags and tool folders, filled at load.
   const LibraryStatus& libraryStatus() const { return status_; }
@@ -107,7 +109,6 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   void BuildControls();
   void BuildMenus();
   void ApplyCaptions();
-  void RestoreCombos();
   void RestorePosition();
   void SavePosition();
   void SetStatusBarHeight();
@@ -123,14 +124,13 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   void OnHandOff(const QString& text);
   void OnRestoreRequested();
   void SetRunning(bool running);
+  RunEnd RunOnce(RunStatus* status);
 
   // Places other parts of the program fill in; each stays one call here.
   void LoadLibraryStatus();
   bool Unzip32Available() const;
   ArchiverDLL_Inspect& Inspect() const;
   int ExtensionCheck(const std::string& path) const;
-  int64_t ArchiveFileCount(const std::string& path) const;
-  int64_t ArchiveOriginalSize(const std::string& path) const;
   void OpenViewer(const std::string& path);
   std::string ViewerArchiveType() const;
   void CloseViewer();
@@ -143,13 +143,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
 
   // Controls
   FileListBox* List1 = nullptr;
-  QComboBox* cmbTargetPlace = nullptr;
-  QComboBox* cmbArcMethod = nullptr;
-  QComboBox* cmbArcType = nullptr;
-  QPushButton* Btn_Start = nullptr;
-  QPushButton* Btn_Option = nullptr;
-  QPushButton* Btn_Close = nullptr;
-  QWidget* controlsPanel_ = nullptr;
+  MainControls controls_;  // cmbTargetPlace ... Btn_Close
   MainStatusBar* StatusBar1 = nullptr;
   QTimer Timer1;
   QElapsedTimer timer1Start_;
@@ -168,13 +162,10 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   bool filterOn_ = false;  // the check mark of MnuFiltering: a filter is in force
   bool unloaded_ = false;
   bool endRequested_ = false;
-  int exitStatus_ = 0;
   int listHidden_ = 0;
-  bool running_ = false;
-  bool closeAfterRun_ = false;   // the window was closed during a run
-  bool addedDuringRun_ = false;  // files were dropped or handed over during a run
   std::unique_ptr<MailNotice> mail_;
   std::unique_ptr<QtSoundPlayer> sound_;
+  RunController run_;
 };
 
 // "QuiverArchiver v" + major.minor.revision.

@@ -3,15 +3,10 @@
 #include <QAction>
 #include <QMenu>
 
-#include "QtHelpers.h"
 #include "StringTable.h"
 
 namespace qvr {
 namespace {
-
-QString Res(int offset) {
-  return Q(LoadResString(kResBase + offset));
-}
 
 QMenu* Menu(QMenuBar* bar, const char* name) {
   QMenu* menu = bar->addMenu(QString());
@@ -65,26 +60,26 @@ void MainMenus::Build(QMenuBar* bar, const Commands& c) {
 }
 
 void MainMenus::ApplyCaptions() {
-  FileMenu->setTitle(Res(1));
-  MnuQuit->setText(Res(2));
-  MnuModeExtract->setText(Res(3));
-  MnuModeArchive->setText(Res(4));
-  MnuStart->setText(Res(5));
-  MnuFileLoadFileList->setText(Res(6));
-  MnuFileSaveFileList->setText(Res(7));
-  MnuFiltering->setText(Res(8));
-  MnuSort->setText(Res(9));
-  ToolMenu->setTitle(Res(11));
-  MnuDLLDown->setText(Res(12));
-  OptionMenu->setTitle(Res(13));
-  MnuOptGeneral->setText(Res(14));
-  MnuOptExtract->setText(Res(15));
-  MnuOptArchive->setText(Res(16));
-  MnuErrorLog->setText(Res(17));
-  HelpMenu->setTitle(Res(21));
-  MnuHelp->setText(Res(22));
-  MnuOnlineHelp->setText(Res(23));
-  MnuAbout->setText(Res(24));
+  FileMenu->setTitle(ResCaption(1));
+  MnuQuit->setText(ResCaption(2));
+  MnuModeExtract->setText(ResCaption(3));
+  MnuModeArchive->setText(ResCaption(4));
+  MnuStart->setText(ResCaption(5));
+  MnuFileLoadFileList->setText(ResCaption(6));
+  MnuFileSaveFileList->setText(ResCaption(7));
+  MnuFiltering->setText(ResCaption(8));
+  MnuSort->setText(ResCaption(9));
+  ToolMenu->setTitle(ResCaption(11));
+  MnuDLLDown->setText(ResCaption(12));
+  OptionMenu->setTitle(ResCaption(13));
+  MnuOptGeneral->setText(ResCaption(14));
+  MnuOptExtract->setText(ResCaption(15));
+  MnuOptArchive->setText(ResCaption(16));
+  MnuErrorLog->setText(ResCaption(17));
+  HelpMenu->setTitle(ResCaption(21));
+  MnuHelp->setText(ResCaption(22));
+  MnuOnlineHelp->setText(ResCaption(23));
+  MnuAbout->setText(ResCaption(24));
 }
 
 void MainMenus::SetRunning(bool running) {

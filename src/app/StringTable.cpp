@@ -57,4 +57,8 @@ std::string LoadResString(int id) {
   return it == table.end() ? "" : it->second;
 }
 
+QString ResCaption(int offset) {
+  return QString::fromStdString(LoadResString(kResBase + offset));
+}
+
 }  // namespace qvr

@@ -2,6 +2,7 @@
 // texts in English under 201 to 241. The window always reads with base 100.
 #pragma once
 
+#include <QString>
 #include <string>
 
 namespace qvr {
@@ -10,5 +11,7 @@ inline constexpr int kResBase = 100;
 
 // The text of the id; "" for an id the table does not hold.
 std::string LoadResString(int id);
+// The caption at the window's base + offset, for a widget.
+QString ResCaption(int offset);
 
 }  // namespace qvr

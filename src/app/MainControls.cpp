@@ -1,0 +1,108 @@
+#include "MainControls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+
+#include "QtHelpers.h"
+#include "Settings.h"
+#include "StringTable.h"
+
+namespace qvr {
+namespace {
+
+QComboBox* Box(QWidget* parent, const char* name, const QStringList& items, const char* tip) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(name);
+  box->addItems(items);
+  box->setToolTip(QString::fromUtf8(tip));
+  return box;
+}
+
+QPushButton* Button(QWidget* parent, const char* name) {
+  auto* button = new QPushButton(parent);
+  button->setObjectName(name);
+  return button;
+}
+
+// The three boxes and the QvrArc.ini keys of their choices.
+struct Choice {
+  QComboBox* MainControls::*box;
+  const char* section;
+  const char* key;
+};
+constexpr Choice kChoices[] = {
+    {&MainControls::cmbTargetPlace, "EXTRACT_NORMAL", "TargetPlace"},
+    {&MainControls::cmbArcMethod, "ARCHIVE_NORMAL", "ArchiveMethod"},
+    {&MainControls::cmbArcType, "ARCHIVE_NORMAL", "ArchiveType"},
+};
+
+}  // namespace
+
+QWidget* MainControls::Build(QWidget* parent, int heightPixels) {
+  auto* panel = new QWidget(parent);
+  panel->setFixedHeight(heightPixels);
+  auto* row = new QHBoxLayout(panel);
+  row->setContentsMargins(6, 4, 6, 4);
+  cmbTargetPlace =
+      Box(panel, "cmbTargetPlace",
+          {"書庫のある場所", "自分で決定", "いつものところ", "デスクトップ"}, "解凍先");
+  cmbArcMethod = Box(panel, "cmbArcMethod", {"個別", "一括"}, "圧縮方法");
+  cmbArcType =
+      Box(panel, "cmbArcType",
+          {"LZH", "ZIP", "CAB", "YZ1", "YZ2", "TAR", "GZ", "BZ2", "BZA", "GZA", "RK", "7Z", "PQA"},
+          "圧縮形式");
+  Btn_Start = Button(panel, "Btn_Start");
+  Btn_Option = Button(panel, "Btn_Option");
+  Btn_Close = Button(panel, "Btn_Close");
+  row->addWidget(cmbTargetPlace);
+  row->addWidget(cmbArcMethod);
+  row->addWidget(cmbArcType);
+  row->addStretch(1);
+  row->addWidget(Btn_Start);
+  row->addWidget(Btn_Option);
+  row->addWidget(Btn_Close);
+  return panel;
+}
+
+void MainControls::RestoreChoices() {
+  for (const Choice& c : kChoices) {
+    QComboBox* box = this->*c.box;
+    std::string stored = CutAtNull(GetIniString(kQvrArcIni, c.section, c.key));
+    int index = stored.empty() ? 0 : box->findText(Q(stored), Qt::MatchExactly);
+    // A stored text that is no longer offered selects the first entry.
+    box->setCurrentIndex(index < 0 ? 0 : index);
+  }
+}
+
+void MainControls::SaveChoices() {
+  for (const Choice& c : kChoices)
+    WriteIniString(kQvrArcIni, c.section, c.key, (this->*c.box)->currentText().toStdString());
+}
+
+void MainControls::ShowMode(bool extract) {
+  Btn_Start->setText(ResCaption(extract ? 31 : 41));
+  for (QComboBox* box : {cmbArcMethod, cmbArcType}) {
+    box->setEnabled(!extract);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base,
+                     QApplication::palette().color(extract ? QPalette::Button : QPalette::Base));
+    box->setPalette(palette);
+  }
+}
+
+void MainControls::ApplyCaptions(bool extract) {
+  Btn_Start->setText(ResCaption(extract ? 31 : 41));
+  Btn_Option->setText(ResCaption(32));
+  Btn_Close->setText(ResCaption(2));
+}
+
+// During a run only the list (to take more files), the help and the error log answer.
+void MainControls::SetRunning(bool running) {
+  for (QWidget* control : {static_cast<QWidget*>(Btn_Start), static_cast<QWidget*>(Btn_Option),
+                           static_cast<QWidget*>(cmbTargetPlace)})
+    control->setEnabled(!running);
+}
+
+}  // namespace qvr
