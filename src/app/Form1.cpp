@@ -3,23 +3,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QDialog>
 #include <QFileInfo>
-#include <QHBoxLayout>
-#include <QLocale>
+#include <algorithm>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QThread>
-#include <QUrl>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
 
 #include "AppFolder.h"
-#include "ArchiverCatalogue.h"
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_Inspect.h"
 #include "BatchRun.h"
@@ -37,14 +31,12 @@
 #include "SendCompletionMail.h"
 #include "Settings.h"
 #include "StartArchive.h"
-#include "StringTable.h"
 #include "Version.h"
 #include "cExecute.h"
 #include "frmAbout.h"
 #include "frmFiltering.h"
 
 namespace qvr {
-namespace {}  // namespace
 
 QString ProgramCaption() {
   return QStringLiteral("%1 v%2.%3.%4")
