@@ -1,7 +1,9 @@
 #include "ArchiveAllInOne.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "AppFolder.h"
@@ -21,19 +23,6 @@ bool HasArchiveExtension(const std::string& name) {
   static const std::set<std::string> kKnown = {"lzh", "zip", "cab", "yz1", "yz2", "tar", "gz",
                                                "bz2", "bza", "gza", "rk",  "pqa", "7z"};
   return kKnown.count(LCase(ExtensionOf(name))) != 0;
-}
-
-// The folders of a path, from the root down.
-std::vector<std::string> FolderParts(const std::string& folder) {
-  std::vector<std::string> parts;
-  size_t at = 0;
-  while (at <= folder.size()) {
-    size_t end = folder.find(kSep, at);
-    if (end == std::string::npos) end = folder.size();
-    if (end > at) parts.push_back(folder.substr(at, end - at));
-    at = end + 1;
-  }
-  return parts;
 }
 
 // The folder a source's stored path starts below: the folder holding the outermost folder
@@ -114,22 +103,20 @@ std::string AllInOneArchivePath(const std::string& firstEntry, const std::string
 
 std::string BaseFolder(const std::vector<std::string>& sources,
                        const std::vector<std::string>& listFolders) {
-  std::vector<std::string> common;
-  bool first = true;
+  std::optional<std::filesystem::path> common;
   for (const std::string& source : sources) {
-    std::vector<std::string> parts = FolderParts(RootOf(source, listFolders));
-    if (first) {
-      common = std::move(parts);
-      first = false;
+    std::filesystem::path root = RootOf(source, listFolders);
+    if (!common) {
+      common = root;
       continue;
     }
-    size_t same = 0;
-    while (same < common.size() && same < parts.size() && common[same] == parts[same]) ++same;
-    common.resize(same);
+    auto end = std::mismatch(common->begin(), common->end(), root.begin(), root.end()).first;
+    std::filesystem::path kept;
+    for (auto part = common->begin(); part != end; ++part) kept /= *part;
+    common = kept;
   }
-  std::string base(1, kSep);
-  for (const std::string& part : common) base += part + kSep;
-  return base;
+  std::string base = common ? common->string() : "";
+  return base.empty() || base.back() != kSep ? base + kSep : base;
 }
 
 std::string StoredName(const std::string& source, const std::string& base) {
