@@ -13,7 +13,8 @@ import sys
 
 # From the bottom up; the picture in docs/ARCHITECTURE.md ("Layers") is the same.
 LAYERS = [
-    ["qvr_abi", "qvr_common"],        # the calling convention, paths, the window interface
+    ["qvr_abi"],                      # the calling convention
+    ["qvr_common"],                   # paths, the window interface, a run's progress
     ["qvr_settings"],                 # the settings file
     ["qvr_backends"],                 # plugin host, catalogue, format operations, status
     ["qvr_shell", "qvr_mail"],        # shell integration; the mail component

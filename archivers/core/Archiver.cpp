@@ -9,6 +9,7 @@
 #include <set>
 
 #include "ArcErrors.h"
+#include "CallProgress.h"
 #include "NameDecoder.h"
 #include "Prompt.h"
 #include "SafeWriter.h"
@@ -109,10 +110,12 @@ std::string FileNameOf(const std::string& path) {
 
 // The state of one command call.
 struct Run {
-  Run(const Command& c, void* o, EntrySource& s) : command(c), owner(o), source(s) {}
+  Run(const Command& c, void* o, EntrySource& s, CallProgress& p)
+      : command(c), owner(o), source(s), progress(p) {}
   const Command& command;
   void* owner;
   EntrySource& source;
+  CallProgress& progress;
   SafeWriter writer;
   int done = 0;
   int skipped = 0;
@@ -129,8 +132,9 @@ struct Run {
       words = what + "; " + words;
     }
   }
-  void Skip(const std::string& path, const char* why) {
+  void Skip(const std::string& path, int32_t reason, const char* why) {
     ++skipped;
+    progress.Skipped(path, reason);
     if (words.size() < 4096) words += "skipped " + path + " (" + why + "); ";
   }
   void Note(const std::string& path, const std::string& what) {
@@ -191,7 +195,7 @@ int32_t ExtractEntry(Run& run, const Entry& entry) {
   bool keep = run.command.keepFolders;
   std::vector<std::string> parts = CleanPath(keep ? entry.path : FileNameOf(entry.path));
   if (parts.empty()) {
-    if (entry.kind != Entry::Kind::Folder) run.Skip(entry.path, "no usable name");
+    if (entry.kind != Entry::Kind::Folder) run.Skip(entry.path, kSkipNoName, "no usable name");
     return kOk;
   }
   std::string shown;
@@ -201,22 +205,26 @@ int32_t ExtractEntry(Run& run, const Entry& entry) {
     case Entry::Kind::Folder:
       if (keep) {
         int32_t r = run.writer.MakeFolder(parts, entry);
-        if (r != kOk) run.Fail(r, "cannot make folder " + shown);
+        if (r != kOk) {
+          run.progress.Failed(entry.path, r);
+          run.Fail(r, "cannot make folder " + shown);
+        }
       }
       return kOk;
     case Entry::Kind::Other:
-      run.Skip(entry.path, "device or fifo");
+      run.Skip(entry.path, kSkipDevice, "device or fifo");
       return kOk;
     case Entry::Kind::Symlink:
       if (!keep || !LinkStaysInside(parts, entry.linkTarget)) {
-        run.Skip(entry.path, "link pointing outside the destination");
+        run.Skip(entry.path, kSkipLinkOutside, "link pointing outside the destination");
         return kOk;
       }
       break;
     case Entry::Kind::Hardlink:
       // Refused before anything is made: no folder of the link or of its target appears.
       if (!run.writer.HasFile(CleanPath(keep ? entry.linkTarget : FileNameOf(entry.linkTarget)))) {
-        run.Skip(entry.path, "hard link to a file that is not in the destination");
+        run.Skip(entry.path, kSkipHardlinkAway,
+                 "hard link to a file that is not in the destination");
         return kOk;
       }
       break;
@@ -236,7 +244,9 @@ int32_t ExtractEntry(Run& run, const Entry& entry) {
   }
   if (r == kOk) {
     ++run.done;
+    run.progress.EntryDone(entry.path);
   } else {
+    run.progress.Failed(entry.path, r);
     std::string why = entry.kind == Entry::Kind::File && !run.writer.words().empty()
                           ? run.writer.words()
                           : run.source.ErrorWords();
@@ -253,10 +263,13 @@ int32_t HandleEntry(Run& run, const Entry& entry) {
       if (entry.kind == Entry::Kind::File) {
         int32_t r = ReadThrough(run.source, entry);
         std::string why = r == kOk ? "" : run.source.ErrorWords();
-        if (r != kOk)
+        if (r != kOk) {
+          run.progress.Failed(entry.path, r);
           run.Fail(r, entry.path + ": " + (why.empty() ? ErrorText(r) : why));
-        else
+        } else {
           ++run.done;
+          run.progress.EntryDone(entry.path);
+        }
       }
       return kOk;
     case Operation::List:
@@ -307,6 +320,52 @@ PasswordAsk AskerFor(void* owner, const std::string& path) {
   };
 }
 
+// The archive's entries with the bytes read told to the host as they go; the host's stop
+// makes the data end in ERROR_USER_CANCEL, which removes the entry being written.
+class ProgressSource final : public EntrySource {
+ public:
+  ProgressSource(EntrySource& inner, CallProgress& progress) : inner_(inner), progress_(progress) {}
+  int32_t Next(Entry& entry) override {
+    packedBefore_ += packed_;
+    int32_t r = inner_.Next(entry);
+    if (r != kOk) return r;
+    entry_ = entry.path;
+    packed_ = std::max<int64_t>(entry.compressedSize, 0);
+    size_ = entry.size;
+    read_ = 0;
+    return progress_.Data(Position(), entry_) ? kOk : ERROR_USER_CANCEL;
+  }
+  int32_t Read(const void** data, size_t* len) override {
+    int32_t r = inner_.Read(data, len);
+    if (r == kOk) read_ += static_cast<int64_t>(*len);
+    if (!progress_.Data(Position(), entry_)) return ERROR_USER_CANCEL;
+    return r;
+  }
+  std::string ErrorWords() const override {
+    return progress_.stopped() ? ErrorText(ERROR_USER_CANCEL) : inner_.ErrorWords();
+  }
+  bool FormatKnown() const override { return inner_.FormatKnown(); }
+  int64_t BytesRead() const override { return inner_.BytesRead(); }
+
+ private:
+  // The archive's own count, or the packed sizes of the entries before and a share of this
+  // one's by the data read of it.
+  int64_t Position() const {
+    int64_t known = inner_.BytesRead();
+    if (known >= 0) return known;
+    int64_t share = size_ > 0 ? packed_ * std::min(read_, size_) / size_ : 0;
+    return packedBefore_ + share;
+  }
+
+  EntrySource& inner_;
+  CallProgress& progress_;
+  std::string entry_;
+  int64_t packedBefore_ = 0;
+  int64_t packed_ = 0;
+  int64_t size_ = 0;
+  int64_t read_ = 0;
+};
+
 int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command,
                 std::string& report) {
   const std::string& path = command.args.archive;
@@ -316,12 +375,15 @@ int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command
   }
   SourceOptions options{path, traits.formats, AskerFor(owner, path)};
   int32_t error = kOk;
-  std::unique_ptr<EntrySource> source = traits.open(options, error);
-  if (!source) {
+  std::unique_ptr<EntrySource> opened = traits.open(options, error);
+  if (!opened) {
     report = path + ": " + ErrorText(error);
     return error;
   }
-  Run run(command, owner, *source);
+  CallProgress& progress = *CallProgress::Current();
+  ProgressSource counted(*opened, progress);
+  EntrySource* source = &counted;
+  Run run(command, owner, *source, progress);
   if (command.op == Operation::Extract) {
     std::string dest = command.args.folder.empty() ? "." : command.args.folder;
     if (int32_t r = run.writer.Open(dest); r != kOk) {
@@ -347,6 +409,12 @@ int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command
       run.error = r;
       break;
     }
+    if (progress.stopped()) break;
+  }
+  // A stop says so whatever failed before it: the entry in hand was not finished.
+  if (progress.stopped()) {
+    run.Fail(ERROR_USER_CANCEL, ErrorText(ERROR_USER_CANCEL));
+    run.error = ERROR_USER_CANCEL;
   }
   run.writer.RestoreFolderTimes();
   if (run.error == kOk && matched == 0 && !command.args.names.empty())
@@ -474,6 +542,7 @@ int32_t RunCommand(const LibraryTraits& traits, void* owner, const char* line, c
     return r;
   }
   command.args = std::move(args);
+  CallProgress progress;  // Execute and the write runners find it as the thread's current
   std::string report;
   r = command.op == Operation::Write ? command.write(command.args, report)
                                      : Execute(traits, owner, command, report);

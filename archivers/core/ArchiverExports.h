@@ -2,14 +2,15 @@
 //   QVR_ARCHIVER_EXPORTS(Unlha, kTraits)
 // defines Unlha, UnlhaGetVersion, UnlhaGetSubVersion, UnlhaCheckArchive, UnlhaGetFileCount,
 // UnlhaOpenArchive, UnlhaCloseArchive, UnlhaFindFirst, UnlhaFindNext,
-// UnlhaGetOriginalSizeEx, UnlhaGetCompressedSizeEx, UnlhaGetSkippedCount and
-// UnlhaSetPasswordCallback, declared first
+// UnlhaGetOriginalSizeEx, UnlhaGetCompressedSizeEx, UnlhaGetSkippedCount,
+// UnlhaSetPasswordCallback and UnlhaSetProgressCallback, declared first
 // by the calling convention's header so that each definition keeps its signature.
 #pragma once
 
 #include <cstdint>
 
 #include "Archiver.h"
+#include "CallProgress.h"
 
 #define QVR_ARC_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -53,4 +54,7 @@
   }                                                                                      \
   QVR_ARC_EXPORT void P##SetPasswordCallback(qvr::PasswordCallback* cb, void* context) { \
     qvr::arc::SetPasswordCallback(cb, context);                                          \
+  }                                                                                      \
+  QVR_ARC_EXPORT void P##SetProgressCallback(qvr::ProgressCallback* cb, void* context) { \
+    qvr::arc::SetProgressCallback(cb, context);                                          \
   }

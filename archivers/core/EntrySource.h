@@ -63,6 +63,9 @@ class EntrySource {
   virtual std::string ErrorWords() const = 0;
   // True when the archive was recognised as one of the requested formats.
   virtual bool FormatKnown() const = 0;
+  // How many bytes of the archive file were read so far; -1 when the source cannot tell
+  // (the progress then goes by the entries' packed sizes).
+  virtual int64_t BytesRead() const { return -1; }
 };
 
 struct SourceOptions {

@@ -360,6 +360,8 @@ class LibarchiveSource final : public EntrySource {
 
   std::string ErrorWords() const override { return words_; }
   bool FormatKnown() const override { return known_; }
+  // The last filter's count is the bytes taken from the file itself.
+  int64_t BytesRead() const override { return archive_filter_bytes(a_, -1); }
 
  private:
   void EnableFormats() {

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "ArcErrors.h"
+#include "CallProgress.h"
 #include "FileRange.h"
 
 namespace qvr::arc {
@@ -48,7 +49,10 @@ uint64_t FileSource::SizeNow() const {
 size_t FileSource::Read(uint8_t* buf, size_t n) {
   ssize_t r = ReadSome(fd_.get(), buf, n);
   if (r < 0) failed_ = true;
-  return r > 0 ? static_cast<size_t>(r) : 0;
+  // The host's stop ends the source as a failure: the archive is not replaced.
+  CallProgress* progress = CallProgress::Current();
+  if (r > 0 && progress && !progress->Read(r)) failed_ = true;
+  return r > 0 && !failed_ ? static_cast<size_t>(r) : 0;
 }
 
 bool FileSource::Rewind() {

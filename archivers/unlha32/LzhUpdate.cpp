@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ArcErrors.h"
+#include "CallProgress.h"
 #include "FdIo.h"
 #include "LzhArchive.h"
 #include "LzhFiles.h"
@@ -173,7 +174,8 @@ int32_t FromWrite(lzh::WriteStatus st, const FileArchiveSink& sink) {
     case lzh::WriteStatus::kOk:
       return kOk;
     case lzh::WriteStatus::kSourceFailed:
-      return ERROR_FILE_OPEN;
+      return CallProgress::Current() && CallProgress::Current()->stopped() ? ERROR_USER_CANCEL
+                                                                           : ERROR_FILE_OPEN;
     case lzh::WriteStatus::kSinkFailed:
       return sink.DiskFull() ? ERROR_DISK_SPACE : ERROR_CANNOT_WRITE;
     case lzh::WriteStatus::kTooLarge:

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "CabWriter.h"
+#include "CallProgress.h"
 #include "SevenZipWriter.h"
 #include "SourceList.h"
 #include "TarWriter.h"
@@ -78,11 +79,20 @@ WriteResult Collect(const arc::ParsedArgs& args, AddRequest request, std::vector
   return CollectItems(request, items);
 }
 
+// The source bytes the writers read go to the host's progress callback, whose answer can
+// stop the write.
+Progress HostProgress() {
+  arc::CallProgress* call = arc::CallProgress::Current();
+  if (!call) return {};
+  return [call](uint64_t done) { return call->Data(static_cast<int64_t>(done), ""); };
+}
+
 WriteResult ZipCommand(const arc::ParsedArgs& args) {
   if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
   AddRequest request;
   request.includeHidden = false;
   ZipOptions options;
+  options.progress = HostProgress();
   bool remove = false;
   for (const std::string& sw : args.switches) {
     if (sw == "-r") {
@@ -173,6 +183,7 @@ WriteResult SevenZipCommand(const arc::ParsedArgs& args) {
   std::string command = args.words.empty() ? "" : args.words[0];
   if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
   SevenZipSwitches sw;
+  sw.sevenZip.progress = sw.zip.progress = HostProgress();
   if (WriteResult r = ParseSevenZipSwitches(args, &sw); !r.ok()) return r;
   if (command == "d") {
     if (args.names.empty()) return Fail(ERROR_NOT_FIND_FILE, "no entry named to delete");
@@ -191,6 +202,7 @@ WriteResult CabCommand(const arc::ParsedArgs& args) {
   if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
   AddRequest request;
   CabOptions options;
+  options.progress = HostProgress();
   for (const std::string& sw : args.switches) {
     if (sw == "-j") {
       request.junkPaths = true;
@@ -211,6 +223,7 @@ WriteResult TarCommand(const arc::ParsedArgs& args) {
   if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
   AddRequest request;
   TarOptions options;
+  options.progress = HostProgress();
   for (const std::string& sw : args.switches) {
     if (sw == "--use-directory=0") {
       request.junkPaths = true;

@@ -1,7 +1,8 @@
 // zip32j.so (prefix Zip): ZIP writing (create, add, update, delete); it reads nothing, so it
-// offers the command entry and the version entries only.
+// offers the command entry, the version entries and the progress of its writes only.
 #include "ArcErrors.h"
 #include "Archiver.h"
+#include "CallProgress.h"
 #include "WriteCommands.h"
 
 namespace {
@@ -29,4 +30,7 @@ QVR_ARC_EXPORT uint16_t ZipGetVersion(void) {
 }
 QVR_ARC_EXPORT uint16_t ZipGetSubVersion(void) {
   return kZip.subVersion;
+}
+QVR_ARC_EXPORT void ZipSetProgressCallback(qvr::ProgressCallback* callback, void* context) {
+  qvr::arc::SetProgressCallback(callback, context);
 }

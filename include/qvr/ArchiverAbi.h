@@ -6,8 +6,8 @@
 // A library of prefix P ("Unlha", "UnZip", ...) exports P (the command entry),
 // PGetVersion, PGetSubVersion, PCheckArchive, PGetFileCount, POpenArchive, PCloseArchive,
 // PFindFirst and PFindNext. Our libraries also export PGetOriginalSizeEx,
-// PGetCompressedSizeEx, PGetSkippedCount and PSetPasswordCallback; the host treats those
-// as optional, so libraries of other makers work without them.
+// PGetCompressedSizeEx, PGetSkippedCount, PSetPasswordCallback and PSetProgressCallback;
+// the host treats those as optional, so libraries of other makers work without them.
 #pragma once
 
 #include <cstddef>
@@ -121,6 +121,36 @@ using PasswordCallback = int32_t(void* context, const char* archivePath, int32_t
 using SetPasswordCallbackEntry = void(PasswordCallback* callback, void* context);
 // The longest password the host hands over, its NUL included.
 inline constexpr uint32_t kPasswordSize = 512;
+// What a library tells the host while a command call works (PSetProgressCallback).
+enum : int32_t {
+  kProgressData = 0,       // bytes were read; `entry` is the entry in hand
+  kProgressEntryDone = 1,  // `entry` was written (extracted, tested or stored) whole
+  kProgressSkipped = 2,    // `entry` was left out for safety, for `reason`
+  kProgressFailed = 3,     // `entry` failed with the result code `reason`
+};
+// Why an entry was left out (kProgressSkipped); each one counts in PGetSkippedCount.
+enum : int32_t {
+  kSkipNoName = 1,        // nothing usable was left of its name
+  kSkipDevice = 2,        // a device or fifo
+  kSkipLinkOutside = 3,   // a symbolic link pointing out of the destination
+  kSkipHardlinkAway = 4,  // a hard link to a file that is not in the destination
+};
+struct ProgressInfo {
+  uint32_t size;  // sizeof(ProgressInfo): a later version may add fields at the end
+  int32_t event;  // kProgressData, kProgressEntryDone, kProgressSkipped or kProgressFailed
+  // The bytes this call has read so far: of the archive when reading one (extract, test),
+  // of the source files when writing one.
+  int64_t bytesDone;
+  const char* entry;  // UTF-8, never null ("" before the first entry)
+  int32_t reason;     // kProgressSkipped: a kSkip value; kProgressFailed: the code; else 0
+};
+// Returns non-zero to go on; 0 stops the call: the entry being written is removed, an
+// archive being written is left as it was, and the call returns ERROR_USER_CANCEL. Called
+// on the calling thread, for data at most every 64 KiB read or 50 ms.
+using ProgressCallback = int32_t(void* context, const ProgressInfo* info);
+// PSetProgressCallback: every command call made on the calling thread reports to
+// `callback` until it is set to null again.
+using SetProgressCallbackEntry = void(ProgressCallback* callback, void* context);
 // UnImpGetOriginalSize / UnHkiGetArcOriginalSize: the current entry's 32-bit size.
 using EntrySizeEntry = int32_t(HARC archive);
 using AceExtractEntry = int32_t(const char* archivePath, AceExtractParams* params);
@@ -144,4 +174,5 @@ using AceExtractEntry = int32_t(const char* archivePath, AceExtractParams* param
   extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetOriginalSizeEx;   \
   extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetCompressedSizeEx; \
   extern "C" __attribute__((visibility("default"))) qvr::SkippedCountEntry P##GetSkippedCount;  \
-  extern "C" __attribute__((visibility("default"))) qvr::SetPasswordCallbackEntry P##SetPasswordCallback
+  extern "C" __attribute__((visibility("default"))) qvr::SetPasswordCallbackEntry P##SetPasswordCallback; \
+  extern "C" __attribute__((visibility("default"))) qvr::SetProgressCallbackEntry P##SetProgressCallback

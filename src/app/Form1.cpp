@@ -4,11 +4,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <algorithm>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -28,6 +29,9 @@
 #include "QtSoundPlayer.h"
 #include "Registry_Link.h"
 #include "Registry_ShowResult.h"
+#include "RunProgress.h"
+#include "RunProgressView.h"
+#include "RunReport.h"
 #include "SendCompletionMail.h"
 #include "Settings.h"
 #include "StartArchive.h"
@@ -35,6 +39,8 @@
 #include "cExecute.h"
 #include "frmAbout.h"
 #include "frmFiltering.h"
+#include "frmProgress.h"
+#include "frmReport.h"
 
 namespace qvr {
 
@@ -77,6 +83,8 @@ void Form1::BuildControls() {
   layout->setSpacing(0);
   List1 = new FileListBox(central);
   layout->addWidget(List1, 1);
+  progressView_ = new RunProgressView(false, central);
+  layout->addWidget(progressView_);
   // The row under the list is 840 twips high, as the list's height leaves it.
   layout->addWidget(controls_.Build(central, qRound(840 / TwipsPerPixelY())));
   setCentralWidget(central);
@@ -96,6 +104,8 @@ void Form1::BuildControls() {
   connect(List1, &FileListBox::surpriseRequested, this, &Form1::OnSurprise);
   connect(List1, &QListView::doubleClicked, this, [this] { List1_DblClick(); });
   connect(controls_.Btn_Start, &QPushButton::clicked, this, &Form1::Start);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &Form1::CancelRun);
   connect(controls_.Btn_Close, &QPushButton::clicked, this, &Form1::close);
 }
 
@@ -420,6 +430,10 @@ void Form1::ShowErrorLog() {
 
 // The run (Btn_Start, MnuStart, drag-and-drop start), through RunController.
 void Form1::Start() {
+  if (run_.running()) {
+    CancelRun();
+    return;
+  }
   switch (run_.Start(startUpMode_ == kModeDDMode)) {
     case RunController::After::EndProgram:
       EndAfterDDModeRun();
@@ -433,6 +447,10 @@ void Form1::Start() {
     case RunController::After::Nothing:
       break;
   }
+}
+
+void Form1::CancelRun() {
+  if (progress_) progress_->Cancel();
 }
 
 // One run of the work mode with this window's choices.
@@ -450,7 +468,7 @@ RunEnd Form1::RunOnce(RunStatus* status) {
 
 // During a run only the list (to take more files), the help and the error log answer.
 void Form1::SetRunning(bool running) {
-  controls_.SetRunning(running);
+  controls_.SetRunning(running, workMode_ == WorkMode::Extract);
   menus_.SetRunning(running);
 }
 
@@ -511,6 +529,21 @@ void Form1::startTimer1() {
 
 void Form1::stopTimer1() {
   Timer1.stop();
+}
+
+void Form1::showProgress(RunProgress* progress) {
+  progress_ = progress;
+  if (startUpMode_ == kModeDDMode) {
+    if (!ddProgress_) ddProgress_ = std::make_unique<frmProgress>();
+    ddProgress_->Follow(progress);
+    return;
+  }
+  progressView_->Follow(progress);
+}
+
+void Form1::showReport(const RunReport& report) {
+  frmReport dialog(report, isVisible() ? this : nullptr);
+  dialog.exec();
 }
 
 std::string Form1::elapsedText() const {

@@ -35,6 +35,8 @@ class HookMsg;
 class MailNotice;
 class MainStatusBar;
 class QtSoundPlayer;
+class RunProgressView;
+class frmProgress;
 
 class Form1 : public QMainWindow, public MainWindowPortQt {
   Q_OBJECT
@@ -56,8 +58,10 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   void ModeChange(WorkMode mode);
   WorkMode workMode() const { return workMode_; }
   const std::string& startUpMode() const { return startUpMode_; }
-  // The run: Btn_Start, MnuStart and a drag-and-drop start.
+  // The run: Btn_Start, MnuStart and a drag-and-drop start. During a run Btn_Start
+  // ("中止(&S)") and Escape stop it instead.
   void Start();
+  void CancelRun();
   // True while a run is under way: the window answers, but starts nothing new.
   bool running() const { return run_.running(); }
   // The in-memory copy of GENERAL/UseYZ2DEC the runs use.
@@ -97,6 +101,11 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   void startTimer1() override;
   void stopTimer1() override;
   std::string elapsedText() const override;
+  // The bar under the list; for /DDMODE, whose window stays hidden, a small window.
+  void showProgress(RunProgress* progress) override;
+  void showReport(const RunReport& report) override;
+  RunProgressView* progressView() const { return progressView_; }
+  frmProgress* ddModeProgress() const { return ddProgress_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -143,7 +152,10 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
 
   // Controls
   FileListBox* List1 = nullptr;
-  MainControls controls_;  // cmbTargetPlace ... Btn_Close
+  RunProgressView* progressView_ = nullptr;
+  std::unique_ptr<frmProgress> ddProgress_;
+  RunProgress* progress_ = nullptr;  // the progress shown, while a run or command goes
+  MainControls controls_;            // cmbTargetPlace ... Btn_Close
   MainStatusBar* StatusBar1 = nullptr;
   QTimer Timer1;
   QElapsedTimer timer1Start_;

@@ -98,11 +98,13 @@ void MainControls::ApplyCaptions(bool extract) {
   Btn_Close->setText(ResCaption(2));
 }
 
-// During a run only the list (to take more files), the help and the error log answer.
-void MainControls::SetRunning(bool running) {
-  for (QWidget* control : {static_cast<QWidget*>(Btn_Start), static_cast<QWidget*>(Btn_Option),
-                           static_cast<QWidget*>(cmbTargetPlace)})
+// During a run only the list (to take more files), the help, the error log and the stop
+// answer.
+void MainControls::SetRunning(bool running, bool extract) {
+  for (QWidget* control :
+       {static_cast<QWidget*>(Btn_Option), static_cast<QWidget*>(cmbTargetPlace)})
     control->setEnabled(!running);
+  Btn_Start->setText(running ? QStringLiteral("中止(&S)") : ResCaption(extract ? 31 : 41));
 }
 
 }  // namespace qvr

@@ -21,7 +21,8 @@ struct MainControls {
   // Btn_Start's caption and the archive mode's boxes (off and grey in extract mode).
   void ShowMode(bool extract);
   void ApplyCaptions(bool extract);
-  void SetRunning(bool running);
+  // During a run only Btn_Start answers, as "中止(&S)"; afterwards it is the mode's again.
+  void SetRunning(bool running, bool extract);
 
   QComboBox* cmbTargetPlace = nullptr;
   QComboBox* cmbArcMethod = nullptr;

@@ -13,6 +13,8 @@
 #include "ListFile.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
+#include "RunProgress.h"
+#include "RunReport.h"
 
 namespace qvr {
 namespace {
@@ -59,7 +61,13 @@ bool Sources(const ArchiveRun& run, ArchiveCaller& caller, const std::string& ba
   return false;
 }
 
-bool MakeArchive(const ArchiveRun& run, const std::string& format,
+int64_t SizeOfAll(const std::vector<std::string>& sources) {
+  int64_t total = 0;
+  for (const std::string& source : sources) total += FileLen(source);
+  return total;
+}
+
+bool MakeArchive(const ArchiveRun& run, RunProgress& progress, const std::string& format,
                  const std::vector<std::string>& worked, const std::string& archive,
                  int* archived) {
   MainWindowPort& window = run.window;
@@ -84,7 +92,19 @@ bool MakeArchive(const ArchiveRun& run, const std::string& format,
   if (command.route == ArchiveRoute::Library && CreatesArchiveAnew(format) &&
       caller.MayReplace(archive) != ArchiveCaller::Replace::Go)
     return false;
-  if (!caller.Run(command)) return false;
+  // One item, weighed by the source bytes the library reads.
+  const int64_t total = SizeOfAll(sources);
+  progress.Begin(RunProgress::WeightOf(total));
+  progress.StartItem(archive, total);
+  bool made = caller.Run(command, &progress);
+  progress.FinishItem();
+  ReportRow row{archive, ArchiveOutcome::Done, "", -1, {}};
+  if (!made) {
+    row.outcome = progress.cancelled() ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
+    row.reason = caller.lastReason();
+  }
+  if (run.report) run.report->Add(std::move(row));
+  if (!made) return false;
   *archived = int(sources.size());
   return true;
 }
@@ -149,14 +169,17 @@ int ArchiveAllInOne(const ArchiveRun& run, bool useDestination,
   const std::string archive =
       AllInOneArchivePath(worked[0], format, useDestination, destinationFolder, archiveName);
   int archived = 0;
-  bool made = MakeArchive(run, format, worked, archive, &archived);
+  EngineProgress progress(window, run.progress);
+  bool made = MakeArchive(run, *progress, format, worked, archive, &archived);
   window.stopTimer1();
+  // A stopped write leaves no new archive and an updated one as it was; the list stays.
   if (made) {
     RemoveWorkedEntries(window, worked);
     window.listAdd(archive);
   }
   window.setPanelText(2, window.elapsedText());
-  window.setPanelText(1, DoneText(WorkMode::Archive, archived));
+  window.setPanelText(1, progress->cancelled() ? StoppedText(WorkMode::Archive, 0)
+                                               : DoneText(WorkMode::Archive, archived));
   return archived;
 }
 

@@ -9,6 +9,8 @@
 #include "Completion.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
+#include "RunProgress.h"
+#include "RunReport.h"
 
 namespace qvr {
 namespace {
@@ -18,21 +20,25 @@ bool IsExistingFile(const std::string& path) {
   return std::filesystem::is_regular_file(path, ec);
 }
 
-// One entry; true when it was archived.
-bool ArchiveOne(const ArchiveRun& run, ArchiveCaller& caller, const std::string& format,
-                const std::string& source, const std::string& archive, bool* stop) {
+// One entry; true when it was archived, else *reason says why for the report.
+bool ArchiveOne(const ArchiveRun& run, ArchiveCaller& caller, RunProgress& progress,
+                const std::string& format, const std::string& source, const std::string& archive,
+                bool* stop, std::string* reason) {
   MainWindowPort& window = run.window;
   if (!IsExistingFile(source)) {
+    *reason = "ファイルがありません";
     window.messageBox("存在しないファイルです。場所を確認してください。", MsgIcon::Critical,
                       MsgButtons::Ok);
     return false;
   }
   if (!EachFileCommandCarries(format, source)) {
+    *reason = "ライブラリに渡せない名前です";
     caller.RefuseName(source);
     return false;
   }
   // yz2enc names its output itself, in the source's folder.
   if (format != "yz2" && archive == source) {
+    *reason = "書庫の名前が元のファイルと同じです";
     window.messageBox("書庫の名前が元のファイルと同じになるため圧縮できません。\r\n" + source,
                       MsgIcon::Critical, MsgButtons::Ok);
     return false;
@@ -43,9 +49,12 @@ bool ArchiveOne(const ArchiveRun& run, ArchiveCaller& caller, const std::string&
   if (command.route == ArchiveRoute::Library && CreatesArchiveAnew(format)) {
     ArchiveCaller::Replace replace = caller.MayReplace(archive);
     if (replace == ArchiveCaller::Replace::Stop) *stop = true;
+    *reason = "既存の書庫を残しました";
     if (replace != ArchiveCaller::Replace::Go) return false;
   }
-  return caller.Run(command);
+  bool made = caller.Run(command, &progress);
+  *reason = caller.lastReason();
+  return made;
 }
 
 }  // namespace
@@ -63,8 +72,16 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
     window.messageBox(kNoFilesText, MsgIcon::Information, MsgButtons::Ok);
     return 0;
   }
-  const std::vector<std::string> worked = ListEntries(window);
-  const std::string count = std::to_string(worked.size());
+  const std::vector<std::string> entries = ListEntries(window);
+  const std::string count = std::to_string(entries.size());
+
+  EngineProgress shownProgress(window, run.progress);
+  RunProgress& progress = *shownProgress;
+  RunReport ownReport(false);
+  RunReport& report = run.report ? *run.report : ownReport;
+  int64_t total = 0;
+  for (const std::string& source : entries) total += RunProgress::WeightOf(FileLen(source));
+  progress.Begin(total);
 
   window.startTimer1();
   window.setPanelText(2, "00:00:00");
@@ -72,18 +89,34 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
   ArchiveCaller caller(run);
   int archived = 0;
   bool stop = false;
-  for (size_t i = 0; i < worked.size() && !stop; ++i) {
-    window.setPanelText(1, std::to_string(i + 1) + "個目(全体:" + count + "個)のファイルを圧縮中");
+  size_t worked = 0;
+  for (; worked < entries.size() && !stop && !progress.cancelled(); ++worked) {
+    window.setPanelText(
+        1, std::to_string(worked + 1) + "個目(全体:" + count + "個)のファイルを圧縮中");
     window.pumpEvents();
-    const std::string& source = worked[i];
+    const std::string& source = entries[worked];
     std::string archive = EachFileArchivePath(source, format, useDestination, destinationFolder);
-    if (ArchiveOne(run, caller, format, source, archive, &stop)) ++archived;
+    progress.StartItem(source, FileLen(source));
+    std::string reason;
+    bool made = ArchiveOne(run, caller, progress, format, source, archive, &stop, &reason);
+    progress.FinishItem();
+    if (made) ++archived;
+    // A stopped write leaves no archive; its source stays in the list.
+    if (!made && progress.cancelled()) {
+      report.Add({archive, ArchiveOutcome::Stopped, reason, -1, {}});
+      break;
+    }
+    report.Add({archive, made ? ArchiveOutcome::Done : ArchiveOutcome::Failed, reason, -1, {}});
   }
   window.stopTimer1();
-  RemoveWorkedEntries(window, worked);
+  // A Cancel to the replace question ends the run with the list emptied, as ever.
+  if (stop) worked = entries.size();
+  RemoveWorkedEntries(window, {entries.begin(), entries.begin() + std::ptrdiff_t(worked)});
   window.setPanelText(2, window.elapsedText());
   // The files actually archived, so that a run that made nothing does not read as done.
-  window.setPanelText(1, DoneText(WorkMode::Archive, archived));
+  window.setPanelText(1, progress.cancelled()
+                             ? StoppedText(WorkMode::Archive, archived, int(worked) - archived)
+                             : DoneText(WorkMode::Archive, archived));
   return archived;
 }
 

@@ -6,6 +6,8 @@
 #include "ArchiveCommand.h"
 #include "ArchiverDLL.h"
 #include "MainWindowPort.h"
+#include "RunProgress.h"
+#include "RunReport.h"
 #include "cExecute.h"
 
 namespace qvr {
@@ -40,14 +42,17 @@ void ArchiveCaller::RefuseName(const std::string& path) {
       MsgIcon::Critical, MsgButtons::Ok);
 }
 
-bool ArchiveCaller::Run(const ArchiveCommand& command) {
+bool ArchiveCaller::Run(const ArchiveCommand& command, RunProgress* progress) {
   MainWindowPort& window = run_.window;
+  lastReason_.clear();
   if (command.route == ArchiveRoute::Unsupported) {
+    lastReason_ = "対応していない形式です";
     window.messageBox(kUnsupportedText, MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   std::vector<std::string> missing = MissingComponents(command, run_.status);
   if (!missing.empty()) {
+    lastReason_ = "「" + missing.front() + "」がありません";
     for (const std::string& name : missing) {
       if (!reported_.insert(name).second) continue;
       window.messageBox("圧縮に必要な「" + name + "」がインストールされていません。",
@@ -59,11 +64,18 @@ bool ArchiveCaller::Run(const ArchiveCommand& command) {
     // The tools report nothing we read back: a tool that ran counts as done. ShellX keeps
     // the window answering while it waits.
     cExecute runner;
-    return runner.ShellX(command.commandLine, kShowNormal, window.ownerWindow(), true);
+    bool started = runner.ShellX(command.commandLine, kShowNormal, window.ownerWindow(), true);
+    if (!started) lastReason_ = "ツールを起動できません";
+    return started;
   }
   ArchiverDLL& dll = ArchiverDLL::Of(command.lib);
-  return RunResponsive(window,
-                       [&] { return dll.Command(window.ownerWindow(), command.commandLine); }) == 0;
+  int32_t result = RunResponsive(window, [&] {
+    return dll.Command(window.ownerWindow(), command.commandLine, nullptr, nullptr, nullptr,
+                       progress);
+  });
+  std::string entry = progress ? progress->TakeTally().failedEntry : "";
+  lastReason_ = ReasonOfResult(result, entry);
+  return result == 0;
 }
 
 }  // namespace qvr

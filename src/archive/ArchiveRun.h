@@ -10,6 +10,8 @@
 namespace qvr {
 
 class MainWindowPort;
+class RunProgress;
+class RunReport;
 struct LibraryStatus;
 struct ArchiveCommand;
 
@@ -17,6 +19,9 @@ struct ArchiveRun {
   MainWindowPort& window;
   const LibraryStatus& status;
   std::string arcTypeText;  // cmbArcType's text
+  // The run's progress (shown by the run) and report; null: the engine keeps its own.
+  RunProgress* progress = nullptr;
+  RunReport* report = nullptr;
 };
 
 inline constexpr const char* kNoFilesText = "ファイルがありません。";
@@ -36,11 +41,15 @@ class ArchiveCaller {
 
   // Runs the command when every component it needs is installed (else a stop box naming
   // what is missing, once per component in a run); true when the library answered 0 or the
-  // tool was started. An unsupported command shows the unsupported-format box.
-  bool Run(const ArchiveCommand& command);
+  // tool was started. An unsupported command shows the unsupported-format box. A library
+  // call tells `progress` how far it got and stops when it is cancelled.
+  bool Run(const ArchiveCommand& command, RunProgress* progress = nullptr);
+  // Why the last Run failed, for the report ("" after a success).
+  const std::string& lastReason() const { return lastReason_; }
 
  private:
   const ArchiveRun& run_;
+  std::string lastReason_;
   std::set<std::string> reported_;
   bool yesToAll_ = false;
   bool noToAll_ = false;

@@ -4,6 +4,8 @@
 #include "ArchiveEachFile.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
+#include "RunProgress.h"
+#include "RunReport.h"
 #include "Settings.h"
 
 namespace qvr {
@@ -83,11 +85,18 @@ RunEnd StartArchive(const BatchRun& run, const std::string& arcMethod, const std
     chosen.archiveName = AskArchiveName(window);
     if (chosen.archiveName.empty()) return RunEnd::StayOpen;
   }
-  ArchiveRun archive{window, run.extract.status, arcType};
+  RunProgress progress;
+  RunReport report(false);
+  ArchiveRun archive{window, run.extract.status, arcType, &progress, &report};
   const Destination& d = chosen.destination;
-  int successes = allInOne ? ArchiveAllInOne(archive, d.single, d.folder, chosen.archiveName)
-                           : ArchiveEachFile(archive, d.single, d.folder);
-  Completion(NoticeOf(run), successes, WorkMode::Archive, d);
+  int successes = 0;
+  {
+    ProgressShown shown(window, progress);
+    successes = allInOne ? ArchiveAllInOne(archive, d.single, d.folder, chosen.archiveName)
+                         : ArchiveEachFile(archive, d.single, d.folder);
+  }
+  Completion(NoticeOf(run), successes, WorkMode::Archive, d, report.Count(ArchiveOutcome::Failed),
+             progress.cancelled(), &report);
   return mode == kModeDDMode ? RunEnd::EndProgram : RunEnd::StayOpen;
 }
 

@@ -178,6 +178,7 @@ void ArchiverDLL::Load() {
   Bind(entries_.compressedSizeEx, Resolve("GetCompressedSizeEx"));
   Bind(entries_.skippedCount, Resolve("GetSkippedCount"));
   Bind(entries_.setPasswordCallback, Resolve("SetPasswordCallback"));
+  Bind(entries_.setProgressCallback, Resolve("SetProgressCallback"));
   Bind(entries_.getOriginalSize, Resolve("GetOriginalSize"));
   Bind(entries_.getArcOriginalSize, Resolve("GetArcOriginalSize"));
 }
@@ -217,8 +218,50 @@ class ArchiverDLL::PasswordScope {
   SetPasswordCallbackEntry* set_;
 };
 
+class ArchiverDLL::ProgressScope {
+ public:
+  ProgressScope(SetProgressCallbackEntry* set, RunProgress* progress)
+      : set_(progress ? set : nullptr) {
+    if (set_) set_(&Tell, progress);
+  }
+  ~ProgressScope() {
+    if (set_) set_(nullptr, nullptr);
+  }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+
+ private:
+  static int32_t Tell(void* context, const ProgressInfo* info) {
+    auto* progress = static_cast<RunProgress*>(context);
+    if (!progress) return 1;
+    // A record shorter than ours is of no version we know: it only asks whether to go on.
+    if (info && info->size >= sizeof(ProgressInfo)) {
+      std::string entry = info->entry ? info->entry : "";
+      switch (info->event) {
+        case kProgressData:
+          progress->Advance(info->bytesDone, entry);
+          break;
+        case kProgressEntryDone:
+          progress->EntryDone();
+          break;
+        case kProgressSkipped:
+          progress->EntrySkipped(entry, info->reason);
+          break;
+        case kProgressFailed:
+          progress->EntryFailed(entry);
+          break;
+        default:
+          break;
+      }
+    }
+    return progress->cancelled() ? 0 : 1;
+  }
+
+  SetProgressCallbackEntry* set_;
+};
+
 int32_t ArchiverDLL::Command(void* ownerWindow, const std::string& commandLine, std::string* output,
-                             int32_t* skipped, PasswordAnswerer* passwords) {
+                             int32_t* skipped, PasswordAnswerer* passwords, RunProgress* progress) {
   if (output) output->clear();
   if (skipped) *skipped = 0;
   if (!entries_.command) return kNoEntryResult;
@@ -226,6 +269,7 @@ int32_t ArchiverDLL::Command(void* ownerWindow, const std::string& commandLine, 
   int32_t result = 0;
   {
     PasswordScope scope(entries_.setPasswordCallback, passwords);
+    ProgressScope told(entries_.setProgressCallback, progress);
     result = entries_.command(ownerWindow, commandLine.c_str(), buffer, sizeof buffer);
   }
   // A library that fills the whole buffer without a NUL must not make us read past it.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ArchiverCatalogue.h"
+#include "RunProgress.h"
 #include "qvr/ArchiverAbi.h"
 
 namespace qvr {
@@ -50,9 +51,11 @@ class ArchiverDLL {
   // library's error. skipped receives how many entries the call left out for safety
   // (PGetSkippedCount, asked right after the call on the same thread); 0 when the library
   // does not export that entry. passwords, when given, answers the call's password
-  // questions.
+  // questions; progress, when given, hears how far the call got (PSetProgressCallback) and
+  // stops it when cancelled (a library without that entry runs to its end).
   int32_t Command(void* ownerWindow, const std::string& commandLine, std::string* output = nullptr,
-                  int32_t* skipped = nullptr, PasswordAnswerer* passwords = nullptr);
+                  int32_t* skipped = nullptr, PasswordAnswerer* passwords = nullptr,
+                  RunProgress* progress = nullptr);
   uint16_t GetVersion();                                               // 0 when missing
   uint16_t GetSubVersion();                                            // 0 when missing
   int32_t CheckArchive(const std::string& archivePath, int32_t mode);  // 0 when missing
@@ -87,6 +90,7 @@ class ArchiverDLL {
     SizeExEntry* compressedSizeEx = nullptr;
     SkippedCountEntry* skippedCount = nullptr;
     SetPasswordCallbackEntry* setPasswordCallback = nullptr;
+    SetProgressCallbackEntry* setProgressCallback = nullptr;
     EntrySizeEntry* getOriginalSize = nullptr;
     EntrySizeEntry* getArcOriginalSize = nullptr;
     AceExtractEntry* aceExtract = nullptr;
@@ -98,6 +102,8 @@ class ArchiverDLL {
   void* Resolve(const char* suffix) const;
   // Hands `passwords` to the library for the calls of this thread until it is destroyed.
   class PasswordScope;
+  // Hands `progress` to the library for the calls of this thread until it is destroyed.
+  class ProgressScope;
 
   Lib lib_;
   void* handle_ = nullptr;

@@ -9,13 +9,26 @@
 #include <string>
 #include <vector>
 
+#include "RunProgress.h"
+
 namespace qvr {
+
+class RunReport;
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 // YesNoAllCancel: Yes / Yes to all / No / No to all / Cancel, the overwrite question.
 // YesNoDefaultNo: Yes / No where Return and Escape answer No, for a step that cannot be undone.
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoAllCancel, YesNoDefaultNo };
-enum class MsgResult { Ok, Cancel, Yes, No, YesToAll, NoToAll };
+// OkDetails: OK / "詳細(&D)", the end box of a run with a report.
+enum class MsgButtons {
+  Ok,
+  OkCancel,
+  YesNo,
+  YesNoCancel,
+  YesNoAllCancel,
+  YesNoDefaultNo,
+  OkDetails
+};
+enum class MsgResult { Ok, Cancel, Yes, No, YesToAll, NoToAll, Details };
 
 // The program's title, used for every message box.
 inline constexpr const char* kProgramTitle = "QuiverArchiver";
@@ -79,6 +92,12 @@ class MainWindowPort {
   // The work must not touch the window: it may run on another thread.
   virtual void runResponsive(const std::function<void()>& work) { work(); }
 
+  // The progress of the run under way, shown while it is given (the bar, the item in hand,
+  // the time left; the start button and Escape stop it); null hides it again.
+  virtual void showProgress(RunProgress* /*progress*/) {}
+  // The report window of a run, offered by its end box.
+  virtual void showReport(const RunReport& /*report*/) {}
+
  private:
   std::vector<std::string> listFolders_;
 };
@@ -90,6 +109,35 @@ auto RunResponsive(MainWindowPort& window, Work&& work) -> decltype(work()) {
   window.runResponsive([&] { result = work(); });
   return result;
 }
+
+// Shows the progress on the window while it lives.
+class ProgressShown {
+ public:
+  ProgressShown(MainWindowPort& window, RunProgress& progress) : window_(window) {
+    window_.showProgress(&progress);
+  }
+  ~ProgressShown() { window_.showProgress(nullptr); }
+  ProgressShown(const ProgressShown&) = delete;
+  ProgressShown& operator=(const ProgressShown&) = delete;
+
+ private:
+  MainWindowPort& window_;
+};
+
+// The progress a run hands an engine, or one of the engine's own, shown while it lives.
+class EngineProgress {
+ public:
+  EngineProgress(MainWindowPort& window, RunProgress* given) : progress_(given ? *given : own_) {
+    if (!given) shown_.emplace(window, own_);
+  }
+  RunProgress& operator*() { return progress_; }
+  RunProgress* operator->() { return &progress_; }
+
+ private:
+  RunProgress own_;
+  RunProgress& progress_;
+  std::optional<ProgressShown> shown_;
+};
 
 // The entries of List1 now, in order: what a run starting now works on (the list may grow
 // while the window answers during the run).

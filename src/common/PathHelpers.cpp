@@ -184,3 +184,13 @@ std::string UCase(std::string_view text) {
 }
 
 }  // namespace qvr
+
+namespace qvr {
+
+int64_t FileLen(const std::string& path) {
+  std::error_code ec;
+  auto size = std::filesystem::file_size(path, ec);
+  return ec ? 0 : int64_t(size);
+}
+
+}  // namespace qvr

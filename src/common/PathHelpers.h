@@ -2,6 +2,7 @@
 // A path's separator is "/"; an extension is what follows the last ".".
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ class MainWindowPort;
 inline constexpr char kSep = '/';
 
 // The text before the last "/"; "/" for a text without one.
+// The file's size in bytes; 0 when it cannot be learnt (gone, not a file).
+int64_t FileLen(const std::string& path);
+
 std::string FolderOf(std::string_view path);
 // The text after the last "/"; the whole text when it holds none.
 std::string FileNameOf(std::string_view path);

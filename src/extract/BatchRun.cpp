@@ -6,6 +6,8 @@
 #include "PathHelpers.h"
 #include "PreScan.h"
 #include "RunPasswords.h"
+#include "RunProgress.h"
+#include "RunReport.h"
 #include "Settings.h"
 
 namespace qvr {
@@ -86,6 +88,7 @@ void CloseViewer(const BatchRun& run) {
 int ExtractWithPreScan(const BatchRun& run, const Destination& dest, bool& stopped) {
   MainWindowPort& window = run.extract.window;
   ArchiverDLL_Inspect inspect(run.extract.status, window.ownerWindow(), run.extract.passwords);
+  run.extract.progress->Busy("書庫のチェック中");
   PreScanResult scan = PreScan(window, inspect, dest.single, dest.folder);
   int successes = 0;
   stopped = !scan.continueRun;
@@ -125,17 +128,29 @@ RunEnd StartExtract(const BatchRun& given, RunStatus* status) {
 
   // The passwords given in this run serve every later archive of it, and go with it.
   RunPasswords passwords(given.extract.window);
+  RunProgress progress;
+  RunReport report;
   BatchRun run = given;
   run.extract.passwords = &passwords;
+  run.extract.progress = &progress;
+  run.extract.report = &report;
   int successes = 0;
   bool stopped = false;
-  if (IniInt("GENERAL", "PreScan") == 0) {
-    successes = ExtractWithPreScan(run, destination, stopped);
-  } else {
-    successes = ExtractArchives(run.extract, destination.single, destination.folder);
-    CloseViewer(run);
+  {
+    ProgressShown shown(run.extract.window, progress);
+    if (IniInt("GENERAL", "PreScan") == 0) {
+      successes = ExtractWithPreScan(run, destination, stopped);
+    } else {
+      successes = ExtractArchives(run.extract, destination.single, destination.folder);
+      CloseViewer(run);
+    }
   }
-  Completion(NoticeOf(run), successes, WorkMode::Extract, destination, archives - successes);
+  const bool cancelled = progress.cancelled();
+  // A stopped run leaves its unworked archives in the list: they did not fail.
+  const int failures = cancelled ? report.Count(ArchiveOutcome::Failed) : archives - successes;
+  Completion(NoticeOf(run), successes, WorkMode::Extract, destination, failures, cancelled,
+             &report);
+  stopped = stopped || cancelled;
   outcome = stopped                ? RunStatus::Stopped
             : successes < archives ? RunStatus::SomeFailed
                                    : RunStatus::AllDone;

@@ -18,6 +18,8 @@
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 #include "RunPasswords.h"
+#include "RunProgress.h"
+#include "RunReport.h"
 #include "Settings.h"
 #include "cExecute.h"
 
@@ -56,8 +58,9 @@ bool LeftEntriesOut(int32_t skipped) {
 }
 
 // Runs the command; complete is set when the archive extracted with every entry written.
-int32_t RunCommand(const ExtractRun& run, RunPasswords& passwords, const ExtractCommand& command,
-                   const std::string& path, const std::string& outputFolder, bool& complete) {
+int32_t RunCommand(const ExtractRun& run, RunPasswords& passwords, RunProgress& progress,
+                   const ExtractCommand& command, const std::string& path,
+                   const std::string& outputFolder, bool& complete) {
   complete = false;
   MainWindowPort& window = run.window;
   int32_t result = kNoEntryResult;
@@ -67,7 +70,8 @@ int32_t RunCommand(const ExtractRun& run, RunPasswords& passwords, const Extract
       int32_t skipped = 0;
       RunPasswords::Call call(passwords);
       result = RunResponsive(window, [&] {
-        return dll.Command(window.ownerWindow(), command.commandLine, nullptr, &skipped, &call);
+        return dll.Command(window.ownerWindow(), command.commandLine, nullptr, &skipped, &call,
+                           &progress);
       });
       call.Finish(result == ERROR_PASSWORD_FILE);
       complete = result == 0 && !LeftEntriesOut(skipped);
@@ -101,6 +105,10 @@ bool HoldsOnlyFolders(const std::string& folder) {
   return !ec;
 }
 
+ReportRow Failed(const std::string& path, std::string reason) {
+  return {path, ArchiveOutcome::Failed, std::move(reason), -1, {}};
+}
+
 // A folder this run made for an archive that failed and gave nothing (a wrong or no
 // password, broken data, a refused archive) goes again, with the empty folders the library
 // left in it. A folder that was there before is never touched.
@@ -111,43 +119,53 @@ void RemoveIfNothingCame(const std::string& folder) {
 
 class Loop {
  public:
-  Loop(const ExtractRun& run, bool singleDestination, const std::string& destFolder)
+  Loop(const ExtractRun& run, bool singleDestination, const std::string& destFolder,
+       RunProgress& progress)
       : run_(run),
         single_(singleDestination),
         dest_(destFolder),
         options_(ReadExtractLoopOptions(run.startUpMode)),
         ownPasswords_(run.passwords ? nullptr : std::make_unique<RunPasswords>(run.window)),
         passwords_(run.passwords ? *run.passwords : *ownPasswords_),
+        progress_(progress),
         inspect_(run.status, run.window.ownerWindow(), &passwords_) {}
 
-  // True when the archive extracted (result 0).
-  bool Extract(const std::string& path) {
+  // What became of the archive; Done when it extracted (result 0).
+  ReportRow Extract(const std::string& path) {
     MainWindowPort& window = run_.window;
     if (!IsExistingFile(path)) {
       // Nothing is run for a file that is gone; with the skip option it fails silently.
       if (!options_.errorSkip)
         window.messageBox("存在しないファイルです。場所を確認してください。", MsgIcon::Critical,
                           MsgButtons::Ok);
-      return false;
+      return Failed(path, "ファイルがありません");
     }
     std::string folder = single_ ? dest_ : FolderOf(path);
     if (RunResponsive(window, [&] { return MakesFolder(options_, inspect_, path); }))
       folder += kSep + ArchiveFolderName(path);
 
     ExtractCommand command = Command(path, folder);
-    if (!Available(run_, command)) return false;
+    if (command.route == ExtractRoute::Unsupported) return Failed(path, "対応していない形式です");
+    if (!Available(run_, command))
+      return Failed(path, "「" + std::string(RowOf(command.lib).fileName) + "」がありません");
     // One level; a missing parent is the library's to report.
     const bool made = ::mkdir(folder.c_str(), 0777) == 0;
     bool complete = false;
-    int32_t result = RunCommand(run_, passwords_, command, path, folder, complete);
+    int32_t result = RunCommand(run_, passwords_, progress_, command, path, folder, complete);
     if (made && result != 0) RemoveIfNothingCame(folder);
-    if (result != 0) return false;
+    RunProgress::Tally tally = progress_.TakeTally();
+    ReportRow row{path, ArchiveOutcome::Done, "", tally.written, std::move(tally.skipped)};
+    if (result != 0) {
+      row.outcome = progress_.cancelled() ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
+      row.reason = ReasonOfResult(result, tally.failedEntry);
+      return row;
+    }
     // An archive goes only when every entry of it now lies in the destination.
     if (options_.deleteArchive && complete) {
       std::error_code ec;
       fs::remove(path, ec);
     }
-    return true;
+    return row;
   }
 
  private:
@@ -177,6 +195,7 @@ class Loop {
   ExtractLoopOptions options_;
   std::unique_ptr<RunPasswords> ownPasswords_;
   RunPasswords& passwords_;
+  RunProgress& progress_;
   ArchiverDLL_Inspect inspect_;
 };
 
@@ -217,22 +236,41 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
     window.messageBox("ファイルがありません。", MsgIcon::Information, MsgButtons::Ok);
     return 0;
   }
-  const std::vector<std::string> worked = ListEntries(window);
-  const std::string count = std::to_string(worked.size());
+  const std::vector<std::string> entries = ListEntries(window);
+  const std::string count = std::to_string(entries.size());
+
+  EngineProgress shownProgress(window, run.progress);
+  RunProgress& progress = *shownProgress;
+  RunReport ownReport;
+  RunReport& report = run.report ? *run.report : ownReport;
+  int64_t total = 0;
+  for (const std::string& path : entries) total += RunProgress::WeightOf(FileLen(path));
+  progress.Begin(total);
 
   window.startTimer1();
   window.setPanelText(2, "00:00:00");
-  Loop loop(run, singleDestination, destFolder);
+  Loop loop(run, singleDestination, destFolder, progress);
   int successes = 0;
-  for (size_t i = 0; i < worked.size(); ++i) {
-    window.setPanelText(1, std::to_string(i + 1) + "個目(全体:" + count + "個)のファイルを解凍中");
+  size_t worked = 0;
+  for (; worked < entries.size() && !progress.cancelled(); ++worked) {
+    const std::string& path = entries[worked];
+    window.setPanelText(
+        1, std::to_string(worked + 1) + "個目(全体:" + count + "個)のファイルを解凍中");
     window.pumpEvents();
-    if (loop.Extract(worked[i])) ++successes;
+    progress.StartItem(path, FileLen(path));
+    ReportRow row = loop.Extract(path);
+    progress.FinishItem();
+    if (row.outcome == ArchiveOutcome::Done) ++successes;
+    const bool stopped = row.outcome == ArchiveOutcome::Stopped;
+    report.Add(std::move(row));
+    if (stopped) break;  // the archive in hand stays in the list
   }
   window.stopTimer1();
-  RemoveWorkedEntries(window, worked);
+  const int failures = int(worked) - successes;
+  RemoveWorkedEntries(window, {entries.begin(), entries.begin() + std::ptrdiff_t(worked)});
   window.setPanelText(2, window.elapsedText());
-  window.setPanelText(1, DoneText(WorkMode::Extract, successes, int(worked.size()) - successes));
+  window.setPanelText(1, progress.cancelled() ? StoppedText(WorkMode::Extract, successes, failures)
+                                              : DoneText(WorkMode::Extract, successes, failures));
   return successes;
 }
 

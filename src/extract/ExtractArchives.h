@@ -12,6 +12,8 @@ namespace qvr {
 
 class MainWindowPort;
 class RunPasswords;
+class RunProgress;
+class RunReport;
 struct LibraryStatus;
 
 // What the run hands the engine from the main window.
@@ -22,6 +24,9 @@ struct ExtractRun {
   bool useYZ2DEC = false;   // the main window's copy of GENERAL/UseYZ2DEC
   // The run's passwords (shared with its pre-scan); null: the loop keeps its own.
   RunPasswords* passwords = nullptr;
+  // The run's progress (shown by the run) and its report; null: the loop keeps its own.
+  RunProgress* progress = nullptr;
+  RunReport* report = nullptr;
 };
 
 // The options of one loop, read from QvrArc.ini at its start by the start-up mode.
@@ -41,7 +46,9 @@ ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode);
 std::string ArchiveFolderName(const std::string& archivePath);
 
 // Extracts every entry present at the start; returns the number of successes. Panel 1 ends
-// with DoneText: the successes and, when any, the failures.
+// with DoneText: the successes and, when any, the failures. A cancel of the progress ends
+// the loop after the archive in hand (whose library call it stops); the entries not worked,
+// that archive's among them, stay in the list, and panel 1 says StoppedText.
 int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::string& destFolder);
 
 }  // namespace qvr

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -35,19 +34,6 @@ std::optional<uint64_t> FileSystemSpace(const std::string& folder) {
   if (ec || info.available == static_cast<std::uintmax_t>(-1)) return std::nullopt;
   return uint64_t(info.available);
 }
-
-// Log.txt, opened for appending for one pre-scan. Lines end in CR LF. A log that cannot be
-// written (a read-only application folder) does not stop the checks.
-class ErrorLog {
- public:
-  ErrorLog() : out_(AppFile(kErrorLogFile), std::ios::binary | std::ios::app) {}
-  void Line(const std::string& text) {
-    if (out_) out_ << text << "\r\n";
-  }
-
- private:
-  std::ofstream out_;
-};
 
 // A hidden file (a name beginning with ".") is an ordinary file here.
 bool IsExistingFile(const std::string& path) {

@@ -11,14 +11,12 @@
 #include <string>
 
 #include "ArchiverDLL_List.h"  // GroupDigits, the one digit grouping
+#include "ErrorLog.h"
 
 namespace qvr {
 
 class MainWindowPort;
 class ArchiverDLL_Inspect;
-
-// The error log of the application folder; only the pre-scan writes it.
-inline constexpr const char* kErrorLogFile = "Log.txt";
 
 struct PreScanResult {
   int errorCount = 0;  // each removed entry and a disk-size error count one

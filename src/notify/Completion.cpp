@@ -3,6 +3,7 @@
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 #include "Registry_Link.h"
+#include "RunReport.h"
 #include "Settings.h"
 #include "cExecute.h"
 
@@ -30,6 +31,18 @@ bool OpensFolder(int successes, const Destination& destination) {
   return destination.kind == DestinationKind::OwnFolder && successes == 1;
 }
 
+// The end box; with a report to offer, "詳細(&D)" opens it.
+void EndBox(const CompletionNotice& notice, const std::string& text, MsgIcon icon,
+            const RunReport* report) {
+  MainWindowPort& window = notice.window;
+  if (!report || !report->HasProblems()) {
+    window.messageBox(text, icon, MsgButtons::Ok);
+    return;
+  }
+  if (window.messageBox(text, icon, MsgButtons::OkDetails) == MsgResult::Details)
+    window.showReport(*report);
+}
+
 }  // namespace
 
 std::string DesktopFolder() {
@@ -44,11 +57,25 @@ std::string DoneText(WorkMode workMode, int successes, int failures) {
   return text;
 }
 
+std::string StoppedText(WorkMode workMode, int successes, int failures) {
+  std::string text =
+      "中止しました。（" + std::to_string(successes) +
+      (workMode == WorkMode::Extract ? "個のファイルを解凍済み" : "個のファイルを圧縮済み");
+  if (failures > 0) text += "、" + std::to_string(failures) + "個失敗";
+  return text + "）";
+}
+
 void Completion(const CompletionNotice& notice, int successes, WorkMode workMode,
-                const Destination& destination, int failures) {
+                const Destination& destination, int failures, bool stopped,
+                const RunReport* report) {
+  if (report && (stopped || report->HasProblems())) report->WriteToLog();
+  // A stop with nothing finished needs no notice: the user is there.
+  if (stopped && successes < 1) return;
   // Only the value 1 switches the e-mail notice on.
   bool mail = notice.mail && IniInt("E-Mail", "Use") == 1 && notice.mailAvailable;
-  const std::string done = DoneText(workMode, successes, failures);
+  const std::string done = stopped ? StoppedText(workMode, successes, failures)
+                                   : DoneText(workMode, successes, failures);
+  const bool endBox = IniInt("GENERAL", "EndNotice") <= 0;
   if (successes < 1) {
     if (mail) notice.mail->Send("FAIL", workMode, done);
     return;
@@ -60,8 +87,7 @@ void Completion(const CompletionNotice& notice, int successes, WorkMode workMode
   }
   bool extract = workMode == WorkMode::Extract;
   if (extract && OpensFolder(successes, destination)) OpenFolder(notice, destination.openFolder);
-  if (IniInt("GENERAL", "EndNotice") <= 0)
-    notice.window.messageBox(done, MsgIcon::Information, MsgButtons::Ok);
+  if (endBox) EndBox(notice, done, MsgIcon::Information, report);
 }
 
 }  // namespace qvr

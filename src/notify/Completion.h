@@ -11,6 +11,7 @@
 namespace qvr {
 
 class MainWindowPort;
+class RunReport;
 
 // The e-mail notice: result word "SUCCESS" or "FAIL", the run's work mode and its counts
 // as the end shows them (DoneText). The default sends nothing.
@@ -55,9 +56,16 @@ struct CompletionNotice {
 // The end of a run in words: "2個のファイルを解凍完了！", followed by "（1個失敗）" when any
 // failed ("圧縮完了！" in archive mode).
 std::string DoneText(WorkMode workMode, int successes, int failures = 0);
+// The end of a stopped run: "中止しました。（2個のファイルを解凍済み、1個失敗）".
+std::string StoppedText(WorkMode workMode, int successes, int failures = 0);
 
-// The notice after a run with n = the number of successes and the number that failed.
+// The notice after a run with the number of successes and the number that failed. A run
+// the user stopped gives a notice only when some archive was finished, and says it was
+// stopped. The end box offers the report ("詳細(&D)") when it names a failure or an entry
+// left out; its lines then also go to Log.txt (also when nothing succeeded, which gives no
+// end box).
 void Completion(const CompletionNotice& notice, int successes, WorkMode workMode,
-                const Destination& destination, int failures = 0);
+                const Destination& destination, int failures = 0, bool stopped = false,
+                const RunReport* report = nullptr);
 
 }  // namespace qvr

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 #include "QtHelpers.h"
@@ -46,6 +47,7 @@ MsgResult MessageBoxOn(QWidget* owner, const std::string& text, MsgIcon icon, Ms
     case MsgIcon::None:
       break;
   }
+  QAbstractButton* details = nullptr;
   switch (buttons) {
     case MsgButtons::Ok:
       box.setStandardButtons(QMessageBox::Ok);
@@ -64,6 +66,11 @@ MsgResult MessageBoxOn(QWidget* owner, const std::string& text, MsgIcon icon, Ms
       box.setDefaultButton(QMessageBox::No);
       box.setEscapeButton(QMessageBox::No);
       break;
+    case MsgButtons::OkDetails:
+      box.setStandardButtons(QMessageBox::Ok);
+      details = box.addButton(QStringLiteral("詳細(&D)"), QMessageBox::ActionRole);
+      box.setDefaultButton(QMessageBox::Ok);
+      break;
     case MsgButtons::YesNoAllCancel:
       // The overwrite question, as our libraries ask it: No unless the user says otherwise.
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
@@ -72,7 +79,9 @@ MsgResult MessageBoxOn(QWidget* owner, const std::string& text, MsgIcon icon, Ms
       box.setEscapeButton(QMessageBox::Cancel);
       break;
   }
-  switch (box.exec()) {
+  const int answer = box.exec();
+  if (details && box.clickedButton() == details) return MsgResult::Details;
+  switch (answer) {
     case QMessageBox::Cancel:
       return MsgResult::Cancel;
     case QMessageBox::Yes:

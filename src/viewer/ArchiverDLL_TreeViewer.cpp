@@ -215,8 +215,17 @@ int32_t AddFilesToArchive(const std::string& archivePath, const std::string& sel
   }
   // A library whose flag is not set is never called.
   if (!(status.*RowOf(add.lib).flag) || files.empty()) return 0;
+  // One item, weighed by the source bytes the library reads.
+  RunProgress progress;
+  ProgressShown shown(window, progress);
+  int64_t total = 0;
+  for (const std::string& file : files) total += FileLen(file);
+  progress.Begin(RunProgress::WeightOf(total));
+  progress.StartItem(archivePath, total);
   auto call = [&](const std::string& line) {
-    return RunResponsive(window, [&] { return ArchiverDLL::Of(add.lib).Command(owner, line); });
+    return RunResponsive(window, [&] {
+      return ArchiverDLL::Of(add.lib).Command(owner, line, nullptr, nullptr, nullptr, &progress);
+    });
   };
 
   if (add.staged) {

@@ -296,9 +296,17 @@ int32_t ListViewer::RunCommand(const ExtractCommand& command, const std::string&
       std::string line = command.commandLine;
       void* owner = owner_;
       RunPasswords::Call call(passwords_);
+      // One item, weighed by the archive bytes its library reads.
+      RunProgress progress;
+      ProgressShown shown(window_, progress);
+      const int64_t size = FileLen(archive_);
+      progress.Begin(RunProgress::WeightOf(size));
+      progress.StartItem(archive_, size);
       int32_t result = RunResponsive(window_, [&] {
-        return ArchiverDLL::Of(command.lib).Command(owner, line, nullptr, nullptr, &call);
+        return ArchiverDLL::Of(command.lib)
+            .Command(owner, line, nullptr, nullptr, &call, &progress);
       });
+      progress.FinishItem();
       call.Finish(result == ERROR_PASSWORD_FILE);
       return result;
     }
@@ -465,6 +473,9 @@ bool ListViewer::Delete(const std::string& entry) {
   if (!(status_.*RowOf(command.lib).flag)) return false;
   std::string line = command.commandLine;
   void* owner = owner_;
+  RunProgress progress;  // a delete tells nothing on the way: the bar only shows it works
+  ProgressShown shown(window_, progress);
+  progress.Busy(archive_);
   RunResponsive(window_, [&] { return ArchiverDLL::Of(command.lib).Command(owner, line); });
   return true;
 }

@@ -1,13 +1,18 @@
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTreeWidget>
 #include <QtTest>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -15,10 +20,13 @@
 #include "AppFolder.h"
 #include "Form1.h"
 #include "Registry.h"
+#include "RunProgressView.h"
 #include "Settings.h"
 #include "StringTable.h"
 #include "TempDir.h"
 #include "frmListViewer.h"
+#include "frmProgress.h"
+#include "frmReport.h"
 
 using qvr::Form1;
 using qvr::test::ReadFile;
@@ -70,6 +78,28 @@ class TestForm1 : public QObject {
         onNextModal(act, triesLeft - 1);
       }
     });
+  }
+  // A ZIP of a small file and `mib` MiB of zeros ("big.bin"), made by Python's zipfile.
+  std::string bigZip(const char* name, int mib) {
+    std::filesystem::create_directories(app->file("in"));
+    std::string archive = app->file(std::string("in/") + name);
+    WriteFile(app->file("make.py"),
+              "import zipfile,sys\n"
+              "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED,compresslevel=1) as z:\n"
+              "  z.writestr('a.txt','first\\n')\n"
+              "  with z.open('big.bin','w',force_zip64=True) as f:\n"
+              "    for _ in range(int(sys.argv[2])): f.write(bytes(1<<20))\n");
+    std::string line =
+        "python3 '" + app->file("make.py") + "' '" + archive + "' " + std::to_string(mib);
+    if (std::system(line.c_str()) != 0) qFatal("cannot make %s", archive.c_str());
+    return archive;
+  }
+  // Clicks `button` as soon as `label` names the big entry (polled every 2 ms).
+  static void clickWhenBig(QTimer& timer, QLabel* label, QAbstractButton* button) {
+    QObject::connect(&timer, &QTimer::timeout, [label, button] {
+      if (label->isVisible() && label->text().contains("big.bin")) button->click();
+    });
+    timer.start(2);
   }
   // Answers the next modal box with its default button and records its text.
   static void closeNextModal(QString* seen) {
@@ -298,7 +328,8 @@ class TestForm1 : public QObject {
     bool sawRun = false, startOff = true, ticked = false;
     onNextModal([&](QMessageBox* box) {
       sawRun = form.running();
-      startOff = !child<QPushButton>(form, "Btn_Start")->isEnabled() &&
+      // During a run the start button stops it, and nothing starts a second run.
+      startOff = child<QPushButton>(form, "Btn_Start")->text() == QString::fromUtf8("中止(&S)") &&
                  !child<QAction>(form, "MnuStart")->isEnabled();
       dropOnList(form, second);
       form.close();
@@ -343,6 +374,126 @@ class TestForm1 : public QObject {
     QCOMPARE(form.listCount(), 0);
     QCOMPARE(ReadFile(app->file("out/zip_deflate/readme.txt")), std::string("old"));
     QCOMPARE(ReadFile(app->file("out/two_root_files/first.txt")).empty(), false);
+  }
+
+  // The bar under the list shows the run: it fills once to its end and is hidden after the
+  // run; in the next run Btn_Start ("中止(&S)") stops it inside the big entry, which leaves
+  // no part of that entry and keeps the archive in the list.
+  void theBarFillsOnceAndTheStartButtonStopsTheRun() {
+    std::string medium = bigZip("medium.zip", 160);
+    std::string small = copyFixture("zip_deflate.zip");
+    WriteFile(app->file("QvrArc.ini"),
+              "[GENERAL]\r\nEndNotice=1\r\nOpenFolder=0\r\nAlwaysPath=" + app->file("out") +
+                  "\r\n[EXTRACT_NORMAL]\r\nFileNameFolder=1\r\n");
+    Form1 form;
+    form.Load({qvr::kModeNormal, medium + " " + small});
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    form.show();
+    child<QComboBox>(form, "cmbTargetPlace")->setCurrentIndex(2);
+    auto* bar = child<QProgressBar>(form, "ProgressBar1");
+    QVERIFY(!bar->isVisible());
+    std::vector<int> values;
+    bool shownDuringRun = false;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) {
+      values.push_back(v);
+      shownDuringRun = shownDuringRun || bar->isVisible();
+    });
+    form.Start();
+    QVERIFY(shownDuringRun);
+    QVERIFY(!bar->isVisible());
+    QVERIFY(std::is_sorted(values.begin(), values.end()));
+    QCOMPARE(std::count(values.begin(), values.end(), bar->maximum()), 1L);
+    QCOMPARE(values.back(), bar->maximum());
+    QCOMPARE(form.listCount(), 0);
+
+    std::string big = bigZip("big.zip", 512);
+    form.listAdd(big);
+    form.listAdd(small);
+    QTimer stopper;
+    clickWhenBig(stopper, child<QLabel>(form, "lblProgress"),
+                 child<QPushButton>(form, "Btn_Start"));
+    form.Start();
+    stopper.stop();
+    QVERIFY(!form.running());
+    QVERIFY(!std::filesystem::exists(app->file("out/big/big.bin")));
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(app->file("out/big")),
+                           std::filesystem::directory_iterator()),
+             1L);  // a.txt, nothing of big.bin
+    QCOMPARE(form.listCount(), 2);
+    QCOMPARE(form.listItem(0), big);
+    QCOMPARE(form.panelText(1), std::string("中止しました。（0個のファイルを解凍済み）"));
+    QCOMPARE(child<QPushButton>(form, "Btn_Start")->text(), text("解凍(&S)"));
+  }
+
+  // A drag-and-drop start shows a small window with the bar and "中止"; stopping there ends
+  // the program with exit status 2 and leaves no part of the entry.
+  void ddmodeWindowStopsTheRunWithStatusTwo() {
+    std::string big = bigZip("big.zip", 512);
+    WriteFile(app->file("QvrArc.ini"),
+              "[GENERAL]\r\nEndNotice=0\r\nOpenFolder=0\r\n[DDMODE]\r\nExtractMode=2\r\n"
+              "TargetPath=" +
+                  app->file("out") + "\r\n[EXTRACT_DDMODE]\r\nFileNameFolder=1\r\n");
+    Form1 form;
+    QTimer stopper;
+    bool windowShown = false;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+      qvr::frmProgress* window = form.ddModeProgress();
+      if (!window || !window->isVisible()) return;
+      windowShown = true;
+      if (window->view()->itemLabel()->text().contains("big.bin"))
+        window->view()->cancelButton()->click();
+    });
+    stopper.start(2);
+    form.Load({qvr::kModeDDMode, big});
+    stopper.stop();
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    QVERIFY(windowShown);
+    QVERIFY(form.endRequested());
+    QCOMPARE(form.exitStatus(), 2);
+    QVERIFY(!form.ddModeProgress()->isVisible());
+    QVERIFY(!std::filesystem::exists(app->file("out/big/big.bin")));
+    QVERIFY(std::filesystem::exists(big));
+  }
+
+  // The end box of a run with a failure offers "詳細(&D)"; the report window has a row per
+  // archive naming what became of it, and copies its rows as text.
+  void theEndBoxOpensTheReport() {
+    std::string good = copyFixture("zip_deflate.zip");
+    std::string bad = copyFixture("truncated.zip");
+    WriteFile(app->file("QvrArc.ini"),
+              "[GENERAL]\r\nEndNotice=0\r\nOpenFolder=0\r\nPreScan=1\r\nErrorSkip=1\r\n"
+              "AlwaysPath=" +
+                  app->file("out") + "\r\n[EXTRACT_NORMAL]\r\nFileNameFolder=1\r\n");
+    Form1 form;
+    form.Load({qvr::kModeNormal, good + " " + bad});
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    child<QComboBox>(form, "cmbTargetPlace")->setCurrentIndex(2);
+    QString endText;
+    QStringList rows;
+    QString copied;
+    onNextModal([&](QMessageBox* box) {
+      endText = box->text();
+      QAbstractButton* details = nullptr;
+      for (QAbstractButton* b : box->buttons())
+        if (b->text() == text("詳細(&D)")) details = b;
+      QVERIFY(details);
+      QTimer::singleShot(50, [&] {
+        auto* report = qobject_cast<qvr::frmReport*>(QApplication::activeModalWidget());
+        QVERIFY(report);
+        for (int i = 0; i < report->rows()->topLevelItemCount(); ++i) {
+          QTreeWidgetItem* item = report->rows()->topLevelItem(i);
+          rows << item->text(0) + "|" + item->text(1);
+        }
+        report->findChild<QPushButton*>("Btn_Copy")->click();
+        copied = QApplication::clipboard()->text();
+        report->reject();
+      });
+      details->click();
+    });
+    form.Start();
+    QCOMPARE(endText, text("1個のファイルを解凍完了！（1個失敗）"));
+    QCOMPARE(rows, QStringList({text("zip_deflate.zip|解凍しました"), text("truncated.zip|失敗")}));
+    QVERIFY(copied.contains(QString::fromStdString(bad) + text("\t失敗\t")));
   }
 
   void ddmodeSettingShowsOnlyTheOptionsAndEndsWithThem() {

@@ -138,7 +138,10 @@ TEST_F(BatchRunTest, PreScanSwitchedOffGoesStraightToTheLoop) {
   List({in + "/gone.lzh"});
   Ini("GENERAL", "ErrorSkip", "1");
   EXPECT_EQ(StartExtract(Run(kModeNormal, 2)), RunEnd::StayOpen);
-  EXPECT_FALSE(fs::exists(plugin.folder() + kErrorLogFile));
+  // No pre-scan lines; the report's line names the archive that failed.
+  std::string log = ReadFile(plugin.folder() + kErrorLogFile);
+  EXPECT_EQ(log.find("Extract Start"), std::string::npos);
+  EXPECT_NE(log.find(in + "/gone.lzh\t失敗\tファイルがありません"), std::string::npos) << log;
   EXPECT_EQ(viewerCloses, 1);
   EXPECT_TRUE(window.messages.empty());
   EXPECT_TRUE(window.list.empty());

@@ -4,8 +4,10 @@
 // the run nor writes outside the destination.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "AppFolder.h"
 #include "ArchiverDLLStatus.h"
@@ -19,6 +21,8 @@
 #include "PathHelpers.h"
 #include "PreScan.h"
 #include "RunPasswords.h"
+#include "RunProgress.h"
+#include "RunReport.h"
 #include "Settings.h"
 #include "TempDir.h"
 
@@ -388,6 +392,210 @@ TEST_F(ExtractPasswordsTest, AFailedArchiveLeavesNoFolderOfItsOwn) {
 }
 
 // A full file system: the pre-scan stops the run before anything is written.
+// Reads the shown progress on a thread of its own, as the window's timer does, and can
+// stop the run when a reading meets a condition.
+class ProgressWatch {
+ public:
+  explicit ProgressWatch(FakeMainWindow& window) {
+    window.onShowProgress = [this](RunProgress* progress) {
+      if (progress) {
+        Stop();
+        watched_ = progress;
+        going_ = true;
+        thread_ = std::thread([this, progress] { Watch(*progress); });
+      } else if (watched_) {
+        Stop();
+        readings.push_back(watched_->Read());  // what the bar shows as the run ends
+      }
+    };
+  }
+  ~ProgressWatch() { Stop(); }
+  std::function<bool(const RunProgress::View&)> cancelWhen;
+  std::vector<RunProgress::View> readings;
+
+ private:
+  void Watch(RunProgress& progress) {
+    while (going_) {
+      RunProgress::View view = progress.Read();
+      if (readings.empty() || view.permille != readings.back().permille ||
+          view.entry != readings.back().entry)
+        readings.push_back(view);
+      if (cancelWhen && cancelWhen(view)) progress.Cancel();
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  }
+  void Stop() {
+    going_ = false;
+    if (thread_.joinable()) thread_.join();
+  }
+  std::atomic<bool> going_{false};
+  RunProgress* watched_ = nullptr;
+  std::thread thread_;
+};
+
+class ExtractProgressTest : public ExtractEndToEndTest {
+ protected:
+  ExtractProgressTest() {
+    fs::create_directories(temp.file("src"));
+    fs::create_directories(temp.file("in"));
+    Ini("DDMODE", "ExtractMode", "2");
+    Ini("DDMODE", "TargetPath", temp.file("out"));
+    Ini("EXTRACT_DDMODE", "FileNameFolder", "1");
+  }
+  // A ZIP in "in" made by Python's zipfile: a small file, then `mib` MiB of zeros streamed
+  // as "big.bin" (Deflate), written without a file of that size on disk.
+  std::string BigZip(const std::string& name, int mib) {
+    std::string archive = temp.file("in/" + name);
+    std::string script =
+        "import zipfile,sys\n"
+        "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED,compresslevel=1) as z:\n"
+        "  z.writestr('a.txt','first\\n')\n"
+        "  with z.open('big.bin','w',force_zip64=True) as f:\n"
+        "    chunk=bytes(1<<20)\n"
+        "    for _ in range(int(sys.argv[2])): f.write(chunk)\n";
+    WriteFile(temp.file("make.py"), script);
+    EXPECT_EQ(Shell(temp.path(), "python3 make.py '" + archive + "' " + std::to_string(mib)), 0);
+    return archive;
+  }
+  std::string SmallZip(const std::string& name) {
+    WriteFile(temp.file("src/" + name + ".txt"), "content of " + name + "\n");
+    std::string archive = temp.file("in/" + name + ".zip");
+    EXPECT_EQ(Shell(temp.file("src"), "zip -q '" + archive + "' '" + name + ".txt'"), 0);
+    return archive;
+  }
+  RunStatus StartWithStatus() {
+    BatchRun run{ExtractRun{window, status, kModeDDMode, false}, 0, &mail, &sound, {}, {}};
+    RunStatus outcome = RunStatus::AllDone;
+    StartExtract(run, &outcome);
+    return outcome;
+  }
+  // Every name below the folder (files, folders, leftovers of an unfinished write).
+  std::set<std::string> NamesBelow(const std::string& folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; ++it)
+      names.insert(fs::relative(it->path(), folder).string());
+    return names;
+  }
+};
+
+// Over a batch of three formats the bar only goes forward, names the big entry while it is
+// in hand, and reaches its end once: as the last archive finishes.
+TEST_F(ExtractProgressTest, TheBarOnlyGoesForwardAndReachesTheEndOnce) {
+  std::string zip = BigZip("big.zip", 48);
+  window.listAdd(zip);
+  WriteFile(temp.file("src/noise.bin"), std::string(3 << 20, 'x'));
+  std::string tgz = temp.file("in/t.tar.gz");
+  ASSERT_EQ(Shell(temp.file("src"), "tar czf '" + tgz + "' noise.bin"), 0);
+  window.listAdd(tgz);
+  window.listAdd(SmallZip("last"));
+  ProgressWatch watch(window);
+  EXPECT_EQ(StartWithStatus(), RunStatus::AllDone);
+
+  ASSERT_GE(watch.readings.size(), 3u);
+  int ends = 0;
+  bool sawBig = false;
+  for (size_t i = 0; i < watch.readings.size(); ++i) {
+    const RunProgress::View& v = watch.readings[i];
+    if (i > 0) {
+      EXPECT_GE(v.permille, watch.readings[i - 1].permille) << i;
+    }
+    if (v.permille == 1000 && (i == 0 || watch.readings[i - 1].permille < 1000)) ++ends;
+    if (v.permille == 1000) {
+      EXPECT_EQ(FileNameOf(v.item), "last.zip");
+    }
+    sawBig = sawBig || (v.entry == "big.bin" && v.permille > 0 && v.permille < 1000);
+  }
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(watch.readings.back().permille, 1000);
+  EXPECT_TRUE(sawBig);
+  EXPECT_EQ(fs::file_size(temp.file("out/big/big.bin")), uint64_t(48) << 20);
+}
+
+// A stop inside a large entry: the entry being written is gone (no partial file, no
+// leftover), the entry before it stays, nothing after it is touched, the list keeps the
+// archive in hand and the one after it, and the run reports itself stopped.
+TEST_F(ExtractProgressTest, ACancelInsideALargeEntryKeepsWhatWasDoneAndTheRestOfTheList) {
+  std::string first = SmallZip("first");
+  std::string big = BigZip("big.zip", 512);
+  std::string last = SmallZip("last");
+  for (const std::string& path : {first, big, last}) window.listAdd(path);
+  ProgressWatch watch(window);
+  watch.cancelWhen = [](const RunProgress::View& v) { return v.entry == "big.bin"; };
+  EXPECT_EQ(StartWithStatus(), RunStatus::Stopped);
+
+  EXPECT_EQ(ReadFile(temp.file("out/first/first.txt")), "content of first\n");
+  EXPECT_EQ(NamesBelow(temp.file("out/big")), std::set<std::string>{"a.txt"});
+  EXPECT_FALSE(fs::exists(temp.file("out/last")));
+  EXPECT_EQ(window.list, (std::vector<std::string>{big, last}));
+  EXPECT_EQ(window.panels[1], "中止しました。（1個のファイルを解凍済み）");
+  EXPECT_TRUE(fs::exists(big));
+  EXPECT_LT(watch.readings.back().permille, 1000);
+}
+
+// A stop before anything finished gives no notice at all: no end box, the list untouched.
+TEST_F(ExtractProgressTest, ACancelBeforeAnyArchiveFinishedGivesNoNotice) {
+  Ini("GENERAL", "EndNotice", "0");
+  std::string big = BigZip("big.zip", 512);
+  window.listAdd(big);
+  ProgressWatch watch(window);
+  watch.cancelWhen = [](const RunProgress::View& v) { return v.entry == "big.bin"; };
+  EXPECT_EQ(StartWithStatus(), RunStatus::Stopped);
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_EQ(window.list, std::vector<std::string>{big});
+  EXPECT_EQ(NamesBelow(temp.file("out/big")), std::set<std::string>{"a.txt"});
+}
+
+// Each archive's row says what became of it: the end box offers the report, the report
+// names the broken entry, the missing password and the link left out, and Log.txt has the
+// same lines.
+TEST_F(ExtractProgressTest, TheReportNamesWhatBecameOfEachArchive) {
+  Ini("GENERAL", "EndNotice", "0");
+  std::string good = SmallZip("good");
+  // A byte of the stored data flipped (no extra fields: the data follows the name): the
+  // CRC of that entry fails.
+  WriteFile(temp.file("src/broken.txt"), std::string(4000, 'b'));
+  std::string broken = temp.file("in/broken.zip");
+  ASSERT_EQ(Shell(temp.file("src"), "zip -q -0 -X '" + broken + "' broken.txt"), 0);
+  {
+    std::string bytes = ReadFile(broken);
+    bytes[30 + std::string("broken.txt").size() + 100] ^= 0x01;
+    WriteFile(broken, bytes);
+  }
+  std::string locked = temp.file("in/password_zipcrypto.zip");
+  fs::copy_file(FixturePath("password_zipcrypto.zip"), locked);
+  std::string links = temp.file("in/evil_symlink.tar");
+  fs::copy_file(FixturePath("evil_symlink.tar"), links);
+  for (const std::string& path : {good, broken, locked, links}) window.listAdd(path);
+  window.messageAnswers = {MsgResult::Details};
+  std::vector<ReportRow> rows;
+  std::string text;
+  window.onShowReport = [&](const RunReport& report) {
+    rows = report.rows();
+    text = report.Text();
+  };
+  EXPECT_EQ(StartWithStatus(), RunStatus::SomeFailed);
+
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].buttons, MsgButtons::OkDetails);
+  EXPECT_EQ(window.messages[0].text, "2個のファイルを解凍完了！（2個失敗）");
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].outcome, ArchiveOutcome::Done);
+  EXPECT_EQ(rows[0].written, 1);
+  EXPECT_EQ(rows[1].outcome, ArchiveOutcome::Failed);
+  EXPECT_EQ(rows[1].reason, "データが壊れています（「broken.txt」）");
+  EXPECT_EQ(rows[2].outcome, ArchiveOutcome::Failed);
+  EXPECT_EQ(rows[2].reason, "パスワードがないか、違います（「docs/notes.txt」）");
+  EXPECT_EQ(rows[3].outcome, ArchiveOutcome::Done);
+  ASSERT_FALSE(rows[3].skipped.empty());
+  EXPECT_EQ(rows[3].skipped[0].first, "link");
+  EXPECT_EQ(ReasonOfSkip(rows[3].skipped[0].second), "展開先の外を指すリンク");
+  std::string log = ReadFile(temp.file("app/Log.txt"));
+  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    EXPECT_NE(log.find(text.substr(start, end - start) + "\r\n"), std::string::npos)
+        << text.substr(start, end - start);
+}
+
 TEST_F(ExtractEndToEndTest, FullFileSystemStopsBeforeExtracting) {
   Ini("DDMODE", "ExtractMode", "2");
   Ini("DDMODE", "TargetPath", temp.file("out"));

@@ -50,6 +50,14 @@ class FakeMainWindow : public MainWindowPort {
     ++responsiveCalls;
     work();
   }
+  void showProgress(RunProgress* progress) override {
+    shownProgress = progress;
+    if (onShowProgress) onShowProgress(progress);
+  }
+  void showReport(const RunReport& report) override {
+    ++reportsShown;
+    if (onShowReport) onShowReport(report);
+  }
 
   // What the fake holds and recorded.
   std::vector<std::string> list;
@@ -67,6 +75,10 @@ class FakeMainWindow : public MainWindowPort {
   int timerStarts = 0;
   int pumps = 0;
   int responsiveCalls = 0;
+  RunProgress* shownProgress = nullptr;  // the progress shown now
+  std::function<void(RunProgress*)> onShowProgress;
+  int reportsShown = 0;
+  std::function<void(const RunReport&)> onShowReport;
 
   // Scripted answers; when a queue is empty: Ok/Yes for boxes, "" for dialogs.
   std::deque<MsgResult> messageAnswers;

@@ -1,0 +1,60 @@
+#include "frmReport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "Form1.h"
+#include "PathHelpers.h"
+#include "QtHelpers.h"
+#include "RunReport.h"
+
+namespace qvr {
+namespace {
+
+QTreeWidgetItem* RowItem(const ReportRow& row, bool extract) {
+  const QString written = row.written < 0 ? QStringLiteral("-") : QString::number(row.written);
+  auto* item = new QTreeWidgetItem(
+      {Q(FileNameOf(row.archive)), Q(OutcomeText(row.outcome, extract)), Q(row.reason), written,
+       row.skipped.empty() ? QString() : QString::number(row.skipped.size())});
+  item->setToolTip(0, Q(row.archive));
+  for (const auto& [entry, reason] : row.skipped)
+    item->addChild(
+        new QTreeWidgetItem({Q(entry), QStringLiteral("除外"), Q(ReasonOfSkip(reason))}));
+  return item;
+}
+
+}  // namespace
+
+frmReport::frmReport(const RunReport& report, QWidget* parent) : QDialog(parent) {
+  setObjectName("frmReport");
+  setWindowTitle(ProgramCaption() + QStringLiteral(" - 詳細"));
+  auto* layout = new QVBoxLayout(this);
+  List1 = new QTreeWidget(this);
+  List1->setObjectName("List1");
+  List1->setHeaderLabels({QStringLiteral("書庫"), QStringLiteral("結果"), QStringLiteral("理由"),
+                          QStringLiteral("書き出し"), QStringLiteral("除外")});
+  List1->setRootIsDecorated(true);
+  List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  for (const ReportRow& row : report.rows()) List1->addTopLevelItem(RowItem(row, report.extract()));
+  List1->expandAll();
+  for (int column = 0; column < List1->columnCount(); ++column)
+    List1->resizeColumnToContents(column);
+  layout->addWidget(List1);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  QPushButton* copy =
+      buttons->addButton(QStringLiteral("コピー(&C)"), QDialogButtonBox::ActionRole);
+  copy->setObjectName("Btn_Copy");
+  const QString text = Q(report.Text());
+  connect(copy, &QPushButton::clicked, this, [text] { QApplication::clipboard()->setText(text); });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+  resize(720, 360);
+}
+
+}  // namespace qvr

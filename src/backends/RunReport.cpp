@@ -1,0 +1,115 @@
+#include "RunReport.h"
+
+#include <ctime>
+
+#include "DateTimeText.h"
+#include "ErrorLog.h"
+#include "qvr/ArchiverAbi.h"
+
+namespace qvr {
+
+std::string ReasonOfResult(int32_t code, const std::string& entry) {
+  const std::string at = entry.empty() ? "" : "（「" + entry + "」）";
+  switch (code) {
+    case 0:
+      return "";
+    case ERROR_PASSWORD_FILE:
+      return "パスワードがないか、違います" + at;
+    case ERROR_FILE_CRC:
+    case ERROR_BROKEN_DATA:
+    case ERROR_HEADER_BROKEN:
+      return "データが壊れています" + at;
+    case ERROR_UNKNOWN_TYPE:
+    case ERROR_NOT_ARC_FILE:
+    case ERROR_METHOD:
+    case ERROR_NOT_SUPPORT:
+      return "対応していない形式です" + at;
+    case ERROR_DISK_SPACE:
+      return "書き込み先の空きがありません" + at;
+    case ERROR_MAKEDIRECTORY:
+    case ERROR_CANNOT_WRITE:
+      return "書き込み先に書き込めません" + at;
+    case ERROR_NOT_EXIST:
+    case ERROR_ARC_FILE_OPEN:
+    case ERROR_CANNOT_READ:
+    case ERROR_FILE_OPEN:
+      return "ファイルを読めません" + at;
+    case ERROR_USER_CANCEL:
+      return "中止しました" + at;
+    case ERROR_COMMAND_NAME:
+      return "ライブラリが指示を受け付けません" + at;
+    case ERROR_NOT_FIND_FILE:
+      return "該当するファイルがありません";
+    default:
+      return "エラー（" + std::to_string(code) + "）" + at;
+  }
+}
+
+std::string ReasonOfSkip(int32_t reason) {
+  switch (reason) {
+    case kSkipNoName:
+      return "使える名前がない";
+    case kSkipDevice:
+      return "デバイスまたはFIFO";
+    case kSkipLinkOutside:
+      return "展開先の外を指すリンク";
+    case kSkipHardlinkAway:
+      return "展開先にないファイルへのハードリンク";
+    default:
+      return "安全のため除外";
+  }
+}
+
+std::string OutcomeText(ArchiveOutcome outcome, bool extract) {
+  switch (outcome) {
+    case ArchiveOutcome::Done:
+      return extract ? "解凍しました" : "圧縮しました";
+    case ArchiveOutcome::Failed:
+      return "失敗";
+    case ArchiveOutcome::Stopped:
+      return "中止";
+  }
+  return "";
+}
+
+int RunReport::Count(ArchiveOutcome outcome) const {
+  int n = 0;
+  for (const ReportRow& row : rows_) n += row.outcome == outcome ? 1 : 0;
+  return n;
+}
+
+bool RunReport::HasProblems() const {
+  for (const ReportRow& row : rows_)
+    if (row.outcome == ArchiveOutcome::Failed || !row.skipped.empty()) return true;
+  return false;
+}
+
+std::vector<std::string> RunReport::Lines() const {
+  std::vector<std::string> lines;
+  for (const ReportRow& row : rows_) {
+    std::string line = row.archive + "\t" + OutcomeText(row.outcome, extract_);
+    line += "\t" + row.reason;
+    line +=
+        "\t" + (row.written < 0 ? std::string("-") : std::to_string(row.written) + "個書き出し");
+    if (!row.skipped.empty()) line += "\t" + std::to_string(row.skipped.size()) + "個除外";
+    lines.push_back(line);
+    for (const auto& [entry, reason] : row.skipped)
+      lines.push_back("\t除外: " + entry + "\t" + ReasonOfSkip(reason));
+  }
+  return lines;
+}
+
+std::string RunReport::Text() const {
+  std::string text;
+  for (const std::string& line : Lines()) text += line + "\n";
+  return text;
+}
+
+void RunReport::WriteToLog() const {
+  if (rows_.empty()) return;
+  ErrorLog log;
+  log.Line(DateTimeText(std::time(nullptr)) + (extract_ ? " 解凍の結果" : " 圧縮の結果"));
+  for (const std::string& line : Lines()) log.Line(line);
+}
+
+}  // namespace qvr

@@ -1,0 +1,52 @@
+// What happened to each archive of a run: one row per archive (extracted, failed and why,
+// or stopped), the entries written and the entries left out with the reason. The end box
+// offers it when anything failed or was left out; its lines also go to Log.txt and can be
+// copied as text. The reasons come from result codes and the libraries' reports, never
+// from the words of a library's own text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qvr {
+
+enum class ArchiveOutcome { Done, Failed, Stopped };
+
+struct ReportRow {
+  std::string archive;  // full path
+  ArchiveOutcome outcome = ArchiveOutcome::Done;
+  std::string reason;  // why it failed or stopped ("" when it went well)
+  int written = -1;    // entries written; -1 when its library does not tell
+  std::vector<std::pair<std::string, int32_t>> skipped;  // entry, kSkip reason code
+};
+
+// The words for a result code of a library call; `entry`: the entry in hand when it failed.
+std::string ReasonOfResult(int32_t code, const std::string& entry);
+// The words for an entry left out (a kSkip code).
+std::string ReasonOfSkip(int32_t reason);
+// The words of an outcome: "解凍しました" / "圧縮しました", "失敗", "中止".
+std::string OutcomeText(ArchiveOutcome outcome, bool extract);
+
+class RunReport {
+ public:
+  explicit RunReport(bool extract = true) : extract_(extract) {}
+  void Add(ReportRow row) { rows_.push_back(std::move(row)); }
+  const std::vector<ReportRow>& rows() const { return rows_; }
+  bool extract() const { return extract_; }
+  int Count(ArchiveOutcome outcome) const;
+  // True when some archive failed or had entries left out.
+  bool HasProblems() const;
+  // One line per archive, and one per entry left out below it (tab-separated fields).
+  std::vector<std::string> Lines() const;
+  std::string Text() const;
+  // The lines to Log.txt, after a line naming the run's time.
+  void WriteToLog() const;
+
+ private:
+  bool extract_;
+  std::vector<ReportRow> rows_;
+};
+
+}  // namespace qvr

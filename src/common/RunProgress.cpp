@@ -1,0 +1,98 @@
+#include "RunProgress.h"
+
+#include <algorithm>
+
+namespace qvr {
+
+void RunProgress::Begin(int64_t totalBytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  busy_ = false;
+  total_ = std::max<int64_t>(totalBytes, 0);
+  doneBefore_ = itemWeight_ = inItem_ = 0;
+  started_ = Clock::now();
+}
+
+void RunProgress::Busy(const std::string& item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  busy_ = true;
+  item_ = item;
+  entry_.clear();
+}
+
+void RunProgress::StartItem(const std::string& item, int64_t bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  item_ = item;
+  entry_.clear();
+  itemWeight_ = WeightOf(bytes);
+  inItem_ = 0;
+  tally_ = Tally{};
+}
+
+void RunProgress::Advance(int64_t bytesInItem, const std::string& entry) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  inItem_ = std::max(inItem_, std::min(bytesInItem, itemWeight_));
+  if (!entry.empty()) entry_ = entry;
+  if (tally_.written < 0) tally_.written = 0;
+}
+
+void RunProgress::EntryDone() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  tally_.written = std::max(tally_.written, 0) + 1;
+}
+
+void RunProgress::EntrySkipped(const std::string& entry, int32_t reason) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (tally_.written < 0) tally_.written = 0;
+  tally_.skipped.emplace_back(entry, reason);
+}
+
+void RunProgress::EntryFailed(const std::string& entry) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (tally_.written < 0) tally_.written = 0;
+  if (tally_.failedEntry.empty()) tally_.failedEntry = entry;
+}
+
+void RunProgress::FinishItem() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  doneBefore_ += itemWeight_;
+  itemWeight_ = inItem_ = 0;
+}
+
+void RunProgress::Cancel() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  cancelled_ = true;
+}
+
+bool RunProgress::cancelled() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return cancelled_;
+}
+
+int64_t RunProgress::DoneLocked() const {
+  return std::min(doneBefore_ + inItem_, total_);
+}
+
+RunProgress::View RunProgress::Read() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  View view;
+  view.busy = busy_;
+  view.item = item_;
+  view.entry = entry_;
+  if (busy_ || total_ <= 0) return view;
+  const int64_t done = DoneLocked();
+  view.permille = static_cast<int>(done * 1000 / total_);
+  // Guessed from the pace so far, once there is a pace to go by.
+  auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started_);
+  if (elapsed.count() >= 2000 && done * 50 >= total_ && done < total_) {
+    double rest = double(elapsed.count()) * double(total_ - done) / double(done);
+    view.secondsLeft = static_cast<int64_t>(rest / 1000 + 0.5);
+  }
+  return view;
+}
+
+RunProgress::Tally RunProgress::TakeTally() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::exchange(tally_, Tally{});
+}
+
+}  // namespace qvr
