@@ -4,9 +4,6 @@
 //   one large .tar.gz without the pre-scan (and, for the record, with it).
 // Every archive goes into a folder of its own in both runs. Usage:
 //   build/bin/bench_extract [work folder] [zip count] [tar.gz megabytes]
-#include <archive.h>
-#include <archive_entry.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +17,7 @@
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
 #include "BatchRun.h"
+#include "BenchArchives.h"
 #include "BenchCorpus.h"
 #include "MainWindowPort.h"
 #include "QuietWindow.h"
@@ -30,10 +28,11 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+using qvr::bench::MakeTarGz;
+using qvr::bench::MakeZips;
 using qvr::bench::Median;
 using qvr::bench::QuietWindow;
 using qvr::bench::Seconds;
-using qvr::bench::TextContent;
 
 struct NoSound : qvr::SoundPlayer {
   void Play(const std::string&) override {}
@@ -42,90 +41,6 @@ struct NoSound : qvr::SoundPlayer {
 void Fail(const std::string& what) {
   std::fprintf(stderr, "bench_extract: %s\n", what.c_str());
   std::exit(1);
-}
-
-struct Member {
-  std::string name;
-  std::string data;
-};
-
-void WriteArchive(const std::string& path, bool zip, const std::vector<Member>& members) {
-  archive* a = archive_write_new();
-  if (zip) {
-    archive_write_set_format_zip(a);
-  } else {
-    archive_write_set_format_pax_restricted(a);
-    archive_write_add_filter_gzip(a);
-  }
-  if (archive_write_open_filename(a, path.c_str()) != ARCHIVE_OK) Fail(archive_error_string(a));
-  for (const Member& m : members) {
-    archive_entry* e = archive_entry_new();
-    archive_entry_set_pathname(e, m.name.c_str());
-    archive_entry_set_size(e, la_int64_t(m.data.size()));
-    archive_entry_set_filetype(e, AE_IFREG);
-    archive_entry_set_perm(e, 0644);
-    archive_entry_set_mtime(e, 1078664710, 0);
-    archive_write_header(a, e);
-    archive_write_data(a, m.data.data(), m.data.size());
-    archive_entry_free(e);
-  }
-  archive_write_close(a);
-  archive_write_free(a);
-}
-
-std::vector<std::string> MakeZips(const std::string& folder, int count) {
-  fs::create_directories(folder);
-  std::mt19937 random(7);
-  std::vector<std::string> paths;
-  for (int i = 0; i < count; ++i) {
-    std::vector<Member> members;
-    for (int j = 0; j < 10; ++j)
-      members.push_back(
-          {"file" + std::to_string(j) + ".txt", TextContent(random, 500 + random() % 4000)});
-    char name[32];
-    std::snprintf(name, sizeof name, "a%04d.zip", i);
-    paths.push_back(folder + "/" + name);
-    WriteArchive(paths.back(), true, members);
-  }
-  return paths;
-}
-
-std::string MakeTarGz(const std::string& folder, int megabytes) {
-  fs::create_directories(folder);
-  std::mt19937 random(11);
-  std::vector<Member> members;
-  // Half text, half incompressible bytes, in files of 8 MiB.
-  for (int i = 0; i * 8 < megabytes; ++i) {
-    std::string data;
-    if (i % 2 == 0) {
-      data = TextContent(random, 8u << 20);
-    } else {
-      data.resize(8u << 20);
-      for (char& c : data) c = char(random());
-    }
-    members.push_back({"big/part" + std::to_string(i) + ".bin", std::move(data)});
-    if (members.size() == 4) break;  // keep memory small: the rest repeats below
-  }
-  std::string path = folder + "/large.tar.gz";
-  archive* a = archive_write_new();
-  archive_write_set_format_pax_restricted(a);
-  archive_write_add_filter_gzip(a);
-  if (archive_write_open_filename(a, path.c_str()) != ARCHIVE_OK) Fail(archive_error_string(a));
-  for (int i = 0; i * 8 < megabytes; ++i) {
-    const Member& m = members[size_t(i) % members.size()];
-    archive_entry* e = archive_entry_new();
-    std::string name = "big/part" + std::to_string(i) + ".bin";
-    archive_entry_set_pathname(e, name.c_str());
-    archive_entry_set_size(e, la_int64_t(m.data.size()));
-    archive_entry_set_filetype(e, AE_IFREG);
-    archive_entry_set_perm(e, 0644);
-    archive_write_header(a, e);
-    archive_write_data(a, m.data.data(), m.data.size());
-    archive_entry_free(e);
-  }
-  archive_write_close(a);
-  archive_write_free(a);
-  return path;
 }
 
 // The program's run: destination "いつものところ", a folder per archive (or none for the one

@@ -46,9 +46,10 @@ frmReport::frmReport(const RunReport& report, QWidget* parent) : QDialog(parent)
     List1->resizeColumnToContents(column);
   layout->addWidget(List1);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  auto* buttons = new QDialogButtonBox(this);
   QPushButton* copy =
       buttons->addButton(QStringLiteral("コピー(&C)"), QDialogButtonBox::ActionRole);
+  buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
   copy->setObjectName("Btn_Copy");
   const QString text = Q(report.Text());
   connect(copy, &QPushButton::clicked, this, [text] { QApplication::clipboard()->setText(text); });
