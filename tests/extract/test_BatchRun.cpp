@@ -6,6 +6,7 @@
 #include "BatchRun.h"
 #include "ExtractTest.h"
 #include "PreScan.h"
+#include "RunProgress.h"
 #include "Settings.h"
 
 namespace qvr::test {
@@ -167,6 +168,47 @@ TEST_F(BatchRunTest, DragAndDropStartEndsTheProgramAfterTheRun) {
   EXPECT_EQ(StartExtract(Run(kModeDDModeSetting)), RunEnd::StayOpen);
   EXPECT_TRUE(Commands("Unlha").empty());
   EXPECT_TRUE(window.messages.empty());
+}
+
+// A stop (here with a library that cannot be stopped inside a call: between archives)
+// keeps the unworked archives in the list; the notice follows only when an archive was
+// finished, and then says the run was stopped.
+TEST_F(BatchRunTest, AStoppedRunGivesANoticeOnlyWhenSomethingFinished) {
+  Ini("GENERAL", "PreScan", "1");
+  Ini("GENERAL", "AlwaysPath", out);
+  Ini("GENERAL", "EndNotice", "0");
+  Ini("E-Mail", "Use", "1");
+  status.BASP21 = true;
+  const std::string a = Archive("a.lzh"), b = Archive("b.lzh"), c = Archive("c.lzh");
+  const std::string stopped = "中止しました。（1個のファイルを解凍済み）";
+  struct Row {
+    bool beforeFirst;  // stopped as the run shows its progress, else while the first works
+    std::vector<std::string> left, mail, boxes;
+    size_t sounds;
+  };
+  const Row rows[] = {
+      {true, {a, b, c}, {}, {}, 0},
+      {false, {b, c}, {stopped}, {stopped}, 1},
+  };
+  for (const Row& row : rows) {
+    window = FakeMainWindow();
+    mail.summaries.clear();
+    sound.played.clear();
+    plugin.ClearLog();
+    List({a, b, c});
+    window.onShowProgress = [&](RunProgress* progress) {
+      if (progress && row.beforeFirst) progress->Cancel();
+    };
+    window.onPump = [&] { window.shownProgress->Cancel(); };
+    RunStatus outcome = RunStatus::AllDone;
+    StartExtract(Run(kModeNormal, 2), &outcome);
+    EXPECT_EQ(outcome, RunStatus::Stopped);
+    EXPECT_EQ(window.list, row.left);
+    EXPECT_EQ(mail.summaries, row.mail);
+    EXPECT_EQ(MessageTexts(), row.boxes);
+    EXPECT_EQ(sound.played.size(), row.sounds);
+    EXPECT_EQ(Commands("Unlha").size(), row.beforeFirst ? 0u : 1u);
+  }
 }
 
 // How each run went, which a drag-and-drop start makes its exit status: every archive done,

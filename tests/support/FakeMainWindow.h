@@ -45,7 +45,10 @@ class FakeMainWindow : public MainWindowPort {
   void stopTimer1() override { timerRunning = false; }
   std::string elapsedText() const override { return "00:00:00"; }
   void* ownerWindow() const override { return nullptr; }
-  void pumpEvents() override { ++pumps; }
+  void pumpEvents() override {
+    ++pumps;
+    if (onPump) onPump();
+  }
   void runResponsive(const std::function<void()>& work) override {
     ++responsiveCalls;
     work();
@@ -75,6 +78,7 @@ class FakeMainWindow : public MainWindowPort {
   int timerStarts = 0;
   int pumps = 0;
   int responsiveCalls = 0;
+  std::function<void()> onPump;
   RunProgress* shownProgress = nullptr;  // the progress shown now
   std::function<void(RunProgress*)> onShowProgress;
   int reportsShown = 0;
