@@ -17,6 +17,8 @@ int32_t ParseTar(const ParsedArgs& args, Command& command) {
       command.op = Operation::Extract;
     } else if (sw == "-t") {
       command.op = Operation::List;
+    } else if (sw == "--test") {
+      command.op = Operation::Test;  // "-t" lists, as in tar; this reads every entry's data
     } else if (sw == "--use-directory=1") {
       command.keepFolders = true;
     } else if (sw == "--use-directory=0") {

@@ -35,6 +35,7 @@
 #include "SendCompletionMail.h"
 #include "Settings.h"
 #include "StartArchive.h"
+#include "TestArchives.h"
 #include "Version.h"
 #include "cExecute.h"
 #include "frmAbout.h"
@@ -104,6 +105,7 @@ void Form1::BuildControls() {
   connect(List1, &FileListBox::surpriseRequested, this, &Form1::OnSurprise);
   connect(List1, &QListView::doubleClicked, this, [this] { List1_DblClick(); });
   connect(controls_.Btn_Start, &QPushButton::clicked, this, &Form1::Start);
+  connect(controls_.Btn_Test, &QPushButton::clicked, this, &Form1::StartTest);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &Form1::CancelRun);
   connect(controls_.Btn_Close, &QPushButton::clicked, this, &Form1::close);
@@ -118,7 +120,7 @@ void Form1::BuildMenus() {
        [this] { close(); }, [this] { DLLDown(); }, [this] { ShowErrorLog(); },
        [this] { ShowGeneralOptions(""); }, [this] { ShowExtractOptions(); },
        [this] { ShowArchiveOptions(this); }, [this] { OpenManual(*this); },
-       [] { OpenOnlineHelp(); }, [this] { ShowAbout(); }});
+       [] { OpenOnlineHelp(); }, [this] { ShowAbout(); }, [this] { StartTest(); }});
   QPushButton* options = controls_.Btn_Option;
   connect(options, &QPushButton::clicked, this, [this, options] {
     menus_.OptionMenu->popup(options->mapToGlobal(QPoint(0, options->height())));
@@ -449,6 +451,13 @@ void Form1::Start() {
   }
 }
 
+void Form1::StartTest() {
+  if (run_.running()) return;
+  testRun_ = true;
+  Start();
+  testRun_ = false;
+}
+
 void Form1::CancelRun() {
   if (progress_) progress_->Cancel();
 }
@@ -461,6 +470,10 @@ RunEnd Form1::RunOnce(RunStatus* status) {
                sound_.get(),
                [this] { CloseViewer(); },
                {}};
+  if (testRun_) {
+    *status = TestArchives(run.extract) == listCount() ? RunStatus::AllDone : RunStatus::SomeFailed;
+    return RunEnd::StayOpen;
+  }
   if (workMode_ == WorkMode::Extract) return StartExtract(run, status);
   return StartArchive(run, controls_.cmbArcMethod->currentText().toStdString(),
                       controls_.cmbArcType->currentText().toStdString());

@@ -62,6 +62,9 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   // ("中止(&S)") and Escape stop it instead.
   void Start();
   void CancelRun();
+  // The test run (Btn_Test, MnuTest): the list's archives checked, nothing written, the list
+  // kept, the report shown at the end.
+  void StartTest();
   // True while a run is under way: the window answers, but starts nothing new.
   bool running() const { return run_.running(); }
   // The in-memory copy of GENERAL/UseYZ2DEC the runs use.
@@ -173,6 +176,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   bool useYZ2DEC_ = false;
   bool filterOn_ = false;  // the check mark of MnuFiltering: a filter is in force
   bool unloaded_ = false;
+  bool testRun_ = false;  // the run being started is the test run
   bool endRequested_ = false;
   int listHidden_ = 0;
   std::unique_ptr<MailNotice> mail_;

@@ -54,12 +54,16 @@ QWidget* MainControls::Build(QWidget* parent, int heightPixels) {
           {"LZH", "ZIP", "CAB", "YZ1", "YZ2", "TAR", "GZ", "BZ2", "BZA", "GZA", "RK", "7Z", "PQA"},
           "圧縮形式");
   Btn_Start = Button(panel, "Btn_Start");
+  Btn_Test = Button(panel, "Btn_Test");
+  Btn_Test->setText(QStringLiteral("検査(&T)"));
+  Btn_Test->setToolTip(QStringLiteral("書庫を展開せずに検査します"));
   Btn_Option = Button(panel, "Btn_Option");
   Btn_Close = Button(panel, "Btn_Close");
   row->addWidget(cmbTargetPlace);
   row->addWidget(cmbArcMethod);
   row->addWidget(cmbArcType);
   row->addStretch(1);
+  row->addWidget(Btn_Test);
   row->addWidget(Btn_Start);
   row->addWidget(Btn_Option);
   row->addWidget(Btn_Close);

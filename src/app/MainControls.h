@@ -1,7 +1,7 @@
 // The row under the main window's list, under the design's names: the destination, method
 // and format boxes (cmbTargetPlace, cmbArcMethod, cmbArcType) and the three buttons
-// (Btn_Start, Btn_Option, Btn_Close); the boxes' choices kept in QvrArc.ini, the captions
-// of the work mode, and the controls a run turns off.
+// (Btn_Start, Btn_Option, Btn_Close) and Btn_Test; the boxes' choices kept in QvrArc.ini, the
+// captions of the work mode, and the controls a run turns off.
 #pragma once
 
 #include <QWidget>
@@ -28,6 +28,7 @@ struct MainControls {
   QComboBox* cmbArcMethod = nullptr;
   QComboBox* cmbArcType = nullptr;
   QPushButton* Btn_Start = nullptr;
+  QPushButton* Btn_Test = nullptr;  // "検査(&T)": the test run
   QPushButton* Btn_Option = nullptr;
   QPushButton* Btn_Close = nullptr;
 };

@@ -33,6 +33,7 @@ void MainMenus::Build(QMenuBar* bar, const Commands& c) {
   MnuModeArchive->setCheckable(true);
   FileMenu->addSeparator();
   MnuStart = Action(FileMenu, "MnuStart", c.start);
+  MnuTest = Action(FileMenu, "MnuTest", c.test);
   FileMenu->addSeparator();
   MnuFileLoadFileList = Action(FileMenu, "MnuFileLoadFileList", c.loadFileList);
   MnuFileSaveFileList = Action(FileMenu, "MnuFileSaveFileList", c.saveFileList);
@@ -65,6 +66,7 @@ void MainMenus::ApplyCaptions() {
   MnuModeExtract->setText(ResCaption(3));
   MnuModeArchive->setText(ResCaption(4));
   MnuStart->setText(ResCaption(5));
+  MnuTest->setText(QStringLiteral("検査(&T)"));
   MnuFileLoadFileList->setText(ResCaption(6));
   MnuFileSaveFileList->setText(ResCaption(7));
   MnuFiltering->setText(ResCaption(8));
@@ -84,8 +86,8 @@ void MainMenus::ApplyCaptions() {
 
 void MainMenus::SetRunning(bool running) {
   for (QAction* action :
-       {MnuStart, MnuModeExtract, MnuModeArchive, MnuFileLoadFileList, MnuFiltering, MnuSort,
-        MnuDLLDown, MnuOptGeneral, MnuOptExtract, MnuOptArchive, MnuAbout})
+       {MnuStart, MnuTest, MnuModeExtract, MnuModeArchive, MnuFileLoadFileList, MnuFiltering,
+        MnuSort, MnuDLLDown, MnuOptGeneral, MnuOptExtract, MnuOptArchive, MnuAbout})
     action->setEnabled(!running);
 }
 

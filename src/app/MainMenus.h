@@ -15,7 +15,8 @@ struct MainMenus {
   // What each action runs.
   struct Commands {
     std::function<void()> modeExtract, modeArchive, start, loadFileList, saveFileList, filtering,
-        sort, quit, dllDown, errorLog, optGeneral, optExtract, optArchive, help, onlineHelp, about;
+        sort, quit, dllDown, errorLog, optGeneral, optExtract, optArchive, help, onlineHelp, about,
+        test;
   };
 
   void Build(QMenuBar* bar, const Commands& commands);
@@ -33,6 +34,7 @@ struct MainMenus {
   QAction* MnuModeExtract = nullptr;
   QAction* MnuModeArchive = nullptr;
   QAction* MnuStart = nullptr;
+  QAction* MnuTest = nullptr;  // the test run of the list's archives
   QAction* MnuFileLoadFileList = nullptr;
   QAction* MnuFileSaveFileList = nullptr;
   QAction* MnuFiltering = nullptr;

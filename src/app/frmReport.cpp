@@ -16,10 +16,10 @@
 namespace qvr {
 namespace {
 
-QTreeWidgetItem* RowItem(const ReportRow& row, bool extract) {
+QTreeWidgetItem* RowItem(const ReportRow& row, ReportKind kind) {
   const QString written = row.written < 0 ? QStringLiteral("-") : QString::number(row.written);
   auto* item = new QTreeWidgetItem(
-      {Q(FileNameOf(row.archive)), Q(OutcomeText(row.outcome, extract)), Q(row.reason), written,
+      {Q(FileNameOf(row.archive)), Q(OutcomeText(row.outcome, kind)), Q(row.reason), written,
        row.skipped.empty() ? QString() : QString::number(row.skipped.size())});
   item->setToolTip(0, Q(row.archive));
   for (const auto& [entry, reason] : row.skipped)
@@ -40,7 +40,7 @@ frmReport::frmReport(const RunReport& report, QWidget* parent) : QDialog(parent)
                           QStringLiteral("書き出し"), QStringLiteral("除外")});
   List1->setRootIsDecorated(true);
   List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  for (const ReportRow& row : report.rows()) List1->addTopLevelItem(RowItem(row, report.extract()));
+  for (const ReportRow& row : report.rows()) List1->addTopLevelItem(RowItem(row, report.kind()));
   List1->expandAll();
   for (int column = 0; column < List1->columnCount(); ++column)
     List1->resizeColumnToContents(column);

@@ -77,7 +77,7 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
 
   EngineProgress shownProgress(window, run.progress);
   RunProgress& progress = *shownProgress;
-  RunReport ownReport(false);
+  RunReport ownReport(ReportKind::Archive);
   RunReport& report = run.report ? *run.report : ownReport;
   int64_t total = 0;
   for (const std::string& source : entries) total += RunProgress::WeightOf(FileLen(source));

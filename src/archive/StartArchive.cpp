@@ -86,7 +86,7 @@ RunEnd StartArchive(const BatchRun& run, const std::string& arcMethod, const std
     if (chosen.archiveName.empty()) return RunEnd::StayOpen;
   }
   RunProgress progress;
-  RunReport report(false);
+  RunReport report(ReportKind::Archive);
   ArchiveRun archive{window, run.extract.status, arcType, &progress, &report};
   const Destination& d = chosen.destination;
   int successes = 0;

@@ -60,10 +60,12 @@ std::string ReasonOfSkip(int32_t reason) {
   }
 }
 
-std::string OutcomeText(ArchiveOutcome outcome, bool extract) {
+std::string OutcomeText(ArchiveOutcome outcome, ReportKind kind) {
   switch (outcome) {
     case ArchiveOutcome::Done:
-      return extract ? "解凍しました" : "圧縮しました";
+      return kind == ReportKind::Extract   ? "解凍しました"
+             : kind == ReportKind::Archive ? "圧縮しました"
+                                           : "正常です";
     case ArchiveOutcome::Failed:
       return "失敗";
     case ArchiveOutcome::Stopped:
@@ -87,7 +89,7 @@ bool RunReport::HasProblems() const {
 std::vector<std::string> RunReport::Lines() const {
   std::vector<std::string> lines;
   for (const ReportRow& row : rows_) {
-    std::string line = row.archive + "\t" + OutcomeText(row.outcome, extract_);
+    std::string line = row.archive + "\t" + OutcomeText(row.outcome, kind_);
     line += "\t" + row.reason;
     line +=
         "\t" + (row.written < 0 ? std::string("-") : std::to_string(row.written) + "個書き出し");
@@ -108,7 +110,10 @@ std::string RunReport::Text() const {
 void RunReport::WriteToLog() const {
   if (rows_.empty()) return;
   ErrorLog log;
-  log.Line(DateTimeText(std::time(nullptr)) + (extract_ ? " 解凍の結果" : " 圧縮の結果"));
+  const char* run = kind_ == ReportKind::Extract   ? " 解凍の結果"
+                    : kind_ == ReportKind::Archive ? " 圧縮の結果"
+                                                   : " 検査の結果";
+  log.Line(DateTimeText(std::time(nullptr)) + run);
   for (const std::string& line : Lines()) log.Line(line);
 }
 

@@ -13,6 +13,8 @@
 namespace qvr {
 
 enum class ArchiveOutcome { Done, Failed, Stopped };
+// Which run the report is of: extraction, archiving or the test run ("検査").
+enum class ReportKind { Extract, Archive, Test };
 
 struct ReportRow {
   std::string archive;  // full path
@@ -26,15 +28,15 @@ struct ReportRow {
 std::string ReasonOfResult(int32_t code, const std::string& entry);
 // The words for an entry left out (a kSkip code).
 std::string ReasonOfSkip(int32_t reason);
-// The words of an outcome: "解凍しました" / "圧縮しました", "失敗", "中止".
-std::string OutcomeText(ArchiveOutcome outcome, bool extract);
+// The words of an outcome: "解凍しました" / "圧縮しました" / "正常です", "失敗", "中止".
+std::string OutcomeText(ArchiveOutcome outcome, ReportKind kind);
 
 class RunReport {
  public:
-  explicit RunReport(bool extract = true) : extract_(extract) {}
+  explicit RunReport(ReportKind kind = ReportKind::Extract) : kind_(kind) {}
   void Add(ReportRow row) { rows_.push_back(std::move(row)); }
   const std::vector<ReportRow>& rows() const { return rows_; }
-  bool extract() const { return extract_; }
+  ReportKind kind() const { return kind_; }
   int Count(ArchiveOutcome outcome) const;
   // True when some archive failed or had entries left out.
   bool HasProblems() const;
@@ -45,7 +47,7 @@ class RunReport {
   void WriteToLog() const;
 
  private:
-  bool extract_;
+  ReportKind kind_;
   std::vector<ReportRow> rows_;
 };
 

@@ -31,13 +31,6 @@ bool IniFlag(const char* section, const char* key) {
   return GetIniInt(kQvrArcIni, section, key) != 0;
 }
 
-// True when what the command needs is installed; yz2dec also needs UseYZ2DEC.
-bool Available(const ExtractRun& run, const ExtractCommand& command) {
-  if (command.route == ExtractRoute::Unsupported) return false;
-  if (command.lib == Lib::Yz2Dec && !run.useYZ2DEC) return false;
-  return run.status.*RowOf(command.lib).flag;
-}
-
 bool IsExistingFile(const std::string& path) {
   std::error_code ec;
   return fs::is_regular_file(path, ec);
@@ -146,7 +139,7 @@ class Loop {
 
     ExtractCommand command = Command(path, folder);
     if (command.route == ExtractRoute::Unsupported) return Failed(path, "対応していない形式です");
-    if (!Available(run_, command))
+    if (!CommandAvailable(command, run_.status, run_.useYZ2DEC))
       return Failed(path, "「" + std::string(RowOf(command.lib).fileName) + "」がありません");
     // One level; a missing parent is the library's to report.
     const bool made = ::mkdir(folder.c_str(), 0777) == 0;

@@ -1,5 +1,6 @@
 #include "ExtractCommand.h"
 
+#include "ArchiverDLLStatus.h"
 #include "PathHelpers.h"
 
 namespace qvr {
@@ -116,6 +117,27 @@ ExtractCommand BuildSelfExtractCommand(const std::string& format, const ExtractO
     return BuildExtractCommand(format, plain, path, folder);
   }
   return {};
+}
+
+ExtractCommand BuildTestCommand(const std::string& format, bool use7Zip, const std::string& path) {
+  auto test = [&](Lib lib, const char* word) {
+    return ExtractCommand{ExtractRoute::Library, lib, word + Quoted(path)};
+  };
+  if (format == "LZH") return test(Lib::Unlha, "t ");
+  if (format == "ZIP" && use7Zip) return test(Lib::SevenZip, "t ");
+  if (format == "ZIP") return test(Lib::UnZip, "-t ");
+  if (format == "CAB") return test(Lib::Cab, "-t ");
+  if (format == "RAR") return test(Lib::Unrar, "-t ");
+  if (format == "7Z") return test(Lib::SevenZip, "t ");
+  if (format == "ARJ") return test(Lib::Unarj, "t ");
+  if (format == "TAR") return test(Lib::Tar, "--test ");
+  return {};
+}
+
+bool CommandAvailable(const ExtractCommand& command, const LibraryStatus& status, bool useYZ2DEC) {
+  if (command.route == ExtractRoute::Unsupported) return false;
+  if (command.lib == Lib::Yz2Dec && !useYZ2DEC) return false;
+  return status.*RowOf(command.lib).flag;
 }
 
 }  // namespace qvr

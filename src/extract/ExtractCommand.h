@@ -21,6 +21,8 @@ struct ExtractCommand {
   std::string commandLine;
 };
 
+struct LibraryStatus;
+
 struct ExtractOptions {
   bool ignoreFolders = false;     // extract flat
   bool confirmOverwrite = false;  // ask before overwriting
@@ -42,5 +44,13 @@ ExtractCommand BuildSelfExtractCommand(const std::string& detectedFormat,
                                        const ExtractOptions& options,
                                        const std::string& archivePath,
                                        const std::string& outputFolder);
+
+// The command that tests one archive (every entry's data read and checked, nothing written)
+// by its format; Unsupported for formats whose library has no test command we know.
+ExtractCommand BuildTestCommand(const std::string& format, bool use7Zip,
+                                const std::string& archivePath);
+
+// True when what the command needs is installed; yz2dec also needs UseYZ2DEC.
+bool CommandAvailable(const ExtractCommand& command, const LibraryStatus& status, bool useYZ2DEC);
 
 }  // namespace qvr

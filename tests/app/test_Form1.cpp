@@ -496,6 +496,38 @@ class TestForm1 : public QObject {
     QVERIFY(copied.contains(QString::fromStdString(bad) + text("\t失敗\t")));
   }
 
+  // "検査(&T)" tests the list's archives: nothing is written, the list stays, the report
+  // window shows each archive's outcome.
+  void theTestButtonShowsTheReportAndKeepsTheList() {
+    std::string good = copyFixture("zip_deflate.zip");
+    std::string bad = copyFixture("truncated.zip");
+    WriteFile(app->file("QvrArc.ini"), "[GENERAL]\r\nEndNotice=0\r\n");
+    Form1 form;
+    form.Load({qvr::kModeNormal, good + " " + bad});
+    if (!form.libraryStatus().UNZIP32) QSKIP("unzip32.so is not built");
+    auto* button = child<QPushButton>(form, "Btn_Test");
+    QCOMPARE(button->text(), text("検査(&T)"));
+    QCOMPARE(child<QAction>(form, "MnuTest")->text(), text("検査(&T)"));
+    QStringList rows;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+      auto* report = qobject_cast<qvr::frmReport*>(QApplication::activeModalWidget());
+      if (!report) return;
+      for (int i = 0; i < report->rows()->topLevelItemCount(); ++i)
+        rows << report->rows()->topLevelItem(i)->text(1);
+      report->reject();
+    });
+    reader.start(10);
+    button->click();
+    reader.stop();
+    QCOMPARE(rows, QStringList({text("正常です"), text("失敗")}));
+    QCOMPARE(form.listCount(), 2);
+    QCOMPARE(form.panelText(1), std::string("2個の書庫を検査しました（1個異常）"));
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(app->file("in")),
+                           std::filesystem::directory_iterator()),
+             2L);
+  }
+
   void ddmodeSettingShowsOnlyTheOptionsAndEndsWithThem() {
     Form1 form;
     form.Load({qvr::kModeDDModeSetting, ""});

@@ -25,6 +25,7 @@
 #include "RunReport.h"
 #include "Settings.h"
 #include "TempDir.h"
+#include "TestArchives.h"
 
 namespace qvr::test {
 namespace {
@@ -594,6 +595,50 @@ TEST_F(ExtractProgressTest, TheReportNamesWhatBecameOfEachArchive) {
   for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
     EXPECT_NE(log.find(text.substr(start, end - start) + "\r\n"), std::string::npos)
         << text.substr(start, end - start);
+}
+
+// The test run reads every entry of every archive and writes nothing: one flipped byte in
+// a 200-entry ZIP is found and its entry named, the sound archives pass, a file that is no
+// archive is named as such, and the list stays as it was.
+TEST_F(ExtractProgressTest, TheTestRunNamesTheBrokenEntryAndWritesNothing) {
+  std::string zip = temp.file("in/many.zip");
+  WriteFile(temp.file("flip.py"),
+            "import zipfile,sys\n"
+            "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_STORED) as z:\n"
+            "  for i in range(200): z.writestr('f%03d.txt' % i, ('entry %d ' % i) * 50)\n"
+            "info = zipfile.ZipFile(sys.argv[1]).getinfo('f137.txt')\n"
+            "data = bytearray(open(sys.argv[1],'rb').read())\n"
+            "data[info.header_offset + 30 + len('f137.txt') + 100] ^= 1\n"
+            "open(sys.argv[1],'wb').write(data)\n");
+  ASSERT_EQ(Shell(temp.path(), "python3 flip.py '" + zip + "'"), 0);
+  WriteFile(temp.file("src/x.txt"), std::string(100000, 'x'));
+  std::string seven = temp.file("in/good.7z");
+  ASSERT_EQ(Shell(temp.file("src"), "7zz a -bd -y '" + seven + "' x.txt > /dev/null"), 0);
+  std::string tgz = temp.file("in/good.tar.gz");
+  ASSERT_EQ(Shell(temp.file("src"), "tar czf '" + tgz + "' x.txt"), 0);
+  std::string notArchive = temp.file("in/notes.txt");
+  WriteFile(notArchive, "plain text\n");
+  const std::vector<std::string> list = {zip, seven, tgz, notArchive};
+  for (const std::string& path : list) window.listAdd(path);
+  std::vector<ReportRow> rows;
+  window.onShowReport = [&](const RunReport& report) { rows = report.rows(); };
+  const std::set<std::string> before = NamesBelow(temp.path());
+
+  EXPECT_EQ(TestArchives(ExtractRun{window, status, kModeNormal, false}), 2);
+  EXPECT_EQ(window.list, list);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].outcome, ArchiveOutcome::Failed);
+  EXPECT_EQ(rows[0].reason, "データが壊れています（「f137.txt」）");
+  EXPECT_EQ(rows[0].written, 199);  // every other entry was read and passed
+  EXPECT_EQ(rows[1].outcome, ArchiveOutcome::Done);
+  EXPECT_EQ(rows[2].outcome, ArchiveOutcome::Done);
+  EXPECT_EQ(rows[3].reason, "検査できない形式です");
+  EXPECT_EQ(window.panels[1], "4個の書庫を検査しました（2個異常）");
+  // Nothing new but the log's lines.
+  std::set<std::string> after = NamesBelow(temp.path());
+  after.erase("app/Log.txt");
+  EXPECT_EQ(after, before);
+  EXPECT_NE(ReadFile(temp.file("app/Log.txt")).find("検査の結果"), std::string::npos);
 }
 
 TEST_F(ExtractEndToEndTest, FullFileSystemStopsBeforeExtracting) {

@@ -1,0 +1,125 @@
+#include "TestArchives.h"
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "ArchiverDLL.h"
+#include "ArchiverDLLStatus.h"
+#include "ArchiverDLL_Inspect.h"
+#include "ExtractCommand.h"
+#include "MainWindowPort.h"
+#include "PathHelpers.h"
+#include "RunPasswords.h"
+#include "RunProgress.h"
+#include "RunReport.h"
+#include "Settings.h"
+
+namespace qvr {
+namespace {
+
+ReportRow Failed(const std::string& path, std::string reason) {
+  return {path, ArchiveOutcome::Failed, std::move(reason), -1, {}};
+}
+
+class Tester {
+ public:
+  Tester(const ExtractRun& run, RunPasswords& passwords, RunProgress& progress)
+      : run_(run),
+        passwords_(passwords),
+        progress_(progress),
+        inspect_(run.status, run.window.ownerWindow(), &passwords),
+        use7Zip_(GetIniInt(kQvrArcIni, "GENERAL", "Use7Zip") != 0) {}
+
+  ReportRow Test(const std::string& path) {
+    MainWindowPort& window = run_.window;
+    if (!IsRegularFile(path)) return Failed(path, "ファイルがありません");
+    std::string format = FormatOfExtension(path);
+    // A self-extracting file is tested by the format found inside it.
+    if (format == "EXE")
+      format = RunResponsive(window, [&] { return inspect_.DetectFormat(path); });
+    ExtractCommand command = BuildTestCommand(format, use7Zip_, path);
+    if (command.route == ExtractRoute::Unsupported) return Failed(path, "検査できない形式です");
+    if (!CommandAvailable(command, run_.status, run_.useYZ2DEC))
+      return Failed(path, "「" + std::string(RowOf(command.lib).fileName) + "」がありません");
+    ArchiverDLL& dll = ArchiverDLL::Of(command.lib);
+    RunPasswords::Call call(passwords_);
+    int32_t result = RunResponsive(window, [&] {
+      return dll.Command(window.ownerWindow(), command.commandLine, nullptr, nullptr, &call,
+                         &progress_);
+    });
+    call.Finish(result == ERROR_PASSWORD_FILE);
+    RunProgress::Tally tally = progress_.TakeTally();
+    ReportRow row{path, ArchiveOutcome::Done, "", tally.written, std::move(tally.skipped)};
+    if (result != 0) {
+      row.outcome = progress_.cancelled() ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
+      row.reason = ReasonOfResult(result, tally.failedEntry);
+    }
+    return row;
+  }
+
+ private:
+  static bool IsRegularFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+  }
+
+  const ExtractRun& run_;
+  RunPasswords& passwords_;
+  RunProgress& progress_;
+  ArchiverDLL_Inspect inspect_;
+  bool use7Zip_;
+};
+
+std::string EndText(const RunReport& report, bool stopped) {
+  const std::string tested =
+      std::to_string(report.Count(ArchiveOutcome::Done) + report.Count(ArchiveOutcome::Failed));
+  const int failed = report.Count(ArchiveOutcome::Failed);
+  if (stopped) return "中止しました。（" + tested + "個の書庫を検査済み）";
+  std::string text = tested + "個の書庫を検査しました";
+  if (failed > 0) text += "（" + std::to_string(failed) + "個異常）";
+  return text;
+}
+
+}  // namespace
+
+int TestArchives(const ExtractRun& run) {
+  MainWindowPort& window = run.window;
+  if (window.listCount() == 0) {
+    window.setPanelText(1, "ファイルがありません。");
+    window.messageBox("ファイルがありません。", MsgIcon::Information, MsgButtons::Ok);
+    return 0;
+  }
+  const std::vector<std::string> entries = ListEntries(window);
+  const std::string count = std::to_string(entries.size());
+  std::unique_ptr<RunPasswords> ownPasswords =
+      run.passwords ? nullptr : std::make_unique<RunPasswords>(window);
+  RunPasswords& passwords = run.passwords ? *run.passwords : *ownPasswords;
+  RunReport ownReport(ReportKind::Test);
+  RunReport& report = run.report ? *run.report : ownReport;
+  {
+    EngineProgress shownProgress(window, run.progress);
+    RunProgress& progress = *shownProgress;
+    int64_t total = 0;
+    for (const std::string& path : entries) total += RunProgress::WeightOf(FileLen(path));
+    progress.Begin(total);
+    window.startTimer1();
+    window.setPanelText(2, "00:00:00");
+    Tester tester(run, passwords, progress);
+    for (size_t i = 0; i < entries.size() && !progress.cancelled(); ++i) {
+      window.setPanelText(1, std::to_string(i + 1) + "個目(全体:" + count + "個)の書庫を検査中");
+      window.pumpEvents();
+      progress.StartItem(entries[i], FileLen(entries[i]));
+      report.Add(tester.Test(entries[i]));
+      progress.FinishItem();
+    }
+    window.stopTimer1();
+    window.setPanelText(2, window.elapsedText());
+    window.setPanelText(1, EndText(report, progress.cancelled()));
+  }
+  report.WriteToLog();
+  window.showReport(report);
+  return report.Count(ArchiveOutcome::Done);
+}
+
+}  // namespace qvr
