@@ -36,8 +36,10 @@ frmReport::frmReport(const RunReport& report, QWidget* parent) : QDialog(parent)
   auto* layout = new QVBoxLayout(this);
   List1 = new QTreeWidget(this);
   List1->setObjectName("List1");
-  List1->setHeaderLabels({QStringLiteral("書庫"), QStringLiteral("結果"), QStringLiteral("理由"),
-                          QStringLiteral("書き出し"), QStringLiteral("除外")});
+  List1->setHeaderLabels(
+      {QStringLiteral("書庫"), QStringLiteral("結果"), QStringLiteral("理由"),
+       report.kind() == ReportKind::Test ? QStringLiteral("検査済み") : QStringLiteral("書き出し"),
+       QStringLiteral("除外")});
   List1->setRootIsDecorated(true);
   List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   for (const ReportRow& row : report.rows()) List1->addTopLevelItem(RowItem(row, report.kind()));

@@ -91,8 +91,9 @@ std::vector<std::string> RunReport::Lines() const {
   for (const ReportRow& row : rows_) {
     std::string line = row.archive + "\t" + OutcomeText(row.outcome, kind_);
     line += "\t" + row.reason;
-    line +=
-        "\t" + (row.written < 0 ? std::string("-") : std::to_string(row.written) + "個書き出し");
+    line += "\t" + (row.written < 0 ? std::string("-")
+                                    : std::to_string(row.written) +
+                                          (kind_ == ReportKind::Test ? "個検査" : "個書き出し"));
     if (!row.skipped.empty()) line += "\t" + std::to_string(row.skipped.size()) + "個除外";
     lines.push_back(line);
     for (const auto& [entry, reason] : row.skipped)
