@@ -52,7 +52,7 @@ bool ArchiveCaller::Run(const ArchiveCommand& command, RunProgress* progress) {
   }
   std::vector<std::string> missing = MissingComponents(command, run_.status);
   if (!missing.empty()) {
-    lastReason_ = "「" + missing.front() + "」がありません";
+    lastReason_ = MissingReason(missing.front());
     for (const std::string& name : missing) {
       if (!reported_.insert(name).second) continue;
       window.messageBox("圧縮に必要な「" + name + "」がインストールされていません。",

@@ -8,6 +8,24 @@
 
 namespace qvr {
 
+ReportRow FailedRow(const std::string& archive, std::string reason) {
+  return {archive, ArchiveOutcome::Failed, std::move(reason), -1, {}};
+}
+
+std::string MissingReason(const std::string& component) {
+  return "「" + component + "」がありません";
+}
+
+ReportRow RowOfCall(const std::string& archive, int32_t result, RunProgress::Tally tally,
+                    bool stopped) {
+  ReportRow row{archive, ArchiveOutcome::Done, "", tally.written, std::move(tally.skipped)};
+  if (result != 0) {
+    row.outcome = stopped ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
+    row.reason = ReasonOfResult(result, tally.failedEntry);
+  }
+  return row;
+}
+
 std::string ReasonOfResult(int32_t code, const std::string& entry) {
   const std::string at = entry.empty() ? "" : "（「" + entry + "」）";
   switch (code) {

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "RunProgress.h"
+
 namespace qvr {
 
 enum class ArchiveOutcome { Done, Failed, Stopped };
@@ -23,6 +25,15 @@ struct ReportRow {
   int written = -1;    // entries written; -1 when its library does not tell
   std::vector<std::pair<std::string, int32_t>> skipped;  // entry, kSkip reason code
 };
+
+// The row of an archive no library call was made for.
+ReportRow FailedRow(const std::string& archive, std::string reason);
+// The reason "「unzip32.so」がありません" for a component that is not installed.
+std::string MissingReason(const std::string& component);
+// The row of an archive after its library call: done for result 0, else failed (stopped when
+// the run was) with the reason of the result naming the entry that failed.
+ReportRow RowOfCall(const std::string& archive, int32_t result, RunProgress::Tally tally,
+                    bool stopped);
 
 // The words for a result code of a library call; `entry`: the entry in hand when it failed.
 std::string ReasonOfResult(int32_t code, const std::string& entry);

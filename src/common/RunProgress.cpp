@@ -32,23 +32,29 @@ void RunProgress::Advance(int64_t bytesInItem, const std::string& entry) {
   std::lock_guard<std::mutex> lock(mutex_);
   inItem_ = std::max(inItem_, std::min(bytesInItem, itemWeight_));
   if (!entry.empty()) entry_ = entry;
-  if (tally_.written < 0) tally_.written = 0;
+  Heard();
 }
 
 void RunProgress::EntryDone() {
   std::lock_guard<std::mutex> lock(mutex_);
-  tally_.written = std::max(tally_.written, 0) + 1;
+  Heard();
+  ++tally_.written;
+}
+
+// The item's library tells its entries: from now on its count of written entries is known.
+void RunProgress::Heard() {
+  if (tally_.written < 0) tally_.written = 0;
 }
 
 void RunProgress::EntrySkipped(const std::string& entry, int32_t reason) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (tally_.written < 0) tally_.written = 0;
+  Heard();
   tally_.skipped.emplace_back(entry, reason);
 }
 
 void RunProgress::EntryFailed(const std::string& entry) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (tally_.written < 0) tally_.written = 0;
+  Heard();
   if (tally_.failedEntry.empty()) tally_.failedEntry = entry;
 }
 

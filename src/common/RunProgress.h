@@ -60,6 +60,7 @@ class RunProgress {
  private:
   using Clock = std::chrono::steady_clock;
   int64_t DoneLocked() const;
+  void Heard();
 
   mutable std::mutex mutex_;
   bool busy_ = true;

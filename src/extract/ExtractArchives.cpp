@@ -98,10 +98,6 @@ bool HoldsOnlyFolders(const std::string& folder) {
   return !ec;
 }
 
-ReportRow Failed(const std::string& path, std::string reason) {
-  return {path, ArchiveOutcome::Failed, std::move(reason), -1, {}};
-}
-
 // A folder this run made for an archive that failed and gave nothing (a wrong or no
 // password, broken data, a refused archive) goes again, with the empty folders the library
 // left in it. A folder that was there before is never touched.
@@ -131,28 +127,24 @@ class Loop {
       if (!options_.errorSkip)
         window.messageBox("存在しないファイルです。場所を確認してください。", MsgIcon::Critical,
                           MsgButtons::Ok);
-      return Failed(path, "ファイルがありません");
+      return FailedRow(path, "ファイルがありません");
     }
     std::string folder = single_ ? dest_ : FolderOf(path);
     if (RunResponsive(window, [&] { return MakesFolder(options_, inspect_, path); }))
       folder += kSep + ArchiveFolderName(path);
 
     ExtractCommand command = Command(path, folder);
-    if (command.route == ExtractRoute::Unsupported) return Failed(path, "対応していない形式です");
+    if (command.route == ExtractRoute::Unsupported)
+      return FailedRow(path, "対応していない形式です");
     if (!CommandAvailable(command, run_.status, run_.useYZ2DEC))
-      return Failed(path, "「" + std::string(RowOf(command.lib).fileName) + "」がありません");
+      return FailedRow(path, MissingReason(std::string(RowOf(command.lib).fileName)));
     // One level; a missing parent is the library's to report.
     const bool made = ::mkdir(folder.c_str(), 0777) == 0;
     bool complete = false;
     int32_t result = RunCommand(run_, passwords_, progress_, command, path, folder, complete);
     if (made && result != 0) RemoveIfNothingCame(folder);
-    RunProgress::Tally tally = progress_.TakeTally();
-    ReportRow row{path, ArchiveOutcome::Done, "", tally.written, std::move(tally.skipped)};
-    if (result != 0) {
-      row.outcome = progress_.cancelled() ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
-      row.reason = ReasonOfResult(result, tally.failedEntry);
-      return row;
-    }
+    ReportRow row = RowOfCall(path, result, progress_.TakeTally(), progress_.cancelled());
+    if (result != 0) return row;
     // An archive goes only when every entry of it now lies in the destination.
     if (options_.deleteArchive && complete) {
       std::error_code ec;

@@ -18,10 +18,6 @@
 namespace qvr {
 namespace {
 
-ReportRow Failed(const std::string& path, std::string reason) {
-  return {path, ArchiveOutcome::Failed, std::move(reason), -1, {}};
-}
-
 class Tester {
  public:
   Tester(const ExtractRun& run, RunPasswords& passwords, RunProgress& progress)
@@ -33,15 +29,15 @@ class Tester {
 
   ReportRow Test(const std::string& path) {
     MainWindowPort& window = run_.window;
-    if (!IsRegularFile(path)) return Failed(path, "ファイルがありません");
+    if (!IsRegularFile(path)) return FailedRow(path, "ファイルがありません");
     std::string format = FormatOfExtension(path);
     // A self-extracting file is tested by the format found inside it.
     if (format == "EXE")
       format = RunResponsive(window, [&] { return inspect_.DetectFormat(path); });
     ExtractCommand command = BuildTestCommand(format, use7Zip_, path);
-    if (command.route == ExtractRoute::Unsupported) return Failed(path, "検査できない形式です");
+    if (command.route == ExtractRoute::Unsupported) return FailedRow(path, "検査できない形式です");
     if (!CommandAvailable(command, run_.status, run_.useYZ2DEC))
-      return Failed(path, "「" + std::string(RowOf(command.lib).fileName) + "」がありません");
+      return FailedRow(path, MissingReason(std::string(RowOf(command.lib).fileName)));
     ArchiverDLL& dll = ArchiverDLL::Of(command.lib);
     RunPasswords::Call call(passwords_);
     int32_t result = RunResponsive(window, [&] {
@@ -49,13 +45,7 @@ class Tester {
                          &progress_);
     });
     call.Finish(result == ERROR_PASSWORD_FILE);
-    RunProgress::Tally tally = progress_.TakeTally();
-    ReportRow row{path, ArchiveOutcome::Done, "", tally.written, std::move(tally.skipped)};
-    if (result != 0) {
-      row.outcome = progress_.cancelled() ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
-      row.reason = ReasonOfResult(result, tally.failedEntry);
-    }
-    return row;
+    return RowOfCall(path, result, progress_.TakeTally(), progress_.cancelled());
   }
 
  private:
