@@ -353,7 +353,9 @@ class ProgressSource final : public EntrySource {
   int64_t Position() const {
     int64_t known = inner_.BytesRead();
     if (known >= 0) return known;
-    int64_t share = size_ > 0 ? packed_ * std::min(read_, size_) / size_ : 0;
+    // In double: the product of two sizes of several GiB does not fit 64 bits.
+    double done = size_ > 0 ? double(std::min(read_, size_)) / double(size_) : 0;
+    int64_t share = static_cast<int64_t>(double(packed_) * done);
     return packedBefore_ + share;
   }
 

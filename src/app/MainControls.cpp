@@ -105,8 +105,8 @@ void MainControls::ApplyCaptions(bool extract) {
 // During a run only the list (to take more files), the help, the error log and the stop
 // answer.
 void MainControls::SetRunning(bool running, bool extract) {
-  for (QWidget* control :
-       {static_cast<QWidget*>(Btn_Option), static_cast<QWidget*>(cmbTargetPlace)})
+  for (QWidget* control : {static_cast<QWidget*>(Btn_Option), static_cast<QWidget*>(cmbTargetPlace),
+                           static_cast<QWidget*>(Btn_Test)})
     control->setEnabled(!running);
   Btn_Start->setText(running ? QStringLiteral("中止(&S)") : ResCaption(extract ? 31 : 41));
 }

@@ -330,6 +330,7 @@ class TestForm1 : public QObject {
       sawRun = form.running();
       // During a run the start button stops it, and nothing starts a second run.
       startOff = child<QPushButton>(form, "Btn_Start")->text() == QString::fromUtf8("中止(&S)") &&
+                 !child<QPushButton>(form, "Btn_Test")->isEnabled() &&
                  !child<QAction>(form, "MnuStart")->isEnabled();
       dropOnList(form, second);
       form.close();
