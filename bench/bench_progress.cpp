@@ -76,9 +76,7 @@ int32_t Extract(const std::string& archive, const std::string& out, qvr::RunProg
 double Batch(const std::vector<std::string>& archives, const std::string& out, bool told) {
   fs::remove_all(out);
   qvr::RunProgress progress;
-  int64_t total = 0;
-  for (const std::string& a : archives) total += qvr::RunProgress::WeightOf(qvr::FileLen(a));
-  progress.Begin(total);
+  progress.Begin(qvr::FileLens(archives));
   std::atomic<bool> going{told};
   std::thread window([&] {
     while (going) {
@@ -115,7 +113,7 @@ void OverheadRow(const char* name, const std::vector<std::string>& archives,
 double StopInside(const std::string& archive, const std::string& out) {
   fs::remove_all(out);
   qvr::RunProgress progress;
-  progress.Begin(qvr::RunProgress::WeightOf(qvr::FileLen(archive)));
+  progress.Begin({qvr::FileLen(archive)});
   int32_t result = 0;
   std::atomic<bool> returned{false};
   Clock::time_point end;

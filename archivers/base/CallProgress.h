@@ -36,6 +36,8 @@ class CallProgress {
   void Skipped(const std::string& entry, int32_t reason);
   void Failed(const std::string& entry, int32_t code);
   bool stopped() const { return stopped_; }
+  // True when the host listens (set a callback for this thread).
+  bool listening() const { return callback_ != nullptr; }
 
  private:
   bool Tell(int32_t event, const std::string& entry, int32_t reason);

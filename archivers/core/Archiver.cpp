@@ -383,8 +383,9 @@ int32_t Execute(const LibraryTraits& traits, void* owner, const Command& command
     return error;
   }
   CallProgress& progress = *CallProgress::Current();
+  // The count per block is only kept when somebody listens.
   ProgressSource counted(*opened, progress);
-  EntrySource* source = &counted;
+  EntrySource* source = progress.listening() ? &counted : opened.get();
   Run run(command, owner, *source, progress);
   if (command.op == Operation::Extract) {
     std::string dest = command.args.folder.empty() ? "." : command.args.folder;

@@ -29,7 +29,6 @@
 #include "QtSoundPlayer.h"
 #include "Registry_Link.h"
 #include "Registry_ShowResult.h"
-#include "RunProgress.h"
 #include "RunProgressView.h"
 #include "RunReport.h"
 #include "SendCompletionMail.h"
@@ -459,7 +458,8 @@ void Form1::StartTest() {
 }
 
 void Form1::CancelRun() {
-  if (progress_) progress_->Cancel();
+  progressView_->Cancel();
+  if (ddProgress_) ddProgress_->view()->Cancel();
 }
 
 // One run of the work mode with this window's choices.
@@ -545,7 +545,6 @@ void Form1::stopTimer1() {
 }
 
 void Form1::showProgress(RunProgress* progress) {
-  progress_ = progress;
   if (startUpMode_ == kModeDDMode) {
     if (!ddProgress_) ddProgress_ = std::make_unique<frmProgress>();
     ddProgress_->Follow(progress);

@@ -157,8 +157,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   FileListBox* List1 = nullptr;
   RunProgressView* progressView_ = nullptr;
   std::unique_ptr<frmProgress> ddProgress_;
-  RunProgress* progress_ = nullptr;  // the progress shown, while a run or command goes
-  MainControls controls_;            // cmbTargetPlace ... Btn_Close
+  MainControls controls_;  // cmbTargetPlace ... Btn_Close
   MainStatusBar* StatusBar1 = nullptr;
   QTimer Timer1;
   QElapsedTimer timer1Start_;

@@ -39,9 +39,7 @@ RunProgressView::RunProgressView(bool withCancel, QWidget* parent) : QWidget(par
     Btn_Cancel = new QPushButton(QStringLiteral("中止"), this);
     Btn_Cancel->setObjectName("Btn_Cancel");
     grid->addWidget(Btn_Cancel, 0, 2, 2, 1);
-    connect(Btn_Cancel, &QPushButton::clicked, this, [this] {
-      if (progress_) progress_->Cancel();
-    });
+    connect(Btn_Cancel, &QPushButton::clicked, this, &RunProgressView::Cancel);
   }
   grid->setColumnStretch(0, 1);
   // Ten readings a second: smooth to the eye, and cheap beside the work.
@@ -60,13 +58,16 @@ void RunProgressView::Follow(RunProgress* progress) {
     return;
   }
   progress_ = progress;
-  ProgressBar1->setRange(0, 1000);
   ProgressBar1->setValue(0);
   lblProgress->clear();
   lblTimeLeft->clear();
   Refresh();
   show();
   timer_.start();
+}
+
+void RunProgressView::Cancel() {
+  if (progress_) progress_->Cancel();
 }
 
 void RunProgressView::Refresh() {

@@ -28,6 +28,8 @@ class RunProgressView : public QWidget {
   QProgressBar* bar() const { return ProgressBar1; }
   QLabel* itemLabel() const { return lblProgress; }
   QPushButton* cancelButton() const { return Btn_Cancel; }
+  // Stops the run it follows (nothing when it follows none).
+  void Cancel();
   // Reads the progress once more (the timer does it; tests call it to read at once).
   void Refresh();
 

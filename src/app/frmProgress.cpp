@@ -5,7 +5,6 @@
 #include <QVBoxLayout>
 
 #include "Form1.h"
-#include "RunProgress.h"
 #include "RunProgressView.h"
 
 namespace qvr {
@@ -32,7 +31,7 @@ void frmProgress::Follow(RunProgress* progress) {
 
 void frmProgress::closeEvent(QCloseEvent* event) {
   if (view_->progress()) {
-    view_->progress()->Cancel();
+    view_->Cancel();
     event->ignore();  // the window goes when the run is over
     return;
   }
@@ -41,7 +40,7 @@ void frmProgress::closeEvent(QCloseEvent* event) {
 
 void frmProgress::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && view_->progress()) {
-    view_->progress()->Cancel();
+    view_->Cancel();
     return;
   }
   QWidget::keyPressEvent(event);

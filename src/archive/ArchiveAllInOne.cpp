@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <set>
 
@@ -61,12 +62,6 @@ bool Sources(const ArchiveRun& run, ArchiveCaller& caller, const std::string& ba
   return false;
 }
 
-int64_t SizeOfAll(const std::vector<std::string>& sources) {
-  int64_t total = 0;
-  for (const std::string& source : sources) total += FileLen(source);
-  return total;
-}
-
 bool MakeArchive(const ArchiveRun& run, RunProgress& progress, const std::string& format,
                  const std::vector<std::string>& worked, const std::string& archive,
                  int* archived) {
@@ -93,9 +88,8 @@ bool MakeArchive(const ArchiveRun& run, RunProgress& progress, const std::string
       caller.MayReplace(archive) != ArchiveCaller::Replace::Go)
     return false;
   // One item, weighed by the source bytes the library reads.
-  const int64_t total = SizeOfAll(sources);
-  progress.Begin(RunProgress::WeightOf(total));
-  progress.StartItem(archive, total);
+  const std::vector<int64_t> sizes = FileLens(sources);
+  progress.BeginOne(archive, std::accumulate(sizes.begin(), sizes.end(), int64_t(0)));
   bool made = caller.Run(command, &progress);
   progress.FinishItem();
   ReportRow row{archive, ArchiveOutcome::Done, "", -1, {}};

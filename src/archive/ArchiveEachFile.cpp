@@ -15,11 +15,6 @@
 namespace qvr {
 namespace {
 
-bool IsExistingFile(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
-}
-
 // One entry; true when it was archived, else *reason says why for the report.
 bool ArchiveOne(const ArchiveRun& run, ArchiveCaller& caller, RunProgress& progress,
                 const std::string& format, const std::string& source, const std::string& archive,
@@ -79,9 +74,8 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
   RunProgress& progress = *shownProgress;
   RunReport ownReport(ReportKind::Archive);
   RunReport& report = run.report ? *run.report : ownReport;
-  int64_t total = 0;
-  for (const std::string& source : entries) total += RunProgress::WeightOf(FileLen(source));
-  progress.Begin(total);
+  const std::vector<int64_t> sizes = FileLens(entries);
+  progress.Begin(sizes);
 
   window.startTimer1();
   window.setPanelText(2, "00:00:00");
@@ -96,7 +90,7 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
     window.pumpEvents();
     const std::string& source = entries[worked];
     std::string archive = EachFileArchivePath(source, format, useDestination, destinationFolder);
-    progress.StartItem(source, FileLen(source));
+    progress.StartItem(source, sizes[worked]);
     std::string reason;
     bool made = ArchiveOne(run, caller, progress, format, source, archive, &stop, &reason);
     progress.FinishItem();

@@ -193,4 +193,16 @@ int64_t FileLen(const std::string& path) {
   return ec ? 0 : int64_t(size);
 }
 
+std::vector<int64_t> FileLens(const std::vector<std::string>& paths) {
+  std::vector<int64_t> sizes;
+  sizes.reserve(paths.size());
+  for (const std::string& path : paths) sizes.push_back(FileLen(path));
+  return sizes;
+}
+
+bool IsExistingFile(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
 }  // namespace qvr

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qvr {
 
@@ -16,6 +17,10 @@ inline constexpr char kSep = '/';
 // The text before the last "/"; "/" for a text without one.
 // The file's size in bytes; 0 when it cannot be learnt (gone, not a file).
 int64_t FileLen(const std::string& path);
+// FileLen of each path, in order.
+std::vector<int64_t> FileLens(const std::vector<std::string>& paths);
+// True for a regular file (a hidden one too); false for a folder, a device or nothing.
+bool IsExistingFile(const std::string& path);
 
 std::string FolderOf(std::string_view path);
 // The text after the last "/"; the whole text when it holds none.

@@ -4,12 +4,19 @@
 
 namespace qvr {
 
-void RunProgress::Begin(int64_t totalBytes) {
+void RunProgress::Begin(const std::vector<int64_t>& itemSizes) {
+  int64_t total = 0;
+  for (int64_t size : itemSizes) total += WeightOf(size);
   std::lock_guard<std::mutex> lock(mutex_);
   busy_ = false;
-  total_ = std::max<int64_t>(totalBytes, 0);
+  total_ = total;
   doneBefore_ = itemWeight_ = inItem_ = 0;
   started_ = Clock::now();
+}
+
+void RunProgress::BeginOne(const std::string& item, int64_t bytes) {
+  Begin({bytes});
+  StartItem(item, bytes);
 }
 
 void RunProgress::Busy(const std::string& item) {

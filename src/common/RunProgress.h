@@ -19,8 +19,10 @@ class RunProgress {
  public:
   // An item's weight: its bytes, at least 1 so that empty items count too.
   static int64_t WeightOf(int64_t bytes) { return bytes > 0 ? bytes : 1; }
-  // The weighted part of the run starts; `totalBytes` is the sum of its items' WeightOf.
-  void Begin(int64_t totalBytes);
+  // The weighted part of the run starts, over items of these sizes (each weighed by WeightOf).
+  void Begin(const std::vector<int64_t>& itemSizes);
+  // A run of one item of `bytes` (an archive being made or read whole): Begin and StartItem.
+  void BeginOne(const std::string& item, int64_t bytes);
   // A step without a measure (the pre-scan): the bar only shows that work goes on.
   void Busy(const std::string& item);
   // The item in hand and its size in bytes (weighed by WeightOf).

@@ -31,11 +31,6 @@ bool IniFlag(const char* section, const char* key) {
   return GetIniInt(kQvrArcIni, section, key) != 0;
 }
 
-bool IsExistingFile(const std::string& path) {
-  std::error_code ec;
-  return fs::is_regular_file(path, ec);
-}
-
 bool MakesFolder(const ExtractLoopOptions& o, ArchiverDLL_Inspect& inspect,
                  const std::string& path) {
   if (o.fileNameFolder == 1) return true;
@@ -228,9 +223,8 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
   RunProgress& progress = *shownProgress;
   RunReport ownReport;
   RunReport& report = run.report ? *run.report : ownReport;
-  int64_t total = 0;
-  for (const std::string& path : entries) total += RunProgress::WeightOf(FileLen(path));
-  progress.Begin(total);
+  const std::vector<int64_t> sizes = FileLens(entries);
+  progress.Begin(sizes);
 
   window.startTimer1();
   window.setPanelText(2, "00:00:00");
@@ -242,7 +236,7 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
     window.setPanelText(
         1, std::to_string(worked + 1) + "個目(全体:" + count + "個)のファイルを解凍中");
     window.pumpEvents();
-    progress.StartItem(path, FileLen(path));
+    progress.StartItem(path, sizes[worked]);
     ReportRow row = loop.Extract(path);
     progress.FinishItem();
     if (row.outcome == ArchiveOutcome::Done) ++successes;

@@ -35,12 +35,6 @@ std::optional<uint64_t> FileSystemSpace(const std::string& folder) {
   return uint64_t(info.available);
 }
 
-// A hidden file (a name beginning with ".") is an ordinary file here.
-bool IsExistingFile(const std::string& path) {
-  std::error_code ec;
-  return fs::is_regular_file(path, ec);
-}
-
 // The log line of a failed extension check; "" for a result that lets the entry pass.
 std::string CheckFailureLine(int16_t code, const std::string& path) {
   switch (code) {

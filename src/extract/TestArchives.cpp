@@ -1,6 +1,5 @@
 #include "TestArchives.h"
 
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -29,7 +28,7 @@ class Tester {
 
   ReportRow Test(const std::string& path) {
     MainWindowPort& window = run_.window;
-    if (!IsRegularFile(path)) return FailedRow(path, "ファイルがありません");
+    if (!IsExistingFile(path)) return FailedRow(path, "ファイルがありません");
     std::string format = FormatOfExtension(path);
     // A self-extracting file is tested by the format found inside it.
     if (format == "EXE")
@@ -49,11 +48,6 @@ class Tester {
   }
 
  private:
-  static bool IsRegularFile(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
-  }
-
   const ExtractRun& run_;
   RunPasswords& passwords_;
   RunProgress& progress_;
@@ -90,16 +84,15 @@ int TestArchives(const ExtractRun& run) {
   {
     EngineProgress shownProgress(window, run.progress);
     RunProgress& progress = *shownProgress;
-    int64_t total = 0;
-    for (const std::string& path : entries) total += RunProgress::WeightOf(FileLen(path));
-    progress.Begin(total);
+    const std::vector<int64_t> sizes = FileLens(entries);
+    progress.Begin(sizes);
     window.startTimer1();
     window.setPanelText(2, "00:00:00");
     Tester tester(run, passwords, progress);
     for (size_t i = 0; i < entries.size() && !progress.cancelled(); ++i) {
       window.setPanelText(1, std::to_string(i + 1) + "個目(全体:" + count + "個)の書庫を検査中");
       window.pumpEvents();
-      progress.StartItem(entries[i], FileLen(entries[i]));
+      progress.StartItem(entries[i], sizes[i]);
       report.Add(tester.Test(entries[i]));
       progress.FinishItem();
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 
 #include "AppFolder.h"
 #include "ArchiverDLL.h"
@@ -218,10 +219,8 @@ int32_t AddFilesToArchive(const std::string& archivePath, const std::string& sel
   // One item, weighed by the source bytes the library reads.
   RunProgress progress;
   ProgressShown shown(window, progress);
-  int64_t total = 0;
-  for (const std::string& file : files) total += FileLen(file);
-  progress.Begin(RunProgress::WeightOf(total));
-  progress.StartItem(archivePath, total);
+  const std::vector<int64_t> sizes = FileLens(files);
+  progress.BeginOne(archivePath, std::accumulate(sizes.begin(), sizes.end(), int64_t(0)));
   auto call = [&](const std::string& line) {
     return RunResponsive(window, [&] {
       return ArchiverDLL::Of(add.lib).Command(owner, line, nullptr, nullptr, nullptr, &progress);

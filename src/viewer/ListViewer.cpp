@@ -299,9 +299,7 @@ int32_t ListViewer::RunCommand(const ExtractCommand& command, const std::string&
       // One item, weighed by the archive bytes its library reads.
       RunProgress progress;
       ProgressShown shown(window_, progress);
-      const int64_t size = FileLen(archive_);
-      progress.Begin(RunProgress::WeightOf(size));
-      progress.StartItem(archive_, size);
+      progress.BeginOne(archive_, FileLen(archive_));
       int32_t result = RunResponsive(window_, [&] {
         return ArchiverDLL::Of(command.lib)
             .Command(owner, line, nullptr, nullptr, &call, &progress);
