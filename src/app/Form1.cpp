@@ -471,7 +471,8 @@ RunEnd Form1::RunOnce(RunStatus* status) {
                [this] { CloseViewer(); },
                {}};
   if (testRun_) {
-    *status = TestArchives(run.extract) == listCount() ? RunStatus::AllDone : RunStatus::SomeFailed;
+    *status = TestArchives(run.extract, ListEntries(*this)) == listCount() ? RunStatus::AllDone
+                                                                           : RunStatus::SomeFailed;
     return RunEnd::StayOpen;
   }
   if (workMode_ == WorkMode::Extract) return StartExtract(run, status);

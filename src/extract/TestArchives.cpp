@@ -67,14 +67,13 @@ std::string EndText(const RunReport& report, bool stopped) {
 
 }  // namespace
 
-int TestArchives(const ExtractRun& run) {
+int TestArchives(const ExtractRun& run, const std::vector<std::string>& entries) {
   MainWindowPort& window = run.window;
-  if (window.listCount() == 0) {
+  if (entries.empty()) {
     window.setPanelText(1, "ファイルがありません。");
     window.messageBox("ファイルがありません。", MsgIcon::Information, MsgButtons::Ok);
     return 0;
   }
-  const std::vector<std::string> entries = ListEntries(window);
   const std::string count = std::to_string(entries.size());
   std::unique_ptr<RunPasswords> ownPasswords =
       run.passwords ? nullptr : std::make_unique<RunPasswords>(window);

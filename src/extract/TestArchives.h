@@ -4,12 +4,16 @@
 // (passed, or failed at which entry and why), whose lines also go to Log.txt.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "ExtractArchives.h"
 
 namespace qvr {
 
-// Tests every entry present at the start; returns how many passed. Panel 1 ends with the
-// counts ("3個の書庫を検査しました（1個異常）"), or says the run was stopped.
-int TestArchives(const ExtractRun& run);
+// Tests the archives (the list's entries present at the start, or the viewer's archive);
+// returns how many passed. Panel 1 ends with the counts ("3個の書庫を検査しました（1個異常）"),
+// or says the run was stopped.
+int TestArchives(const ExtractRun& run, const std::vector<std::string>& archives);
 
 }  // namespace qvr

@@ -11,6 +11,7 @@
 #include "PathHelpers.h"
 #include "Registry_Link.h"
 #include "Settings.h"
+#include "TestArchives.h"
 #include "cExecute.h"
 
 namespace qvr {
@@ -457,6 +458,12 @@ void ListViewer::DoubleClick(const std::string& entry) {
                         IniInt("EXTRACT_ARCVIEW", "TargetPlace"),
                         CutAtNull(GetIniString(kQvrArcIni, "EXTRACT_ARCVIEW", "Template"))),
       entry);
+}
+
+bool ListViewer::Test() {
+  ExtractRun run{window_, status_, kModeNormal, GetIniInt(kQvrArcIni, "GENERAL", "UseYZ2DEC") != 0,
+                 &passwords_};
+  return TestArchives(run, {archive_}) == 1;
 }
 
 bool ListViewer::Delete(const std::string& entry) {

@@ -98,6 +98,9 @@ class ListViewer {
   void Run(ViewerAction action, const std::string& entry);
   // The double click on the entry (EXTRACT_ARCVIEW read now).
   void DoubleClick(const std::string& entry);
+  // mnuTest: the test run over the archive shown, with its passwords; the report at the end.
+  // True when the archive passed.
+  bool Test();
   // mnuDelete after the user's Yes; true when a delete command ran (the list is then stale).
   bool Delete(const std::string& entry);
 

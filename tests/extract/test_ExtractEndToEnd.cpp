@@ -624,7 +624,7 @@ TEST_F(ExtractProgressTest, TheTestRunNamesTheBrokenEntryAndWritesNothing) {
   window.onShowReport = [&](const RunReport& report) { rows = report.rows(); };
   const std::set<std::string> before = NamesBelow(temp.path());
 
-  EXPECT_EQ(TestArchives(ExtractRun{window, status, kModeNormal, false}), 2);
+  EXPECT_EQ(TestArchives(ExtractRun{window, status, kModeNormal, false}, list), 2);
   EXPECT_EQ(window.list, list);
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0].outcome, ArchiveOutcome::Failed);

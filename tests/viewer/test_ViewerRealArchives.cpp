@@ -18,6 +18,7 @@
 #include "ListViewer.h"
 #include "PathHelpers.h"
 #include "RunPasswords.h"
+#include "RunReport.h"
 #include "Settings.h"
 #include "TempDir.h"
 
@@ -136,6 +137,14 @@ TEST_F(ViewerRealTest, AnEncryptedArchiveIsAskedOnceForItsListingAndItsExtractio
   ASSERT_TRUE(viewer.ExtractFile("docs/notes.txt", out, &outPath));
   EXPECT_EQ(ReadFile(outPath), "notes\n");
   EXPECT_EQ(window.passwordPrompts.size(), 1u);
+  // The test run of the archive shown takes the same answer and reports the one archive.
+  std::vector<ReportRow> rows;
+  window.onShowReport = [&](const RunReport& report) { rows = report.rows(); };
+  EXPECT_TRUE(viewer.Test());
+  EXPECT_EQ(window.passwordPrompts.size(), 1u);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].archive, A);
+  EXPECT_EQ(rows[0].outcome, ArchiveOutcome::Done);
 
   viewer.setArchive(B);  // no answer now: the question is cancelled
   EXPECT_FALSE(viewer.ExtractFile("a.txt", out, &outPath));

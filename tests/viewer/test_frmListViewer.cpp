@@ -114,10 +114,11 @@ class TestFrmListViewer : public QObject {
     QVERIFY(list->fontMetrics().horizontalAdvance(date) < list->columnWidth(kColDate));
     QStringList captions;
     for (QAction* a : viewer->mnuPopUp->actions()) captions << (a->isSeparator() ? "-" : a->text());
-    QCOMPARE(captions, QStringList({"開く", "開く（場所を指定して保存）",
-                                    "開く（いつものところへ保存）", "-", "解凍（解凍先を指定）",
-                                    "解凍（いつものところへ）", "解凍(テンプレート指定)", "-",
-                                    "削除(&D)", "-", "圧縮ファイル名でフォルダを作成する"}));
+    QCOMPARE(
+        captions,
+        QStringList({"開く", "開く（場所を指定して保存）", "開く（いつものところへ保存）", "-",
+                     "解凍（解凍先を指定）", "解凍（いつものところへ）", "解凍(テンプレート指定)",
+                     "-", "検査(&T)", "削除(&D)", "-", "圧縮ファイル名でフォルダを作成する"}));
     QStringList special;
     for (QAction* a : viewer->mnuExtractBase->actions()) special << a->text();
     QCOMPARE(special,

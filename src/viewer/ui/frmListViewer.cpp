@@ -198,6 +198,11 @@ void frmListViewer::BuildMenu() {
   add(mnuExtractBase, mnuExtractToWindows, "mnuExtractToWindows", kSpecialFolderCaptions[3],
       ViewerAction::ExtractToWindows);
   mnuPopUp->addSeparator();
+  mnuTest = mnuPopUp->addAction("検査(&T)");
+  mnuTest->setObjectName("mnuTest");
+  connect(mnuTest, &QAction::triggered, this, [this] {
+    if (!viewer_.archive().empty()) viewer_.Test();
+  });
   mnuDelete = mnuPopUp->addAction("削除(&D)");
   mnuDelete->setObjectName("mnuDelete");
   connect(mnuDelete, &QAction::triggered, this, &frmListViewer::DeleteCurrent);

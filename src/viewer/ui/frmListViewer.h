@@ -92,6 +92,7 @@ class frmListViewer : public QWidget {
   QAction* mnuExtractToDesktop = nullptr;
   QAction* mnuExtractToSystem = nullptr;
   QAction* mnuExtractToWindows = nullptr;
+  QAction* mnuTest = nullptr;
   QAction* mnuDelete = nullptr;
   QAction* mnuOptMakeFolder = nullptr;
   QMenu* mnuPopUp = nullptr;
