@@ -303,23 +303,6 @@ struct HostPasswords {
 };
 thread_local HostPasswords tHostPasswords;
 
-using PasswordAsk = std::function<bool(int wrong, std::string& password)>;
-
-// The question for the archive's password: the host's answerer when it set one on the
-// thread that asks, else our own dialog, shown once per call.
-PasswordAsk AskerFor(void* owner, const std::string& path) {
-  return [owner, path](int wrong, std::string& pw) {
-    HostPasswords host = tHostPasswords;
-    if (!host.callback) return wrong == 0 && ThePrompter().AskPassword(owner, path, pw);
-    std::string buffer(kPasswordSize, '\0');
-    bool given =
-        host.callback(host.context, path.c_str(), wrong, buffer.data(), kPasswordSize) != 0;
-    if (given) pw.assign(buffer.c_str(), strnlen(buffer.data(), kPasswordSize - 1));
-    std::fill(buffer.begin(), buffer.end(), '\0');
-    return given;
-  };
-}
-
 // The archive's entries with the bytes read told to the host as they go; the host's stop
 // makes the data end in ERROR_USER_CANCEL, which removes the entry being written.
 class ProgressSource final : public EntrySource {
@@ -646,6 +629,19 @@ int32_t GetCompressedSizeEx(void* handle, int64_t* size) {
 
 int32_t GetSkippedCount() {
   return tLastSkipped;
+}
+
+PasswordAsk AskerFor(void* owner, const std::string& path) {
+  return [owner, path](int wrong, std::string& pw) {
+    HostPasswords host = tHostPasswords;
+    if (!host.callback) return wrong == 0 && ThePrompter().AskPassword(owner, path, pw);
+    std::string buffer(kPasswordSize, '\0');
+    bool given =
+        host.callback(host.context, path.c_str(), wrong, buffer.data(), kPasswordSize) != 0;
+    if (given) pw.assign(buffer.c_str(), strnlen(buffer.data(), kPasswordSize - 1));
+    std::fill(buffer.begin(), buffer.end(), '\0');
+    return given;
+  };
 }
 
 void SetPasswordCallback(PasswordCallback* callback, void* context) {

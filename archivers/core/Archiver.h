@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,11 @@ int32_t GetCompressedSizeEx(void* handle, int64_t* size);
 int32_t GetSkippedCount();
 // The host's password answerer for this thread's later calls; null gives our own question.
 void SetPasswordCallback(PasswordCallback* callback, void* context);
+// The question for the archive's password: the host's answerer when it set one on the
+// thread that asks, else our own dialog, shown once per call. `wrong` counts the answers
+// that proved wrong in this call.
+using PasswordAsk = std::function<bool(int wrong, std::string& password)>;
+PasswordAsk AskerFor(void* owner, const std::string& path);
 
 // Copies `text` into the output buffer, cut at a character boundary, always NUL-terminated.
 void WriteReport(const std::string& text, char* output, uint32_t outputSize);

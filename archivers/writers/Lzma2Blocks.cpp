@@ -243,7 +243,8 @@ bool Lzma2Blocks::WriteOldest() {
   PackedFolder& folder = folders_[block->folder];
   folder.packSize += block->output.size();
   folder.dictionary = std::max(folder.dictionary, block->dictionary);
-  if (!sink_(block->output.data(), block->output.size())) {
+  if (!sink_(block->output.data(), block->output.size()) ||
+      (block->last && folderEnd_ && !folderEnd_())) {
     error_ = "cannot write the archive";
     return false;
   }

@@ -40,6 +40,10 @@ class Lzma2Blocks {
   Lzma2Blocks(const Lzma2Blocks&) = delete;
   Lzma2Blocks& operator=(const Lzma2Blocks&) = delete;
 
+  // Called on the sink's thread right after a folder's last bytes went to the sink (an
+  // encryption pads the folder there); false stops the write.
+  void setFolderEnd(std::function<bool()> folderEnd) { folderEnd_ = std::move(folderEnd); }
+
   // Each false return leaves the reason in error(); the write cannot go on.
   bool Append(const uint8_t* data, size_t size);
   // Ends the current folder (it must have data); the next Append starts a new one.
@@ -67,6 +71,7 @@ class Lzma2Blocks {
   unsigned threads_;
   uint64_t blockSize_;
   Sink sink_;
+  std::function<bool()> folderEnd_;
   std::vector<uint8_t> filling_;
   std::vector<uint8_t> history_;  // what the next block of the folder continues from
   std::deque<std::unique_ptr<Block>> running_;

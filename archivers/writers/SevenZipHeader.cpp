@@ -55,7 +55,14 @@ void PutPackInfo(std::string& out, const std::vector<SevenZipFolder>& folders, u
 }
 
 void PutCoder(std::string& out, const SevenZipFolder& folder) {
-  PutNumber(out, 1);  // one coder
+  const bool encrypted = !folder.aesProperties.empty();
+  PutNumber(out, encrypted ? 2 : 1);
+  if (encrypted) {  // as 7-Zip lists them: the AES coder first, the one it feeds second
+    out += '\x24';  // an id of four bytes, with properties
+    out += std::string("\x06\xF1\x07\x01", 4);
+    PutNumber(out, folder.aesProperties.size());
+    out += folder.aesProperties;
+  }
   if (folder.copy) {
     out += '\x01';  // an id of one byte, no properties
     out += '\x00';  // Copy
@@ -67,14 +74,28 @@ void PutCoder(std::string& out, const SevenZipFolder& folder) {
   out += static_cast<char>(folder.dictionaryProp);
 }
 
+// After the coders of an encrypted folder: the second coder's input (in-stream 1) is the
+// AES coder's output (out-stream 0).
+void PutBindPairs(std::string& out, const SevenZipFolder& folder) {
+  if (folder.aesProperties.empty()) return;
+  PutNumber(out, 1);
+  PutNumber(out, 0);
+}
+
 void PutUnpackInfo(std::string& out, const std::vector<SevenZipFolder>& folders) {
   out += static_cast<char>(kUnpackInfo);
   out += static_cast<char>(kFolder);
   PutNumber(out, folders.size());
   out += '\0';  // not external
-  for (const auto& folder : folders) PutCoder(out, folder);
+  for (const auto& folder : folders) {
+    PutCoder(out, folder);
+    PutBindPairs(out, folder);
+  }
   out += static_cast<char>(kCodersUnpackSize);
-  for (const auto& folder : folders) PutNumber(out, folder.unpackSize);
+  for (const auto& folder : folders) {
+    if (!folder.aesProperties.empty()) PutNumber(out, folder.codedSize);
+    PutNumber(out, folder.unpackSize);
+  }
   std::vector<uint32_t> crcs;
   for (const auto& folder : folders)
     if (folder.crc) crcs.push_back(*folder.crc);

@@ -12,10 +12,13 @@ namespace qvr::writers {
 
 inline constexpr size_t kSevenZipSignatureSize = 32;
 
-// One folder: a single coder turning one packed stream into the data of `streams` files.
+// One folder: a coder turning one packed stream into the data of `streams` files, with 7zAES
+// before it when the folder is encrypted.
 struct SevenZipFolder {
   bool copy = false;           // stored as it is; otherwise LZMA2
   uint8_t dictionaryProp = 0;  // the LZMA2 coder's property
+  std::string aesProperties;   // not empty: encrypted, the 7zAES coder's properties
+  uint64_t codedSize = 0;      // encrypted: what the coder put out (before the AES padding)
   uint64_t packSize = 0;
   uint64_t unpackSize = 0;
   size_t streams = 0;           // how many files have their data here

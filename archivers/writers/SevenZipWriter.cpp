@@ -21,6 +21,7 @@
 #include "SevenZipHeader.h"
 #include "Text.h"
 #include "Utf8Locale.h"
+#include "WriteCrypto.h"
 #include "ZipWriter.h"
 
 namespace qvr::writers {
@@ -38,10 +39,13 @@ class SevenZipBuilder {
   // expectedSize: about how many bytes will come, which decides how to share the work.
   SevenZipBuilder(OutFile& out, const SevenZipOptions& options, uint64_t expectedSize)
       : out_(out), options_(options), level_(std::clamp(options.level, 0, 9)) {
-    if (level_ > 0)
+    if (options.password) aes_ = std::make_unique<SevenZipAesEncryptor>(*options.password);
+    if (level_ > 0) {
       lzma_ = std::make_unique<Lzma2Blocks>(
           Lzma2Settings{level_, options.blockSize, 0, options.solid ? expectedSize : 0},
-          [this](const uint8_t* data, size_t size) { return out_.Write(data, size); });
+          [this](const uint8_t* data, size_t size) { return Emit(data, size); });
+      if (aes_) lzma_->setFolderEnd([this] { return EndEncryptedFolder(); });
+    }
   }
 
   WriteResult Start() {
@@ -113,6 +117,17 @@ class SevenZipBuilder {
         folders_[i].packSize = lzma_->folders()[i].packSize;
         folders_[i].dictionaryProp = lzma_->folders()[i].Property();
       }
+    } else if (options_.solid && !EndEncryptedFolder()) {
+      return EncoderFailure();
+    }
+    if (aes_) {
+      if (aesPacked_.size() != folders_.size())
+        return Fail(ERROR_METHOD, "the encryption lost a folder");
+      for (size_t i = 0; i < folders_.size(); ++i) {
+        folders_[i].codedSize = folders_[i].packSize;
+        folders_[i].packSize = aesPacked_[i];
+        folders_[i].aesProperties = aesProperties_[i];
+      }
     }
     if (files_.empty()) {  // an empty archive is the signature header alone, as 7-Zip writes it
       std::string signature = SevenZipSignature(0, 0, 0);
@@ -121,7 +136,11 @@ class SevenZipBuilder {
       return {};
     }
     std::string header = SevenZipMainHeader(folders_, files_);
-    if (options_.headerCompression && level_ > 0) header = PackHeader(header);
+    if (aes_ && options_.encryptHeader) {
+      if (WriteResult r = EncryptHeader(&header); !r.ok()) return r;
+    } else if (options_.headerCompression && level_ > 0) {
+      header = PackHeader(header);
+    }
     uint64_t headerAt = out_.position();
     std::string signature = SevenZipSignature(
         headerAt - kSevenZipSignatureSize, header.size(),
@@ -141,7 +160,31 @@ class SevenZipBuilder {
 
   WriteResult EncoderFailure() {
     if (out_.error()) return WriteFailure();
-    return Fail(ERROR_METHOD, lzma_->error());
+    return Fail(ERROR_METHOD, lzma_ ? lzma_->error() : "the encryption failed");
+  }
+
+  // The packed bytes of the folder being written go to the file, encrypted on the way when
+  // the archive has a password (each folder with an IV of its own).
+  bool Emit(const uint8_t* data, size_t size) {
+    if (!aes_) return out_.Write(data, size);
+    if (!aesOpen_) {
+      std::string properties;
+      if (!aes_->BeginFolder(&properties)) return false;
+      aesProperties_.push_back(std::move(properties));
+      aesOpen_ = true;
+    }
+    return aes_->Encrypt(data, size, &cipher_) && out_.Write(cipher_.data(), cipher_.size());
+  }
+
+  // The folder's last AES block, padded; its packed size is kept for the header.
+  bool EndEncryptedFolder() {
+    if (!aes_ || !aesOpen_) return true;
+    uint64_t packed = 0;
+    if (!aes_->EndFolder(&cipher_, &packed) || !out_.Write(cipher_.data(), cipher_.size()))
+      return false;
+    aesPacked_.push_back(packed);
+    aesOpen_ = false;
+    return true;
   }
 
   // A file with data: into the one solid folder, or into a folder of its own.
@@ -161,7 +204,7 @@ class SevenZipBuilder {
     file->crc = static_cast<uint32_t>(crc32(file->crc, data, static_cast<uInt>(size)));
     file->size += size;
     folders_.back().unpackSize += size;
-    if (lzma_ ? !lzma_->Append(data, size) : !out_.Write(data, size)) return EncoderFailure();
+    if (lzma_ ? !lzma_->Append(data, size) : !Emit(data, size)) return EncoderFailure();
     if (!lzma_) folders_.back().packSize += size;
     done_ += size;
     if (options_.progress && !options_.progress(done_)) return Fail(ERROR_USER_CANCEL, "cancelled");
@@ -169,7 +212,8 @@ class SevenZipBuilder {
   }
 
   WriteResult EndData() {
-    if (!options_.solid && lzma_ && !lzma_->EndFolder()) return EncoderFailure();
+    if (!options_.solid && (lzma_ ? !lzma_->EndFolder() : !EndEncryptedFolder()))
+      return EncoderFailure();
     return {};
   }
 
@@ -227,9 +271,43 @@ class SevenZipBuilder {
     return encoded;
   }
 
+  // The header (the names too) packed where it can and encrypted, after the data; `header`
+  // becomes the header that points to it.
+  WriteResult EncryptHeader(std::string* header) {
+    SevenZipFolder folder;
+    std::string coded;
+    PackedFolder packed;
+    if (options_.headerCompression && level_ > 0 &&
+        Lzma2Compress(*header, level_, &coded, &packed)) {
+      folder.dictionaryProp = packed.Property();
+    } else {
+      coded = *header;
+      folder.copy = true;
+    }
+    folder.codedSize = coded.size();
+    folder.unpackSize = header->size();
+    folder.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(header->data()),
+                                             static_cast<uInt>(header->size())));
+    const uint64_t at = out_.position() - kSevenZipSignatureSize;
+    std::vector<uint8_t> tail;
+    if (!aes_->BeginFolder(&folder.aesProperties) ||
+        !aes_->Encrypt(reinterpret_cast<const uint8_t*>(coded.data()), coded.size(), &cipher_) ||
+        !aes_->EndFolder(&tail, &folder.packSize))
+      return EncoderFailure();
+    if (!out_.Write(cipher_.data(), cipher_.size()) || !out_.Write(tail.data(), tail.size()))
+      return WriteFailure();
+    *header = SevenZipEncodedHeader(folder, at);
+    return {};
+  }
+
   OutFile& out_;
   const SevenZipOptions& options_;
   int level_;
+  std::unique_ptr<SevenZipAesEncryptor> aes_;  // set when the archive has a password
+  bool aesOpen_ = false;                       // a folder's encryption has begun
+  std::vector<std::string> aesProperties_;     // per folder
+  std::vector<uint64_t> aesPacked_;            // per folder: the padded size
+  std::vector<uint8_t> cipher_;
   std::unique_ptr<Lzma2Blocks> lzma_;
   std::vector<SevenZipFolder> folders_;
   std::vector<SevenZipFile> files_;

@@ -3,6 +3,7 @@
 // writes them anew (a 7Z folder is one solid stream; its parts cannot be copied).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct SevenZipOptions {
   bool headerCompression = true;      // the header is packed with LZMA2
   bool fullHeaderCompression = true;  // taken; with headerCompression the whole header is packed
   uint64_t blockSize = 0;             // input per LZMA2 block (each on its own thread); 0 chooses
+  // Set: every folder is encrypted with it (7zAES); encryptHeader also the header (names).
+  std::optional<std::string> password;
+  bool encryptHeader = false;
   Progress progress;
 };
 

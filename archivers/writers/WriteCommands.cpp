@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <initializer_list>
+#include <optional>
 
 #include <unistd.h>
 
+#include "Archiver.h"
 #include "CabWriter.h"
 #include "CallProgress.h"
 #include "SevenZipWriter.h"
@@ -87,6 +89,20 @@ Progress HostProgress() {
   return [call](uint64_t done) { return call->Data(static_cast<int64_t>(done), ""); };
 }
 
+// The password to encrypt with: the one given on the command line, else the host's answer
+// (our own question without a host). Nothing is written without one.
+WriteResult PasswordFor(const arc::ParsedArgs& args, std::optional<std::string> given,
+                        std::string* password) {
+  if (!given) {
+    std::string answer;
+    if (arc::AskerFor(nullptr, args.archive)(0, answer)) given = answer;
+  }
+  if (!given || given->empty())
+    return Fail(ERROR_PASSWORD_FILE, "no password was given: " + args.archive + " was not written");
+  *password = *given;
+  return {};
+}
+
 WriteResult ZipCommand(const arc::ParsedArgs& args) {
   if (WriteResult r = NeedsArchive(args); !r.ok()) return r;
   AddRequest request;
@@ -94,8 +110,11 @@ WriteResult ZipCommand(const arc::ParsedArgs& args) {
   ZipOptions options;
   options.progress = HostProgress();
   bool remove = false;
+  bool encrypt = false;
   for (const std::string& sw : args.switches) {
-    if (sw == "-r") {
+    if (sw == "-e") {
+      encrypt = true;
+    } else if (sw == "-r") {
       request.recurse = true;
     } else if (sw == "-j") {
       request.junkPaths = true;
@@ -119,12 +138,19 @@ WriteResult ZipCommand(const arc::ParsedArgs& args) {
   }
   std::vector<AddItem> items;
   if (WriteResult r = Collect(args, request, &items); !r.ok()) return r;
+  if (encrypt) {
+    std::string password;
+    if (WriteResult r = PasswordFor(args, std::nullopt, &password); !r.ok()) return r;
+    options.password = password;
+  }
   return ZipAdd(args.archive, items, options);
 }
 
 struct SevenZipSwitches {
   std::string type;  // "7z" or "zip"
   bool recurse = false;
+  bool encrypt = false;                 // -p: with the password given, or the host's answer
+  std::optional<std::string> password;  // -p<password>
   SevenZipOptions sevenZip;
   ZipOptions zip;
 };
@@ -164,6 +190,14 @@ WriteResult ParseSevenZipSwitches(const arc::ParsedArgs& args, SevenZipSwitches*
       out->sevenZip.fullHeaderCompression = OnOff(lower.substr(6), true);
     } else if (StartsWith(lower, "-mhc=")) {
       out->sevenZip.headerCompression = OnOff(lower.substr(5), true);
+    } else if (StartsWith(lower, "-mhe=")) {
+      out->sevenZip.encryptHeader = OnOff(lower.substr(5), false);
+    } else if (StartsWith(lower, "-p")) {
+      out->encrypt = true;
+      if (sw.size() > 2) out->password = sw.substr(2);
+    } else if (StartsWith(lower, "-mem=")) {
+      // ZIP entries are encrypted with AES-256 only: ZipCrypto is not written.
+      if (lower != "-mem=aes256") return UnknownSwitch(sw);
     } else if (!(StartsWith(lower, "-mfb=") || StartsWith(lower, "-mpass=") ||
                  StartsWith(lower, "-mmt") || lower == "-y" || StartsWith(lower, "-bd") ||
                  StartsWith(lower, "-bb"))) {
@@ -194,6 +228,11 @@ WriteResult SevenZipCommand(const arc::ParsedArgs& args) {
   request.recurse = sw.recurse;
   std::vector<AddItem> items;
   if (WriteResult r = Collect(args, request, &items); !r.ok()) return r;
+  if (sw.encrypt) {
+    std::string password;
+    if (WriteResult r = PasswordFor(args, sw.password, &password); !r.ok()) return r;
+    sw.sevenZip.password = sw.zip.password = password;
+  }
   return sw.type == "7z" ? SevenZipAdd(args.archive, items, sw.sevenZip)
                          : ZipAdd(args.archive, items, sw.zip);
 }

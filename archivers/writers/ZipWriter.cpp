@@ -16,6 +16,7 @@
 #include "ArgSplitter.h"
 #include "FdIo.h"
 #include "OutFile.h"
+#include "WriteCrypto.h"
 #include "ZipDirectory.h"
 
 namespace qvr::writers {
@@ -108,6 +109,20 @@ std::string EndRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
   return r + comment;
 }
 
+// Where an entry's data go: into the archive as they are, or encrypted on the way (in place:
+// the bytes handed in are the caller's own buffers).
+class EntryOut {
+ public:
+  EntryOut(OutFile& out, ZipAesEncryptor* aes) : out_(out), aes_(aes) {}
+  bool Write(uint8_t* data, size_t size) {
+    return (!aes_ || aes_->Encrypt(data, size)) && out_.Write(data, size);
+  }
+
+ private:
+  OutFile& out_;
+  ZipAesEncryptor* aes_;
+};
+
 // Compresses one stream of chunks with the chosen method.
 class Compressor {
  public:
@@ -137,15 +152,15 @@ class Compressor {
   bool ok() const { return ok_; }
 
   // Feeds input (finish on the last call) and writes what comes out.
-  bool Feed(const uint8_t* data, size_t size, bool finish, OutFile& out) {
+  bool Feed(uint8_t* data, size_t size, bool finish, EntryOut& out) {
     if (method_ == ZipMethod::Stored) return out.Write(data, size);
     return method_ == ZipMethod::Deflate ? FeedDeflate(data, size, finish, out)
                                          : FeedBzip2(data, size, finish, out);
   }
 
  private:
-  bool FeedDeflate(const uint8_t* data, size_t size, bool finish, OutFile& out) {
-    z_.next_in = const_cast<uint8_t*>(data);
+  bool FeedDeflate(uint8_t* data, size_t size, bool finish, EntryOut& out) {
+    z_.next_in = data;
     z_.avail_in = static_cast<uInt>(size);
     int rc;
     do {
@@ -157,8 +172,8 @@ class Compressor {
     return true;
   }
 
-  bool FeedBzip2(const uint8_t* data, size_t size, bool finish, OutFile& out) {
-    bz_.next_in = reinterpret_cast<char*>(const_cast<uint8_t*>(data));
+  bool FeedBzip2(uint8_t* data, size_t size, bool finish, EntryOut& out) {
+    bz_.next_in = reinterpret_cast<char*>(data);
     bz_.avail_in = static_cast<unsigned>(size);
     int rc;
     do {
@@ -229,7 +244,8 @@ class ZipBuilder {
     return e;
   }
 
-  std::string LocalHeader(const ZipEntryRecord& e, bool zip64) {
+  // aesExtra: the encryption's extra field of an encrypted entry, else "".
+  std::string LocalHeader(const ZipEntryRecord& e, bool zip64, const std::string& aesExtra = "") {
     std::string h;
     PutLe32(h, 0x04034b50);
     PutLe16(h, zip64 ? std::max<uint16_t>(e.needed, 45) : e.needed);
@@ -247,6 +263,7 @@ class ZipBuilder {
       PutLe64(extra, e.size);
       PutLe64(extra, e.compressedSize);
     }
+    extra += aesExtra;
     PutLe16(h, static_cast<uint16_t>(e.name.size()));
     PutLe16(h, static_cast<uint16_t>(extra.size()));
     return h + e.name + extra;
@@ -281,18 +298,39 @@ class ZipBuilder {
     if (method == ZipMethod::BZip2) e.needed = 46;
     if (method == ZipMethod::Deflate)
       e.flags |= options_.level >= 8 ? 2 : options_.level <= 2 ? 6 : 0;
+    // An encrypted entry names method 99 and keeps its own in the extra field; its CRC is
+    // left out below 20 bytes, where it would tell too much of the data (as the vendor does).
+    std::optional<ZipAesEncryptor> aes;
+    std::string aesExtra;
+    const bool crcKept = st.st_size >= 20;
+    if (options_.password) {
+      aes.emplace();
+      aesExtra = ZipAesEncryptor::ExtraField(crcKept, e.method);
+      e.method = 99;
+      e.flags |= 1;
+      e.needed = 51;
+    }
     bool zip64 = static_cast<uint64_t>(st.st_size) >= kZip64LocalThreshold;
     uint64_t headerAt = out_.position();
-    std::string header = LocalHeader(e, zip64);
+    std::string header = LocalHeader(e, zip64, aesExtra);
     if (!out_.Write(header)) return WriteFailure();
     uint64_t dataStart = out_.position();
-    if (WriteResult r = WriteData(fd, item.diskPath, method, &e); !r.ok()) return r;
+    if (aes) {
+      std::string prefix;
+      if (!aes->Begin(*options_.password, &prefix))
+        return Fail(ERROR_METHOD, "the encryption could not start");
+      if (!out_.Write(prefix)) return WriteFailure();
+    }
+    if (WriteResult r = WriteData(fd, item.diskPath, method, aes ? &*aes : nullptr, &e); !r.ok())
+      return r;
+    if (aes && !out_.Write(aes->End())) return WriteFailure();
+    if (aes && !crcKept) e.crc = 0;
     e.compressedSize = out_.position() - dataStart;
     if (!zip64 && (e.size >= k32Max || e.compressedSize >= k32Max))
       return Fail(ERROR_CANNOT_READ, "the file grew while it was being added: " + item.diskPath);
-    std::string patched = LocalHeader(e, zip64);
+    std::string patched = LocalHeader(e, zip64, aesExtra);
     if (!out_.PatchAt(headerAt, patched.data(), patched.size())) return WriteFailure();
-    e.extra = ExtendedTime(st.st_mtime);
+    e.extra = ExtendedTime(st.st_mtime) + aesExtra;
     central_ += CentralRecord(e);
     ++count_;
     return {};
@@ -308,8 +346,10 @@ class ZipBuilder {
     return slot->ok() ? slot.get() : nullptr;
   }
 
-  WriteResult WriteData(int fd, const std::string& path, ZipMethod method, ZipEntryRecord* e) {
+  WriteResult WriteData(int fd, const std::string& path, ZipMethod method, ZipAesEncryptor* aes,
+                        ZipEntryRecord* e) {
     Compressor* compressor = CompressorFor(method);
+    EntryOut entryOut(out_, aes);
     if (!compressor) return Fail(ERROR_METHOD, "the compressor could not start");
     std::vector<uint8_t>& buf = readBuffer_;
     uLong crc = crc32(0, nullptr, 0);
@@ -323,7 +363,7 @@ class ZipBuilder {
       crc = crc32(crc, buf.data(), static_cast<uInt>(got));
       e->size += got;
       done_ += got;
-      if (!compressor->Feed(buf.data(), got, got == 0, out_)) return WriteFailure();
+      if (!compressor->Feed(buf.data(), got, got == 0, entryOut)) return WriteFailure();
       if (options_.progress && !options_.progress(done_))
         return Fail(ERROR_USER_CANCEL, "cancelled");
       if (got == 0) break;

@@ -3,6 +3,7 @@
 // archive costs a copy, never a recompression.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ struct ZipOptions {
   ZipMethod method = ZipMethod::Deflate;
   int level = 6;           // 0 stores
   bool onlyNewer = false;  // replace an entry only when the file is newer than it
+  // Set: the entries added are encrypted with it (AES-256); the entries kept stay as they are.
+  std::optional<std::string> password;
   Progress progress;
 };
 

@@ -1,5 +1,6 @@
 // zip32j.so (prefix Zip): ZIP writing (create, add, update, delete); it reads nothing, so it
-// offers the command entry, the version entries and the progress of its writes only.
+// offers the command entry, the version entries, the progress of its writes and the host's
+// password for "-e" only.
 #include "ArcErrors.h"
 #include "Archiver.h"
 #include "CallProgress.h"
@@ -33,4 +34,7 @@ QVR_ARC_EXPORT uint16_t ZipGetSubVersion(void) {
 }
 QVR_ARC_EXPORT void ZipSetProgressCallback(qvr::ProgressCallback* callback, void* context) {
   qvr::arc::SetProgressCallback(callback, context);
+}
+QVR_ARC_EXPORT void ZipSetPasswordCallback(qvr::PasswordCallback* callback, void* context) {
+  qvr::arc::SetPasswordCallback(callback, context);
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <utility>
@@ -164,32 +165,47 @@ std::vector<std::string> ListWith(const std::string& tool, const std::string& ar
 
 namespace {
 
-CommandEntry* Entry(const std::string& library, const std::string& prefix) {
-  void* handle = dlopen((std::string(QVR_BIN_DIR) + "/" + library).c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) return nullptr;
-  return reinterpret_cast<CommandEntry*>(dlsym(handle, prefix.c_str()));
+void* Library(const std::string& library) {
+  return dlopen((std::string(QVR_BIN_DIR) + "/" + library).c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+int32_t AnswerOnce(void* context, const char*, int32_t wrong, char* buffer, uint32_t size) {
+  const auto* password = static_cast<const std::string*>(context);
+  if (wrong > 0 || password->size() + 1 > size) return 0;
+  std::memcpy(buffer, password->c_str(), password->size() + 1);
+  return 1;
 }
 
 }  // namespace
 
-Call CallLibrary(const std::string& library, const std::string& prefix, const std::string& line) {
-  CommandEntry* entry = Entry(library, prefix);
+Call CallLibrary(const std::string& library, const std::string& prefix, const std::string& line,
+                 const std::optional<std::string>& password) {
+  void* handle = Library(library);
+  auto* entry = handle ? reinterpret_cast<CommandEntry*>(dlsym(handle, prefix.c_str())) : nullptr;
   EXPECT_NE(entry, nullptr) << library << " " << prefix;
   if (!entry) return {};
+  auto* setPasswords = reinterpret_cast<SetPasswordCallbackEntry*>(
+      dlsym(handle, (prefix + "SetPasswordCallback").c_str()));
+  if (password) {
+    EXPECT_NE(setPasswords, nullptr) << library;
+    if (setPasswords) setPasswords(AnswerOnce, const_cast<std::string*>(&*password));
+  }
   char output[kCommandOutputSize];
   Call call;
   call.code = entry(nullptr, line.c_str(), output, sizeof output);
   call.report = output;
+  if (password && setPasswords) setPasswords(nullptr, nullptr);
   return call;
 }
 
-Tree ExtractWithOurs(const std::string& archive, const std::string& dest) {
+Tree ExtractWithOurs(const std::string& archive, const std::string& dest,
+                     const std::optional<std::string>& password) {
   fs::create_directories(dest);
   std::string ext = archive.substr(archive.rfind('.') + 1);
   std::string d = "\"" + dest + "/\"", a = "\"" + archive + "\"";
   Call call;
-  if (ext == "zip") call = CallLibrary("unzip32.so", "UnZip", "-x -o " + a + " " + d);
-  if (ext == "7z") call = CallLibrary("7-zip32.so", "SevenZip", "x -y " + a + " " + d);
+  if (ext == "zip") call = CallLibrary("unzip32.so", "UnZip", "-x -o " + a + " " + d, password);
+  if (ext == "7z") call = CallLibrary("7-zip32.so", "SevenZip", "x -y " + a + " " + d, password);
   if (ext == "cab") call = CallLibrary("cab32.so", "Cab", "-x -o " + a + " " + d);
   if (ext == "tar" || ext == "gz" || ext == "bz2")
     call = CallLibrary("tar32.so", "Tar", "-x " + a + " " + d);

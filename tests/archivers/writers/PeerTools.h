@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,10 +48,14 @@ struct Call {
   int32_t code = -1;
   std::string report;
 };
-Call CallLibrary(const std::string& library, const std::string& prefix, const std::string& line);
+// With a password, the library's password callback answers it to its first question and
+// declines the next (an answer that proved wrong); without one no callback is set.
+Call CallLibrary(const std::string& library, const std::string& prefix, const std::string& line,
+                 const std::optional<std::string>& password = std::nullopt);
 
 // Extracts the archive into dest with our reading side (the library its extension names) and
 // returns the extracted tree; a failing library fails the test.
-Tree ExtractWithOurs(const std::string& archive, const std::string& dest);
+Tree ExtractWithOurs(const std::string& archive, const std::string& dest,
+                     const std::optional<std::string>& password = std::nullopt);
 
 }  // namespace qvr::test
