@@ -28,7 +28,21 @@ std::string Quoted(std::string_view text) {
   return "\"" + std::string(text) + "\"";
 }
 
+// The password switches: the library asks the host for the password typed at Start, so that
+// it never stands in a command line.
+std::string ZipPassword(const ArchiveSwitches& sw) {
+  return sw.zipEncrypt ? " -e" : "";
+}
+std::string SevenZPassword(const ArchiveSwitches& sw) {
+  return sw.sevenZEncrypt ? " -p -mhe=on" : "";
+}
+
 }  // namespace
+
+bool ArchiveEncrypts(const std::string& formatWord, const ArchiveSwitches& switches) {
+  return (formatWord == "zip" && switches.zipEncrypt) ||
+         (formatWord == "7z" && switches.sevenZEncrypt);
+}
 
 std::string ArchiveFormatWord(const std::string& arcTypeText) {
   return arcTypeText.empty() ? "lzh" : LCase(arcTypeText);
@@ -63,15 +77,17 @@ ArchiveCommand BuildEachFileCommand(const std::string& f, const ArchiveSwitches&
   if (f == "lzh")
     return Library(Lib::Unlha, "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " + qa + " " + qs);
   if (f == "zip" && !sw.use7Zip)
-    return Library(Lib::Zip, {Lib::Zip, Lib::Zip32}, "-r -j -" + sw.zipLevel + " " + qa + " " + qs);
+    return Library(Lib::Zip, {Lib::Zip, Lib::Zip32},
+                   "-r -j -" + sw.zipLevel + ZipPassword(sw) + " " + qa + " " + qs);
   if (f == "zip")
     return Library(Lib::SevenZip, "a -tzip " + qa + " " + apart + " -mx=" + sw.zip7zLevel +
                                       " -mm=" + sw.zip7zMethod + " -mfb=" + sw.zip7zMem +
-                                      " -mpass=" + sw.zip7zPass);
+                                      " -mpass=" + sw.zip7zPass +
+                                      (sw.zipEncrypt ? " -p -mem=AES256" : ""));
   if (f == "cab") return Library(Lib::Cab, "-a " + sw.cabType + " " + qa + " " + joined);
   if (f == "7z")
-    return Library(Lib::SevenZip,
-                   "a -t7z " + qa + " " + apart + " -mx=" + sw.sevenZLevel + sw.sevenZOnOff);
+    return Library(Lib::SevenZip, "a -t7z " + qa + " " + apart + " -mx=" + sw.sevenZLevel +
+                                      sw.sevenZOnOff + SevenZPassword(sw));
   if (f == "yz1") return Library(Lib::Yz1, "c -x0 " + qa + " " + qs);
   const std::string tar = "-c --use-directory=0 ";
   if (f == "tar") return Library(Lib::Tar, tar + qa + " " + joined);
@@ -111,13 +127,13 @@ ArchiveCommand BuildAllInOneCommand(const std::string& f, const ArchiveSwitches&
   // ZIP is always zip32j's here: Use7Zip is a setting of "個別" only.
   if (f == "zip")
     return Library(Lib::Zip, {Lib::Zip, Lib::Zip32},
-                   "-u -S -D -" + sw.zipLevel + " " + qa + " " + base + list);
+                   "-u -S -D -" + sw.zipLevel + ZipPassword(sw) + " " + qa + " " + base + list);
   if (f == "cab")
     return Library(
         Lib::Cab, std::string(tree ? "-a " : "-a -j ") + sw.cabType + " " + qa + " " + base + list);
   if (f == "7z")
-    return Library(Lib::SevenZip, "a -t7z " + QuotePath(archive) + " " + base + list +
-                                      " -mx=" + sw.sevenZLevel + sw.sevenZOnOff);
+    return Library(Lib::SevenZip, "a -t7z " + QuotePath(archive) + " " + base + list + " -mx=" +
+                                      sw.sevenZLevel + sw.sevenZOnOff + SevenZPassword(sw));
   if (f == "yz1") return Library(Lib::Yz1, "c -x0 " + qa + " " + list);
   const std::string tar = tree ? "-c --use-directory=1 " : "-c --use-directory=0 ";
   if (f == "tar") return Library(Lib::Tar, tar + qa + " " + base + list);

@@ -29,6 +29,10 @@ struct ArchiveCommand {
 // The format word: cmbArcType's text in lower case; an empty text is "lzh".
 std::string ArchiveFormatWord(const std::string& arcTypeText);
 
+// True when archives of the format get a password (ARCHIVE_ZIP / ARCHIVE_7Z Encrypt): the run
+// asks for it at Start and answers the library's question with it.
+bool ArchiveEncrypts(const std::string& formatWord, const ArchiveSwitches& switches);
+
 // Formats whose command writes the archive anew, replacing a file of that name; every
 // other row adds into an existing archive.
 bool CreatesArchiveAnew(const std::string& formatWord);

@@ -1,6 +1,7 @@
 #include "ArchiveRun.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "ArchiveCommand.h"
@@ -11,6 +12,22 @@
 #include "cExecute.h"
 
 namespace qvr {
+namespace {
+
+// Answers the library's question for the password of the archive it writes with the run's.
+class StartPassword final : public PasswordAnswerer {
+ public:
+  explicit StartPassword(const std::string& password) : password_(password) {}
+  std::optional<std::string> Answer(const std::string&, int wrong) override {
+    if (wrong > 0) return std::nullopt;
+    return password_;
+  }
+
+ private:
+  const std::string& password_;
+};
+
+}  // namespace
 
 ArchiveCaller::Replace ArchiveCaller::MayReplace(const std::string& archive) {
   std::error_code ec;
@@ -69,9 +86,11 @@ bool ArchiveCaller::Run(const ArchiveCommand& command, RunProgress* progress) {
     return started;
   }
   ArchiverDLL& dll = ArchiverDLL::Of(command.lib);
+  std::optional<StartPassword> password;
+  if (run_.password) password.emplace(*run_.password);
   int32_t result = RunResponsive(window, [&] {
-    return dll.Command(window.ownerWindow(), command.commandLine, nullptr, nullptr, nullptr,
-                       progress);
+    return dll.Command(window.ownerWindow(), command.commandLine, nullptr, nullptr,
+                       password ? &*password : nullptr, progress);
   });
   std::string entry = progress ? progress->TakeTally().failedEntry : "";
   lastReason_ = ReasonOfResult(result, entry);

@@ -22,6 +22,8 @@ struct ArchiveRun {
   // The run's progress (shown by the run) and report; null: the engine keeps its own.
   RunProgress* progress = nullptr;
   RunReport* report = nullptr;
+  // The password typed at Start for the archives of the run (memory only); null: none.
+  const std::string* password = nullptr;
 };
 
 inline constexpr const char* kNoFilesText = "ファイルがありません。";

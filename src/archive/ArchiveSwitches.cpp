@@ -52,12 +52,14 @@ ArchiveSwitches ReadArchiveSwitches() {
   s.zip7zMethod = read(K::ZipArchiveMethod7z);
   s.zip7zMem = read(K::ZipDeflateMem7z);
   s.zip7zPass = read(K::ZipDeflatePass7z);
+  s.zipEncrypt = read(K::ZipEncrypt) != "0";
   s.cabType = CabTypeSwitch(read(K::CabArchiveType), read(K::CabLZXArchiveLevel));
   s.sevenZLevel = read(K::SevenZArchiveLevel);
   s.sevenZOnOff = OnOffSwitch("ms", read(K::SevenZSolidMode)) +
                   OnOffSwitch("mf", read(K::SevenZFilter)) +
                   OnOffSwitch("mhc", read(K::SevenZHeaderComp)) +
                   OnOffSwitch("mhcf", read(K::SevenZCompleteHeaderComp));
+  s.sevenZEncrypt = read(K::SevenZEncrypt) != "0";
   s.gzLevel = read(K::GzArchiveLevel);
   s.bz2Level = read(K::Bz2ArchiveLevel);
   s.bzaLevel = read(K::BzaArchiveLevel);

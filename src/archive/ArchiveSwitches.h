@@ -27,6 +27,7 @@ enum class ArchiveKey {
   ZipArchiveMethod7z,        // {M}
   ZipDeflateMem7z,           // {B}
   ZipDeflatePass7z,          // {P}
+  ZipEncrypt,                // 1: ZIP archives get a password (AES-256), asked at Start
   CabArchiveType,            // {C}: see CabTypeSwitch
   CabLZXArchiveLevel,        // the window after "-ml:"
   SevenZArchiveLevel,        // {X7}
@@ -34,6 +35,7 @@ enum class ArchiveKey {
   SevenZFilter,              // " -mf=..."
   SevenZHeaderComp,          // " -mhc=..."
   SevenZCompleteHeaderComp,  // " -mhcf=..."
+  SevenZEncrypt,             // 1: 7Z archives get a password (7zAES, names too), asked at Start
   GzArchiveLevel,            // {G} after "-z"
   Bz2ArchiveLevel,           // {G} after "-B"
   BzaArchiveLevel,           // {G} after "-l"
@@ -56,6 +58,7 @@ inline constexpr ArchiveSetting kArchiveSettings[] = {
     {"ARCHIVE_ZIP", "ArchiveMethod_7z", SettingType::Text, "Deflate"},
     {"ARCHIVE_ZIP", "DeflateMem_7z", SettingType::Integer, "32"},
     {"ARCHIVE_ZIP", "DeflatePass_7z", SettingType::Integer, "1"},
+    {"ARCHIVE_ZIP", "Encrypt", SettingType::Integer, "0"},
     {"ARCHIVE_CAB", "ArchiveType", SettingType::Text, "MSZIP"},
     {"ARCHIVE_CAB", "LZXArchiveLevel", SettingType::Integer, "15"},
     {"ARCHIVE_7Z", "ArchiveLevel", SettingType::Integer, "5"},
@@ -63,6 +66,7 @@ inline constexpr ArchiveSetting kArchiveSettings[] = {
     {"ARCHIVE_7Z", "Filter", SettingType::Integer, "1"},
     {"ARCHIVE_7Z", "HeaderComp", SettingType::Integer, "1"},
     {"ARCHIVE_7Z", "CompleteHeaderComp", SettingType::Integer, "1"},
+    {"ARCHIVE_7Z", "Encrypt", SettingType::Integer, "0"},
     {"ARCHIVE_GZ", "ArchiveLevel", SettingType::Integer, "6"},
     {"ARCHIVE_BZ2", "ArchiveLevel", SettingType::Integer, "9"},
     {"ARCHIVE_BZA", "ArchiveLevel", SettingType::Integer, "9"},
@@ -92,26 +96,28 @@ std::string OnOffSwitch(std::string_view name, std::string_view value);
 
 // Every switch of both command tables, read from the settings at one moment.
 struct ArchiveSwitches {
-  std::string lzhBuffer;    // {H}
-  std::string lzhMethod;    // {J}
-  bool use7Zip = false;     // GENERAL_ARC/Use7Zip
-  std::string zipLevel;     // {Z}
-  std::string zip7zLevel;   // {X}
-  std::string zip7zMethod;  // {M}
-  std::string zip7zMem;     // {B}
-  std::string zip7zPass;    // {P}
-  std::string cabType;      // {C}
-  std::string sevenZLevel;  // {X7}
-  std::string sevenZOnOff;  // " -ms=on -mf=on -mhc=on -mhcf=on" for the defaults
-  std::string gzLevel;      // {G} of gz
-  std::string bz2Level;     // {G} of bz2
-  std::string bzaLevel;     // {G} of bza
-  std::string gzaLevel;     // {G} of gza
-  std::string yz2Buffer;    // {U}
-  std::string yz2Ppm;       // {R}
-  std::string rkLevel;      // {K}
-  std::string rkWavLevel;   // {W}
-  std::string paqarLevel;   // {Q}
+  std::string lzhBuffer;       // {H}
+  std::string lzhMethod;       // {J}
+  bool use7Zip = false;        // GENERAL_ARC/Use7Zip
+  std::string zipLevel;        // {Z}
+  std::string zip7zLevel;      // {X}
+  std::string zip7zMethod;     // {M}
+  std::string zip7zMem;        // {B}
+  std::string zip7zPass;       // {P}
+  bool zipEncrypt = false;     // ARCHIVE_ZIP/Encrypt
+  std::string cabType;         // {C}
+  std::string sevenZLevel;     // {X7}
+  std::string sevenZOnOff;     // " -ms=on -mf=on -mhc=on -mhcf=on" for the defaults
+  bool sevenZEncrypt = false;  // ARCHIVE_7Z/Encrypt
+  std::string gzLevel;         // {G} of gz
+  std::string bz2Level;        // {G} of bz2
+  std::string bzaLevel;        // {G} of bza
+  std::string gzaLevel;        // {G} of gza
+  std::string yz2Buffer;       // {U}
+  std::string yz2Ppm;          // {R}
+  std::string rkLevel;         // {K}
+  std::string rkWavLevel;      // {W}
+  std::string paqarLevel;      // {Q}
 };
 ArchiveSwitches ReadArchiveSwitches();
 

@@ -1,7 +1,11 @@
 #include "StartArchive.h"
 
+#include <optional>
+
 #include "ArchiveAllInOne.h"
+#include "ArchiveCommand.h"
 #include "ArchiveEachFile.h"
+#include "ArchiveSwitches.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 #include "RunProgress.h"
@@ -85,9 +89,19 @@ RunEnd StartArchive(const BatchRun& run, const std::string& arcMethod, const std
     chosen.archiveName = AskArchiveName(window);
     if (chosen.archiveName.empty()) return RunEnd::StayOpen;
   }
+  // A password for the run's archives, typed twice; cancelled: nothing is made.
+  std::optional<std::string> password;
+  if (ArchiveEncrypts(ArchiveFormatWord(arcType), ReadArchiveSwitches())) {
+    password = window.newPasswordBox("作成する書庫のパスワードを入力してください。");
+    if (!password) {
+      window.setPanelText(1, "圧縮は中止しました。");
+      return RunEnd::StayOpen;
+    }
+  }
   RunProgress progress;
   RunReport report(ReportKind::Archive);
-  ArchiveRun archive{window, run.extract.status, arcType, &progress, &report};
+  ArchiveRun archive{
+      window, run.extract.status, arcType, &progress, &report, password ? &*password : nullptr};
   const Destination& d = chosen.destination;
   int successes = 0;
   {

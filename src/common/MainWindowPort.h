@@ -70,6 +70,11 @@ class MainWindowPort {
   virtual std::optional<std::string> passwordBox(const std::string& /*prompt*/) {
     return std::nullopt;
   }
+  // A new password (masked, typed twice: the second entry must match the first; never
+  // empty); nullopt when cancelled.
+  virtual std::optional<std::string> newPasswordBox(const std::string& /*prompt*/) {
+    return std::nullopt;
+  }
   // Common dialogs; "" when cancelled. A filter is a list of description/pattern pairs.
   virtual std::string browseForFolder() = 0;
   virtual std::string openFileDialog(const std::vector<std::string>& filter,

@@ -1,9 +1,15 @@
 #include "MainWindowPortQt.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QEventLoop>
+#include <QFormLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QThread>
+#include <QVBoxLayout>
 #include <atomic>
 #include <exception>
 #include <thread>
@@ -51,6 +57,42 @@ std::optional<std::string> MainWindowPortQt::passwordBox(const std::string& prom
   else
     QMetaObject::invokeMethod(qApp, ask, Qt::BlockingQueuedConnection);
   return answer;
+}
+
+std::optional<std::string> MainWindowPortQt::newPasswordBox(const std::string& prompt) {
+  QDialog dialog(owner_);
+  dialog.setObjectName(QStringLiteral("qvrNewPasswordDialog"));
+  dialog.setWindowTitle(QStringLiteral("パスワードの設定"));
+  auto* first = new QLineEdit(&dialog);
+  auto* again = new QLineEdit(&dialog);
+  first->setObjectName(QStringLiteral("txtPassword"));
+  again->setObjectName(QStringLiteral("txtPasswordAgain"));
+  for (QLineEdit* line : {first, again}) line->setEchoMode(QLineEdit::Password);
+  auto* mismatch = new QLabel(QStringLiteral("パスワードが一致しません。"), &dialog);
+  mismatch->setObjectName(QStringLiteral("lblMismatch"));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("パスワード(&P):"), first);
+  form->addRow(QStringLiteral("もう一度(&A):"), again);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(Q(prompt), &dialog));
+  layout->addLayout(form);
+  layout->addWidget(mismatch);
+  layout->addWidget(buttons);
+  // OK only once both entries hold the same, not empty password.
+  auto check = [=] {
+    const bool same = first->text() == again->text();
+    mismatch->setVisible(!again->text().isEmpty() && !same);
+    ok->setEnabled(!first->text().isEmpty() && same);
+  };
+  QObject::connect(first, &QLineEdit::textChanged, &dialog, check);
+  QObject::connect(again, &QLineEdit::textChanged, &dialog, check);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  check();
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return first->text().toStdString();
 }
 
 std::string MainWindowPortQt::browseForFolder() {

@@ -19,6 +19,7 @@ class MainWindowPortQt : public MainWindowPort {
   std::string inputBox(const std::string& prompt, const std::string& title,
                        const std::string& defaultText) override;
   std::optional<std::string> passwordBox(const std::string& prompt) override;
+  std::optional<std::string> newPasswordBox(const std::string& prompt) override;
   std::string browseForFolder() override;
   std::string openFileDialog(const std::vector<std::string>& filter,
                              const std::string& initialFolder) override;

@@ -146,6 +146,9 @@ TEST_F(ArchiveCommandTest, Use7ZipAppliesToEachFileOnly) {
          {"ARCHIVE_ZIP", "DeflatePass_7z", "3"}});
   EXPECT_EQ(Each("zip", kArchive),
             std::string("a -tzip ") + kA + " " + kApart + " -mx=9 -mm=BZip2 -mfb=64 -mpass=3");
+  Apply({{"GENERAL_ARC", "Use7Zip", "1"}, {"ARCHIVE_ZIP", "Encrypt", "1"}});
+  EXPECT_EQ(Each("zip", kArchive), std::string("a -tzip ") + kA + " " + kApart +
+                                       " -mx=5 -mm=Deflate -mfb=32 -mpass=1 -p -mem=AES256");
 }
 
 // Each switch rule: the setting's value as stored, and the part of the command line it gives.
@@ -201,6 +204,15 @@ TEST_F(ArchiveCommandTest, SwitchRules) {
        "7z",
        "a -t7z " + a + " " + apart + " -mx=5 -ms=on -mf=off -mhc=off -mhcf=off",
        ""},
+      // A password: the switch only, the library asks the host for it.
+      {{{"ARCHIVE_ZIP", "Encrypt", "1"}},
+       "zip",
+       "-r -j -6 -e " + a + " " + s,
+       "-u -S -D -6 -e " + a + " " + list},
+      {{{"ARCHIVE_7Z", "Encrypt", "1"}},
+       "7z",
+       "a -t7z " + a + " " + apart + " -mx=5 -ms=on -mf=on -mhc=on -mhcf=on -p -mhe=on",
+       "a -t7z /o/out.x " + list + " -mx=5 -ms=on -mf=on -mhc=on -mhcf=on -p -mhe=on"},
       {{{"ARCHIVE_GZ", "ArchiveLevel", "1"}},
        "gz",
        "-c --use-directory=0 -z1 " + a + " " + joined,

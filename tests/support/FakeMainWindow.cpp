@@ -41,6 +41,10 @@ std::optional<std::string> FakeMainWindow::passwordBox(const std::string& prompt
   return answer;
 }
 
+std::optional<std::string> FakeMainWindow::newPasswordBox(const std::string& prompt) {
+  return passwordBox("new:" + prompt);
+}
+
 std::string FakeMainWindow::browseForFolder() {
   dialogs.push_back("folder");
   return nextDialogAnswer();

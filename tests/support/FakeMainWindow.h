@@ -35,6 +35,8 @@ class FakeMainWindow : public MainWindowPort {
   std::string inputBox(const std::string& prompt, const std::string& title,
                        const std::string& defaultText) override;
   std::optional<std::string> passwordBox(const std::string& prompt) override;
+  // Recorded among passwordPrompts as "new:" + prompt, answered from passwordAnswers.
+  std::optional<std::string> newPasswordBox(const std::string& prompt) override;
   std::string browseForFolder() override;
   std::string openFileDialog(const std::vector<std::string>& filter,
                              const std::string& initialFolder) override;

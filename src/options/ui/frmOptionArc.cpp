@@ -26,6 +26,8 @@ frmOptionArc::frmOptionArc(QWidget* parent)
   ListBox(page, ArchiveKey::ZipArchiveLevel, "ZIP_cmbArchiveLevel", "圧縮率・速度設定[#]",
           {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"},
           {"0...No Compress", "1...Fastest(Low)", "6...Default", "9...Slow(High)"});
+  CheckBox(page, ArchiveKey::ZipEncrypt, "ZIP_chkEncrypt", "パスワードを付ける（AES-256）");
+  Hints(page, {"パスワードは開始時に入力します（保存されません）"});
 
   page = AddPage("ZIP(7zip.dll)", "");
   ListBox(page, ArchiveKey::ZipArchiveLevel7z, "ZIP_7z_cmbArchiveLevel", "圧縮レベル[mx]",
@@ -54,6 +56,9 @@ frmOptionArc::frmOptionArc(QWidget* parent)
   CheckBox(page, ArchiveKey::SevenZHeaderComp, "SevenZIP_HeaderComp", "書庫ヘッダ圧縮[mhc]");
   CheckBox(page, ArchiveKey::SevenZCompleteHeaderComp, "SevenZIP_CompleteHeaderComp",
            "完全書庫ヘッダ圧縮[mhcf]");
+  CheckBox(page, ArchiveKey::SevenZEncrypt, "SevenZIP_chkEncrypt",
+           "パスワードを付ける（ファイル名も暗号化[mhe]）");
+  Hints(page, {"パスワードは開始時に入力します（保存されません）"});
 
   const std::pair<const char*, ArchiveKey> levels[] = {{"GZ", ArchiveKey::GzArchiveLevel},
                                                        {"BZ2", ArchiveKey::Bz2ArchiveLevel},

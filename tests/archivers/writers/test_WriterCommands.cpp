@@ -474,7 +474,7 @@ INSTANTIATE_TEST_SUITE_P(
                 0x8031},
         BadCase{"SwitchThatWouldChangeTheArchive", "zip32j.so", "Zip", "s.zip", true,
                 [](Scene& s, const std::string& a) {
-                  return "-e " + Quoted(a) + " " + Quoted(s.src + "/readme.txt");
+                  return "-m " + Quoted(a) + " " + Quoted(s.src + "/readme.txt");
                 },
                 0x801C},
         BadCase{"MethodNotServed", "7-zip32.so", "SevenZip", "p.zip", false,
