@@ -2,8 +2,10 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <vector>
 
 namespace qvr::arc {
 
@@ -23,6 +25,12 @@ bool IsValidUtf8(const std::string& s) {
     if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
     p += n + 1;
   }
+  return true;
+}
+
+bool IsAscii(const std::string& s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
   return true;
 }
 
@@ -86,6 +94,31 @@ bool Cp932ToUtf8(const std::string& cp932, std::string* out) {
 std::string Cp932ToUtf8Lossy(const std::string& cp932) {
   std::string out;
   return Convert(ThreadConverters().fromCp932, cp932, &out, true) ? out : cp932;
+}
+
+std::string ToUtf8Lossy(const std::string& raw, const std::string& codePage) {
+  if (codePage == "CP932") return Cp932ToUtf8Lossy(raw);
+  // A few code pages per thread at most: the ones a user tried on one archive.
+  struct Cached {
+    std::string codePage;
+    iconv_t cd;
+  };
+  struct Cache {
+    std::vector<Cached> converters;
+    ~Cache() {
+      for (const Cached& c : converters)
+        if (c.cd != reinterpret_cast<iconv_t>(-1)) iconv_close(c.cd);
+    }
+  };
+  thread_local Cache cache;
+  auto found = std::find_if(cache.converters.begin(), cache.converters.end(),
+                            [&](const Cached& c) { return c.codePage == codePage; });
+  if (found == cache.converters.end()) {
+    cache.converters.push_back({codePage, iconv_open("UTF-8", codePage.c_str())});
+    found = cache.converters.end() - 1;
+  }
+  std::string out;
+  return Convert(found->cd, raw, &out, true) ? out : Cp932ToUtf8Lossy(raw);
 }
 
 bool Utf8ToCp932(const std::string& utf8, std::string* out) {

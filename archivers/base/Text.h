@@ -10,11 +10,18 @@ namespace qvr::arc {
 // True for well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool IsValidUtf8(const std::string& s);
 
+// True when every byte is below 0x80 (the same text in every code page we read).
+bool IsAscii(const std::string& s);
+
 // CP932 to UTF-8; false for bytes that are not CP932.
 bool Cp932ToUtf8(const std::string& cp932, std::string* out);
 // CP932 to UTF-8, each undecodable byte becoming U+FFFD (the bytes as they are when the
 // system has no CP932 converter).
 std::string Cp932ToUtf8Lossy(const std::string& cp932);
+// The bytes decoded from the code page (an iconv name: "CP932", "GBK", "BIG5", "EUC-KR",
+// "CP866", "CP437", "CP1252", "UTF-8"...), each undecodable byte becoming U+FFFD; CP932 for a
+// code page the system cannot convert.
+std::string ToUtf8Lossy(const std::string& raw, const std::string& codePage);
 // UTF-8 to CP932; false when a character has no CP932 form.
 bool Utf8ToCp932(const std::string& utf8, std::string* out);
 

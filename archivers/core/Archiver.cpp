@@ -430,6 +430,8 @@ struct Handle {
   Entry current;
   bool haveCurrent = false;
   bool walked = false;
+  std::string codePage;  // chosen for the names when it was opened ("": none)
+  bool guessed = false;  // some name was decoded from that code page
 };
 std::mutex gHandlesLock;
 std::set<Handle*> gHandles;
@@ -571,9 +573,20 @@ void* OpenArchive(const LibraryTraits& traits, void* owner, const char* path) {
   int32_t error = kOk;
   auto memo = std::make_shared<PasswordMemo>();
   memo->ask = AskerFor(owner, path);
+  CodePageScope names(ChosenNameCodePage());
   auto source = OpenFor(traits, path, error, memo);
   if (!source) return nullptr;
-  auto* h = new Handle{&traits, owner, path, memo, std::move(source), "", {}, false, false};
+  auto* h = new Handle{&traits,
+                       owner,
+                       path,
+                       memo,
+                       std::move(source),
+                       "",
+                       {},
+                       false,
+                       false,
+                       ChosenNameCodePage(),
+                       names.guessed()};
   std::lock_guard<std::mutex> lock(gHandlesLock);
   gHandles.insert(h);
   return h;
@@ -595,6 +608,7 @@ int32_t FindFirst(void* handle, const char* wildcard, EntryInfo* info) {
   Handle* h = Live(handle);
   if (!h) return -1;
   LocaleScope locale;
+  CodePageScope names(h->codePage);
   if (h->walked) {  // a second walk starts again from the first entry
     int32_t error = kOk;
     h->source = OpenFor(*h->traits, h->path, error, h->memo);
@@ -603,14 +617,26 @@ int32_t FindFirst(void* handle, const char* wildcard, EntryInfo* info) {
   h->walked = true;
   std::string w = wildcard ? wildcard : "";
   h->wildcard = (w == "*" || w == "*.*") ? "" : w;
-  return NextMatching(*h, info);
+  int32_t r = NextMatching(*h, info);
+  h->guessed = h->guessed || names.guessed();
+  return r;
 }
 
 int32_t FindNext(void* handle, EntryInfo* info) {
   Handle* h = Live(handle);
   if (!h || !h->walked || !h->source) return -1;
   LocaleScope locale;
-  return NextMatching(*h, info);
+  CodePageScope names(h->codePage);
+  int32_t r = NextMatching(*h, info);
+  h->guessed = h->guessed || names.guessed();
+  return r;
+}
+
+int32_t GetNameCodePage(void* handle, char* buffer, uint32_t size) {
+  Handle* h = Live(handle);
+  if (!h || !h->guessed) return 0;
+  if (buffer && size > 0) WriteReport(NameCodePageOf(h->codePage), buffer, size);
+  return 1;
 }
 
 int32_t GetOriginalSizeEx(void* handle, int64_t* size) {

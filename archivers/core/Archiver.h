@@ -70,6 +70,9 @@ int32_t GetCompressedSizeEx(void* handle, int64_t* size);
 // How many entries the last RunCommand on this thread left out for safety (0 when it left
 // none out or stopped before reading any entry).
 int32_t GetSkippedCount();
+// 1 when some entry name of the open archive read so far was not UTF-8 and was decoded from
+// a code page (its name goes into the buffer), 0 when every name was UTF-8.
+int32_t GetNameCodePage(void* handle, char* buffer, uint32_t size);
 // The host's password answerer for this thread's later calls; null gives our own question.
 void SetPasswordCallback(PasswordCallback* callback, void* context);
 // The question for the archive's password: the host's answerer when it set one on the

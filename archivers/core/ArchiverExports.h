@@ -3,7 +3,8 @@
 // defines Unlha, UnlhaGetVersion, UnlhaGetSubVersion, UnlhaCheckArchive, UnlhaGetFileCount,
 // UnlhaOpenArchive, UnlhaCloseArchive, UnlhaFindFirst, UnlhaFindNext,
 // UnlhaGetOriginalSizeEx, UnlhaGetCompressedSizeEx, UnlhaGetSkippedCount,
-// UnlhaSetPasswordCallback and UnlhaSetProgressCallback, declared first
+// UnlhaSetPasswordCallback, UnlhaSetProgressCallback, UnlhaSetNameCodePage and
+// UnlhaGetNameCodePage, declared first
 // by the calling convention's header so that each definition keeps its signature.
 #pragma once
 
@@ -11,6 +12,7 @@
 
 #include "Archiver.h"
 #include "CallProgress.h"
+#include "NameDecoder.h"
 
 #define QVR_ARC_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -57,4 +59,10 @@
   }                                                                                      \
   QVR_ARC_EXPORT void P##SetProgressCallback(qvr::ProgressCallback* cb, void* context) { \
     qvr::arc::SetProgressCallback(cb, context);                                          \
+  }                                                                                      \
+  QVR_ARC_EXPORT void P##SetNameCodePage(const char* codePage) {                         \
+    qvr::arc::SetNameCodePage(codePage ? codePage : "");                                 \
+  }                                                                                      \
+  QVR_ARC_EXPORT int32_t P##GetNameCodePage(void* h, char* buffer, uint32_t size) {      \
+    return qvr::arc::GetNameCodePage(h, buffer, size);                                   \
   }

@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <vector>
 
 #include <zlib.h>
@@ -200,11 +201,12 @@ class OwnZipData {
   // do not tell, since its seeking reader skips what it was not asked to read); null when it
   // is no Deflate64 entry.
   static std::unique_ptr<OwnZipData> Open(int fd, const ZipDirectory& dir, const std::string& path,
-                                          std::vector<bool>& used) {
+                                          bool unflaggedAreUtf8, std::vector<bool>& used) {
     used.resize(dir.entries.size());
     for (size_t i = 0; i < dir.entries.size(); ++i) {
       const ZipEntryRecord& e = dir.entries[i];
-      if (used[i] || DecodeEntryName(e.name) != path) continue;
+      if (used[i] || DecodeEntryName(e.name, ZipNameFlag(e.flags, unflaggedAreUtf8)) != path)
+        continue;
       used[i] = true;
       unsigned char h[30];
       if (e.method != kMethodDeflate64 || (e.flags & 1) ||
@@ -396,18 +398,49 @@ class LibarchiveSource final : public EntrySource {
   // Our own decoder for the current ZIP entry, when its method is one we decode.
   bool OpenOwn() {
     if (!fd_.valid()) return false;
+    ReadZipFlags();
+    own_ = OwnZipData::Open(fd_.get(), Directory(), path_, unflaggedAreUtf8_, zipUsed_);
+    if (own_) words_.clear();
+    return own_ != nullptr;
+  }
+
+  // The ZIP's central directory, read once (empty when it does not read).
+  const ZipDirectory& Directory() {
     if (!zipDir_) {
       struct stat st;
       zipDir_ = std::make_unique<ZipDirectory>();
       std::string why;
-      if (fstat(fd_.get(), &st) != 0 ||
+      if (!fd_.valid() || fstat(fd_.get(), &st) != 0 ||
           ReadZipDirectory(fd_.get(), static_cast<uint64_t>(st.st_size), zipDir_.get(), &why) !=
               kOk)
         zipDir_->entries.clear();
     }
-    own_ = OwnZipData::Open(fd_.get(), *zipDir_, path_, zipUsed_);
-    if (own_) words_.clear();
-    return own_ != nullptr;
+    return *zipDir_;
+  }
+
+  static std::string Bare(std::string name) {
+    while (!name.empty() && name.back() == '/') name.pop_back();
+    return name;
+  }
+
+  void ReadZipFlags() {
+    if (zipFlagsRead_) return;
+    zipFlagsRead_ = true;
+    for (const ZipEntryRecord& e : Directory().entries) {
+      zipFlags_.emplace(Bare(e.name), e.flags);
+      NoteUnflaggedName(e.flags, e.name, &unflaggedAreUtf8_);
+    }
+  }
+
+  // What a ZIP entry's record says of its name's encoding (the UTF-8 flag); other formats
+  // say nothing.
+  NameFlag FlagOf(const std::string& raw) {
+    if ((archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) != ARCHIVE_FORMAT_ZIP)
+      return NameFlag::Unknown;
+    ReadZipFlags();
+    auto found = zipFlags_.find(Bare(raw));
+    if (found == zipFlags_.end()) return NameFlag::Unknown;
+    return ZipNameFlag(found->second, unflaggedAreUtf8_);
   }
 
   bool IsLha() const {
@@ -432,7 +465,8 @@ class LibarchiveSource final : public EntrySource {
     entry = Entry{};
     const char* p = archive_entry_pathname(e);
     if (!p) p = archive_entry_pathname_utf8(e);
-    entry.path = DecodeEntryName(RawName(p));
+    std::string stored = RawName(p);
+    entry.path = DecodeEntryName(stored, IsAscii(stored) ? NameFlag::Unknown : FlagOf(stored));
     bool raw = (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAW;
     if (raw) entry.path = CompressedFileName(options_.path);
     switch (archive_entry_filetype(e)) {
@@ -510,7 +544,10 @@ class LibarchiveSource final : public EntrySource {
   SourceOptions options_;
   struct archive* a_ = nullptr;
   UniqueFd fd_;  // the archive file, for sizes that headers record and libarchive omits
-  std::unique_ptr<ZipDirectory> zipDir_;  // read once, when an entry needs our own decoder
+  std::unique_ptr<ZipDirectory> zipDir_;      // read once, when an entry needs it
+  std::map<std::string, uint16_t> zipFlags_;  // the flags of each ZIP name, as stored
+  bool unflaggedAreUtf8_ = true;              // every name stored without the flag is UTF-8
+  bool zipFlagsRead_ = false;
   std::unique_ptr<OwnZipData> own_;
   std::vector<bool> zipUsed_;  // directory records our own decoder has read
   std::string path_;           // the current entry's

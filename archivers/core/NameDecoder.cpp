@@ -33,8 +33,47 @@ LocaleScope::~LocaleScope() {
   uselocale(previous_);
 }
 
-std::string DecodeEntryName(const std::string& raw) {
-  std::string name = IsValidUtf8(raw) ? raw : Cp932ToUtf8Lossy(raw);
+namespace {
+thread_local std::string tCodePage;  // "" for CP932
+thread_local uint64_t tGuesses = 0;  // names of this thread decoded from the code page
+}  // namespace
+
+void SetNameCodePage(const std::string& codePage) {
+  tCodePage = codePage;
+}
+
+const std::string& ChosenNameCodePage() {
+  return tCodePage;
+}
+
+const std::string& NameCodePageOf(const std::string& chosen) {
+  static const std::string kAutomatic = "CP932";
+  return chosen.empty() ? kAutomatic : chosen;
+}
+
+CodePageScope::CodePageScope(const std::string& codePage)
+    : previous_(tCodePage), guessesBefore_(tGuesses) {
+  tCodePage = codePage;
+}
+
+CodePageScope::~CodePageScope() {
+  tCodePage = previous_;
+}
+
+bool CodePageScope::guessed() const {
+  return tGuesses != guessesBefore_;
+}
+
+std::string DecodeEntryName(const std::string& raw, NameFlag flag) {
+  std::string name = raw;
+  const bool valid = IsValidUtf8(raw);
+  if (!IsAscii(raw) && !(flag == NameFlag::Utf8 && valid)) {
+    // Without the flag the encoding is a guess: valid UTF-8 stays UTF-8 unless the host chose
+    // a code page for names the archive marks as not UTF-8.
+    if (flag == NameFlag::NotUtf8 || !valid) ++tGuesses;
+    if (!valid || (flag == NameFlag::NotUtf8 && !tCodePage.empty()))
+      name = ToUtf8Lossy(raw, NameCodePageOf(tCodePage));
+  }
   // After decoding, a "\" can only be a separator written by a Windows tool: the CP932
   // trail byte 0x5C has become part of its character.
   for (char& c : name) {

@@ -1,5 +1,7 @@
 #include "ZipDirectory.h"
 
+#include "Text.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -286,6 +288,15 @@ int64_t FromDosTime(uint16_t dosTime, uint16_t dosDate) {
   tm.tm_sec = (dosTime & 31) * 2;
   tm.tm_isdst = -1;
   return static_cast<int64_t>(mktime(&tm));
+}
+
+NameFlag ZipNameFlag(uint16_t flags, bool unflaggedAreUtf8) {
+  if (flags & 0x0800) return NameFlag::Utf8;
+  return unflaggedAreUtf8 ? NameFlag::Unknown : NameFlag::NotUtf8;
+}
+
+void NoteUnflaggedName(uint16_t flags, const std::string& name, bool* unflaggedAreUtf8) {
+  if (!(flags & 0x0800) && !IsValidUtf8(name)) *unflaggedAreUtf8 = false;
 }
 
 }  // namespace qvr::arc

@@ -4,6 +4,8 @@
 // they are (headers and compressed data), without decompressing anything.
 #pragma once
 
+#include "NameDecoder.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -82,6 +84,13 @@ struct ZipDirectory {
 // no ZIP and ERROR_HEADER_BROKEN when its directory or an entry's local header does not hold
 // together.
 int32_t ReadZipDirectory(int fd, uint64_t fileSize, ZipDirectory* out, std::string* why);
+
+// The encoding a record's name is read in: flagged UTF-8 is UTF-8; without the flag, valid
+// UTF-8 stays UTF-8 in an archive whose unflagged names all are (as Info-ZIP writes them on
+// Linux), and the names of any other archive come from the code page (Windows' Explorer).
+NameFlag ZipNameFlag(uint16_t flags, bool unflaggedAreUtf8);
+// Notes whether a record's name keeps an archive's unflagged names all UTF-8.
+void NoteUnflaggedName(uint16_t flags, const std::string& name, bool* unflaggedAreUtf8);
 
 // True when the local header the record points to starts with its signature.
 bool LocalHeaderAt(int fd, const ZipEntryRecord& e);

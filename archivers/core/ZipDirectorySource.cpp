@@ -110,15 +110,17 @@ uint32_t ModeOf(const ZipEntryRecord& e) {
   return mode;
 }
 
-// A record's path as the listing shows it, before folders get their "/".
-std::string PathOf(const ZipEntryRecord& e) {
+// A record's path as the listing shows it, before folders get their "/"; flags are those of
+// the central record (a local one has the same name).
+std::string PathOf(const ZipEntryRecord& e, uint16_t flags, bool unflaggedAreUtf8) {
   std::string unicode;
-  return DecodeEntryName(UnicodePath(e, &unicode) ? unicode : e.name);
+  if (UnicodePath(e, &unicode)) return DecodeEntryName(unicode, NameFlag::Utf8);
+  return DecodeEntryName(e.name, ZipNameFlag(flags, unflaggedAreUtf8));
 }
 
-void Fill(const ZipEntryRecord& e, Entry& entry) {
+void Fill(const ZipEntryRecord& e, bool unflaggedAreUtf8, Entry& entry) {
   entry = Entry{};
-  entry.path = PathOf(e);
+  entry.path = PathOf(e, e.flags, unflaggedAreUtf8);
   bool slash = !entry.path.empty() && entry.path.back() == '/';
   uint32_t mode = ModeOf(e);
   if (mode == 0) mode = slash ? (S_IFDIR | 0755) : (S_IFREG | 0644);
@@ -158,7 +160,8 @@ void Fill(const ZipEntryRecord& e, Entry& entry) {
 
 class ZipDirectorySource final : public EntrySource {
  public:
-  ZipDirectorySource(UniqueFd fd, const ZipEnd& end) : fd_(std::move(fd)), walk_(fd_.get(), end) {}
+  ZipDirectorySource(UniqueFd fd, const ZipEnd& end, bool unflaggedAreUtf8)
+      : fd_(std::move(fd)), walk_(fd_.get(), end), unflaggedAreUtf8_(unflaggedAreUtf8) {}
 
   int32_t Next(Entry& entry) override {
     ZipEntryRecord e;
@@ -167,7 +170,7 @@ class ZipDirectorySource final : public EntrySource {
       words_ = walk_.why();
       return r;
     }
-    Fill(e, entry);
+    Fill(e, unflaggedAreUtf8_, entry);
     return kOk;
   }
   int32_t Read(const void**, size_t*) override {
@@ -180,18 +183,22 @@ class ZipDirectorySource final : public EntrySource {
  private:
   UniqueFd fd_;
   ZipDirectoryWalk walk_;
+  bool unflaggedAreUtf8_;
   std::string words_;
 };
 
 // Every record holds together and the first entry's local header is where the directory
-// places it (what reading the first entry checks).
-bool Sound(int fd, const ZipEnd& end) {
+// places it (what reading the first entry checks); notes whether the unflagged names are all
+// UTF-8.
+bool Sound(int fd, const ZipEnd& end, bool* unflaggedAreUtf8) {
   ZipDirectoryWalk walk(fd, end);
   ZipEntryRecord e;
+  *unflaggedAreUtf8 = true;
   for (bool first = true;; first = false) {
     int32_t r = walk.Next(&e);
     if (r == kEnd) return true;
     if (r != kOk || (first && !LocalHeaderAt(fd, e))) return false;
+    NoteUnflaggedName(e.flags, e.name, unflaggedAreUtf8);
   }
 }
 
@@ -210,10 +217,12 @@ std::unique_ptr<EntrySource> OpenDirectory(const SourceOptions& options) {
   struct stat st {};
   ZipEnd end;
   std::string why;
+  bool unflaggedAreUtf8 = true;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
       !((options.formats & kFormat7z) && Starts7z(fd)) &&
-      FindZipEnd(fd, static_cast<uint64_t>(st.st_size), &end, &why) == kOk && Sound(fd, end))
-    return std::make_unique<ZipDirectorySource>(std::move(file), end);
+      FindZipEnd(fd, static_cast<uint64_t>(st.st_size), &end, &why) == kOk &&
+      Sound(fd, end, &unflaggedAreUtf8))
+    return std::make_unique<ZipDirectorySource>(std::move(file), end, unflaggedAreUtf8);
   return nullptr;
 }
 
@@ -234,15 +243,24 @@ ZipNameFixes ZipNamesToFix(int fd) {
     uint64_t offset;
     std::string local, central;
   };
-  std::vector<Named> records;
-  std::set<std::string> disagreeing;
+  // Both names of each record first: how the unflagged ones read depends on all of them.
+  std::vector<std::pair<ZipEntryRecord, ZipEntryRecord>> pairs;  // central, local
+  bool unflaggedAreUtf8 = true;
   ZipDirectoryWalk walk(fd, end);
   ZipEntryRecord e;
   for (int32_t r; (r = walk.Next(&e)) != kEnd;) {
     if (r != kOk) return {};
     ZipEntryRecord local;
     if (!LocalNameAt(fd, e, &local.name, &local.extra)) return {};
-    Named n{e.localOffset, WithoutSlash(PathOf(local)), WithoutSlash(PathOf(e))};
+    NoteUnflaggedName(e.flags, e.name, &unflaggedAreUtf8);
+    NoteUnflaggedName(e.flags, local.name, &unflaggedAreUtf8);
+    pairs.emplace_back(e, std::move(local));
+  }
+  std::vector<Named> records;
+  std::set<std::string> disagreeing;
+  for (const auto& [central, local] : pairs) {
+    Named n{central.localOffset, WithoutSlash(PathOf(local, central.flags, unflaggedAreUtf8)),
+            WithoutSlash(PathOf(central, central.flags, unflaggedAreUtf8))};
     if (n.local != n.central) disagreeing.insert(n.local);
     records.push_back(std::move(n));
   }

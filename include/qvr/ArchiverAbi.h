@@ -6,7 +6,8 @@
 // A library of prefix P ("Unlha", "UnZip", ...) exports P (the command entry),
 // PGetVersion, PGetSubVersion, PCheckArchive, PGetFileCount, POpenArchive, PCloseArchive,
 // PFindFirst and PFindNext. Our libraries also export PGetOriginalSizeEx,
-// PGetCompressedSizeEx, PGetSkippedCount, PSetPasswordCallback and PSetProgressCallback;
+// PGetCompressedSizeEx, PGetSkippedCount, PSetPasswordCallback, PSetProgressCallback,
+// PSetNameCodePage and PGetNameCodePage;
 // the host treats those as optional, so libraries of other makers work without them.
 #pragma once
 
@@ -151,6 +152,15 @@ using ProgressCallback = int32_t(void* context, const ProgressInfo* info);
 // PSetProgressCallback: every command call made on the calling thread reports to
 // `callback` until it is set to null again.
 using SetProgressCallbackEntry = void(ProgressCallback* callback, void* context);
+// PSetNameCodePage: entry names that are neither flagged UTF-8 nor valid UTF-8 are decoded
+// from this code page (an iconv name such as "CP932", "GBK", "BIG5", "EUC-KR", "CP866",
+// "CP437", "CP1252", "UTF-8") in every later call made on the calling thread, and in the
+// archives opened by it; null or "" for the library's own guess (CP932).
+using SetNameCodePageEntry = void(const char* codePage);
+// PGetNameCodePage: non-zero when some name of the open archive read so far was decoded from
+// a code page (a guess), whose name it writes, NUL-terminated, into `buffer`; 0 when every
+// name was UTF-8.
+using GetNameCodePageEntry = int32_t(HARC archive, char* buffer, uint32_t size);
 // UnImpGetOriginalSize / UnHkiGetArcOriginalSize: the current entry's 32-bit size.
 using EntrySizeEntry = int32_t(HARC archive);
 using AceExtractEntry = int32_t(const char* archivePath, AceExtractParams* params);
@@ -175,4 +185,6 @@ using AceExtractEntry = int32_t(const char* archivePath, AceExtractParams* param
   extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetCompressedSizeEx; \
   extern "C" __attribute__((visibility("default"))) qvr::SkippedCountEntry P##GetSkippedCount;  \
   extern "C" __attribute__((visibility("default"))) qvr::SetPasswordCallbackEntry P##SetPasswordCallback; \
-  extern "C" __attribute__((visibility("default"))) qvr::SetProgressCallbackEntry P##SetProgressCallback
+  extern "C" __attribute__((visibility("default"))) qvr::SetProgressCallbackEntry P##SetProgressCallback; \
+  extern "C" __attribute__((visibility("default"))) qvr::SetNameCodePageEntry P##SetNameCodePage; \
+  extern "C" __attribute__((visibility("default"))) qvr::GetNameCodePageEntry P##GetNameCodePage

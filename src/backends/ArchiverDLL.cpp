@@ -179,6 +179,8 @@ void ArchiverDLL::Load() {
   Bind(entries_.skippedCount, Resolve("GetSkippedCount"));
   Bind(entries_.setPasswordCallback, Resolve("SetPasswordCallback"));
   Bind(entries_.setProgressCallback, Resolve("SetProgressCallback"));
+  Bind(entries_.setNameCodePage, Resolve("SetNameCodePage"));
+  Bind(entries_.getNameCodePage, Resolve("GetNameCodePage"));
   Bind(entries_.getOriginalSize, Resolve("GetOriginalSize"));
   Bind(entries_.getArcOriginalSize, Resolve("GetArcOriginalSize"));
 }
@@ -260,8 +262,25 @@ class ArchiverDLL::ProgressScope {
   SetProgressCallbackEntry* set_;
 };
 
+class ArchiverDLL::CodePageScope {
+ public:
+  CodePageScope(SetNameCodePageEntry* set, const std::string& codePage)
+      : set_(codePage.empty() ? nullptr : set) {
+    if (set_) set_(codePage.c_str());
+  }
+  ~CodePageScope() {
+    if (set_) set_(nullptr);
+  }
+  CodePageScope(const CodePageScope&) = delete;
+  CodePageScope& operator=(const CodePageScope&) = delete;
+
+ private:
+  SetNameCodePageEntry* set_;
+};
+
 int32_t ArchiverDLL::Command(void* ownerWindow, const std::string& commandLine, std::string* output,
-                             int32_t* skipped, PasswordAnswerer* passwords, RunProgress* progress) {
+                             int32_t* skipped, PasswordAnswerer* passwords, RunProgress* progress,
+                             const std::string& nameCodePage) {
   if (output) output->clear();
   if (skipped) *skipped = 0;
   if (!entries_.command) return kNoEntryResult;
@@ -270,6 +289,7 @@ int32_t ArchiverDLL::Command(void* ownerWindow, const std::string& commandLine, 
   {
     PasswordScope scope(entries_.setPasswordCallback, passwords);
     ProgressScope told(entries_.setProgressCallback, progress);
+    CodePageScope names(entries_.setNameCodePage, nameCodePage);
     result = entries_.command(ownerWindow, commandLine.c_str(), buffer, sizeof buffer);
   }
   // A library that fills the whole buffer without a NUL must not make us read past it.
@@ -296,10 +316,19 @@ int32_t ArchiverDLL::GetFileCount(const std::string& archivePath) {
 }
 
 HARC ArchiverDLL::OpenArchive(void* ownerWindow, const std::string& archivePath, uint32_t mode,
-                              PasswordAnswerer* passwords) {
+                              PasswordAnswerer* passwords, const std::string& nameCodePage) {
   if (!entries_.openArchive) return nullptr;
   PasswordScope scope(entries_.setPasswordCallback, passwords);
+  CodePageScope names(entries_.setNameCodePage, nameCodePage);  // the archive keeps it
   return entries_.openArchive(ownerWindow, archivePath.c_str(), mode);
+}
+
+std::string ArchiverDLL::NameCodePage(HARC archive) {
+  char buffer[64] = {};
+  if (!entries_.getNameCodePage || !archive ||
+      entries_.getNameCodePage(archive, buffer, sizeof buffer) == 0)
+    return "";
+  return std::string(buffer, strnlen(buffer, sizeof buffer));
 }
 
 int32_t ArchiverDLL::CloseArchive(HARC archive) {

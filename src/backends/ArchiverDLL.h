@@ -30,6 +30,11 @@ class PasswordAnswerer {
   virtual std::optional<std::string> Answer(const std::string& archivePath, int wrong) = 0;
 };
 
+// The code pages a user can choose for names that are not UTF-8 (iconv names), in the order
+// the program offers them; "" (not in the list) is the libraries' own guess, CP932.
+inline constexpr const char* kNameCodePages[] = {"CP932", "GBK",   "Big5",   "EUC-KR",
+                                                 "CP866", "CP437", "CP1252", "UTF-8"};
+
 class ArchiverDLL {
  public:
   // The library (a catalogue row of kind Library), searched and loaded at its first use and
@@ -52,16 +57,20 @@ class ArchiverDLL {
   // (PGetSkippedCount, asked right after the call on the same thread); 0 when the library
   // does not export that entry. passwords, when given, answers the call's password
   // questions; progress, when given, hears how far the call got (PSetProgressCallback) and
-  // stops it when cancelled (a library without that entry runs to its end).
+  // stops it when cancelled (a library without that entry runs to its end). nameCodePage, when
+  // not "", is the code page of the names that are not UTF-8 (PSetNameCodePage).
   int32_t Command(void* ownerWindow, const std::string& commandLine, std::string* output = nullptr,
                   int32_t* skipped = nullptr, PasswordAnswerer* passwords = nullptr,
-                  RunProgress* progress = nullptr);
+                  RunProgress* progress = nullptr, const std::string& nameCodePage = "");
   uint16_t GetVersion();                                               // 0 when missing
   uint16_t GetSubVersion();                                            // 0 when missing
   int32_t CheckArchive(const std::string& archivePath, int32_t mode);  // 0 when missing
   int32_t GetFileCount(const std::string& archivePath);                // -1 when missing
   HARC OpenArchive(void* ownerWindow, const std::string& archivePath, uint32_t mode,
-                   PasswordAnswerer* passwords = nullptr);
+                   PasswordAnswerer* passwords = nullptr, const std::string& nameCodePage = "");
+  // The code page some names of the open archive were decoded from (PGetNameCodePage); ""
+  // when every name read so far was UTF-8 or the library does not tell.
+  std::string NameCodePage(HARC archive);
   int32_t CloseArchive(HARC archive);
   int32_t FindFirst(HARC archive, const std::string& wildcard, EntryInfo* entry);
   int32_t FindNext(HARC archive, EntryInfo* entry);
@@ -91,6 +100,8 @@ class ArchiverDLL {
     SkippedCountEntry* skippedCount = nullptr;
     SetPasswordCallbackEntry* setPasswordCallback = nullptr;
     SetProgressCallbackEntry* setProgressCallback = nullptr;
+    SetNameCodePageEntry* setNameCodePage = nullptr;
+    GetNameCodePageEntry* getNameCodePage = nullptr;
     EntrySizeEntry* getOriginalSize = nullptr;
     EntrySizeEntry* getArcOriginalSize = nullptr;
     AceExtractEntry* aceExtract = nullptr;
@@ -104,6 +115,8 @@ class ArchiverDLL {
   class PasswordScope;
   // Hands `progress` to the library for the calls of this thread until it is destroyed.
   class ProgressScope;
+  // Sets the library's name code page for the calls of this thread until it is destroyed.
+  class CodePageScope;
 
   Lib lib_;
   void* handle_ = nullptr;

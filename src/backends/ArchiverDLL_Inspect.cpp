@@ -139,11 +139,13 @@ std::string_view EntryName(const EntryInfo& entry) {
 }
 
 bool WalkEntries(const FormatRow& format, const std::string& path, void* ownerWindow,
-                 uint32_t openMode, const EntryVisitor& visit, RunPasswords* passwords) {
+                 uint32_t openMode, const EntryVisitor& visit, RunPasswords* passwords,
+                 const std::string& nameCodePage, std::string* guessedCodePage) {
   ArchiverDLL& dll = DllOf(format);
   std::optional<RunPasswords::Call> call;
   if (passwords) call.emplace(*passwords);
-  HARC archive = dll.OpenArchive(ownerWindow, path, openMode, call ? &*call : nullptr);
+  HARC archive =
+      dll.OpenArchive(ownerWindow, path, openMode, call ? &*call : nullptr, nameCodePage);
   if (call) call->Finish(!archive);
   if (!archive) return false;
   EntryInfo entry{};
@@ -154,6 +156,7 @@ bool WalkEntries(const FormatRow& format, const std::string& path, void* ownerWi
     entry = EntryInfo{};
     found = dll.FindNext(archive, &entry);
   }
+  if (guessedCodePage) *guessedCodePage = dll.NameCodePage(archive);
   dll.CloseArchive(archive);
   return true;
 }

@@ -80,8 +80,12 @@ using EntryVisitor = std::function<bool(ArchiverDLL& dll, HARC archive, const En
 // OpenArchive, FindFirst "*", FindNext until it fails (BEL: the first entry only),
 // CloseArchive. False when the archive did not open. The caller checks availability.
 // passwords, when given, answers a password question of the opening.
+// nameCodePage: the code page of the names that are not UTF-8 ("": the library's guess);
+// guessedCodePage, when given, receives the code page some names were decoded from ("" when
+// every name was UTF-8).
 bool WalkEntries(const FormatRow& format, const std::string& path, void* ownerWindow,
-                 uint32_t openMode, const EntryVisitor& visit, RunPasswords* passwords = nullptr);
+                 uint32_t openMode, const EntryVisitor& visit, RunPasswords* passwords = nullptr,
+                 const std::string& nameCodePage = "", std::string* guessedCodePage = nullptr);
 // The entry's name: FileName up to its first NUL, never beyond the 513-byte field.
 std::string_view EntryName(const EntryInfo& entry);
 

@@ -321,6 +321,7 @@ bool ArchiverDLL_List::ListByFormat(const std::string& path, ArchiveListModel& m
 void ArchiverDLL_List::ListLibrary(const FormatRow& format, std::string_view id,
                                    const std::string& path, ArchiveListModel& model) {
   model.BeginListing();
+  guessedCodePage_.clear();
   RowFormat rowFormat = RowFormatOf(id);
   // The listing reads through unace32 alone; unacev2 only extracts.
   if (status_.*RowOf(format.lib).flag) {
@@ -336,7 +337,7 @@ void ArchiverDLL_List::ListLibrary(const FormatRow& format, std::string_view id,
           row.time = entry.Time;
           return model.AddRow(row, rowFormat);
         },
-        passwords_);
+        passwords_, nameCodePage_, &guessedCodePage_);
   }
   model.EndListing();
 }

@@ -148,6 +148,11 @@ class ArchiverDLL_List {
   bool ListByExtension(const std::string& path, ArchiveListModel& model);
   // Lists by the detection by content. False for "", "PQA" (the model was not touched).
   bool ListByFormat(const std::string& path, ArchiveListModel& model);
+  // The code page of the names that are not UTF-8 for the listings ("": the library's guess).
+  void setNameCodePage(const std::string& codePage) { nameCodePage_ = codePage; }
+  // The code page some names of the last listing were decoded from; "" when every name was
+  // UTF-8 (or the library does not tell).
+  const std::string& guessedCodePage() const { return guessedCodePage_; }
 
  private:
   void ListLibrary(const FormatRow& format, std::string_view id, const std::string& path,
@@ -158,6 +163,8 @@ class ArchiverDLL_List {
   ArchiverDLL_Inspect& inspect_;
   void* ownerWindow_;
   RunPasswords* passwords_;
+  std::string nameCodePage_;
+  std::string guessedCodePage_;
 };
 
 }  // namespace qvr

@@ -46,8 +46,8 @@ bool LeftEntriesOut(int32_t skipped) {
 }
 
 // Runs the command; complete is set when the archive extracted with every entry written.
-int32_t RunCommand(const ExtractRun& run, RunPasswords& passwords, RunProgress& progress,
-                   const ExtractCommand& command, const std::string& path,
+int32_t RunCommand(const ExtractRun& run, const std::string& nameCodePage, RunPasswords& passwords,
+                   RunProgress& progress, const ExtractCommand& command, const std::string& path,
                    const std::string& outputFolder, bool& complete) {
   complete = false;
   MainWindowPort& window = run.window;
@@ -59,7 +59,7 @@ int32_t RunCommand(const ExtractRun& run, RunPasswords& passwords, RunProgress& 
       RunPasswords::Call call(passwords);
       result = RunResponsive(window, [&] {
         return dll.Command(window.ownerWindow(), command.commandLine, nullptr, &skipped, &call,
-                           &progress);
+                           &progress, nameCodePage);
       });
       call.Finish(result == ERROR_PASSWORD_FILE);
       complete = result == 0 && !LeftEntriesOut(skipped);
@@ -136,7 +136,8 @@ class Loop {
     // One level; a missing parent is the library's to report.
     const bool made = ::mkdir(folder.c_str(), 0777) == 0;
     bool complete = false;
-    int32_t result = RunCommand(run_, passwords_, progress_, command, path, folder, complete);
+    int32_t result = RunCommand(run_, options_.nameCodePage, passwords_, progress_, command, path,
+                                folder, complete);
     if (made && result != 0) RemoveIfNothingCame(folder);
     ReportRow row = RowOfCall(path, result, progress_.TakeTally(), progress_.cancelled());
     if (result != 0) return row;
@@ -198,6 +199,7 @@ ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode) {
   o.errorSkip = IniFlag("GENERAL", "ErrorSkip");
   o.use7Zip = IniFlag("GENERAL", "Use7Zip");
   o.useUnace32 = IniFlag("GENERAL", "UseUNACE32");
+  o.nameCodePage = NameCodePageSetting();
   return o;
 }
 

@@ -38,6 +38,7 @@ struct ExtractLoopOptions {
   bool errorSkip = false;
   bool use7Zip = false;
   bool useUnace32 = false;
+  std::string nameCodePage;  // EXTRACT_NORMAL/NameCodePage: of names that are not UTF-8
 };
 ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode);
 

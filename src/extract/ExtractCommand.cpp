@@ -2,6 +2,7 @@
 
 #include "ArchiverDLLStatus.h"
 #include "PathHelpers.h"
+#include "Settings.h"
 
 namespace qvr {
 namespace {
@@ -138,6 +139,10 @@ bool CommandAvailable(const ExtractCommand& command, const LibraryStatus& status
   if (command.route == ExtractRoute::Unsupported) return false;
   if (command.lib == Lib::Yz2Dec && !useYZ2DEC) return false;
   return status.*RowOf(command.lib).flag;
+}
+
+std::string NameCodePageSetting() {
+  return CutAtNull(GetIniString(kQvrArcIni, "EXTRACT_NORMAL", "NameCodePage"));
 }
 
 }  // namespace qvr

@@ -50,6 +50,10 @@ ExtractCommand BuildSelfExtractCommand(const std::string& detectedFormat,
 ExtractCommand BuildTestCommand(const std::string& format, bool use7Zip,
                                 const std::string& archivePath);
 
+// EXTRACT_NORMAL/NameCodePage: the code page of names that are not UTF-8 for every extraction
+// and test run ("" = the libraries' guess, CP932); the viewer starts from it too.
+std::string NameCodePageSetting();
+
 // True when what the command needs is installed; yz2dec also needs UseYZ2DEC.
 bool CommandAvailable(const ExtractCommand& command, const LibraryStatus& status, bool useYZ2DEC);
 

@@ -24,7 +24,8 @@ class Tester {
         passwords_(passwords),
         progress_(progress),
         inspect_(run.status, run.window.ownerWindow(), &passwords),
-        use7Zip_(GetIniInt(kQvrArcIni, "GENERAL", "Use7Zip") != 0) {}
+        use7Zip_(GetIniInt(kQvrArcIni, "GENERAL", "Use7Zip") != 0),
+        nameCodePage_(NameCodePageSetting()) {}
 
   ReportRow Test(const std::string& path) {
     MainWindowPort& window = run_.window;
@@ -41,7 +42,7 @@ class Tester {
     RunPasswords::Call call(passwords_);
     int32_t result = RunResponsive(window, [&] {
       return dll.Command(window.ownerWindow(), command.commandLine, nullptr, nullptr, &call,
-                         &progress_);
+                         &progress_, nameCodePage_);
     });
     call.Finish(result == ERROR_PASSWORD_FILE);
     return RowOfCall(path, result, progress_.TakeTally(), progress_.cancelled());
@@ -53,6 +54,7 @@ class Tester {
   RunProgress& progress_;
   ArchiverDLL_Inspect inspect_;
   bool use7Zip_;
+  std::string nameCodePage_;
 };
 
 std::string EndText(const RunReport& report, bool stopped) {

@@ -18,6 +18,7 @@ const std::array<OptionRow, size_t(ExRow::Count)> kOptionExRows = {{
   {"EXTRACT_NORMAL", "OverWrite", OptionKind::Check},
   {"EXTRACT_NORMAL", "FileNameFolder", OptionKind::Choice, 3},
   {"EXTRACT_NORMAL", "DeleteArchive", OptionKind::Check},
+  {"EXTRACT_NORMAL", "NameCodePage", OptionKind::Text},
   {"DDMODE", "UseDesktop", OptionKind::Check},
   {"DDMODE", "TargetPath", OptionKind::Text, 0, "", "自分であらかじめ決めた場所"},
   {"DDMODE", "ExtractMode", OptionKind::Choice, 3, "", "", kExDDModeShortcut},

@@ -23,6 +23,7 @@ enum class ExRow {
   NormalOverWrite,
   NormalFileNameFolder,
   NormalDeleteArchive,
+  NormalNameCodePage,  // the code page of names that are not UTF-8; "" = automatic
   DDModeUseDesktop,
   DDModeTargetPath,
   DDModeExtractMode,  // then the easy-extraction desktop launcher

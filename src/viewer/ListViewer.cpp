@@ -280,7 +280,10 @@ ListViewer::ListViewer(MainWindowPort& window, const LibraryStatus& status,
     : window_(window), status_(status), inspect_(inspect), passwords_(window) {}
 
 void ListViewer::setArchive(const std::string& path) {
-  if (path != archive_) passwords_.Forget();
+  if (path != archive_) {
+    passwords_.Forget();
+    nameCodePage_ = NameCodePageSetting();
+  }
   archive_ = path;
 }
 
@@ -303,7 +306,7 @@ int32_t ListViewer::RunCommand(const ExtractCommand& command, const std::string&
       progress.BeginOne(archive_, FileLen(archive_));
       int32_t result = RunResponsive(window_, [&] {
         return ArchiverDLL::Of(command.lib)
-            .Command(owner, line, nullptr, nullptr, &call, &progress);
+            .Command(owner, line, nullptr, nullptr, &call, &progress, nameCodePage_);
       });
       progress.FinishItem();
       call.Finish(result == ERROR_PASSWORD_FILE);

@@ -78,7 +78,7 @@ class ListViewer {
   ListViewer(MainWindowPort& window, const LibraryStatus& status, ArchiverDLL_Inspect& inspect);
 
   // The archive the viewer shows; every action works on it. Another archive forgets the
-  // passwords given for the last one.
+  // passwords given for the last one and starts from the default code page of names.
   void setArchive(const std::string& path);
   const std::string& archive() const { return archive_; }
   // mnuOptMakeFolder: extract into a folder named after the archive.
@@ -106,6 +106,10 @@ class ListViewer {
 
   // The passwords given for the archive shown (its listing and every extraction from it).
   RunPasswords& passwords() { return passwords_; }
+  // The code page of the names that are not UTF-8, for the listing and every extraction of
+  // the archive shown ("": the libraries' guess); EXTRACT_NORMAL/NameCodePage at first.
+  const std::string& nameCodePage() const { return nameCodePage_; }
+  void setNameCodePage(const std::string& codePage) { nameCodePage_ = codePage; }
 
   // The usual folder of the viewer: EXTRACT_ARCVIEW/AlwaysFolder, else GENERAL/AlwaysPath.
   static std::string UsualFolder();
@@ -125,6 +129,7 @@ class ListViewer {
   const LibraryStatus& status_;
   ArchiverDLL_Inspect& inspect_;
   RunPasswords passwords_;
+  std::string nameCodePage_;
   void* owner_ = nullptr;
   std::string archive_;
   bool makeFolder_ = false;

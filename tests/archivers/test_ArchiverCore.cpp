@@ -136,6 +136,41 @@ TEST(Wildcards, QuotedWildcardCharactersNameOneEntry) {
   EXPECT_TRUE(q.names[1].pattern);
 }
 
+// A chosen code page decodes what is not UTF-8, and what the archive says is not UTF-8 even
+// where its bytes are valid UTF-8 ("Ёлка" in CP866); flagged UTF-8 and ASCII never change.
+TEST(Names, TheChosenCodePageAndTheArchivesFlag) {
+  const std::string yolka = "\xF0\xAB\xAA\xA0";       // "Ёлка" in CP866, valid UTF-8 as well
+  const std::string report = "\x8E\xE2\xE7\xF1\xE2";  // "Отчёт", not UTF-8
+  struct Row {
+    const char* codePage;
+    std::string raw;
+    NameFlag flag;
+    std::string expected;
+    bool guess;
+  } rows[] = {
+      {"CP866", report, NameFlag::Unknown, "Отчёт", true},
+      {"CP866", yolka, NameFlag::NotUtf8, "Ёлка", true},
+      {"CP866", yolka, NameFlag::Unknown, yolka, false},  // no flag to go by: UTF-8
+      {"CP866", "日本語", NameFlag::Utf8, "日本語", false},
+      {"CP866", "plain/name.txt", NameFlag::NotUtf8, "plain/name.txt", false},
+      {"", yolka, NameFlag::NotUtf8, yolka, true},  // the guess keeps valid UTF-8
+      {"GBK", "\xD6\xD0\xCE\xC4", NameFlag::NotUtf8, "中文", true},
+      {"Big5", "\xA4\xA4\xA4\xE5", NameFlag::Unknown, "中文", true},
+      {"EUC-KR", "\xC7\xD1\xB1\xDB", NameFlag::Unknown, "한글", true},
+      {"CP1252", "caf\xE9", NameFlag::Unknown, "café", true},
+      {"CP437", "\x84", NameFlag::Unknown, "ä", true},
+      {"UTF-8", "a\xFF", NameFlag::Unknown, "a\xEF\xBF\xBD", true},
+      {"no-such-page", "\x93\xfa", NameFlag::Unknown, "日", true},  // CP932 instead
+  };
+  for (const Row& row : rows) {
+    CodePageScope scope(row.codePage);
+    EXPECT_EQ(DecodeEntryName(row.raw, row.flag), row.expected) << row.codePage << " " << row.raw;
+    EXPECT_EQ(scope.guessed(), row.guess) << row.codePage << " " << row.raw;
+  }
+  EXPECT_EQ(ChosenNameCodePage(), "");
+  EXPECT_EQ(NameCodePageOf(""), "CP932");
+}
+
 TEST(Names, Utf8KeptCp932DecodedBackslashesAreSeparators) {
   const std::string cp932 = "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x97\x5c\x92\xe8\x95\x5c.txt";
   EXPECT_EQ(DecodeEntryName(cp932), "日本語の予定表.txt");  // 0x5C trail bytes stay inside

@@ -20,6 +20,7 @@
 #include "FixtureManifest.h"
 #include "PathHelpers.h"
 #include "PreScan.h"
+#include "RawNameZip.h"
 #include "RunPasswords.h"
 #include "RunProgress.h"
 #include "RunReport.h"
@@ -375,6 +376,23 @@ TEST_F(ExtractPasswordsTest, AnotherPasswordIsAskedWrongOnesAgainAndCancelSkips)
   EXPECT_EQ(window.panels[1], "3個のファイルを解凍完了！（1個失敗）");
   for (const char* password : {"secret", "third", "wrong", "nope"})
     ExpectNoPasswordOnDisk(password);
+}
+
+// The extraction options' code page reaches every extraction: a Russian archive without the
+// UTF-8 flag extracts under its names; a UTF-8 archive beside it is not touched by it.
+using ExtractNamesTest = ExtractPasswordsTest;
+TEST_F(ExtractNamesTest, TheOptionsCodePageNamesTheFiles) {
+  Ini("EXTRACT_NORMAL", "NameCodePage", "CP866");
+  const std::string russian = temp.file("in/russian.zip");
+  ASSERT_TRUE(MakeRawNameZip(russian, "cp866",
+                             {{"Папка/Отчёт за год.txt", "отчёт\n"}, {"Ёлка.txt", "ёлка\n"}}));
+  window.listAdd(russian);
+  std::string utf8 = Make("utf8.zip", "zip -q -r {A} .");
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  EXPECT_EQ(ReadFile(temp.file("out/russian/Папка/Отчёт за год.txt")), "отчёт\n");
+  EXPECT_EQ(ReadFile(temp.file("out/russian/Ёлка.txt")), "ёлка\n");
+  EXPECT_EQ(ReadFile(temp.file("out/utf8/日本語.txt")), "名前\n");
+  EXPECT_EQ(window.panels[1], "2個のファイルを解凍完了！");
 }
 
 // A folder the run made for an archive that failed goes again; one that was there before

@@ -49,6 +49,7 @@ const std::vector<ControlRow> kControls = {
       "ExNormal_FileNameFolder_NoUse"},
      "2"},
     {ExRow::NormalDeleteArchive, {"chkDeleteArchiveNormal"}, "1"},
+    {ExRow::NormalNameCodePage, {"cmbNameCodePage"}, "CP866"},
     {ExRow::DDModeUseDesktop, {"chkUseDesktop"}, "1"},
     {ExRow::DDModeTargetPath, {"txtDDMODE_SelfDecide"}, "/tmp/dd"},
     {ExRow::DDModeExtractMode,

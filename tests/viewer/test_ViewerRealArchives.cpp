@@ -17,6 +17,7 @@
 #include "FakeMainWindow.h"
 #include "ListViewer.h"
 #include "PathHelpers.h"
+#include "RawNameZip.h"
 #include "RunPasswords.h"
 #include "RunReport.h"
 #include "Settings.h"
@@ -150,6 +151,47 @@ TEST_F(ViewerRealTest, AnEncryptedArchiveIsAskedOnceForItsListingAndItsExtractio
   EXPECT_FALSE(viewer.ExtractFile("a.txt", out, &outPath));
   EXPECT_EQ(window.passwordPrompts.size(), 2u);
   EXPECT_FALSE(fs::exists(out + "/a.txt"));
+}
+
+// Names without the UTF-8 flag: Explorer's CP932 is the guess and is said to be one; a
+// Russian archive reads right once CP866 is chosen, and its entry extracts under that name;
+// another archive starts again from the default.
+TEST_F(ViewerRealTest, NamesOfAChosenCodePageListAndExtract) {
+  const std::string explorer = temp.file("explorer.zip"), russian = temp.file("russian.zip");
+  ASSERT_TRUE(MakeRawNameZip(explorer, "cp932", {{"資料/日本語の予定表.txt", "予定\n"}}));
+  ASSERT_TRUE(MakeRawNameZip(russian, "cp866", {{"Папка/Отчёт за год.txt", "отчёт\n"}}));
+  std::string guessed;
+  auto listed = [&](const std::string& path) {
+    ArchiverDLL_List listing(status, inspect, nullptr, &viewer.passwords());
+    listing.setNameCodePage(viewer.nameCodePage());
+    ArchiveListModel model;
+    EXPECT_TRUE(listing.ListByExtension(path, model));
+    guessed = listing.guessedCodePage();
+    std::vector<std::string> names;
+    for (int i = 0; i < model.rowCount(); ++i) names.push_back(model.FileName(i));
+    return names;
+  };
+  std::string outPath;
+  viewer.setArchive(explorer);
+  EXPECT_EQ(listed(explorer), std::vector<std::string>{"資料/日本語の予定表.txt"});
+  EXPECT_EQ(guessed, "CP932");
+  ASSERT_TRUE(viewer.ExtractFile("資料/日本語の予定表.txt", out, &outPath));
+  EXPECT_EQ(ReadFile(out + "/日本語の予定表.txt"), "予定\n");
+
+  viewer.setArchive(russian);
+  EXPECT_NE(listed(russian), std::vector<std::string>{"Папка/Отчёт за год.txt"});
+  EXPECT_EQ(guessed, "CP932");
+  viewer.setNameCodePage("CP866");
+  EXPECT_EQ(listed(russian), std::vector<std::string>{"Папка/Отчёт за год.txt"});
+  EXPECT_EQ(guessed, "CP866");
+  ASSERT_TRUE(viewer.ExtractFile("Папка/Отчёт за год.txt", out, &outPath));
+  EXPECT_EQ(ReadFile(out + "/Отчёт за год.txt"), "отчёт\n");
+
+  const std::string plain = Fixture("zip_deflate.zip");
+  viewer.setArchive(plain);
+  EXPECT_EQ(viewer.nameCodePage(), "");
+  EXPECT_TRUE(Has(listed(plain), "docs/notes.txt"));
+  EXPECT_EQ(guessed, "");  // every name is UTF-8
 }
 
 // Entries called "*", "-d", "@list" and "../up.txt": each is only itself.

@@ -18,6 +18,7 @@
 #include "ArchiverDLL.h"
 #include "ArchiverDLL_TreeViewer.h"
 #include "FakeMainWindow.h"
+#include "RawNameZip.h"
 #include "Settings.h"
 #include "TempDir.h"
 #include "frmListViewer.h"
@@ -94,6 +95,28 @@ class TestFrmListViewer : public QObject {
     temp.reset();
   }
 
+  // A listing that had to guess offers the code pages; choosing one lists again at once.
+  void theCodePageMenuListsAgain() {
+    const std::string russian = temp->file("russian.zip");
+    QVERIFY(MakeRawNameZip(russian, "cp866", {{"Папка/Отчёт за год.txt", "отчёт\n"}}));
+    auto viewer = NewViewer(nullptr);
+    viewer->ShowArchive(russian);
+    QVERIFY(viewer->mnuCodePage->isEnabled());
+    QCOMPARE(viewer->mnuCodePage->title(), QString("ファイル名の文字コード(&C): CP932"));
+    QVERIFY(viewer->model().FileName(0) != "Папка/Отчёт за год.txt");
+    QAction* cp866 = nullptr;
+    for (QAction* action : viewer->mnuCodePage->actions()) {
+      if (action->text() == "CP866") cp866 = action;
+      QCOMPARE(action->isChecked(), action->text() == "CP932");
+    }
+    QVERIFY(cp866);
+    cp866->trigger();
+    QCOMPARE(viewer->model().rowCount(), 1);
+    QCOMPARE(viewer->model().FileName(0), std::string("Папка/Отчёт за год.txt"));
+    QVERIFY(cp866->isChecked());
+    QCOMPARE(viewer->engine().nameCodePage(), std::string("CP866"));
+  }
+
   void captionColumnsAndMenu() {
     auto viewer = NewViewer(nullptr);
     viewer->ShowArchive(archive);
@@ -114,11 +137,13 @@ class TestFrmListViewer : public QObject {
     QVERIFY(list->fontMetrics().horizontalAdvance(date) < list->columnWidth(kColDate));
     QStringList captions;
     for (QAction* a : viewer->mnuPopUp->actions()) captions << (a->isSeparator() ? "-" : a->text());
-    QCOMPARE(
-        captions,
-        QStringList({"開く", "開く（場所を指定して保存）", "開く（いつものところへ保存）", "-",
-                     "解凍（解凍先を指定）", "解凍（いつものところへ）", "解凍(テンプレート指定)",
-                     "-", "検査(&T)", "削除(&D)", "-", "圧縮ファイル名でフォルダを作成する"}));
+    QCOMPARE(captions,
+             QStringList({"開く", "開く（場所を指定して保存）", "開く（いつものところへ保存）", "-",
+                          "解凍（解凍先を指定）", "解凍（いつものところへ）",
+                          "解凍(テンプレート指定)", "-", "ファイル名の文字コード(&C)", "-",
+                          "検査(&T)", "削除(&D)", "-", "圧縮ファイル名でフォルダを作成する"}));
+    // Every name of the fixture is UTF-8: no code page to choose.
+    QVERIFY(!viewer->mnuCodePage->isEnabled());
     QStringList special;
     for (QAction* a : viewer->mnuExtractBase->actions()) special << a->text();
     QCOMPARE(special,

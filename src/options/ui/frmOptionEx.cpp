@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
 #include "QtHelpers.h"
 
@@ -79,6 +80,12 @@ void frmOptionEx::BuildNormalPage() {
   page->addWidget(FileNameFolderFrame("ExNormal", ExNormal_FileNameFolder_Auto,
                                       ExNormal_FileNameFolder_Use, ExNormal_FileNameFolder_NoUse));
   page->addWidget(chkDeleteArchiveNormal);
+  cmbNameCodePage = NewCombo("cmbNameCodePage", {}, true);
+  cmbNameCodePage->addItem(QString());
+  for (const char* codePage : kNameCodePages) cmbNameCodePage->addItem(QString::fromUtf8(codePage));
+  cmbNameCodePage->setToolTip(
+      QStringLiteral("UTF-8でないファイル名をこの文字コードで読みます。空欄は自動（CP932）です。"));
+  page->addLayout(Row("ファイル名の文字コード", {cmbNameCodePage}));
   page->addStretch(1);
   Bind(At(ExRow::AlwaysPath), txtAlwaysFolder);
   Bind(At(ExRow::Directory), chkDirectory);
@@ -86,6 +93,7 @@ void frmOptionEx::BuildNormalPage() {
   Bind(At(ExRow::NormalFileNameFolder),
        {ExNormal_FileNameFolder_Auto, ExNormal_FileNameFolder_Use, ExNormal_FileNameFolder_NoUse});
   Bind(At(ExRow::NormalDeleteArchive), chkDeleteArchiveNormal);
+  Bind(At(ExRow::NormalNameCodePage), cmbNameCodePage);
   connect(Btn_FolderDlg, &QPushButton::clicked, this, [this] { FolderButton(txtAlwaysFolder); });
   connect(chkDeleteArchiveNormal, &QCheckBox::toggled, this, &frmOptionEx::DeleteArchiveWarning);
 }

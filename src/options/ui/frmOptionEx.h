@@ -64,6 +64,7 @@ class frmOptionEx : public OptionTabDialog {
   QRadioButton* ExNormal_FileNameFolder_Use = nullptr;
   QRadioButton* ExNormal_FileNameFolder_NoUse = nullptr;
   QCheckBox* chkDeleteArchiveNormal = nullptr;
+  QComboBox* cmbNameCodePage = nullptr;
 
   QRadioButton* optDDMODE_ExtDesktop = nullptr;
   QRadioButton* optDDMODE_ExtFileExist = nullptr;

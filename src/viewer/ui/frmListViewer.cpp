@@ -1,5 +1,6 @@
 #include "frmListViewer.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDrag>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "ArchiverDLL.h"
 #include "ArchiverDLL_TreeViewer.h"
 #include "QtHelpers.h"
 #include "Settings.h"
@@ -198,6 +200,18 @@ void frmListViewer::BuildMenu() {
   add(mnuExtractBase, mnuExtractToWindows, "mnuExtractToWindows", kSpecialFolderCaptions[3],
       ViewerAction::ExtractToWindows);
   mnuPopUp->addSeparator();
+  mnuCodePage = mnuPopUp->addMenu(QStringLiteral("ファイル名の文字コード(&C)"));
+  mnuCodePage->setObjectName("mnuCodePage");
+  mnuCodePage->setEnabled(false);
+  auto* codePages = new QActionGroup(this);
+  for (const char* codePage : kNameCodePages) {
+    QAction* action = mnuCodePage->addAction(QString::fromUtf8(codePage));
+    action->setCheckable(true);
+    action->setData(QString::fromUtf8(codePage));
+    codePages->addAction(action);
+    connect(action, &QAction::triggered, this, [this, codePage] { ChooseCodePage(codePage); });
+  }
+  mnuPopUp->addSeparator();
   mnuTest = mnuPopUp->addAction("検査(&T)");
   mnuTest->setObjectName("mnuTest");
   connect(mnuTest, &QAction::triggered, this, [this] {
@@ -299,6 +313,7 @@ void frmListViewer::ShowArchive(const std::string& path) {
   QPointer<frmListViewer> self(this);
   void* owner = static_cast<QWidget*>(this);
   ArchiverDLL_List listing(host_.status, host_.inspect, owner, &viewer_.passwords());
+  listing.setNameCodePage(viewer_.nameCodePage());
   std::string ext = LowerExtension(path);
   host_.window.runResponsive([&] {
     if (ext == "exe") {
@@ -312,6 +327,23 @@ void frmListViewer::ShowArchive(const std::string& path) {
   if (!self || *stop) return;  // closed, or another archive opened, meanwhile
   listingStop_.reset();
   FitColumns();
+  ShowCodePage(listing.guessedCodePage());
+}
+
+void frmListViewer::ShowCodePage(const std::string& guessed) {
+  // Only a listing that had to decode names from a code page offers the others.
+  mnuCodePage->setEnabled(!guessed.empty());
+  mnuCodePage->setTitle(guessed.empty()
+                            ? QStringLiteral("ファイル名の文字コード(&C)")
+                            : QStringLiteral("ファイル名の文字コード(&C): ") + Q(guessed));
+  for (QAction* action : mnuCodePage->actions())
+    action->setChecked(action->data().toString().toStdString() == guessed);
+}
+
+void frmListViewer::ChooseCodePage(const std::string& codePage) {
+  if (viewer_.archive().empty()) return;
+  viewer_.setNameCodePage(codePage);
+  ShowArchive(viewer_.archive());
 }
 
 void frmListViewer::RunOnCurrent(ViewerAction action) {

@@ -92,6 +92,8 @@ class frmListViewer : public QWidget {
   QAction* mnuExtractToDesktop = nullptr;
   QAction* mnuExtractToSystem = nullptr;
   QAction* mnuExtractToWindows = nullptr;
+  // The code page the listing decoded names from, where it had to guess, and the others.
+  QMenu* mnuCodePage = nullptr;
   QAction* mnuTest = nullptr;
   QAction* mnuDelete = nullptr;
   QAction* mnuOptMakeFolder = nullptr;
@@ -110,6 +112,10 @@ class frmListViewer : public QWidget {
   // Widens the date, size and ratio columns to the shown cells (a date is never cut at any
   // DPI); the name column keeps the design's width. The first time, the window widens too.
   void FitColumns();
+  // The listing's code page in mnuCodePage; "" when every name was UTF-8.
+  void ShowCodePage(const std::string& guessed);
+  // Lists the archive again with the code page; its extractions keep it.
+  void ChooseCodePage(const std::string& codePage);
   void RunOnCurrent(ViewerAction action);
   void DeleteCurrent();
   void MovedByUser();
