@@ -23,6 +23,7 @@
 #include "NameDecoder.h"
 #include "Text.h"
 #include "ZipDirectory.h"
+#include "qvr/VolumeNames.h"
 
 namespace qvr::arc {
 namespace {
@@ -123,42 +124,6 @@ std::string CompressedFileName(const std::string& archivePath) {
   size_t dot = base.find_last_of('.');
   if (dot != std::string::npos && dot > 0) base.erase(dot);
   return base.empty() ? "data" : base;
-}
-
-bool FileExists(const std::string& p) {
-  struct stat st;
-  return stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// The volumes of a multi-volume RAR in order: "x.part1.rar", "x.part2.rar"... or "x.rar",
-// "x.r00", "x.r01"... Only the given file when it has no followers.
-std::vector<std::string> RarVolumes(const std::string& path) {
-  std::vector<std::string> v{path};
-  std::string low = AsciiLower(path);
-  size_t part = low.rfind(".part");
-  if (part != std::string::npos && low.size() > 4 && low.compare(low.size() - 4, 4, ".rar") == 0) {
-    std::string digits = path.substr(part + 5, low.size() - 4 - part - 5);
-    if (!digits.empty() && std::all_of(digits.begin(), digits.end(), ::isdigit)) {
-      for (int n = std::stoi(digits) + 1; n < 10000; ++n) {
-        std::string d = std::to_string(n);
-        if (d.size() < digits.size()) d.insert(0, digits.size() - d.size(), '0');
-        std::string next = path.substr(0, part + 5) + d + path.substr(low.size() - 4);
-        if (!FileExists(next)) break;
-        v.push_back(next);
-      }
-      return v;
-    }
-  }
-  if (low.size() > 4 && low.compare(low.size() - 4, 4, ".rar") == 0) {
-    for (int n = 0; n < 100; ++n) {
-      char ext[8];
-      std::snprintf(ext, sizeof ext, ".r%02d", n);
-      std::string next = path.substr(0, path.size() - 4) + ext;
-      if (!FileExists(next)) break;
-      v.push_back(next);
-    }
-  }
-  return v;
 }
 
 uint32_t Le32(const unsigned char* p) {
@@ -274,8 +239,9 @@ class LibarchiveSource final : public EntrySource {
     if (!a_) return ERROR_ARC_FILE_OPEN;
     EnableFormats();
     archive_read_set_passphrase_callback(a_, this, &LibarchiveSource::PassphraseCallback);
-    volumes_ = (options_.formats & kFormatRar) ? RarVolumes(options_.path)
-                                               : std::vector<std::string>{options_.path};
+    // A volume set is read as the one archive its parts make in order (RAR volumes, ZIP
+    // split archives, numbered parts of a 7Z or of any split file).
+    volumes_ = VolumeParts(options_.path);
     std::vector<const char*> names;
     for (const auto& v : volumes_) names.push_back(v.c_str());
     names.push_back(nullptr);

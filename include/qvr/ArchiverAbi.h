@@ -171,20 +171,22 @@ using AceExtractEntry = int32_t(const char* archivePath, AceExtractParams* param
 // Declares the entries a library of prefix P exports (with default visibility), so that a
 // definition of another signature does not compile:
 //   QVR_ABI_DECLARE_LIBRARY(Unlha)
-#define QVR_ABI_DECLARE_LIBRARY(P)                                                           \
-  extern "C" __attribute__((visibility("default"))) qvr::CommandEntry P;                     \
-  extern "C" __attribute__((visibility("default"))) qvr::VersionEntry P##GetVersion;         \
-  extern "C" __attribute__((visibility("default"))) qvr::VersionEntry P##GetSubVersion;      \
-  extern "C" __attribute__((visibility("default"))) qvr::CheckArchiveEntry P##CheckArchive;  \
-  extern "C" __attribute__((visibility("default"))) qvr::GetFileCountEntry P##GetFileCount;  \
-  extern "C" __attribute__((visibility("default"))) qvr::OpenArchiveEntry P##OpenArchive;    \
-  extern "C" __attribute__((visibility("default"))) qvr::CloseArchiveEntry P##CloseArchive;  \
-  extern "C" __attribute__((visibility("default"))) qvr::FindFirstEntry P##FindFirst;        \
-  extern "C" __attribute__((visibility("default"))) qvr::FindNextEntry P##FindNext;          \
-  extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetOriginalSizeEx;   \
-  extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetCompressedSizeEx; \
-  extern "C" __attribute__((visibility("default"))) qvr::SkippedCountEntry P##GetSkippedCount;  \
-  extern "C" __attribute__((visibility("default"))) qvr::SetPasswordCallbackEntry P##SetPasswordCallback; \
-  extern "C" __attribute__((visibility("default"))) qvr::SetProgressCallbackEntry P##SetProgressCallback; \
+#define QVR_ABI_DECLARE_LIBRARY(P)                                                                \
+  extern "C" __attribute__((visibility("default"))) qvr::CommandEntry P;                          \
+  extern "C" __attribute__((visibility("default"))) qvr::VersionEntry P##GetVersion;              \
+  extern "C" __attribute__((visibility("default"))) qvr::VersionEntry P##GetSubVersion;           \
+  extern "C" __attribute__((visibility("default"))) qvr::CheckArchiveEntry P##CheckArchive;       \
+  extern "C" __attribute__((visibility("default"))) qvr::GetFileCountEntry P##GetFileCount;       \
+  extern "C" __attribute__((visibility("default"))) qvr::OpenArchiveEntry P##OpenArchive;         \
+  extern "C" __attribute__((visibility("default"))) qvr::CloseArchiveEntry P##CloseArchive;       \
+  extern "C" __attribute__((visibility("default"))) qvr::FindFirstEntry P##FindFirst;             \
+  extern "C" __attribute__((visibility("default"))) qvr::FindNextEntry P##FindNext;               \
+  extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetOriginalSizeEx;        \
+  extern "C" __attribute__((visibility("default"))) qvr::SizeExEntry P##GetCompressedSizeEx;      \
+  extern "C" __attribute__((visibility("default"))) qvr::SkippedCountEntry P##GetSkippedCount;    \
+  extern "C" __attribute__((visibility("default")))                                               \
+  qvr::SetPasswordCallbackEntry P##SetPasswordCallback;                                           \
+  extern "C" __attribute__((visibility("default")))                                               \
+  qvr::SetProgressCallbackEntry P##SetProgressCallback;                                           \
   extern "C" __attribute__((visibility("default"))) qvr::SetNameCodePageEntry P##SetNameCodePage; \
   extern "C" __attribute__((visibility("default"))) qvr::GetNameCodePageEntry P##GetNameCodePage

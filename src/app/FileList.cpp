@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <numeric>
+#include <set>
 
 #include "ArchiverCatalogue.h"
 #include "ArchiverDLL_Inspect.h"
@@ -19,6 +20,7 @@
 #include "PathHelpers.h"
 #include "ProfileFile.h"
 #include "Settings.h"
+#include "VolumeSet.h"
 
 namespace qvr {
 namespace {
@@ -276,11 +278,37 @@ std::string RemovedText(int count, int removed) {
   return std::to_string(count) + "ファイル登録済み(" + std::to_string(removed) + "消去)";
 }
 
+int GroupVolumeSets(MainWindowPort& window) {
+  const std::vector<std::string> entries = Entries(window);
+  // The sets some entry is a later part of; a head that stands alone stays as it was.
+  std::set<std::string> sets;
+  for (const std::string& entry : entries) {
+    std::string head = VolumeSetEntry(entry);
+    if (head != entry) sets.insert(head);
+  }
+  if (sets.empty()) return 0;
+  std::vector<std::string> grouped;
+  std::set<std::string> placed;
+  for (const std::string& entry : entries) {
+    std::string head = VolumeSetEntry(entry);
+    if (!sets.count(head)) {
+      grouped.push_back(entry);
+    } else if (placed.insert(head).second) {
+      grouped.push_back(head);  // where the set's first file stood
+    }
+  }
+  ListUpdate update(window, false);
+  window.listClear();
+  for (const std::string& entry : grouped) window.listAdd(entry);
+  return int(entries.size() - grouped.size());
+}
+
 int AddArchiveList(MainWindowPort& window, std::string_view text) {
   std::vector<std::string> paths = ParseArchiveList(text);
   if (paths.empty()) return 0;
   int added = 0;
   for (const auto& path : paths) added += AddPath(window, path);
+  added -= GroupVolumeSets(window);
   window.setPanelText(1, AddedText(window.listCount(), added));
   return added;
 }
@@ -288,6 +316,7 @@ int AddArchiveList(MainWindowPort& window, std::string_view text) {
 int AddDroppedFiles(MainWindowPort& window, const std::vector<std::string>& paths) {
   int added = 0;
   for (const auto& path : paths) added += AddPath(window, path);
+  added -= GroupVolumeSets(window);
   std::remove(AppFile(kOriginalList).c_str());
   window.setPanelText(1, AddedText(window.listCount(), added));
   return added;
@@ -352,6 +381,7 @@ bool LoadFileList(MainWindowPort& window, const std::string& file, std::string_v
     window.listAdd(content.substr(start, end - start));
     start = next;
   }
+  GroupVolumeSets(window);
   return true;
 }
 

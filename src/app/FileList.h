@@ -38,7 +38,12 @@ int WalkFolder(MainWindowPort& window, const std::string& folder);
 // the number added.
 int AddPath(MainWindowPort& window, std::string_view path);
 
-// Adds the paths of a command-line text (start-up and hand-off) and shows the "追加" text.
+// The files of one volume set become one entry, the file that opens the set, where the first
+// of them stood (a set's lone head stays as it is); returns how many entries went.
+int GroupVolumeSets(MainWindowPort& window);
+
+// Adds the paths of a command-line text (start-up and hand-off) and shows the "追加" text; the
+// parts of a volume set become one entry (GroupVolumeSets), as in every way of adding below.
 int AddArchiveList(MainWindowPort& window, std::string_view text);
 
 // Adds dropped files and folders, deletes "original.lst" and shows the "追加" text.

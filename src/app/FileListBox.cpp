@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "QtHelpers.h"
+#include "VolumeSet.h"
 
 namespace qvr {
 
@@ -18,13 +19,18 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= entries_.size()) {
     return QVariant();
   }
-  return Q(entries_[size_t(index.row())]);
+  const size_t row = size_t(index.row());
+  QString text = Q(entries_[row]);
+  // A volume set shows how many parts it has.
+  if (parts_[row] > 1) text += QStringLiteral("（%1個の分割ファイル）").arg(parts_[row]);
+  return text;
 }
 
 void FileListModel::append(const std::string& entry) {
   int row = int(entries_.size());
   beginInsertRows(QModelIndex(), row, row);
   entries_.push_back(entry);
+  parts_.push_back(int(VolumeSetParts(entry).size()));
   endInsertRows();
 }
 
@@ -32,12 +38,14 @@ void FileListModel::removeAt(int row) {
   if (row < 0 || size_t(row) >= entries_.size()) return;
   beginRemoveRows(QModelIndex(), row, row);
   entries_.erase(entries_.begin() + row);
+  parts_.erase(parts_.begin() + row);
   endRemoveRows();
 }
 
 void FileListModel::clear() {
   beginResetModel();
   entries_.clear();
+  parts_.clear();
   endResetModel();
 }
 

@@ -10,7 +10,7 @@
 namespace qvr {
 
 // The entries of List1 as the engines see them: byte strings (a file name need not be
-// valid UTF-8), shown as text.
+// valid UTF-8), shown as text; an entry that opens a volume set shows its number of parts.
 class FileListModel : public QAbstractListModel {
   Q_OBJECT
 
@@ -25,6 +25,7 @@ class FileListModel : public QAbstractListModel {
 
  private:
   std::vector<std::string> entries_;
+  std::vector<int> parts_;  // the files of each entry's volume set (1: no set)
 };
 
 // List1: a list box with multiple selection that takes dropped files and the list keys.

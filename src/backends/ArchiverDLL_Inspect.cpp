@@ -1,5 +1,7 @@
 #include "ArchiverDLL_Inspect.h"
 
+#include "qvr/VolumeNames.h"
+
 #include <cstring>
 
 #include "ArchiverEXE_RK.h"
@@ -107,6 +109,8 @@ const FormatRow* LibraryFormatOf(std::string_view id) {
 
 std::string LowerExtension(std::string_view path) {
   std::string name = FileNameOf(path);
+  // A numbered part of a split archive (x.7z.001) is of the extension before its number.
+  if (VolumeSetOf(name).kind == VolumeKind::Numbered) name = name.substr(0, name.rfind('.'));
   auto dot = name.rfind('.');
   if (dot == std::string::npos) return "";
   return LCase(std::string_view(name).substr(dot + 1));

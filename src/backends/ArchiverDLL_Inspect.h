@@ -63,7 +63,8 @@ const FormatRow* LibraryFormatOf(std::string_view id);
 // The format of a path by its lower-cased extension: "LZH", "ZIP", ..., "YZ2", "RK", "EXE";
 // "" when the file name has no extension or it belongs to no format.
 std::string FormatOfExtension(std::string_view path);
-// The extension of the path's file name, lower-cased; "" when it has none.
+// The extension of the path's file name, lower-cased; "" when it has none. A numbered part of
+// a split archive (x.7z.001) gives the one before its number ("7z").
 std::string LowerExtension(std::string_view path);
 // True when the library's flag (for ACE both ACE flags) is set.
 bool Available(const LibraryStatus& status, const FormatRow& format);

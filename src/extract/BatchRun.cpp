@@ -89,7 +89,7 @@ int ExtractWithPreScan(const BatchRun& run, const Destination& dest, bool& stopp
   MainWindowPort& window = run.extract.window;
   ArchiverDLL_Inspect inspect(run.extract.status, window.ownerWindow(), run.extract.passwords);
   run.extract.progress->Busy("書庫のチェック中");
-  PreScanResult scan = PreScan(window, inspect, dest.single, dest.folder);
+  PreScanResult scan = PreScan(window, inspect, dest.single, dest.folder, run.extract.report);
   int successes = 0;
   stopped = !scan.continueRun;
   if (!scan.continueRun) {

@@ -21,6 +21,7 @@
 #include "RunProgress.h"
 #include "RunReport.h"
 #include "Settings.h"
+#include "VolumeSet.h"
 #include "cExecute.h"
 
 namespace qvr {
@@ -141,10 +142,11 @@ class Loop {
     if (made && result != 0) RemoveIfNothingCame(folder);
     ReportRow row = RowOfCall(path, result, progress_.TakeTally(), progress_.cancelled());
     if (result != 0) return row;
-    // An archive goes only when every entry of it now lies in the destination.
+    // An archive goes only when every entry of it now lies in the destination; a volume
+    // set with every part of it.
     if (options_.deleteArchive && complete) {
       std::error_code ec;
-      fs::remove(path, ec);
+      for (const std::string& part : VolumeSetParts(path)) fs::remove(part, ec);
     }
     return row;
   }

@@ -9,7 +9,9 @@
 #include "DateTimeText.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
+#include "RunReport.h"
 #include "Settings.h"
+#include "VolumeSet.h"
 #include "cExecute.h"
 
 namespace qvr {
@@ -73,6 +75,25 @@ int RemoveMissing(MainWindowPort& window, ErrorLog& log) {
   return errors;
 }
 
+// Volume sets with a part missing or cut short: nothing of them is extracted.
+int RemoveBrokenSets(MainWindowPort& window, ErrorLog& log, RunReport* report) {
+  int errors = 0;
+  for (int i = 0; i < window.listCount();) {
+    std::string path = window.listItem(i);
+    VolumeSetProblem problem = CheckVolumeSet(path);
+    if (problem.part.empty()) {
+      ++i;
+      continue;
+    }
+    log.Line(problem.part + (problem.short_ ? " is too short!!" : " is not Exist!!") +
+             " (a part of " + path + ")");
+    if (report) report->Add(FailedRow(path, VolumeSetReason(problem)));
+    window.listRemove(i);
+    ++errors;
+  }
+  return errors;
+}
+
 // Second pass: entries the extension check refuses.
 int RemoveRefused(MainWindowPort& window, ArchiverDLL_Inspect& inspect, ErrorLog& log) {
   int errors = 0;
@@ -123,13 +144,14 @@ void SetFreeSpaceProbe(std::function<std::optional<uint64_t>(const std::string&)
 }
 
 PreScanResult PreScan(MainWindowPort& window, ArchiverDLL_Inspect& inspect, bool singleDestination,
-                      const std::string& destFolder) {
+                      const std::string& destFolder, RunReport* report) {
   ErrorLog log;
   log.Line("...Extract Start on " + DateTimeText(std::time(nullptr)));
 
   PreScanResult result;
   window.setPanelText(1, "書庫のチェック中.");
   result.errorCount += RemoveMissing(window, log);
+  result.errorCount += RemoveBrokenSets(window, log, report);
   window.setPanelText(1, "書庫のチェック中..");
   result.errorCount += RemoveRefused(window, inspect, log);
   window.setPanelText(1, "書庫のチェック中...");

@@ -1,5 +1,6 @@
-// The pre-scan before an extraction run: checks every entry of the file list (exists, is an
-// archive a present library accepts, fits on the destination's file system), writes each
+// The pre-scan before an extraction run: checks every entry of the file list (exists, holds
+// every part of its volume set, is an archive a present library accepts, fits on the
+// destination's file system), writes each
 // failure to the error log Log.txt, removes the failed entries from the list for good and
 // asks whether to go on when something failed.
 #pragma once
@@ -17,6 +18,7 @@ namespace qvr {
 
 class MainWindowPort;
 class ArchiverDLL_Inspect;
+class RunReport;
 
 struct PreScanResult {
   int errorCount = 0;  // each removed entry and a disk-size error count one
@@ -24,9 +26,10 @@ struct PreScanResult {
 };
 
 // singleDestination: every archive of the run goes to destFolder (any destination but the
-// archive's own folder).
+// archive's own folder). A volume set with a part missing or cut short is removed with the
+// others; report, when given, gets its row naming the part.
 PreScanResult PreScan(MainWindowPort& window, ArchiverDLL_Inspect& inspect, bool singleDestination,
-                      const std::string& destFolder);
+                      const std::string& destFolder, RunReport* report = nullptr);
 
 // Free bytes for a new file under the folder; nullopt when they cannot be learnt. The folder
 // need not exist yet: its nearest existing parent is asked. Tests replace the probe to stand

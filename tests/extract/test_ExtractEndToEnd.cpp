@@ -17,6 +17,7 @@
 #include "ExtractArchives.h"
 #include "ExtractCommand.h"
 #include "FakeMainWindow.h"
+#include "FileList.h"
 #include "FixtureManifest.h"
 #include "PathHelpers.h"
 #include "PreScan.h"
@@ -27,6 +28,7 @@
 #include "Settings.h"
 #include "TempDir.h"
 #include "TestArchives.h"
+#include "VolumeSet.h"
 
 namespace qvr::test {
 namespace {
@@ -140,11 +142,8 @@ TEST_F(ExtractEndToEndTest, OwnFolderRunOverEveryFixtureDeletesOnlyTheSuccessful
       EXPECT_FALSE(fs::exists(archive));
       ExpectManifest(f, RootOf(f, folders[i]));
       if (SeveralRoots(f)) {
-        // Nothing but the archive's own folder beside it (and the volumes after the first,
-        // which the deletion leaves: it deletes the archive file the list names).
-        long others = f.volumes.empty() ? 0 : long(f.volumes.size()) - 1;
-        EXPECT_EQ(std::distance(fs::directory_iterator(folders[i]), fs::directory_iterator()),
-                  1 + others);
+        // Nothing but the archive's own folder beside it: every volume went with the set.
+        EXPECT_EQ(std::distance(fs::directory_iterator(folders[i]), fs::directory_iterator()), 1);
       }
     } else if (f.hostile) {
       for (const std::string& m : f.mustNotExist) {
@@ -393,6 +392,93 @@ TEST_F(ExtractNamesTest, TheOptionsCodePageNamesTheFiles) {
   EXPECT_EQ(ReadFile(temp.file("out/russian/Ёлка.txt")), "ёлка\n");
   EXPECT_EQ(ReadFile(temp.file("out/utf8/日本語.txt")), "名前\n");
   EXPECT_EQ(window.panels[1], "2個のファイルを解凍完了！");
+}
+
+// Volume sets made by the usual tools: 7-Zip's volumes, Info-ZIP's split archive, a plain
+// split of a tar.gz and the ARJ volumes fixture, all parts dropped together in any order.
+class VolumeSetTest : public ExtractPasswordsTest {
+ protected:
+  VolumeSetTest() {
+    std::string big;
+    uint32_t x = 7;
+    for (int i = 0; i < 2600000; ++i) big += char((x = x * 1103515245 + 12345) >> 24);
+    WriteFile(temp.file("src/big.bin"), big);
+    Ini("EXTRACT_DDMODE", "DeleteArchive", "1");
+    window.list.clear();
+    EXPECT_EQ(Shell(temp.file("src"), "7zz a -bd -v1m -mx=0 ../in/seven.7z . > /dev/null"), 0);
+    EXPECT_EQ(Shell(temp.file("src"), "zip -q -r -0 -s 1m ../in/split.zip ."), 0);
+    EXPECT_EQ(Shell(temp.file("src"),
+                    "tar czf ../plain.tar.gz . && split -b 1000000 -d -a 3 "
+                    "--numeric-suffixes=1 ../plain.tar.gz ../in/plain.tar.gz."),
+              0);
+    for (const char* part : {"arj_volumes.arj", "arj_volumes.a01", "arj_volumes.a02",
+                             "arj_volumes.a03", "arj_volumes.a04", "arj_volumes.a05"})
+      fs::copy_file(std::string(QVR_TEST_DATA_DIR) + "/" + part,
+                    temp.file(std::string("in/") + part));
+  }
+  // Every file of "in", the newest name first (the order a file manager may hand them over).
+  std::vector<std::string> Dropped() {
+    std::vector<std::string> paths;
+    for (const auto& e : fs::directory_iterator(temp.file("in")))
+      paths.push_back(e.path().string());
+    std::sort(paths.rbegin(), paths.rend());
+    return paths;
+  }
+  const std::vector<std::string> kHeads = {"arj_volumes.arj", "plain.tar.gz.001", "seven.7z.001",
+                                           "split.zip"};
+  std::vector<std::string> ListedNames() {
+    std::vector<std::string> names;
+    for (const std::string& entry : window.list) names.push_back(FileNameOf(entry));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  void ExpectLikeTheSource(const std::string& folder) {
+    Tree got = ReadTree(folder);
+    Tree want = ReadTree(temp.file("src"));
+    ASSERT_EQ(got.files.size(), want.files.size()) << folder;
+    for (const auto& [path, file] : want.files)
+      EXPECT_EQ(got.files[path].sha256, file.sha256) << folder << ": " << path;
+  }
+};
+
+TEST_F(VolumeSetTest, EachSetIsOneEntryExtractedOnceAndDeletedWhole) {
+  AddDroppedFiles(window, Dropped());
+  EXPECT_EQ(ListedNames(), kHeads);
+  EXPECT_EQ(VolumeSetParts(temp.file("in/seven.7z.001")).size(), 3u);
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  EXPECT_EQ(window.panels[1], "4個のファイルを解凍完了！");
+  ExpectLikeTheSource(temp.file("out/seven"));
+  ExpectLikeTheSource(temp.file("out/split"));
+  ExpectLikeTheSource(temp.file("out/plain"));
+  EXPECT_TRUE(fs::is_directory(temp.file("out/arj_volumes")));
+  // Every part of every set went after its clean extraction.
+  EXPECT_TRUE(fs::is_empty(temp.file("in")));
+}
+
+// A part missing or cut short: the pre-scan names it in Log.txt and the report, nothing of
+// that set is extracted or deleted, the other sets go on.
+TEST_F(VolumeSetTest, AMissingOrShortPartIsNamedBeforeAnythingIsExtracted) {
+  fs::remove(temp.file("in/seven.7z.003"));  // the last part: only the 7Z's length tells
+  fs::remove(temp.file("in/plain.tar.gz.002"));
+  fs::resize_file(temp.file("in/split.z01"), 1000);
+  const std::vector<std::string> kept = {"seven.7z.001",     "seven.7z.002", "plain.tar.gz.001",
+                                         "plain.tar.gz.003", "split.z01",    "split.z02",
+                                         "split.zip"};
+  AddDroppedFiles(window, Dropped());
+  EXPECT_EQ(ListedNames(), kHeads);
+  EXPECT_EQ(Start(), RunEnd::EndProgram);
+  // Log.txt: the pre-scan's lines, and the report's rows with the reasons.
+  const std::string log = ReadFile(temp.file("app/Log.txt"));
+  for (const std::string& line : std::vector<std::string>{
+           "seven.7z.003 is not Exist!!", "plain.tar.gz.002 is not Exist!!",
+           "split.z01 is too short!!", "seven.7z.001\t失敗\t「seven.7z.003」がありません",
+           "plain.tar.gz.001\t失敗\t「plain.tar.gz.002」がありません",
+           "split.zip\t失敗\t「split.z01」が途中で切れています"})
+    EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+  for (const char* folder : {"out/seven", "out/plain", "out/split"})
+    EXPECT_FALSE(fs::exists(temp.file(folder))) << folder;
+  for (const std::string& part : kept) EXPECT_TRUE(fs::exists(temp.file("in/" + part))) << part;
+  EXPECT_TRUE(fs::is_directory(temp.file("out/arj_volumes")));  // the whole set went on
 }
 
 // A folder the run made for an archive that failed goes again; one that was there before
