@@ -1,8 +1,10 @@
 #include "FdIo.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace qvr::arc {
@@ -45,6 +47,50 @@ size_t PreadFull(int fd, void* buffer, size_t size, uint64_t offset) {
     ssize_t n = PreadSome(fd, p + done, size - done, offset + done);
     if (n <= 0) break;
     done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+PartedFile::PartedFile(int fd) {
+  struct stat st {};
+  if (fd >= 0 && fstat(fd, &st) == 0) {
+    parts_.push_back({fd, 0, static_cast<uint64_t>(st.st_size)});
+    size_ = parts_.back().size;
+  }
+}
+
+bool PartedFile::Open(const std::vector<std::string>& paths) {
+  parts_.clear();
+  owned_.clear();
+  size_ = 0;
+  for (const std::string& path : paths) {
+    UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+      parts_.clear();
+      owned_.clear();
+      size_ = 0;
+      return false;
+    }
+    parts_.push_back({fd.get(), size_, static_cast<uint64_t>(st.st_size)});
+    size_ += parts_.back().size;
+    owned_.push_back(std::move(fd));
+  }
+  return true;
+}
+
+size_t PartedFile::ReadAt(void* buffer, size_t size, uint64_t offset) const {
+  auto* p = static_cast<char*>(buffer);
+  size_t done = 0;
+  for (const Part& part : parts_) {
+    if (done == size) break;
+    const uint64_t at = offset + done;
+    if (at < part.begin || at >= part.begin + part.size) continue;
+    const size_t want =
+        static_cast<size_t>(std::min<uint64_t>(size - done, part.begin + part.size - at));
+    const size_t got = PreadFull(part.fd, p + done, want, at - part.begin);
+    done += got;
+    if (got < want) break;
   }
   return done;
 }

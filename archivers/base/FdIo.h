@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qvr::arc {
 
@@ -47,6 +48,31 @@ size_t PreadFull(int fd, void* buffer, size_t size, uint64_t offset);
 // (EIO when the system wrote nothing and gave no reason).
 int WriteAll(int fd, const void* data, size_t size);
 int PwriteAll(int fd, const void* data, size_t size, uint64_t offset);
+
+// The parts of a volume set read as one file, in order (one file is a set of one part).
+class PartedFile {
+ public:
+  PartedFile() = default;
+  // One file already open, not owned.
+  explicit PartedFile(int fd);
+  // Opens every part; false when one does not open (the file is then empty).
+  bool Open(const std::vector<std::string>& paths);
+  // As PreadFull across the parts.
+  size_t ReadAt(void* buffer, size_t size, uint64_t offset) const;
+  uint64_t size() const { return size_; }
+  // The first part's descriptor (-1 when none).
+  int first() const { return parts_.empty() ? -1 : parts_.front().fd; }
+
+ private:
+  struct Part {
+    int fd;
+    uint64_t begin;
+    uint64_t size;
+  };
+  std::vector<Part> parts_;
+  std::vector<UniqueFd> owned_;
+  uint64_t size_ = 0;
+};
 
 // True when both paths name one file (equal, or the same device and inode).
 bool SameFile(const std::string& a, const std::string& b);

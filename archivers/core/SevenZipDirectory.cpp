@@ -458,7 +458,8 @@ void ReadFiles(Cursor& c, const Streams& s, SevenZipArchive* out) {
 }
 
 // Decodes folder 0 of an encoded header whole, checking its CRC.
-std::string DecodeHeader(int fd, const Streams& s, SevenZipKeys& keys, bool* encrypted) {
+std::string DecodeHeader(const PartedFile& file, const Streams& s, SevenZipKeys& keys,
+                         bool* encrypted) {
   if (s.folders.empty()) Broken("an encoded header without a folder");
   const SevenZipFolder& f = s.folders[0];
   *encrypted = f.encrypted;
@@ -466,7 +467,7 @@ std::string DecodeHeader(int fd, const Streams& s, SevenZipKeys& keys, bool* enc
     throw Refused{ERROR_NOT_SUPPORT, "a header of " + std::to_string(f.unpackSize) + " bytes"};
   std::unique_ptr<SevenZipFolderReader> reader;
   std::string why;
-  if (int32_t r = SevenZipFolderReader::Open(fd, f, keys, &reader, &why); r != kOk)
+  if (int32_t r = SevenZipFolderReader::Open(file, f, keys, &reader, &why); r != kOk)
     throw Refused{r, why};
   std::string out(static_cast<size_t>(f.unpackSize), '\0');
   size_t at = 0;
@@ -492,17 +493,18 @@ std::string DecodeHeader(int fd, const Streams& s, SevenZipKeys& keys, bool* enc
 
 }  // namespace
 
-bool SevenZipSignatureAt(int fd) {
+bool SevenZipSignatureAt(const PartedFile& file) {
   uint8_t head[sizeof kSignature];
-  return PreadFull(fd, head, sizeof head, 0) == sizeof head &&
+  return file.ReadAt(head, sizeof head, 0) == sizeof head &&
          std::memcmp(head, kSignature, sizeof head) == 0;
 }
 
-int32_t ReadSevenZipArchive(int fd, uint64_t fileSize, SevenZipKeys& keys, SevenZipArchive* out,
+int32_t ReadSevenZipArchive(const PartedFile& file, SevenZipKeys& keys, SevenZipArchive* out,
                             std::string* why) {
   *out = SevenZipArchive{};
   uint8_t sh[kSignatureHeaderSize];
-  if (PreadFull(fd, sh, sizeof sh, 0) != sizeof sh || std::memcmp(sh, kSignature, 6) != 0) {
+  const uint64_t fileSize = file.size();
+  if (file.ReadAt(sh, sizeof sh, 0) != sizeof sh || std::memcmp(sh, kSignature, 6) != 0) {
     *why = "no 7Z signature";
     return ERROR_NOT_ARC_FILE;
   }
@@ -518,7 +520,7 @@ int32_t ReadSevenZipArchive(int fd, uint64_t fileSize, SevenZipKeys& keys, Seven
     if (size > kMostHeader)
       throw Refused{ERROR_NOT_SUPPORT, "a header of " + std::to_string(size) + " bytes"};
     std::string header(static_cast<size_t>(size), '\0');
-    if (PreadFull(fd, header.data(), header.size(), start) != header.size())
+    if (file.ReadAt(header.data(), header.size(), start) != header.size())
       throw Refused{ERROR_CANNOT_READ, "the header could not be read"};
     const uint64_t dataEnd = start;  // the packed streams lie before the header
     if (Crc(reinterpret_cast<const uint8_t*>(header.data()), header.size()) != crc)
@@ -530,7 +532,7 @@ int32_t ReadSevenZipArchive(int fd, uint64_t fileSize, SevenZipKeys& keys, Seven
       if (id != kEncodedHeader || level == kMostHeaderLevels) Broken("no 7Z header");
       Streams s = ReadStreams(c, dataEnd);
       bool encrypted = false;
-      std::string decoded = DecodeHeader(fd, s, keys, &encrypted);
+      std::string decoded = DecodeHeader(file, s, keys, &encrypted);
       out->headerEncrypted = out->headerEncrypted || encrypted;
       header = std::move(decoded);
     }

@@ -4,6 +4,8 @@
 // (7zAES); every count and size is checked against the file before anything is allocated.
 #pragma once
 
+#include "FdIo.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -60,15 +62,15 @@ struct SevenZipArchive {
   bool dataEncrypted = false;  // a folder of the files' data is encrypted
 };
 
-// The 7Z signature at the start of the file.
-bool SevenZipSignatureAt(int fd);
+// The 7Z signature at the start of the file (the first part of a set).
+bool SevenZipSignatureAt(const PartedFile& file);
 
 // Reads the archive's headers. An encrypted header takes the password from `keys` (asked
 // there once). kOk; ERROR_NOT_ARC_FILE (no 7Z signature), ERROR_HEADER_BROKEN (a header or
 // CRC that does not hold together), ERROR_PASSWORD_FILE (no password or a wrong one for an
 // encrypted header), ERROR_NOT_SUPPORT (a header coded in a way not decoded here);
-// `why` gets the words for the report.
-int32_t ReadSevenZipArchive(int fd, uint64_t fileSize, SevenZipKeys& keys, SevenZipArchive* out,
+// `why` gets the words for the report. The file may be the parts of a volume set.
+int32_t ReadSevenZipArchive(const PartedFile& file, SevenZipKeys& keys, SevenZipArchive* out,
                             std::string* why);
 
 // The method name of a folder for the listing ("LZMA2", "LZMA", "Copy", "PPMd"...).

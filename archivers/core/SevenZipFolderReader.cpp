@@ -164,16 +164,17 @@ struct SevenZipFolderReader::Lzma {
   ~Lzma() { lzma_end(&stream); }
 };
 
-SevenZipFolderReader::SevenZipFolderReader(int fd, const SevenZipFolder& folder)
-    : fd_(fd),
+SevenZipFolderReader::SevenZipFolderReader(const PartedFile& file, const SevenZipFolder& folder)
+    : file_(file),
       packAt_(folder.packOffset),
       packLeft_(folder.packSize),
       unpackSize_(folder.unpackSize) {}
 
 SevenZipFolderReader::~SevenZipFolderReader() = default;
 
-int32_t SevenZipFolderReader::Open(int fd, const SevenZipFolder& folder, SevenZipKeys& keys,
-                                   std::unique_ptr<SevenZipFolderReader>* out, std::string* why) {
+int32_t SevenZipFolderReader::Open(const PartedFile& file, const SevenZipFolder& folder,
+                                   SevenZipKeys& keys, std::unique_ptr<SevenZipFolderReader>* out,
+                                   std::string* why) {
   out->reset();
   if (folder.chain.empty() || folder.packedStreams.size() != 1) {
     std::string names;
@@ -182,7 +183,7 @@ int32_t SevenZipFolderReader::Open(int fd, const SevenZipFolder& folder, SevenZi
     *why = "7Z coders not decoded here (" + names + ")";
     return ERROR_NOT_SUPPORT;
   }
-  std::unique_ptr<SevenZipFolderReader> reader(new SevenZipFolderReader(fd, folder));
+  std::unique_ptr<SevenZipFolderReader> reader(new SevenZipFolderReader(file, folder));
   std::vector<uint32_t> chain = folder.chain;  // from the output to the packed stream
   if (folder.coders[chain.back()].id == kMethodAes) {
     std::array<uint8_t, 32> key;
@@ -269,7 +270,7 @@ int32_t SevenZipFolderReader::FillInput(std::string* why) {
     raw_.resize(std::max(raw_.size(), n));
     target = raw_.data();
   }
-  if (PreadFull(fd_, target, n, packAt_) != n) {
+  if (file_.ReadAt(target, n, packAt_) != n) {
     *why = "the archive ends inside packed data";
     return ERROR_BROKEN_DATA;
   }

@@ -61,7 +61,7 @@ class SevenZipFolderReader {
  public:
   // kOk, or ERROR_NOT_SUPPORT for coders not decoded here, ERROR_PASSWORD_FILE when the
   // folder is encrypted and no password is given.
-  static int32_t Open(int fd, const SevenZipFolder& folder, SevenZipKeys& keys,
+  static int32_t Open(const PartedFile& file, const SevenZipFolder& folder, SevenZipKeys& keys,
                       std::unique_ptr<SevenZipFolderReader>* out, std::string* why);
   ~SevenZipFolderReader();
   SevenZipFolderReader(const SevenZipFolderReader&) = delete;
@@ -77,11 +77,11 @@ class SevenZipFolderReader {
  private:
   struct Crypto;
   struct Lzma;
-  SevenZipFolderReader(int fd, const SevenZipFolder& folder);
+  SevenZipFolderReader(const PartedFile& file, const SevenZipFolder& folder);
   // Fills input_ from the file (decrypted where the folder is encrypted).
   int32_t FillInput(std::string* why);
 
-  int fd_;
+  const PartedFile& file_;
   uint64_t packAt_;
   uint64_t packLeft_;
   uint64_t unpackSize_;

@@ -23,6 +23,7 @@
 #include "SevenZipDirectory.h"
 #include "SevenZipFolderReader.h"
 #include "SevenZipIds.h"
+#include "qvr/VolumeNames.h"
 
 namespace qvr::arc {
 namespace {
@@ -38,9 +39,9 @@ class SevenZipSource final : public EntrySource {
  public:
   // With `proveFirst` (commands) the password is proven before the first entry is handed
   // out, so that a wrong one makes no folder either; listing proves nothing.
-  SevenZipSource(UniqueFd fd, SevenZipArchive archive, std::unique_ptr<SevenZipKeys> keys,
-                 bool proveFirst)
-      : fd_(std::move(fd)),
+  SevenZipSource(std::unique_ptr<PartedFile> file, SevenZipArchive archive,
+                 std::unique_ptr<SevenZipKeys> keys, bool proveFirst)
+      : file_(std::move(file)),
         archive_(std::move(archive)),
         keys_(std::move(keys)),
         proveFirst_(proveFirst) {
@@ -188,8 +189,7 @@ class SevenZipSource final : public EntrySource {
       ReleaseReplay();
       folderFailed_ = false;
       readerFolder_ = item.folderIndex;
-      if (int32_t r = SevenZipFolderReader::Open(fd_.get(), f, *keys_, &reader_, &words_);
-          r != kOk) {
+      if (int32_t r = SevenZipFolderReader::Open(*file_, f, *keys_, &reader_, &words_); r != kOk) {
         reader_.reset();
         return FolderFailed(r);
       }
@@ -232,7 +232,7 @@ class SevenZipSource final : public EntrySource {
       const SevenZipFolder& f = archive_.folders[item.folderIndex];
       std::string why;
       std::unique_ptr<SevenZipFolderReader> reader;
-      int32_t r = SevenZipFolderReader::Open(fd_.get(), f, *keys_, &reader, &why);
+      int32_t r = SevenZipFolderReader::Open(*file_, f, *keys_, &reader, &why);
       if (r != kOk) {
         passwordError_ = r;
         proofWords_ = why;
@@ -267,7 +267,7 @@ class SevenZipSource final : public EntrySource {
     return kOk;
   }
 
-  UniqueFd fd_;
+  std::unique_ptr<PartedFile> file_;  // the archive, or the parts of its volume set
   SevenZipArchive archive_;
   std::unique_ptr<SevenZipKeys> keys_;
   size_t next_ = 0;
@@ -297,20 +297,16 @@ std::unique_ptr<EntrySource> OpenOwn(const SourceOptions& options, bool proveFir
                                      bool& handled) {
   handled = false;
   if (!(options.formats & kFormat7z)) return nullptr;
-  UniqueFd fd(open(options.path.c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat st {};
-  if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      !SevenZipSignatureAt(fd.get()))
-    return nullptr;
+  auto file = std::make_unique<PartedFile>();
+  if (!file->Open(VolumeParts(options.path)) || !SevenZipSignatureAt(*file)) return nullptr;
   auto keys = std::make_unique<SevenZipKeys>(options.password);
   SevenZipArchive archive;
   std::string why;
-  int32_t r =
-      ReadSevenZipArchive(fd.get(), static_cast<uint64_t>(st.st_size), *keys, &archive, &why);
+  int32_t r = ReadSevenZipArchive(*file, *keys, &archive, &why);
   // A header that does not decrypt: the answer was wrong, and the question comes again.
   while (r == ERROR_PASSWORD_FILE && keys->wrong() && keys->AskAgain()) {
     archive = {};
-    r = ReadSevenZipArchive(fd.get(), static_cast<uint64_t>(st.st_size), *keys, &archive, &why);
+    r = ReadSevenZipArchive(*file, *keys, &archive, &why);
   }
   if (r == ERROR_PASSWORD_FILE) {  // an encrypted header: only we read it
     handled = true;
@@ -320,7 +316,7 @@ std::unique_ptr<EntrySource> OpenOwn(const SourceOptions& options, bool proveFir
   if (r != kOk || !(archive.headerEncrypted || archive.dataEncrypted)) return nullptr;
   handled = true;
   error = kOk;
-  return std::make_unique<SevenZipSource>(std::move(fd), std::move(archive), std::move(keys),
+  return std::make_unique<SevenZipSource>(std::move(file), std::move(archive), std::move(keys),
                                           proveFirst);
 }
 

@@ -27,6 +27,7 @@ struct ZipEntryRecord {
   uint32_t externalAttr = 0;
   uint64_t localOffset = 0;  // where the local header starts in the file
   uint64_t spanEnd = 0;      // end of the local header, the data and its descriptor
+  uint16_t diskStart = 0;    // the part of a split archive the entry starts in (written only)
   bool zip64 = false;        // the record carries a Zip64 field
   std::string name;          // the stored bytes
   std::string extra;         // central extra fields, without the Zip64 field

@@ -45,9 +45,10 @@ void ThroughTheSource(const std::string& path, bool give) {
   }
 }
 
-void EveryFolder(const std::string& path, size_t size, bool give) {
+void EveryFolder(const std::string& path, bool give) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;
+  const qvr::arc::PartedFile file(fd);
   qvr::arc::SevenZipKeys keys([give](int wrong, std::string& pw) {
     pw = "secret";
     return give && wrong == 0;
@@ -55,11 +56,11 @@ void EveryFolder(const std::string& path, size_t size, bool give) {
   qvr::arc::SevenZipArchive archive;
   std::string why;
   size_t total = 0;
-  if (qvr::arc::ReadSevenZipArchive(fd, size, keys, &archive, &why) == 0) {
+  if (qvr::arc::ReadSevenZipArchive(file, keys, &archive, &why) == 0) {
     std::vector<uint8_t> buffer(64u << 10);
     for (size_t i = 0; i < archive.folders.size() && i < 64 && total <= kMostOutput; ++i) {
       std::unique_ptr<qvr::arc::SevenZipFolderReader> reader;
-      if (qvr::arc::SevenZipFolderReader::Open(fd, archive.folders[i], keys, &reader, &why) != 0)
+      if (qvr::arc::SevenZipFolderReader::Open(file, archive.folders[i], keys, &reader, &why) != 0)
         continue;
       for (size_t got = 1; got > 0 && total <= kMostOutput; total += got) {
         if (reader->Read(buffer.data(), buffer.size(), &got, &why) != 0) break;
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = qvr::fuzz::WriteInput(data + 1, size - 1);
   bool give = (data[0] & 1) == 0;
   if (data[0] & 2)
-    EveryFolder(path, size - 1, give);
+    EveryFolder(path, give);
   else
     ThroughTheSource(path, give);
   return 0;

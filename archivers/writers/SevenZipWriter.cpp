@@ -21,6 +21,7 @@
 #include "SevenZipHeader.h"
 #include "Text.h"
 #include "Utf8Locale.h"
+#include "Volumes.h"
 #include "WriteCrypto.h"
 #include "ZipWriter.h"
 
@@ -435,7 +436,10 @@ WriteResult SevenZipAdd(const std::string& archivePath, const std::vector<AddIte
   std::set<std::string> replaced;
   for (const AddItem& item : items) replaced.insert(item.folder ? item.name + "/" : item.name);
   auto keep = [&](const std::string& name) { return !replaced.count(name); };
-  WriteResult r = Rewrite(archivePath, Exists(archivePath), keep, items, options);
+  // Volumes are made anew, then cut from the whole archive.
+  const bool hasOld = options.volumeSize == 0 && Exists(archivePath);
+  WriteResult r = Rewrite(archivePath, hasOld, keep, items, options);
+  if (r.ok() && options.volumeSize > 0) r = SplitSevenZip(archivePath, options.volumeSize);
   if (r.ok()) r.report = std::to_string(items.size()) + " file(s) added to " + archivePath;
   return r;
 }

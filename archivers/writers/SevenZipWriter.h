@@ -23,6 +23,8 @@ struct SevenZipOptions {
   // Set: every folder is encrypted with it (7zAES); encryptHeader also the header (names).
   std::optional<std::string> password;
   bool encryptHeader = false;
+  // Not 0: new volumes of this many bytes (x.7z.001 ...); an archive there is replaced.
+  uint64_t volumeSize = 0;
   Progress progress;
 };
 

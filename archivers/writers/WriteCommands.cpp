@@ -14,6 +14,7 @@
 #include "SourceList.h"
 #include "TarWriter.h"
 #include "Text.h"
+#include "Volumes.h"
 #include "ZipWriter.h"
 
 namespace qvr::writers {
@@ -114,6 +115,10 @@ WriteResult ZipCommand(const arc::ParsedArgs& args) {
   for (const std::string& sw : args.switches) {
     if (sw == "-e") {
       encrypt = true;
+    } else if (StartsWith(sw, "-s") && sw.size() > 2 &&
+               std::isdigit(static_cast<unsigned char>(sw[2]))) {
+      options.volumeSize = VolumeSizeOf(sw.substr(2));
+      if (options.volumeSize == 0) return UnknownSwitch(sw);
     } else if (sw == "-r") {
       request.recurse = true;
     } else if (sw == "-j") {
@@ -190,6 +195,9 @@ WriteResult ParseSevenZipSwitches(const arc::ParsedArgs& args, SevenZipSwitches*
       out->sevenZip.fullHeaderCompression = OnOff(lower.substr(6), true);
     } else if (StartsWith(lower, "-mhc=")) {
       out->sevenZip.headerCompression = OnOff(lower.substr(5), true);
+    } else if (StartsWith(lower, "-v")) {
+      out->sevenZip.volumeSize = out->zip.volumeSize = VolumeSizeOf(lower.substr(2));
+      if (out->sevenZip.volumeSize == 0) return UnknownSwitch(sw);
     } else if (StartsWith(lower, "-mhe=")) {
       out->sevenZip.encryptHeader = OnOff(lower.substr(5), false);
     } else if (StartsWith(lower, "-p")) {

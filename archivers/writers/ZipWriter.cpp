@@ -16,6 +16,7 @@
 #include "ArgSplitter.h"
 #include "FdIo.h"
 #include "OutFile.h"
+#include "Volumes.h"
 #include "WriteCrypto.h"
 #include "ZipDirectory.h"
 
@@ -43,7 +44,9 @@ bool NeedsZip64(const ZipEntryRecord& e) {
   return e.size >= k32Max || e.compressedSize >= k32Max || e.localOffset >= k32Max;
 }
 
-std::string CentralRecord(const ZipEntryRecord& e) {
+}  // namespace
+
+std::string ZipCentralRecord(const ZipEntryRecord& e) {
   std::string zip64;
   if (NeedsZip64(e)) {
     std::string values;
@@ -70,15 +73,15 @@ std::string CentralRecord(const ZipEntryRecord& e) {
   PutLe16(r, static_cast<uint16_t>(e.name.size()));
   PutLe16(r, static_cast<uint16_t>(zip64.size() + e.extra.size()));
   PutLe16(r, static_cast<uint16_t>(e.comment.size()));
-  PutLe16(r, 0);
+  PutLe16(r, e.diskStart);
   PutLe16(r, e.internalAttr);
   PutLe32(r, e.externalAttr);
   PutLe32(r, static_cast<uint32_t>(std::min<uint64_t>(e.localOffset, k32Max)));
   return r + e.name + zip64 + e.extra + e.comment;
 }
 
-std::string EndRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
-                       const std::string& comment) {
+std::string ZipEndRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
+                          const std::string& comment, uint32_t thisDisk, uint32_t cdDisk) {
   std::string r;
   bool zip64 = count >= 0xFFFF || cdOffset >= k32Max || cdSize >= k32Max;
   if (zip64) {
@@ -87,20 +90,20 @@ std::string EndRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
     PutLe64(r, 44);
     PutLe16(r, (3 << 8) | 45);
     PutLe16(r, 45);
-    PutLe32(r, 0);
-    PutLe32(r, 0);
+    PutLe32(r, thisDisk);
+    PutLe32(r, cdDisk);
     PutLe64(r, count);
     PutLe64(r, count);
     PutLe64(r, cdSize);
     PutLe64(r, cdOffset);
     PutLe32(r, 0x07064b50);
-    PutLe32(r, 0);
+    PutLe32(r, thisDisk);
     PutLe64(r, rec64);
-    PutLe32(r, 1);
+    PutLe32(r, thisDisk + 1);
   }
   PutLe32(r, 0x06054b50);
-  PutLe16(r, 0);
-  PutLe16(r, 0);
+  PutLe16(r, static_cast<uint16_t>(thisDisk));
+  PutLe16(r, static_cast<uint16_t>(cdDisk));
   PutLe16(r, static_cast<uint16_t>(std::min<uint64_t>(count, 0xFFFF)));
   PutLe16(r, static_cast<uint16_t>(std::min<uint64_t>(count, 0xFFFF)));
   PutLe32(r, static_cast<uint32_t>(std::min<uint64_t>(cdSize, k32Max)));
@@ -108,6 +111,8 @@ std::string EndRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
   PutLe16(r, static_cast<uint16_t>(comment.size()));
   return r + comment;
 }
+
+namespace {
 
 // Where an entry's data go: into the archive as they are, or encrypted on the way (in place:
 // the bytes handed in are the caller's own buffers).
@@ -205,7 +210,7 @@ class ZipBuilder {
       return WriteFailure();
     done_ += old.spanEnd - old.localOffset;
     if (options_.progress && !options_.progress(done_)) return Fail(ERROR_USER_CANCEL, "cancelled");
-    central_ += CentralRecord(e);
+    central_ += ZipCentralRecord(e);
     ++count_;
     return {};
   }
@@ -217,7 +222,7 @@ class ZipBuilder {
   WriteResult Finish(const std::string& comment) {
     uint64_t cdOffset = out_.position();
     if (!out_.Write(central_) ||
-        !out_.Write(EndRecords(count_, cdOffset, central_.size(), comment)) || !out_.Flush())
+        !out_.Write(ZipEndRecords(count_, cdOffset, central_.size(), comment)) || !out_.Flush())
       return WriteFailure();
     return {};
   }
@@ -278,7 +283,7 @@ class ZipBuilder {
     ZipEntryRecord e = NewRecord(item.name, st, true);
     e.extra = ExtendedTime(st.st_mtime);
     if (!out_.Write(LocalHeader(e, false))) return WriteFailure();
-    central_ += CentralRecord(e);
+    central_ += ZipCentralRecord(e);
     ++count_;
     return {};
   }
@@ -331,7 +336,7 @@ class ZipBuilder {
     std::string patched = LocalHeader(e, zip64, aesExtra);
     if (!out_.PatchAt(headerAt, patched.data(), patched.size())) return WriteFailure();
     e.extra = ExtendedTime(st.st_mtime) + aesExtra;
-    central_ += CentralRecord(e);
+    central_ += ZipCentralRecord(e);
     ++count_;
     return {};
   }
@@ -445,6 +450,14 @@ WriteResult Rewrite(const std::string& archivePath, const OldArchive& old,
 WriteResult ZipAdd(const std::string& archivePath, const std::vector<AddItem>& items,
                    const ZipOptions& options) {
   OldArchive old;
+  if (options.volumeSize > 0) {  // a split archive is made anew
+    std::vector<const AddItem*> all;
+    for (const AddItem& item : items) all.push_back(&item);
+    WriteResult r = Rewrite(archivePath, old, {}, {}, all, options);
+    if (r.ok()) r = SplitZip(archivePath, options.volumeSize);
+    if (r.ok()) r.report = std::to_string(items.size()) + " file(s) in the split " + archivePath;
+    return r;
+  }
   if (WriteResult r = OpenOld(archivePath, false, &old); !r.ok()) return r;
   std::map<std::string, size_t> index;
   for (size_t i = 0; i < old.dir.entries.size(); ++i) index.emplace(old.dir.entries[i].name, i);

@@ -10,6 +10,7 @@
 #include "ArgSplitter.h"
 #include "SourceList.h"
 #include "WriteResult.h"
+#include "ZipDirectory.h"
 
 namespace qvr::writers {
 
@@ -21,6 +22,8 @@ struct ZipOptions {
   bool onlyNewer = false;  // replace an entry only when the file is newer than it
   // Set: the entries added are encrypted with it (AES-256); the entries kept stay as they are.
   std::optional<std::string> password;
+  // Not 0: a new split archive of parts this long (x.z01 ... x.zip); an archive there is replaced.
+  uint64_t volumeSize = 0;
   Progress progress;
 };
 
@@ -33,5 +36,11 @@ WriteResult ZipAdd(const std::string& archivePath, const std::vector<AddItem>& i
 // when nothing is selected.
 WriteResult ZipDelete(const std::string& archivePath, const std::vector<arc::Name>& names,
                       const Progress& progress = {});
+
+// The records our writer puts in a ZIP's central directory and at its end (thisDisk and
+// cdDisk for the parts of a split archive, 0 for a whole one).
+std::string ZipCentralRecord(const arc::ZipEntryRecord& e);
+std::string ZipEndRecords(uint64_t count, uint64_t cdOffset, uint64_t cdSize,
+                          const std::string& comment, uint32_t thisDisk = 0, uint32_t cdDisk = 0);
 
 }  // namespace qvr::writers

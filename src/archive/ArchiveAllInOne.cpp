@@ -82,10 +82,11 @@ bool MakeArchive(const ArchiveRun& run, RunProgress& progress, const std::string
                       MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
+  const ArchiveSwitches switches = ReadArchiveSwitches();
   ArchiveCommand command =
-      BuildAllInOneCommand(format, ReadArchiveSwitches(), archive, folder, run.status, base);
-  if (command.route == ArchiveRoute::Library && CreatesArchiveAnew(format) &&
-      caller.MayReplace(archive) != ArchiveCaller::Replace::Go)
+      BuildAllInOneCommand(format, switches, archive, folder, run.status, base);
+  if (command.route == ArchiveRoute::Library && CreatesArchiveAnew(format, switches) &&
+      caller.MayReplace(ReplacedArchive(format, switches, archive)) != ArchiveCaller::Replace::Go)
     return false;
   // One item, weighed by the source bytes the library reads.
   const std::vector<int64_t> sizes = FileLens(sources);

@@ -37,6 +37,14 @@ std::string SevenZPassword(const ArchiveSwitches& sw) {
   return sw.sevenZEncrypt ? " -p -mhe=on" : "";
 }
 
+// The volume switches: zip32j's "-s<N>m", 7-zip32's "-v<N>m".
+std::string ZipVolumes(const ArchiveSwitches& sw) {
+  return sw.zipVolumeMB > 0 ? " -s" + std::to_string(sw.zipVolumeMB) + "m" : "";
+}
+std::string SevenZipVolumes(int megabytes) {
+  return megabytes > 0 ? " -v" + std::to_string(megabytes) + "m" : "";
+}
+
 }  // namespace
 
 bool ArchiveEncrypts(const std::string& formatWord, const ArchiveSwitches& switches) {
@@ -48,8 +56,15 @@ std::string ArchiveFormatWord(const std::string& arcTypeText) {
   return arcTypeText.empty() ? "lzh" : LCase(arcTypeText);
 }
 
-bool CreatesArchiveAnew(const std::string& formatWord) {
-  return formatWord == "tar" || formatWord == "gz" || formatWord == "bz2";
+bool CreatesArchiveAnew(const std::string& formatWord, const ArchiveSwitches& switches) {
+  return formatWord == "tar" || formatWord == "gz" || formatWord == "bz2" ||
+         (formatWord == "zip" && switches.zipVolumeMB > 0) ||
+         (formatWord == "7z" && switches.sevenZVolumeMB > 0);
+}
+
+std::string ReplacedArchive(const std::string& formatWord, const ArchiveSwitches& switches,
+                            const std::string& archive) {
+  return formatWord == "7z" && switches.sevenZVolumeMB > 0 ? archive + ".001" : archive;
 }
 
 bool EachFileCommandCarries(const std::string& f, const std::string& source) {
@@ -77,17 +92,19 @@ ArchiveCommand BuildEachFileCommand(const std::string& f, const ArchiveSwitches&
   if (f == "lzh")
     return Library(Lib::Unlha, "a -je" + sw.lzhBuffer + " " + sw.lzhMethod + " " + qa + " " + qs);
   if (f == "zip" && !sw.use7Zip)
-    return Library(Lib::Zip, {Lib::Zip, Lib::Zip32},
-                   "-r -j -" + sw.zipLevel + ZipPassword(sw) + " " + qa + " " + qs);
+    return Library(
+        Lib::Zip, {Lib::Zip, Lib::Zip32},
+        "-r -j -" + sw.zipLevel + ZipPassword(sw) + ZipVolumes(sw) + " " + qa + " " + qs);
   if (f == "zip")
-    return Library(Lib::SevenZip, "a -tzip " + qa + " " + apart + " -mx=" + sw.zip7zLevel +
-                                      " -mm=" + sw.zip7zMethod + " -mfb=" + sw.zip7zMem +
-                                      " -mpass=" + sw.zip7zPass +
-                                      (sw.zipEncrypt ? " -p -mem=AES256" : ""));
+    return Library(Lib::SevenZip,
+                   "a -tzip " + qa + " " + apart + " -mx=" + sw.zip7zLevel + " -mm=" +
+                       sw.zip7zMethod + " -mfb=" + sw.zip7zMem + " -mpass=" + sw.zip7zPass +
+                       (sw.zipEncrypt ? " -p -mem=AES256" : "") + SevenZipVolumes(sw.zipVolumeMB));
   if (f == "cab") return Library(Lib::Cab, "-a " + sw.cabType + " " + qa + " " + joined);
   if (f == "7z")
     return Library(Lib::SevenZip, "a -t7z " + qa + " " + apart + " -mx=" + sw.sevenZLevel +
-                                      sw.sevenZOnOff + SevenZPassword(sw));
+                                      sw.sevenZOnOff + SevenZPassword(sw) +
+                                      SevenZipVolumes(sw.sevenZVolumeMB));
   if (f == "yz1") return Library(Lib::Yz1, "c -x0 " + qa + " " + qs);
   const std::string tar = "-c --use-directory=0 ";
   if (f == "tar") return Library(Lib::Tar, tar + qa + " " + joined);
@@ -127,13 +144,15 @@ ArchiveCommand BuildAllInOneCommand(const std::string& f, const ArchiveSwitches&
   // ZIP is always zip32j's here: Use7Zip is a setting of "個別" only.
   if (f == "zip")
     return Library(Lib::Zip, {Lib::Zip, Lib::Zip32},
-                   "-u -S -D -" + sw.zipLevel + ZipPassword(sw) + " " + qa + " " + base + list);
+                   "-u -S -D -" + sw.zipLevel + ZipPassword(sw) + ZipVolumes(sw) + " " + qa + " " +
+                       base + list);
   if (f == "cab")
     return Library(
         Lib::Cab, std::string(tree ? "-a " : "-a -j ") + sw.cabType + " " + qa + " " + base + list);
   if (f == "7z")
-    return Library(Lib::SevenZip, "a -t7z " + QuotePath(archive) + " " + base + list + " -mx=" +
-                                      sw.sevenZLevel + sw.sevenZOnOff + SevenZPassword(sw));
+    return Library(Lib::SevenZip, "a -t7z " + QuotePath(archive) + " " + base + list +
+                                      " -mx=" + sw.sevenZLevel + sw.sevenZOnOff +
+                                      SevenZPassword(sw) + SevenZipVolumes(sw.sevenZVolumeMB));
   if (f == "yz1") return Library(Lib::Yz1, "c -x0 " + qa + " " + list);
   const std::string tar = tree ? "-c --use-directory=1 " : "-c --use-directory=0 ";
   if (f == "tar") return Library(Lib::Tar, tar + qa + " " + base + list);

@@ -33,9 +33,13 @@ std::string ArchiveFormatWord(const std::string& arcTypeText);
 // asks for it at Start and answers the library's question with it.
 bool ArchiveEncrypts(const std::string& formatWord, const ArchiveSwitches& switches);
 
-// Formats whose command writes the archive anew, replacing a file of that name; every
-// other row adds into an existing archive.
-bool CreatesArchiveAnew(const std::string& formatWord);
+// Formats whose command writes the archive anew, replacing a file of that name (TAR, GZ, BZ2,
+// and ZIP and 7Z in volumes); every other row adds into an existing archive.
+bool CreatesArchiveAnew(const std::string& formatWord, const ArchiveSwitches& switches);
+// The file whose presence means the command replaces an archive: the archive, or for 7Z
+// volumes its first part.
+std::string ReplacedArchive(const std::string& formatWord, const ArchiveSwitches& switches,
+                            const std::string& archive);
 
 // False when the per-file command of the format cannot hand the source to the library as it
 // is. Every form quotes its paths, so a double quote or a line break can never be carried;

@@ -39,10 +39,10 @@ bool ArchiveOne(const ArchiveRun& run, ArchiveCaller& caller, RunProgress& progr
     return false;
   }
   // Read again for every entry: a change of the settings applies from the next one.
-  ArchiveCommand command =
-      BuildEachFileCommand(format, ReadArchiveSwitches(), archive, source, run.status);
-  if (command.route == ArchiveRoute::Library && CreatesArchiveAnew(format)) {
-    ArchiveCaller::Replace replace = caller.MayReplace(archive);
+  const ArchiveSwitches switches = ReadArchiveSwitches();
+  ArchiveCommand command = BuildEachFileCommand(format, switches, archive, source, run.status);
+  if (command.route == ArchiveRoute::Library && CreatesArchiveAnew(format, switches)) {
+    ArchiveCaller::Replace replace = caller.MayReplace(ReplacedArchive(format, switches, archive));
     if (replace == ArchiveCaller::Replace::Stop) *stop = true;
     *reason = "既存の書庫を残しました";
     if (replace != ArchiveCaller::Replace::Go) return false;

@@ -1,5 +1,6 @@
 #include "ArchiveSwitches.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "Settings.h"
@@ -53,6 +54,7 @@ ArchiveSwitches ReadArchiveSwitches() {
   s.zip7zMem = read(K::ZipDeflateMem7z);
   s.zip7zPass = read(K::ZipDeflatePass7z);
   s.zipEncrypt = read(K::ZipEncrypt) != "0";
+  s.zipVolumeMB = std::max(0, std::atoi(read(K::ZipVolumeSize).c_str()));
   s.cabType = CabTypeSwitch(read(K::CabArchiveType), read(K::CabLZXArchiveLevel));
   s.sevenZLevel = read(K::SevenZArchiveLevel);
   s.sevenZOnOff = OnOffSwitch("ms", read(K::SevenZSolidMode)) +
@@ -60,6 +62,7 @@ ArchiveSwitches ReadArchiveSwitches() {
                   OnOffSwitch("mhc", read(K::SevenZHeaderComp)) +
                   OnOffSwitch("mhcf", read(K::SevenZCompleteHeaderComp));
   s.sevenZEncrypt = read(K::SevenZEncrypt) != "0";
+  s.sevenZVolumeMB = std::max(0, std::atoi(read(K::SevenZVolumeSize).c_str()));
   s.gzLevel = read(K::GzArchiveLevel);
   s.bz2Level = read(K::Bz2ArchiveLevel);
   s.bzaLevel = read(K::BzaArchiveLevel);

@@ -28,6 +28,7 @@ enum class ArchiveKey {
   ZipDeflateMem7z,           // {B}
   ZipDeflatePass7z,          // {P}
   ZipEncrypt,                // 1: ZIP archives get a password (AES-256), asked at Start
+  ZipVolumeSize,             // MB per part of a split ZIP (x.z01 ... x.zip); 0: one file
   CabArchiveType,            // {C}: see CabTypeSwitch
   CabLZXArchiveLevel,        // the window after "-ml:"
   SevenZArchiveLevel,        // {X7}
@@ -36,6 +37,7 @@ enum class ArchiveKey {
   SevenZHeaderComp,          // " -mhc=..."
   SevenZCompleteHeaderComp,  // " -mhcf=..."
   SevenZEncrypt,             // 1: 7Z archives get a password (7zAES, names too), asked at Start
+  SevenZVolumeSize,          // MB per volume (x.7z.001 ...); 0: one file
   GzArchiveLevel,            // {G} after "-z"
   Bz2ArchiveLevel,           // {G} after "-B"
   BzaArchiveLevel,           // {G} after "-l"
@@ -59,6 +61,7 @@ inline constexpr ArchiveSetting kArchiveSettings[] = {
     {"ARCHIVE_ZIP", "DeflateMem_7z", SettingType::Integer, "32"},
     {"ARCHIVE_ZIP", "DeflatePass_7z", SettingType::Integer, "1"},
     {"ARCHIVE_ZIP", "Encrypt", SettingType::Integer, "0"},
+    {"ARCHIVE_ZIP", "VolumeSize", SettingType::Integer, "0"},
     {"ARCHIVE_CAB", "ArchiveType", SettingType::Text, "MSZIP"},
     {"ARCHIVE_CAB", "LZXArchiveLevel", SettingType::Integer, "15"},
     {"ARCHIVE_7Z", "ArchiveLevel", SettingType::Integer, "5"},
@@ -67,6 +70,7 @@ inline constexpr ArchiveSetting kArchiveSettings[] = {
     {"ARCHIVE_7Z", "HeaderComp", SettingType::Integer, "1"},
     {"ARCHIVE_7Z", "CompleteHeaderComp", SettingType::Integer, "1"},
     {"ARCHIVE_7Z", "Encrypt", SettingType::Integer, "0"},
+    {"ARCHIVE_7Z", "VolumeSize", SettingType::Integer, "0"},
     {"ARCHIVE_GZ", "ArchiveLevel", SettingType::Integer, "6"},
     {"ARCHIVE_BZ2", "ArchiveLevel", SettingType::Integer, "9"},
     {"ARCHIVE_BZA", "ArchiveLevel", SettingType::Integer, "9"},
@@ -105,10 +109,12 @@ struct ArchiveSwitches {
   std::string zip7zMem;        // {B}
   std::string zip7zPass;       // {P}
   bool zipEncrypt = false;     // ARCHIVE_ZIP/Encrypt
+  int zipVolumeMB = 0;         // ARCHIVE_ZIP/VolumeSize (a negative value reads as 0)
   std::string cabType;         // {C}
   std::string sevenZLevel;     // {X7}
   std::string sevenZOnOff;     // " -ms=on -mf=on -mhc=on -mhcf=on" for the defaults
   bool sevenZEncrypt = false;  // ARCHIVE_7Z/Encrypt
+  int sevenZVolumeMB = 0;      // ARCHIVE_7Z/VolumeSize
   std::string gzLevel;         // {G} of gz
   std::string bz2Level;        // {G} of bz2
   std::string bzaLevel;        // {G} of bza

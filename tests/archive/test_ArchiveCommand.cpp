@@ -209,6 +209,14 @@ TEST_F(ArchiveCommandTest, SwitchRules) {
        "zip",
        "-r -j -6 -e " + a + " " + s,
        "-u -S -D -6 -e " + a + " " + list},
+      {{{"ARCHIVE_ZIP", "VolumeSize", "100"}},
+       "zip",
+       "-r -j -6 -s100m " + a + " " + s,
+       "-u -S -D -6 -s100m " + a + " " + list},
+      {{{"ARCHIVE_7Z", "VolumeSize", "700"}},
+       "7z",
+       "a -t7z " + a + " " + apart + " -mx=5 -ms=on -mf=on -mhc=on -mhcf=on -v700m",
+       ""},
       {{{"ARCHIVE_7Z", "Encrypt", "1"}},
        "7z",
        "a -t7z " + a + " " + apart + " -mx=5 -ms=on -mf=on -mhc=on -mhcf=on -p -mhe=on",
@@ -294,8 +302,14 @@ TEST_F(ArchiveCommandTest, FormatWordAndWhatCreatesAnew) {
   EXPECT_EQ(ArchiveFormatWord(""), "lzh");
   EXPECT_EQ(ArchiveFormatWord("7Z"), "7z");
   EXPECT_EQ(ArchiveFormatWord("BZ2"), "bz2");
-  for (const char* f : {"tar", "gz", "bz2"}) EXPECT_TRUE(CreatesArchiveAnew(f)) << f;
-  for (const char* f : {"lzh", "zip", "7z", "cab"}) EXPECT_FALSE(CreatesArchiveAnew(f)) << f;
+  ArchiveSwitches sw;
+  for (const char* f : {"tar", "gz", "bz2"}) EXPECT_TRUE(CreatesArchiveAnew(f, sw)) << f;
+  for (const char* f : {"lzh", "zip", "7z", "cab"}) EXPECT_FALSE(CreatesArchiveAnew(f, sw)) << f;
+  // Volumes are always made anew; 7Z's are found by their first part.
+  sw.zipVolumeMB = sw.sevenZVolumeMB = 10;
+  for (const char* f : {"zip", "7z"}) EXPECT_TRUE(CreatesArchiveAnew(f, sw)) << f;
+  EXPECT_EQ(ReplacedArchive("7z", sw, "/o/a.7z"), "/o/a.7z.001");
+  EXPECT_EQ(ReplacedArchive("zip", sw, "/o/a.zip"), "/o/a.zip");
 }
 
 TEST_F(ArchiveCommandTest, MissingComponentsByFileName) {

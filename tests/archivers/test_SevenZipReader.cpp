@@ -303,7 +303,7 @@ TEST(SevenZipReader, FolderShapesNotDecodedHere) {
     });
     std::unique_ptr<SevenZipFolderReader> reader;
     std::string why;
-    EXPECT_EQ(SevenZipFolderReader::Open(-1, c.f, keys, &reader, &why), c.code) << why;
+    EXPECT_EQ(SevenZipFolderReader::Open(PartedFile(), c.f, keys, &reader, &why), c.code) << why;
     EXPECT_FALSE(reader);
     EXPECT_FALSE(why.empty());
   }
@@ -391,7 +391,7 @@ TEST(SevenZipReader, CountsBeyondTheHeaderAreRefused) {
     SevenZipKeys keys(nullptr);
     SevenZipArchive archive;
     std::string why;
-    EXPECT_EQ(ReadSevenZipArchive(fd.get(), a.size(), keys, &archive, &why), ERROR_HEADER_BROKEN)
+    EXPECT_EQ(ReadSevenZipArchive(PartedFile(fd.get()), keys, &archive, &why), ERROR_HEADER_BROKEN)
         << why;
     EXPECT_TRUE(archive.items.empty());
   }

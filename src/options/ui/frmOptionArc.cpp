@@ -28,6 +28,8 @@ frmOptionArc::frmOptionArc(QWidget* parent)
           {"0...No Compress", "1...Fastest(Low)", "6...Default", "9...Slow(High)"});
   CheckBox(page, ArchiveKey::ZipEncrypt, "ZIP_chkEncrypt", "パスワードを付ける（AES-256）");
   Hints(page, {"パスワードは開始時に入力します（保存されません）"});
+  NumberBox(page, ArchiveKey::ZipVolumeSize, "ZIP_txtVolumeSize", "分割サイズ(MB)",
+            {"0...分割しない", "x.z01, x.z02 ... x.zip に分けて作成します"});
 
   page = AddPage("ZIP(7zip.dll)", "");
   ListBox(page, ArchiveKey::ZipArchiveLevel7z, "ZIP_7z_cmbArchiveLevel", "圧縮レベル[mx]",
@@ -59,6 +61,8 @@ frmOptionArc::frmOptionArc(QWidget* parent)
   CheckBox(page, ArchiveKey::SevenZEncrypt, "SevenZIP_chkEncrypt",
            "パスワードを付ける（ファイル名も暗号化[mhe]）");
   Hints(page, {"パスワードは開始時に入力します（保存されません）"});
+  NumberBox(page, ArchiveKey::SevenZVolumeSize, "SevenZIP_txtVolumeSize", "分割サイズ(MB)[v]",
+            {"0...分割しない", "x.7z.001, x.7z.002 ... に分けて作成します"});
 
   const std::pair<const char*, ArchiveKey> levels[] = {{"GZ", ArchiveKey::GzArchiveLevel},
                                                        {"BZ2", ArchiveKey::Bz2ArchiveLevel},
