@@ -117,7 +117,10 @@ std::string LowerExtension(std::string_view path) {
 }
 
 std::string FormatOfExtension(std::string_view path) {
-  const ExtensionRow* row = ExtensionRowOf(LowerExtension(path));
+  const std::string extension = LowerExtension(path);
+  // A plain split "x.001" tells nothing but its number: its format is found by its content.
+  if (extension.empty() && VolumeSetOf(FileNameOf(path)).kind == VolumeKind::Numbered) return "EXE";
+  const ExtensionRow* row = ExtensionRowOf(extension);
   return row ? std::string(row->format) : "";
 }
 

@@ -61,7 +61,8 @@ std::string FamilyName(std::string_view format);
 // The row of a library format identifier; null for "YZ2", "RK", "" and unknown texts.
 const FormatRow* LibraryFormatOf(std::string_view id);
 // The format of a path by its lower-cased extension: "LZH", "ZIP", ..., "YZ2", "RK", "EXE";
-// "" when the file name has no extension or it belongs to no format.
+// "" when the file name has no extension or it belongs to no format. A plain split "x.001"
+// is "EXE": its format is found by its content, as a self-extractor's.
 std::string FormatOfExtension(std::string_view path);
 // The extension of the path's file name, lower-cased; "" when it has none. A numbered part of
 // a split archive (x.7z.001) gives the one before its number ("7z").

@@ -411,6 +411,11 @@ class VolumeSetTest : public ExtractPasswordsTest {
                     "tar czf ../plain.tar.gz . && split -b 1000000 -d -a 3 "
                     "--numeric-suffixes=1 ../plain.tar.gz ../in/plain.tar.gz."),
               0);
+    // A split of a ZIP with nothing but the part's number in its name.
+    EXPECT_EQ(Shell(temp.file("src"),
+                    "zip -q -r -0 ../whole.zip . && split -b 1000000 -d -a 3 "
+                    "--numeric-suffixes=1 ../whole.zip ../in/bare."),
+              0);
     for (const char* part : {"arj_volumes.arj", "arj_volumes.a01", "arj_volumes.a02",
                              "arj_volumes.a03", "arj_volumes.a04", "arj_volumes.a05"})
       fs::copy_file(std::string(QVR_TEST_DATA_DIR) + "/" + part,
@@ -424,8 +429,8 @@ class VolumeSetTest : public ExtractPasswordsTest {
     std::sort(paths.rbegin(), paths.rend());
     return paths;
   }
-  const std::vector<std::string> kHeads = {"arj_volumes.arj", "plain.tar.gz.001", "seven.7z.001",
-                                           "split.zip"};
+  const std::vector<std::string> kHeads = {"arj_volumes.arj", "bare.001", "plain.tar.gz.001",
+                                           "seven.7z.001", "split.zip"};
   std::vector<std::string> ListedNames() {
     std::vector<std::string> names;
     for (const std::string& entry : window.list) names.push_back(FileNameOf(entry));
@@ -446,7 +451,8 @@ TEST_F(VolumeSetTest, EachSetIsOneEntryExtractedOnceAndDeletedWhole) {
   EXPECT_EQ(ListedNames(), kHeads);
   EXPECT_EQ(VolumeSetParts(temp.file("in/seven.7z.001")).size(), 3u);
   EXPECT_EQ(Start(), RunEnd::EndProgram);
-  EXPECT_EQ(window.panels[1], "4個のファイルを解凍完了！");
+  EXPECT_EQ(window.panels[1], "5個のファイルを解凍完了！");
+  ExpectLikeTheSource(temp.file("out/bare"));
   ExpectLikeTheSource(temp.file("out/seven"));
   ExpectLikeTheSource(temp.file("out/split"));
   ExpectLikeTheSource(temp.file("out/plain"));
