@@ -143,15 +143,29 @@ bool SevenZipAesEncryptor::BeginFolder(std::string* properties) {
 
 bool SevenZipAesEncryptor::Encrypt(const uint8_t* data, size_t size, std::vector<uint8_t>* out) {
   State& s = *state_;
-  s.pending.insert(s.pending.end(), data, data + size);
-  size_t whole = s.pending.size() / kBlock * kBlock;
-  out->resize(whole);
+  out->clear();
   int len = 0;
-  if (whole > 0 && EVP_EncryptUpdate(s.cbc.ctx, out->data(), &len, s.pending.data(),
-                                     static_cast<int>(whole)) != 1)
+  // A block begun by the last call is completed first; the whole blocks after it go straight
+  // from the input; what is left waits.
+  if (!s.pending.empty()) {
+    const size_t take = std::min(size, kBlock - s.pending.size());
+    s.pending.insert(s.pending.end(), data, data + take);
+    data += take;
+    size -= take;
+    if (s.pending.size() < kBlock) return true;
+    out->resize(kBlock);
+    if (EVP_EncryptUpdate(s.cbc.ctx, out->data(), &len, s.pending.data(), kBlock) != 1)
+      return false;
+    s.pending.clear();
+  }
+  const size_t whole = size / kBlock * kBlock;
+  const size_t at = out->size();
+  out->resize(at + whole);
+  if (whole > 0 &&
+      EVP_EncryptUpdate(s.cbc.ctx, out->data() + at, &len, data, static_cast<int>(whole)) != 1)
     return false;
-  s.pending.erase(s.pending.begin(), s.pending.begin() + static_cast<std::ptrdiff_t>(whole));
-  s.packed += whole;
+  s.pending.assign(data + whole, data + size);
+  s.packed += out->size();
   return true;
 }
 

@@ -7,7 +7,7 @@
 #include <QUrl>
 
 #include "QtHelpers.h"
-#include "VolumeSet.h"
+#include "qvr/VolumeNames.h"
 
 namespace qvr {
 
@@ -30,7 +30,7 @@ void FileListModel::append(const std::string& entry) {
   int row = int(entries_.size());
   beginInsertRows(QModelIndex(), row, row);
   entries_.push_back(entry);
-  parts_.push_back(int(VolumeSetParts(entry).size()));
+  parts_.push_back(int(VolumeParts(entry).size()));
   endInsertRows();
 }
 

@@ -21,8 +21,8 @@
 #include "RunProgress.h"
 #include "RunReport.h"
 #include "Settings.h"
-#include "VolumeSet.h"
 #include "cExecute.h"
+#include "qvr/VolumeNames.h"
 
 namespace qvr {
 namespace fs = std::filesystem;
@@ -146,7 +146,7 @@ class Loop {
     // set with every part of it.
     if (options_.deleteArchive && complete) {
       std::error_code ec;
-      for (const std::string& part : VolumeSetParts(path)) fs::remove(part, ec);
+      for (const std::string& part : VolumeParts(path)) fs::remove(part, ec);
     }
     return row;
   }

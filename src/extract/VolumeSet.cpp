@@ -81,10 +81,6 @@ std::string VolumeSetEntry(const std::string& path) {
   return set.kind == VolumeKind::None ? path : set.head;
 }
 
-std::vector<std::string> VolumeSetParts(const std::string& entry) {
-  return VolumeParts(entry);
-}
-
 VolumeSetProblem CheckVolumeSet(const std::string& entry) {
   const VolumeSetName set = VolumeSetOf(entry);
   if (set.kind == VolumeKind::None) return {};

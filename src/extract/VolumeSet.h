@@ -11,8 +11,6 @@ namespace qvr {
 
 // The list entry for a file: the file that opens its set, else the file itself.
 std::string VolumeSetEntry(const std::string& path);
-// The parts of the set the entry opens, in reading order (the entry alone when it is none).
-std::vector<std::string> VolumeSetParts(const std::string& entry);
 
 // What is wrong with a set: the part that is missing or shorter than the parts before it.
 struct VolumeSetProblem {

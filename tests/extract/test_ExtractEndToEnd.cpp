@@ -28,7 +28,7 @@
 #include "Settings.h"
 #include "TempDir.h"
 #include "TestArchives.h"
-#include "VolumeSet.h"
+#include "qvr/VolumeNames.h"
 
 namespace qvr::test {
 namespace {
@@ -449,7 +449,7 @@ class VolumeSetTest : public ExtractPasswordsTest {
 TEST_F(VolumeSetTest, EachSetIsOneEntryExtractedOnceAndDeletedWhole) {
   AddDroppedFiles(window, Dropped());
   EXPECT_EQ(ListedNames(), kHeads);
-  EXPECT_EQ(VolumeSetParts(temp.file("in/seven.7z.001")).size(), 3u);
+  EXPECT_EQ(VolumeParts(temp.file("in/seven.7z.001")).size(), 3u);
   EXPECT_EQ(Start(), RunEnd::EndProgram);
   EXPECT_EQ(window.panels[1], "5個のファイルを解凍完了！");
   ExpectLikeTheSource(temp.file("out/bare"));
