@@ -18,6 +18,7 @@
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_Inspect.h"
 #include "BatchRun.h"
+#include "DesktopNotification.h"
 #include "FileList.h"
 #include "HelpMenu.h"
 #include "HookMsg.h"
@@ -52,6 +53,15 @@ QString ProgramCaption() {
       .arg(kVersionRevision);
 }
 
+namespace {
+
+// Where no file manager answers the notice's action: the folder opens as a document does.
+void OpenFolderAsDocument(const std::string& folder) {
+  cExecute().ShellX(QuotePath(folder), kShowNormal, nullptr, false);
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------
 // Form1: building
 
@@ -60,6 +70,7 @@ Form1::Form1(QWidget* parent)
       MainWindowPortQt(this),
       mail_(std::make_unique<CompletionMailNotice>(*this)),
       sound_(std::make_unique<QtSoundPlayer>()),
+      desktop_(std::make_unique<DesktopNotification>(OpenFolderAsDocument)),
       run_({[this](bool running) { SetRunning(running); },
             [this](RunStatus* status) { return RunOnce(status); },
             [this] { return listCount(); }}) {
@@ -228,7 +239,9 @@ void Form1::Unload() {
 }
 
 void Form1::EndAfterDDModeRun() {
-  sound_->WaitUntilDone(30000);  // the program has no window left to keep it alive
+  // The program has no window left to keep it alive.
+  sound_->WaitUntilDone(30000);
+  desktop_->WaitUntilClosed(10000);  // its action may still be taken
   RestoreShowResult();
   unloaded_ = true;  // nothing else of the unload step runs
   endRequested_ = true;
@@ -469,7 +482,8 @@ RunEnd Form1::RunOnce(RunStatus* status) {
                mail_.get(),
                sound_.get(),
                [this] { CloseViewer(); },
-               {}};
+               {},
+               desktop_.get()};
   if (testRun_) {
     *status = TestArchives(run.extract, ListEntries(*this)) == listCount() ? RunStatus::AllDone
                                                                            : RunStatus::SomeFailed;

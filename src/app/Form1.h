@@ -35,6 +35,7 @@ class HookMsg;
 class MailNotice;
 class MainStatusBar;
 class QtSoundPlayer;
+class DesktopNotification;
 class RunProgressView;
 class frmProgress;
 
@@ -180,6 +181,7 @@ class Form1 : public QMainWindow, public MainWindowPortQt {
   int listHidden_ = 0;
   std::unique_ptr<MailNotice> mail_;
   std::unique_ptr<QtSoundPlayer> sound_;
+  std::unique_ptr<DesktopNotification> desktop_;
   RunController run_;
 };
 

@@ -93,8 +93,11 @@ bool MakeArchive(const ArchiveRun& run, RunProgress& progress, const std::string
   progress.BeginOne(archive, std::accumulate(sizes.begin(), sizes.end(), int64_t(0)));
   bool made = caller.Run(command, &progress);
   progress.FinishItem();
-  ReportRow row{archive, ArchiveOutcome::Done, "", -1, {}};
+  ReportRow row = FailedRow(archive, "");
+  row.outcome = ArchiveOutcome::Done;
+  row.output = archive;
   if (!made) {
+    row.output.clear();
     row.outcome = progress.cancelled() ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
     row.reason = caller.lastReason();
   }

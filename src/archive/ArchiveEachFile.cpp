@@ -97,10 +97,17 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
     if (made) ++archived;
     // A stopped write leaves no archive; its source stays in the list.
     if (!made && progress.cancelled()) {
-      report.Add({archive, ArchiveOutcome::Stopped, reason, -1, {}});
+      ReportRow row = FailedRow(archive, reason);
+      row.outcome = ArchiveOutcome::Stopped;
+      report.Add(std::move(row));
       break;
     }
-    report.Add({archive, made ? ArchiveOutcome::Done : ArchiveOutcome::Failed, reason, -1, {}});
+    ReportRow row = FailedRow(archive, reason);
+    if (made) {
+      row.outcome = ArchiveOutcome::Done;
+      row.output = archive;
+    }
+    report.Add(std::move(row));
   }
   window.stopTimer1();
   // A Cancel to the replace question ends the run with the list emptied, as ever.

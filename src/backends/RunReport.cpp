@@ -9,7 +9,11 @@
 namespace qvr {
 
 ReportRow FailedRow(const std::string& archive, std::string reason) {
-  return {archive, ArchiveOutcome::Failed, std::move(reason), -1, {}};
+  ReportRow row;
+  row.archive = archive;
+  row.outcome = ArchiveOutcome::Failed;
+  row.reason = std::move(reason);
+  return row;
 }
 
 std::string MissingReason(const std::string& component) {
@@ -18,7 +22,10 @@ std::string MissingReason(const std::string& component) {
 
 ReportRow RowOfCall(const std::string& archive, int32_t result, RunProgress::Tally tally,
                     bool stopped) {
-  ReportRow row{archive, ArchiveOutcome::Done, "", tally.written, std::move(tally.skipped)};
+  ReportRow row = FailedRow(archive, "");
+  row.outcome = ArchiveOutcome::Done;
+  row.written = tally.written;
+  row.skipped = std::move(tally.skipped);
   if (result != 0) {
     row.outcome = stopped ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
     row.reason = ReasonOfResult(result, tally.failedEntry);
@@ -113,6 +120,7 @@ std::vector<std::string> RunReport::Lines() const {
                                     : std::to_string(row.written) +
                                           (kind_ == ReportKind::Test ? "個検査" : "個書き出し"));
     if (!row.skipped.empty()) line += "\t" + std::to_string(row.skipped.size()) + "個除外";
+    if (!row.note.empty()) line += "\t" + row.note;
     lines.push_back(line);
     for (const auto& [entry, reason] : row.skipped)
       lines.push_back("\t除外: " + entry + "\t" + ReasonOfSkip(reason));
@@ -124,6 +132,13 @@ std::string RunReport::Text() const {
   std::string text;
   for (const std::string& line : Lines()) text += line + "\n";
   return text;
+}
+
+std::vector<std::string> RunReport::Outputs() const {
+  std::vector<std::string> outputs;
+  for (const ReportRow& row : rows_)
+    if (row.outcome == ArchiveOutcome::Done && !row.output.empty()) outputs.push_back(row.output);
+  return outputs;
 }
 
 void RunReport::WriteToLog() const {

@@ -24,6 +24,8 @@ struct ReportRow {
   std::string reason;  // why it failed or stopped ("" when it went well)
   int written = -1;    // entries written; -1 when its library does not tell
   std::vector<std::pair<std::string, int32_t>> skipped;  // entry, kSkip reason code
+  std::string note;    // what became of the archive afterwards ("ごみ箱へ移動しました")
+  std::string output;  // the folder made for its entries, or the archive made ("" for none)
 };
 
 // The row of an archive no library call was made for.
@@ -56,6 +58,8 @@ class RunReport {
   std::string Text() const;
   // The lines to Log.txt, after a line naming the run's time.
   void WriteToLog() const;
+  // What the run made: the outputs of the rows that went well, in list order.
+  std::vector<std::string> Outputs() const;
 
  private:
   ReportKind kind_;

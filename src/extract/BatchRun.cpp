@@ -158,7 +158,8 @@ RunEnd StartExtract(const BatchRun& given, RunStatus* status) {
 }
 
 CompletionNotice NoticeOf(const BatchRun& run) {
-  return {run.extract.window, run.extract.status.BASP21, run.mail, run.sound, run.shellX};
+  return {run.extract.window, run.extract.status.BASP21, run.mail, run.sound, run.desktop,
+          run.shellX};
 }
 
 }  // namespace qvr

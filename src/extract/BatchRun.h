@@ -23,6 +23,7 @@ struct BatchRun {
   std::function<void()> closeViewer;  // closes the archive viewer when it is open
   // Starts a command line without waiting (cExecute::ShellX); tests record it instead.
   std::function<void(const std::string& commandLine, void* ownerWindow)> shellX;
+  DesktopNotice* desktop = nullptr;
 };
 
 // What the caller does when the run is over.

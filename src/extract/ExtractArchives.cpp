@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "ArchiveTrash.h"
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_ACE.h"
@@ -113,7 +114,8 @@ class Loop {
         ownPasswords_(run.passwords ? nullptr : std::make_unique<RunPasswords>(run.window)),
         passwords_(run.passwords ? *run.passwords : *ownPasswords_),
         progress_(progress),
-        inspect_(run.status, run.window.ownerWindow(), &passwords_) {}
+        inspect_(run.status, run.window.ownerWindow(), &passwords_),
+        trash_(run.window) {}
 
   // What became of the archive; Done when it extracted (result 0).
   ReportRow Extract(const std::string& path) {
@@ -142,14 +144,18 @@ class Loop {
     if (made && result != 0) RemoveIfNothingCame(folder);
     ReportRow row = RowOfCall(path, result, progress_.TakeTally(), progress_.cancelled());
     if (result != 0) return row;
+    if (folder != (single_ ? dest_ : FolderOf(path))) row.output = folder;
     // An archive goes only when every entry of it now lies in the destination; a volume
-    // set with every part of it.
+    // set with every part of it. It goes to the Trash: the option is easily set by mistake.
     if (options_.deleteArchive && complete) {
-      std::error_code ec;
-      for (const std::string& part : VolumeParts(path)) fs::remove(part, ec);
+      const ArchiveTrash::Fate fate = trash_.Remove(VolumeParts(path));
+      if (fate == ArchiveTrash::Fate::Trashed) ++trashed_;
+      row.note = ArchiveTrash::FateText(fate);
     }
     return row;
   }
+
+  int trashed() const { return trashed_; }
 
  private:
   ExtractCommand Command(const std::string& path, const std::string& folder) {
@@ -180,6 +186,8 @@ class Loop {
   RunPasswords& passwords_;
   RunProgress& progress_;
   ArchiverDLL_Inspect inspect_;
+  ArchiveTrash trash_;
+  int trashed_ = 0;
 };
 
 }  // namespace
@@ -252,8 +260,11 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
   const int failures = int(worked) - successes;
   RemoveWorkedEntries(window, {entries.begin(), entries.begin() + std::ptrdiff_t(worked)});
   window.setPanelText(2, window.elapsedText());
-  window.setPanelText(1, progress.cancelled() ? StoppedText(WorkMode::Extract, successes, failures)
-                                              : DoneText(WorkMode::Extract, successes, failures));
+  std::string end = progress.cancelled() ? StoppedText(WorkMode::Extract, successes, failures)
+                                         : DoneText(WorkMode::Extract, successes, failures);
+  if (loop.trashed() > 0)
+    end += " " + std::to_string(loop.trashed()) + "個の書庫をごみ箱へ移動しました";
+  window.setPanelText(1, end);
   return successes;
 }
 

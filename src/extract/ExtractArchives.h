@@ -1,7 +1,7 @@
 // The extraction loop: walks the file list in order, decides each archive's output folder
 // (optionally a new folder named after the archive), picks the library, back-end or tool by
 // the extension, sends it the command line, counts the successes, optionally deletes the
-// archives that extracted, and removes the entries it worked on from the list.
+// archives that extracted (to the Trash), and removes the entries it worked on from the list.
 #pragma once
 
 #include <string>

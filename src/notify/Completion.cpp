@@ -43,6 +43,19 @@ void EndBox(const CompletionNotice& notice, const std::string& text, MsgIcon ico
     window.showReport(*report);
 }
 
+// The folder the notice's action shows: the run's destination, else the first entry's folder;
+// with what the run made in it selected.
+void ShowDesktopNotice(DesktopNotice& desktop, const std::string& text,
+                       const Destination& destination, const RunReport* report) {
+  std::string folder = destination.openFolder.empty() ? destination.folder : destination.openFolder;
+  while (folder.size() > 1 && folder.back() == kSep) folder.pop_back();
+  std::vector<std::string> items;
+  if (report)
+    for (const std::string& output : report->Outputs())
+      if (FolderOf(output) == folder) items.push_back(output);
+  desktop.Show(text, folder, items);
+}
+
 }  // namespace
 
 std::string DesktopFolder() {
@@ -87,6 +100,8 @@ void Completion(const CompletionNotice& notice, int successes, WorkMode workMode
   }
   bool extract = workMode == WorkMode::Extract;
   if (extract && OpensFolder(successes, destination)) OpenFolder(notice, destination.openFolder);
+  if (endBox && notice.desktop && GetIniIntDef(kQvrArcIni, "GENERAL", "DesktopNotice", 1) != 0)
+    ShowDesktopNotice(*notice.desktop, done, destination, report);
   if (endBox) EndBox(notice, done, MsgIcon::Information, report);
 }
 

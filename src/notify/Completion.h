@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "WorkMode.h"
 
@@ -30,6 +31,17 @@ class SoundPlayer {
   virtual void Play(const std::string& soundFile) = 0;
 };
 
+// The desktop's own notice of the end of a run (a freedesktop notification): the program's
+// title, the end box's text, and "フォルダを開く", which shows the folder with the items the
+// run made selected (none: the folder alone). A desktop without a notification service
+// shows nothing; the run never hears of it.
+class DesktopNotice {
+ public:
+  virtual ~DesktopNotice() = default;
+  virtual void Show(const std::string& text, const std::string& folder,
+                    const std::vector<std::string>& items) = 0;
+};
+
 // Where a run puts its results.
 enum class DestinationKind { OwnFolder = 1, Chosen = 2, Desktop = 3 };
 struct Destination {
@@ -49,6 +61,7 @@ struct CompletionNotice {
   bool mailAvailable = false;  // the mail component is installed (BASP21)
   MailNotice* mail = nullptr;
   SoundPlayer* sound = nullptr;
+  DesktopNotice* desktop = nullptr;
   // Starts a command line without waiting (cExecute::ShellX); tests record it instead.
   std::function<void(const std::string& commandLine, void* ownerWindow)> shellX;
 };
@@ -61,9 +74,10 @@ std::string StoppedText(WorkMode workMode, int successes, int failures = 0);
 
 // The notice after a run with the number of successes and the number that failed. A run
 // the user stopped gives a notice only when some archive was finished, and says it was
-// stopped. The end box offers the report ("詳細(&D)") when it names a failure or an entry
-// left out; its lines then also go to Log.txt (also when nothing succeeded, which gives no
-// end box).
+// stopped. With the end box (GENERAL/EndNotice) comes the desktop's notice
+// (GENERAL/DesktopNotice, on unless 0) of the same text. The end box offers the report ("詳細(&D)")
+// when it names a failure or an entry left out; its lines then also go to Log.txt (also when
+// nothing succeeded, which gives no end box).
 void Completion(const CompletionNotice& notice, int successes, WorkMode workMode,
                 const Destination& destination, int failures = 0, bool stopped = false,
                 const RunReport* report = nullptr);

@@ -6,6 +6,7 @@
 
 #include "AppFolder.h"
 #include "DateTimeText.h"
+#include "MailKeyring.h"
 #include "MainWindowPort.h"
 #include "Settings.h"
 
@@ -140,7 +141,7 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
   if (mail.popBeforeSmtp) {
     mail.popServer = IniText("POPServer");
     mail.popUser = IniText("POPUserName");
-    mail.popPassword = DecodePassword(IniText("POPPassword"));
+    mail.popPassword = LoadMailPassword("POPPassword", IniText("POPPassword"));
     if (mail.popServer.empty() || mail.popUser.empty() || mail.popPassword.empty()) return mail;
   }
   std::string smtpServer = IniText("SMTPServer");
@@ -157,7 +158,7 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
   std::string user;
   if (IniInt("UseSMTPAUTH") == 1) {
     user = IniText("SMTPUserName");
-    std::string password = DecodePassword(IniText("SMTPPassword"));
+    std::string password = LoadMailPassword("SMTPPassword", IniText("SMTPPassword"));
     mail.from = mailFrom + "\t" + user + ":" + password + "\t" + AuthMethod(IniInt("SMTPAUTH"));
   }
   mail.subject = IniText("Subject");

@@ -14,6 +14,7 @@ const std::array<OptionRow, size_t(GenRow::Count)> kOptionRows = {{
   {"GENERAL", "UseSound", OptionKind::Check},
   {"GENERAL", "SoundFilePath", OptionKind::Text},
   {"GENERAL", "EndNotice", OptionKind::Check},
+  {"GENERAL", "DesktopNotice", OptionKind::CheckOn},
   {"GENERAL", "SORT", OptionKind::Choice, 3},
   {"E-Mail", "Use", OptionKind::Check},
   {"E-Mail", "SMTPServer", OptionKind::Text},
@@ -59,8 +60,9 @@ constexpr size_t kPasswords[] = {size_t(GenRow::SMTPPassword), size_t(GenRow::PO
 
 OptionValues ReadOption(const OptionSteps& steps) {
   OptionValues values = ReadOptionRows(kOptionRows);
-  if (steps.decodePassword)
-    for (size_t row : kPasswords) values[row] = steps.decodePassword(values[row]);
+  if (steps.loadPassword)
+    for (size_t row : kPasswords)
+      values[row] = steps.loadPassword(kOptionRows[row].key, values[row]);
   return values;
 }
 
@@ -71,8 +73,9 @@ std::string CheckOption(const OptionValues& values) {
 void WriteOption(const OptionValues& shown, const OptionSteps& steps,
                  const std::function<bool(const std::string& format)>& checked) {
   OptionValues values = shown;
-  if (steps.encodePassword)
-    for (size_t row : kPasswords) values[row] = steps.encodePassword(values[row]);
+  if (steps.storePassword)
+    for (size_t row : kPasswords)
+      values[row] = steps.storePassword(kOptionRows[row].key, values[row]);
   auto flag = [&](GenRow row) { return values[size_t(row)] == "1"; };
   WriteOptionRows(kOptionRows, values, [&](int step) {
     switch (step) {

@@ -22,6 +22,7 @@ enum class GenRow {
   UseSound,
   SoundFilePath,
   EndNotice,
+  DesktopNotice,
   Sort,
   MailUse,
   SMTPServer,
@@ -68,8 +69,11 @@ struct OptionSteps {
   std::function<void(bool use)> updateSendTo;
   std::function<void(bool use)> updateDesktopNormal;
   std::function<void(bool use)> setFolderRightClick;
-  std::function<std::string(const std::string& text)> encodePassword;
-  std::function<std::string(const std::string& stored)> decodePassword;
+  // A mail password (key "SMTPPassword" / "POPPassword") to what QvrArc.ini holds, and back.
+  std::function<std::string(const std::string& key, const std::string& text)> storePassword;
+  std::function<std::string(const std::string& key, const std::string& stored)> loadPassword;
+  // True when the passwords go to the desktop's key ring rather than into the file.
+  std::function<bool()> keyringAnswers;
 };
 
 // The rows as the dialog shows them: the passwords decoded.

@@ -12,6 +12,9 @@ OptionValues ReadOptionRows(std::span<const OptionRow> rows) {
       case OptionKind::Check:
         values.push_back(GetIniInt(kQvrArcIni, row.section, row.key) != 0 ? "1" : "0");
         break;
+      case OptionKind::CheckOn:
+        values.push_back(GetIniIntDef(kQvrArcIni, row.section, row.key, 1) != 0 ? "1" : "0");
+        break;
       case OptionKind::Choice:
         values.push_back(std::to_string(GetIniInt(kQvrArcIni, row.section, row.key)));
         break;

@@ -12,11 +12,12 @@
 namespace qvr {
 
 enum class OptionKind {
-  Check,   // "0"/"1"; any stored number but 0 reads as checked
-  Choice,  // an option group: the index of its button as stored (a value outside the
-           // group's buttons selects none and is written back as it was)
-  Text,    // as typed
-  Number,  // decimal digits; a stored 0 or a missing key shows zeroAs
+  Check,    // "0"/"1"; any stored number but 0 reads as checked
+  CheckOn,  // a Check that a missing key reads as checked
+  Choice,   // an option group: the index of its button as stored (a value outside the
+            // group's buttons selects none and is written back as it was)
+  Text,     // as typed
+  Number,   // decimal digits; a stored 0 or a missing key shows zeroAs
 };
 
 struct OptionRow {

@@ -112,6 +112,7 @@ BatchRun StartTest::Run(const std::string& mode, int targetPlace) {
       &sound,
       [this] { ++viewerCloses; },
       [this](const std::string& commandLine, void*) { opened.push_back(commandLine); },
+      &desktop,
   };
 }
 

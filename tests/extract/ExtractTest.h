@@ -67,9 +67,21 @@ struct RecordingSound : SoundPlayer {
   std::vector<std::string> played;
 };
 
+struct RecordingDesktopNotice : DesktopNotice {
+  struct Notice {
+    std::string text, folder;
+    std::vector<std::string> items;
+  };
+  void Show(const std::string& text, const std::string& folder,
+            const std::vector<std::string>& items) override {
+    shown.push_back({text, folder, items});
+  }
+  std::vector<Notice> shown;
+};
+
 // The fixture of the Start tests: a home of the test's own (its desktop of the XDG user
-// folders), the sound on, and a BatchRun that records the mail, the sound, the folders opened
-// and the viewer closes.
+// folders), the sound on, and a BatchRun that records the mail, the sound, the desktop's
+// notices, the folders opened and the viewer closes.
 class StartTest : public ExtractTest {
  protected:
   StartTest();
@@ -78,6 +90,7 @@ class StartTest : public ExtractTest {
   std::string home;
   RecordingMail mail;
   RecordingSound sound;
+  RecordingDesktopNotice desktop;
   std::vector<std::string> opened;
   int viewerCloses = 0;
 };

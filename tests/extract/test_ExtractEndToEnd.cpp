@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <thread>
 
@@ -226,7 +227,8 @@ TEST_F(ExtractEndToEndTest, BadInputNeverStopsTheLoopNorLosesAnArchive) {
   EXPECT_FALSE(fs::exists(good));
   ExpectManifest(Named(manifest, "two_root_files.zip"), temp.file("out/two_root_files"));
   EXPECT_TRUE(window.messages.empty());
-  EXPECT_EQ(window.panels[1], "1個のファイルを解凍完了！（5個失敗）");
+  EXPECT_EQ(window.panels[1],
+            "1個のファイルを解凍完了！（5個失敗） 1個の書庫をごみ箱へ移動しました");
   // The folders made for the archives that failed and gave nothing went again; the cut
   // archive's whole first files stay.
   std::set<std::string> left;
@@ -447,18 +449,37 @@ class VolumeSetTest : public ExtractPasswordsTest {
 };
 
 TEST_F(VolumeSetTest, EachSetIsOneEntryExtractedOnceAndDeletedWhole) {
+  // The Trash of a home of the test's own (an existing one: else the file system's).
+  fs::create_directories(temp.file("home"));
+  setenv("HOME", temp.file("home").c_str(), 1);
+  unsetenv("XDG_DATA_HOME");
+  std::map<std::string, std::string> sources;
+  for (const auto& e : fs::directory_iterator(temp.file("in")))
+    sources[e.path().filename().string()] = ReadFile(e.path().string());
   AddDroppedFiles(window, Dropped());
   EXPECT_EQ(ListedNames(), kHeads);
   EXPECT_EQ(VolumeParts(temp.file("in/seven.7z.001")).size(), 3u);
   EXPECT_EQ(Start(), RunEnd::EndProgram);
-  EXPECT_EQ(window.panels[1], "5個のファイルを解凍完了！");
+  EXPECT_EQ(window.panels[1], "5個のファイルを解凍完了！ 5個の書庫をごみ箱へ移動しました");
   ExpectLikeTheSource(temp.file("out/bare"));
   ExpectLikeTheSource(temp.file("out/seven"));
   ExpectLikeTheSource(temp.file("out/split"));
   ExpectLikeTheSource(temp.file("out/plain"));
   EXPECT_TRUE(fs::is_directory(temp.file("out/arj_volumes")));
-  // Every part of every set went after its clean extraction.
+  // Every part of every set went to the Trash after its clean extraction, each with the
+  // record of where it came from, byte for byte.
   EXPECT_TRUE(fs::is_empty(temp.file("in")));
+  const std::string trash = temp.file("home/.local/share/Trash/");
+  size_t parts = 0;
+  for (const auto& e : fs::directory_iterator(trash + "files")) {
+    const std::string name = e.path().filename().string();
+    ++parts;
+    EXPECT_EQ(ReadFile(e.path().string()), sources.at(name)) << name;
+    const std::string info = ReadFile(trash + "info/" + name + ".trashinfo");
+    EXPECT_NE(info.find("Path=" + temp.file("in/" + name)), std::string::npos) << info;
+    EXPECT_NE(info.find("DeletionDate="), std::string::npos) << info;
+  }
+  EXPECT_EQ(parts, sources.size());
 }
 
 // A part missing or cut short: the pre-scan names it in Log.txt and the report, nothing of

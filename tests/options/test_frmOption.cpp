@@ -46,6 +46,7 @@ const std::vector<ControlRow> kControls = {
     {GenRow::UseSound, {"chkUseSound"}, "0", "1"},
     {GenRow::SoundFilePath, {"txtSoundFilePath"}, "", "/snd/終わり.wav"},
     {GenRow::EndNotice, {"chkEndNotice"}, "0", "1"},
+    {GenRow::DesktopNotice, {"chkDesktopNotice"}, "1", "0"},
     {GenRow::Sort, {"optSort_FullPath", "optSort_Path", "optSort_FileName"}, "0", "2"},
     {GenRow::MailUse, {"chkUseEMail"}, "0", "1"},
     {GenRow::SMTPServer, {"txtSMTPServer"}, "", "smtp.example.jp"},
@@ -112,8 +113,8 @@ class TestFrmOption : public QObject, qvr::test::OptionDialogTest {
       steps.push_back(std::string("rightclick=") + (use ? "1" : "0") +
                       (ini("RightClick", "UseFolderQvrAdd") ? " after" : ""));
     };
-    s.encodePassword = Encode;
-    s.decodePassword = Decode;
+    s.storePassword = [](const std::string&, const std::string& text) { return Encode(text); };
+    s.loadPassword = [](const std::string&, const std::string& stored) { return Decode(stored); };
     return s;
   }
   std::string sampleFile() const {

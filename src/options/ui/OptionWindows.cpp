@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "MailKeyring.h"
 #include "MainWindowPort.h"
 #include "Registry_Association.h"
 #include "Registry_Link.h"
@@ -20,8 +21,9 @@ OptionSteps GeneralOptionSteps(MainWindowPort& window) {
   steps.updateSendTo = [&window](bool use) { UpdateSendToEntry(use, window); };
   steps.updateDesktopNormal = [&window](bool use) { UpdateDesktopShortcut(use, "Normal", window); };
   steps.setFolderRightClick = [](bool use) { SetFolderRightClick(use ? "Set" : "Delete"); };
-  steps.encodePassword = EncodePassword;
-  steps.decodePassword = DecodePassword;
+  steps.storePassword = StoreMailPassword;
+  steps.loadPassword = LoadMailPassword;
+  steps.keyringAnswers = KeyringAnswers;
   return steps;
 }
 

@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,6 +70,8 @@ void frmOption::BuildOtherPage() {
   optSort_FileName = NewOption("optSort_FileName", "ファイル名");
   chkEndNotice =
       NewCheck("chkEndNotice", "完了報告をしない", "チェックを付けると、完了報告を行いません。");
+  chkDesktopNotice = NewCheck("chkDesktopNotice", "完了報告をデスクトップにも通知する",
+                              "完了報告と同じ内容をデスクトップの通知に表示します。");
   chkUseSound = NewCheck("chkUseSound", "作業終了時、音声ファイルを再生する",
                          "解凍終了後、音声ファイルを再生します。");
   txtSoundFilePath = NewText("txtSoundFilePath", "再生する音声ファイルを指定します。");
@@ -84,6 +87,7 @@ void frmOption::BuildOtherPage() {
       NewCheck("chkUseSendTo", "「送る」に登録する", "「送る」にQuiver Extractorを登録します。");
   page->addWidget(NewFrame("ソート方法", {optSort_FullPath, optSort_Path, optSort_FileName}));
   page->addWidget(chkEndNotice);
+  page->addWidget(chkDesktopNotice);
   page->addWidget(chkUseSound);
   page->addLayout(Row("", {txtSoundFilePath, BtnOpenSoundFile}));
   page->addWidget(NewFrame("画面のFontSize", {optFontSize_Normal, optFontSize_Large}));
@@ -93,6 +97,7 @@ void frmOption::BuildOtherPage() {
   page->addStretch(1);
   Bind(At(GenRow::Sort), {optSort_FullPath, optSort_Path, optSort_FileName});
   Bind(At(GenRow::EndNotice), chkEndNotice);
+  Bind(At(GenRow::DesktopNotice), chkDesktopNotice);
   Bind(At(GenRow::UseSound), chkUseSound);
   Bind(At(GenRow::SoundFilePath), txtSoundFilePath);
   Bind(At(GenRow::FontSize), {optFontSize_Normal, optFontSize_Large});
@@ -150,6 +155,10 @@ void frmOption::BuildMailPage() {
   sides->addWidget(auth);
   sides->addWidget(pop);
   page->addLayout(sides);
+  lblPasswordStore = new QLabel(this);
+  lblPasswordStore->setObjectName(QStringLiteral("lblPasswordStore"));
+  lblPasswordStore->setWordWrap(true);
+  page->addWidget(lblPasswordStore);
   page->addStretch(1);
 
   Bind(At(GenRow::MailUse), chkUseEMail);
@@ -171,6 +180,11 @@ void frmOption::BuildMailPage() {
 
 void frmOption::Load(const LibraryStatus& status) {
   loaded_ = ReadOption(steps_);
+  const bool keyring = steps_.keyringAnswers && steps_.keyringAnswers();
+  lblPasswordStore->setText(
+      keyring ? QStringLiteral("パスワードはデスクトップのキーリングに保存されます。")
+              : QStringLiteral("キーリングが使えないため、パスワードは設定ファイル"
+                               "（QvrArc.ini）に符号化して保存されます。"));
   for (size_t i = 0; i < links_.size(); ++i) {
     links_[i]->setChecked(Associated(kAssociationBoxes[i].format));
   }

@@ -50,6 +50,7 @@ class frmOption : public OptionTabDialog {
   QRadioButton* optSort_Path = nullptr;
   QRadioButton* optSort_FileName = nullptr;
   QCheckBox* chkEndNotice = nullptr;
+  QCheckBox* chkDesktopNotice = nullptr;
   QCheckBox* chkUseSound = nullptr;
   QLineEdit* txtSoundFilePath = nullptr;
   QPushButton* BtnOpenSoundFile = nullptr;
@@ -76,6 +77,7 @@ class frmOption : public OptionTabDialog {
   QLineEdit* txtPOPServer = nullptr;
   QLineEdit* txtPOPUserName = nullptr;
   QLineEdit* txtPOPPassword = nullptr;
+  QLabel* lblPasswordStore = nullptr;  // where the passwords are kept
 };
 
 }  // namespace qvr
