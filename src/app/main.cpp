@@ -14,6 +14,7 @@ int main(int argc, char* argv[]) {
   // Paths, settings and library command lines are UTF-8 whatever the user's locale says.
   if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
   qvr::SetAppFolder(qvr::ResolveAppFolder(qvr::ExecutableFolder()));
+  qvr::SetAppFileFolders(qvr::ExecutableFolder());
   // The library status learns from the notice room whether mail can be sent.
   qvr::SetMailComponentProbe(qvr::MailComponent::Available);
 

@@ -76,7 +76,7 @@ bool MakeArchive(const ArchiveRun& run, RunProgress& progress, const std::string
                       MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
-  const std::string& folder = AppFolder();
+  const std::string& folder = AppFileFolder(AppFileKind::Cache);
   if (!WriteAddLists(folder, sources, format == "rk")) {
     window.messageBox("リストファイルを作成できませんでした。\r\n" + folder + kAddListFile,
                       MsgIcon::Critical, MsgButtons::Ok);

@@ -146,7 +146,7 @@ bool ProbeComponent(const LibRow& component, std::string* folder) {
   } else if (component.lib == Lib::Yz2Dec) {
     // yz2dec is only taken from the application folder itself.
     std::error_code ec;
-    present = std::filesystem::exists(AppFile(fileName), ec);
+    present = std::filesystem::exists(AppFolder() + fileName, ec);
     if (present) found = AppFolder();
   } else {
     present = cExecute::FindFile(fileName, found);

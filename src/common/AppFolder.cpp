@@ -16,6 +16,27 @@ std::string& Folder() {
   return folder;
 }
 
+constexpr size_t kKinds = 4;
+std::string (&KindFolders())[kKinds] {
+  static std::string folders[kKinds];
+  return folders;
+}
+
+// The files of the application folder that are not work files, by name.
+struct NamedFile {
+  const char* name;
+  AppFileKind kind;
+};
+constexpr NamedFile kNamedFiles[] = {
+    {"QvrArc.ini", AppFileKind::Settings},
+    {"DllStatus.ini", AppFileKind::Settings},
+    {"Log.txt", AppFileKind::State},
+    {"tmp", AppFileKind::Runtime},
+};
+// The work files an earlier version left in its one folder.
+constexpr const char* kWorkFiles[] = {"addlist.tmp", "addlist2.tmp", "FileList.tmp", "original.lst",
+                                      "ArcFiles"};
+
 std::string WithSlash(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
@@ -56,6 +77,53 @@ const std::string& AppFolder() {
 
 void SetAppFolder(const std::string& folder) {
   Folder() = WithSlash(folder);
+  for (std::string& kindFolder : KindFolders()) kindFolder = Folder();
+}
+
+AppFileKind AppFileKindOf(const std::string& name) {
+  for (const NamedFile& file : kNamedFiles)
+    if (name == file.name) return file.kind;
+  return AppFileKind::Cache;
+}
+
+const std::string& AppFileFolder(AppFileKind kind) {
+  return KindFolders()[size_t(kind)];
+}
+
+namespace {
+
+// Moves an earlier version's file or folder over; one of that name already there stays, and
+// so does the old one (nothing is lost).
+void MoveOver(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(from, ec)) ||
+      std::filesystem::exists(std::filesystem::symlink_status(to, ec)))
+    return;
+  std::filesystem::rename(from, to, ec);
+  if (!ec) return;
+  // Another file system: a copy, and the old one goes only when the copy is whole.
+  std::filesystem::copy(from, to, std::filesystem::copy_options::recursive, ec);
+  if (!ec) std::filesystem::remove_all(from, ec);
+}
+
+}  // namespace
+
+void SetAppFileFolders(const std::string& executableFolder) {
+  if (!IsInstalledCopy(executableFolder)) return;
+  const std::string runtime = XdgRuntimeDir();
+  const std::string cache = WithSlash(XdgCacheHome() + "/QuiverArchiver");
+  const std::string folders[kKinds] = {
+      WithSlash(XdgConfigHome() + "/QuiverArchiver"), WithSlash(XdgStateHome() + "/QuiverArchiver"),
+      cache, runtime.empty() ? cache : WithSlash(runtime + "/QuiverArchiver")};
+  for (size_t kind = 0; kind < kKinds; ++kind) {
+    std::error_code ec;
+    std::filesystem::create_directories(folders[kind], ec);
+    KindFolders()[kind] = folders[kind];
+  }
+  const std::string& old = Folder();
+  for (const NamedFile& file : kNamedFiles)
+    MoveOver(old + file.name, AppFileFolder(file.kind) + file.name);
+  for (const char* name : kWorkFiles) MoveOver(old + name, cache + name);
 }
 
 std::string ExecutableFolder() {
@@ -98,6 +166,19 @@ std::string XdgDataHome() {
 
 std::string XdgConfigHome() {
   return XdgBase("XDG_CONFIG_HOME", "/.config");
+}
+
+std::string XdgStateHome() {
+  return XdgBase("XDG_STATE_HOME", "/.local/state");
+}
+
+std::string XdgCacheHome() {
+  return XdgBase("XDG_CACHE_HOME", "/.cache");
+}
+
+std::string XdgRuntimeDir() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  return runtime && *runtime == '/' ? runtime : "";
 }
 
 std::vector<std::string> XdgDataDirs() {

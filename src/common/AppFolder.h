@@ -1,5 +1,6 @@
 // The application folder: where QvrArc.ini, DllStatus.ini, Log.txt, the list and
-// work files and the folders "tmp" and "ArcFiles" live. Always ends in "/".
+// work files and the folders "tmp" and "ArcFiles" live. Always ends in "/". An installed
+// copy spreads them over the XDG base folders by their kind (AppFileFolder).
 #pragma once
 
 #include <string>
@@ -8,8 +9,27 @@
 namespace qvr {
 
 const std::string& AppFolder();
-// Sets the folder for this process (start-up, tests); a missing trailing "/" is added.
+// Sets the folder for this process (start-up, tests), for files of every kind; a missing
+// trailing "/" is added.
 void SetAppFolder(const std::string& folder);
+
+// The kinds of the program's own files, by where an installed copy keeps them.
+enum class AppFileKind {
+  Settings,  // QvrArc.ini, DllStatus.ini: $XDG_CONFIG_HOME/QuiverArchiver/
+  State,     // Log.txt: $XDG_STATE_HOME/QuiverArchiver/
+  Cache,     // list and work files, "ArcFiles": $XDG_CACHE_HOME/QuiverArchiver/
+  Runtime,   // "tmp", the opened entries: $XDG_RUNTIME_DIR/QuiverArchiver/ (else the cache)
+};
+// The kind of a file of the application folder by its name (Cache for any other name).
+AppFileKind AppFileKindOf(const std::string& name);
+// The folder of a kind's files, ending in "/": the application folder unless the copy
+// is an installed one.
+const std::string& AppFileFolder(AppFileKind kind);
+// For an installed copy: every kind's XDG folder, made when missing, and the files of an
+// earlier version moved over from the application folder ($XDG_DATA_HOME/QuiverArchiver/)
+// when the new place holds none of that name. Any other copy keeps every kind in its
+// application folder. Called after SetAppFolder at start-up.
+void SetAppFileFolders(const std::string& executableFolder);
 
 // The folder of the running executable, ending in "/".
 std::string ExecutableFolder();
@@ -30,6 +50,10 @@ std::string ResolveAppFolder(const std::string& executableFolder);
 // XDG rules say. "/tmp/..." when not even HOME is set.
 std::string XdgDataHome();
 std::string XdgConfigHome();
+// $XDG_STATE_HOME (~/.local/state), $XDG_CACHE_HOME (~/.cache); $XDG_RUNTIME_DIR or "".
+std::string XdgStateHome();
+std::string XdgCacheHome();
+std::string XdgRuntimeDir();
 // The folders of $XDG_DATA_DIRS (/usr/local/share:/usr/share) and $XDG_CONFIG_DIRS
 // (/etc/xdg), in their order.
 std::vector<std::string> XdgDataDirs();

@@ -17,7 +17,7 @@ std::string TrimRight(std::string text) {
 }  // namespace
 
 std::string AppFile(const std::string& file) {
-  return AppFolder() + file;
+  return AppFileFolder(AppFileKindOf(file)) + file;
 }
 
 void WriteIniString(const std::string& file, const std::string& section, const std::string& key,

@@ -94,6 +94,45 @@ TEST(AppFolder, XdgBaseFolders) {
   if (savedHome) setenv("HOME", home.c_str(), 1);
 }
 
+// An installed copy: each kind in its XDG folder; an earlier version's file moves over, but
+// where the new place already holds one of that name both stay as they are.
+TEST(AppFolder, AnInstalledCopySpreadsItsFilesAndLosesNoOldOne) {
+  TempDir dir;
+  std::string bin = dir.file("prefix/bin");
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_directories(dir.file("prefix/share/quiverarchiver"));
+  const char* variables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME",
+                             "XDG_RUNTIME_DIR"};
+  for (const char* variable : variables) setenv(variable, dir.file(variable).c_str(), 1);
+  qvr::test::WriteFile(dir.file("XDG_DATA_HOME/QuiverArchiver/QvrArc.ini"), "old settings");
+  qvr::test::WriteFile(dir.file("XDG_DATA_HOME/QuiverArchiver/Log.txt"), "old log");
+  qvr::test::WriteFile(dir.file("XDG_STATE_HOME/QuiverArchiver/Log.txt"), "newer log");
+  qvr::SetAppFolder(qvr::ResolveAppFolder(bin));
+  qvr::SetAppFileFolders(bin);
+  for (const char* variable : variables) unsetenv(variable);
+
+  using qvr::AppFileKind;
+  const std::pair<const char*, AppFileKind> kinds[] = {
+      {"QvrArc.ini", AppFileKind::Settings}, {"DllStatus.ini", AppFileKind::Settings},
+      {"Log.txt", AppFileKind::State},       {"tmp", AppFileKind::Runtime},
+      {"addlist.tmp", AppFileKind::Cache},   {"ArcFiles", AppFileKind::Cache}};
+  for (const auto& [name, kind] : kinds) EXPECT_EQ(qvr::AppFileKindOf(name), kind) << name;
+  EXPECT_EQ(qvr::AppFileFolder(AppFileKind::Settings), dir.file("XDG_CONFIG_HOME/QuiverArchiver/"));
+  EXPECT_EQ(qvr::AppFileFolder(AppFileKind::State), dir.file("XDG_STATE_HOME/QuiverArchiver/"));
+  EXPECT_EQ(qvr::AppFileFolder(AppFileKind::Cache), dir.file("XDG_CACHE_HOME/QuiverArchiver/"));
+  EXPECT_EQ(qvr::AppFileFolder(AppFileKind::Runtime), dir.file("XDG_RUNTIME_DIR/QuiverArchiver/"));
+  EXPECT_EQ(qvr::test::ReadFile(dir.file("XDG_CONFIG_HOME/QuiverArchiver/QvrArc.ini")),
+            "old settings");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("XDG_DATA_HOME/QuiverArchiver/QvrArc.ini")));
+  EXPECT_EQ(qvr::test::ReadFile(dir.file("XDG_STATE_HOME/QuiverArchiver/Log.txt")), "newer log");
+  EXPECT_EQ(qvr::test::ReadFile(dir.file("XDG_DATA_HOME/QuiverArchiver/Log.txt")), "old log");
+
+  // Any other copy keeps every kind in its own folder.
+  qvr::SetAppFolder(dir.file("portable"));
+  qvr::SetAppFileFolders(dir.file("portable"));
+  EXPECT_EQ(qvr::AppFileFolder(AppFileKind::Runtime), dir.file("portable/"));
+}
+
 TEST(AppFolder, SetAppFolderAddsTheSeparator) {
   qvr::SetAppFolder("/opt/qvr");
   EXPECT_EQ(qvr::AppFolder(), "/opt/qvr/");
