@@ -1,5 +1,7 @@
 #include "FileList.h"
 
+#include "Translate.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -261,7 +263,7 @@ bool ShowArchiveFacts(MainWindowPort& window, ArchiverDLL_Inspect& inspect,
   const bool archive = row && row->listed;
   int32_t count = archive ? inspect.FileCount(entry) : -1;
   if (count != -1) {
-    window.setPanelText(2, std::to_string(count) + "個");
+    window.setPanelText(2, std::to_string(count) + Tr("FileList", "個"));
     window.setPanelText(3, GroupDigits(inspect.OriginalSize(entry)) + "Bytes");
   } else {
     window.setPanelText(2, "");
@@ -271,11 +273,13 @@ bool ShowArchiveFacts(MainWindowPort& window, ArchiverDLL_Inspect& inspect,
 }
 
 std::string AddedText(int count, int added) {
-  return std::to_string(count) + "ファイル登録済み(" + std::to_string(added) + "追加)";
+  return std::to_string(count) + Tr("FileList", "ファイル登録済み(") + std::to_string(added) +
+         Tr("FileList", "追加)");
 }
 
 std::string RemovedText(int count, int removed) {
-  return std::to_string(count) + "ファイル登録済み(" + std::to_string(removed) + "消去)";
+  return std::to_string(count) + Tr("FileList", "ファイル登録済み(") + std::to_string(removed) +
+         Tr("FileList", "消去)");
 }
 
 int GroupVolumeSets(MainWindowPort& window) {
@@ -402,33 +406,33 @@ std::string WithListExtension(const std::string& name) {
 void LoadFileListCommand(MainWindowPort& window) {
   std::string file = window.openFileDialog(ListFileFilter(), "");
   if (file.empty()) {
-    window.setPanelText(1, "キャンセルしました。");
+    window.setPanelText(1, Tr("FileList", "キャンセルしました。"));
     return;
   }
   if (!LoadFileList(window, file, kLoadModeNew)) {
-    window.setPanelText(1, "ファイルリストを読み込めませんでした。");
+    window.setPanelText(1, Tr("FileList", "ファイルリストを読み込めませんでした。"));
     return;
   }
-  window.setPanelText(1, "ファイルリストを読み込みました。");
+  window.setPanelText(1, Tr("FileList", "ファイルリストを読み込みました。"));
 }
 
 void SaveFileListCommand(MainWindowPort& window) {
   if (window.listCount() == 0) {
-    window.messageBox("登録されているファイルがありません。\r\n中止します。", MsgIcon::Information,
-                      MsgButtons::Ok);
-    window.setPanelText(1, "中止しました。");
+    window.messageBox(Tr("FileList", "登録されているファイルがありません。\r\n中止します。"),
+                      MsgIcon::Information, MsgButtons::Ok);
+    window.setPanelText(1, Tr("FileList", "中止しました。"));
     return;
   }
   std::string file = window.saveFileDialog(ListFileFilter(), "");
   if (file.empty()) {
-    window.setPanelText(1, "キャンセルしました。");
+    window.setPanelText(1, Tr("FileList", "キャンセルしました。"));
     return;
   }
   if (!SaveFileList(window, WithListExtension(file))) {
-    window.setPanelText(1, "ファイルリストを保存できませんでした。");
+    window.setPanelText(1, Tr("FileList", "ファイルリストを保存できませんでした。"));
     return;
   }
-  window.setPanelText(1, "ファイルリストを保存しました。");
+  window.setPanelText(1, Tr("FileList", "ファイルリストを保存しました。"));
 }
 
 }  // namespace qvr

@@ -1,5 +1,7 @@
 #include "FileListBox.h"
 
+#include <QCoreApplication>
+
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -22,7 +24,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   const size_t row = size_t(index.row());
   QString text = Q(entries_[row]);
   // A volume set shows how many parts it has.
-  if (parts_[row] > 1) text += QStringLiteral("（%1個の分割ファイル）").arg(parts_[row]);
+  if (parts_[row] > 1)
+    text += QCoreApplication::translate("FileListBox", "（%1個の分割ファイル）").arg(parts_[row]);
   return text;
 }
 

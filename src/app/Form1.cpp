@@ -1,5 +1,7 @@
 #include "Form1.h"
 
+#include "Translate.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -317,7 +319,7 @@ void Form1::OnListOptions() {
 }
 
 void Form1::OnSurprise() {
-  messageBox("ｷﾀ━━━━━━(ﾟ∀ﾟ)━━━━━━!!", MsgIcon::Information, MsgButtons::Ok);
+  messageBox(Tr("Form1", "ｷﾀ━━━━━━(ﾟ∀ﾟ)━━━━━━!!"), MsgIcon::Information, MsgButtons::Ok);
 }
 
 void Form1::OnSort() {
@@ -338,7 +340,7 @@ void Form1::List1_DblClick() {
   std::string entry = List1->currentRow() >= 0 ? listItem(List1->currentRow()) : "";
   if (ShowArchiveFacts(*this, Inspect(), entry)) OpenViewer(entry);
   std::string type = ViewerArchiveType();
-  setPanelText(1, type.empty() ? "" : type + "書庫");
+  setPanelText(1, type.empty() ? "" : type + Tr("Form1", "書庫"));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -428,7 +430,8 @@ void Form1::ShowAbout() {
 // The library installer "caldix" of the application folder.
 void Form1::DLLDown() {
   if (!qvr::MnuDLLDown(this)) {
-    messageBox("ライブラリのインストーラ(caldix)が見つかりません。\r\n" + AppFolder() + "caldix",
+    messageBox(Tr("Form1", "ライブラリのインストーラ(caldix)が見つかりません。\r\n") + AppFolder() +
+                   "caldix",
                MsgIcon::Exclamation, MsgButtons::Ok);
   }
 }
@@ -436,7 +439,8 @@ void Form1::DLLDown() {
 // Log.txt opened with its associated program.
 void Form1::ShowErrorLog() {
   if (!QFileInfo::exists(Q(AppFile("Log.txt")))) {
-    messageBox("エラーログ(Log.txt)はありません。", MsgIcon::Information, MsgButtons::Ok);
+    messageBox(Tr("Form1", "エラーログ(Log.txt)はありません。"), MsgIcon::Information,
+               MsgButtons::Ok);
     return;
   }
   cExecute().ShellX(QuotePath(AppFile("Log.txt")), kShowNormal, ownerWindow(), false);
@@ -490,8 +494,8 @@ RunEnd Form1::RunOnce(RunStatus* status) {
     return RunEnd::StayOpen;
   }
   if (workMode_ == WorkMode::Extract) return StartExtract(run, status);
-  return StartArchive(run, controls_.cmbArcMethod->currentText().toStdString(),
-                      controls_.cmbArcType->currentText().toStdString());
+  return StartArchive(run, controls_.cmbArcMethod->currentData().toString().toStdString(),
+                      controls_.cmbArcType->currentData().toString().toStdString());
 }
 
 // During a run only the list (to take more files), the help and the error log answer.

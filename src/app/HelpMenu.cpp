@@ -1,5 +1,7 @@
 #include "HelpMenu.h"
 
+#include "Translate.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
@@ -23,8 +25,8 @@ std::string ManualPath() {
 void OpenManual(MainWindowPort& window) {
   std::string manual = ManualPath();
   if (!QFileInfo::exists(Q(manual))) {
-    window.messageBox("ヘルプファイルが見つかりません。\r\n" + manual, MsgIcon::Exclamation,
-                      MsgButtons::Ok);
+    window.messageBox(Tr("HelpMenu", "ヘルプファイルが見つかりません。\r\n") + manual,
+                      MsgIcon::Exclamation, MsgButtons::Ok);
     return;
   }
   QDesktopServices::openUrl(QUrl::fromLocalFile(Q(manual)));

@@ -1,5 +1,8 @@
 #include "MainControls.h"
 
+#include <QCoreApplication>
+#include "Translate.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -12,11 +15,14 @@
 namespace qvr {
 namespace {
 
-QComboBox* Box(QWidget* parent, const char* name, const QStringList& items, const char* tip) {
+// Each entry shows its text in the interface's language and keeps the source as its data:
+// the run and QvrArc.ini read the source, whatever the language.
+QComboBox* Box(QWidget* parent, const char* name, std::initializer_list<const char*> items,
+               const QString& tip) {
   auto* box = new QComboBox(parent);
   box->setObjectName(name);
-  box->addItems(items);
-  box->setToolTip(QString::fromUtf8(tip));
+  for (const char* item : items) box->addItem(TrQ("MainControls", item), QString::fromUtf8(item));
+  box->setToolTip(tip);
   return box;
 }
 
@@ -45,18 +51,24 @@ QWidget* MainControls::Build(QWidget* parent, int heightPixels) {
   panel->setFixedHeight(heightPixels);
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(6, 4, 6, 4);
-  cmbTargetPlace =
-      Box(panel, "cmbTargetPlace",
-          {"書庫のある場所", "自分で決定", "いつものところ", "デスクトップ"}, "解凍先");
-  cmbArcMethod = Box(panel, "cmbArcMethod", {"個別", "一括"}, "圧縮方法");
+  cmbTargetPlace = Box(panel, "cmbTargetPlace",
+                       {QVR_TRANSLATE_NOOP("MainControls", "書庫のある場所"),
+                        QVR_TRANSLATE_NOOP("MainControls", "自分で決定"),
+                        QVR_TRANSLATE_NOOP("MainControls", "いつものところ"),
+                        QVR_TRANSLATE_NOOP("MainControls", "デスクトップ")},
+                       TrQ("MainControls", "解凍先"));
+  cmbArcMethod =
+      Box(panel, "cmbArcMethod",
+          {QVR_TRANSLATE_NOOP("MainControls", "個別"), QVR_TRANSLATE_NOOP("MainControls", "一括")},
+          TrQ("MainControls", "圧縮方法"));
   cmbArcType =
       Box(panel, "cmbArcType",
           {"LZH", "ZIP", "CAB", "YZ1", "YZ2", "TAR", "GZ", "BZ2", "BZA", "GZA", "RK", "7Z", "PQA"},
-          "圧縮形式");
+          TrQ("MainControls", "圧縮形式"));
   Btn_Start = Button(panel, "Btn_Start");
   Btn_Test = Button(panel, "Btn_Test");
-  Btn_Test->setText(QStringLiteral("検査(&T)"));
-  Btn_Test->setToolTip(QStringLiteral("書庫を展開せずに検査します"));
+  Btn_Test->setText(QCoreApplication::translate("MainControls", "検査(&T)"));
+  Btn_Test->setToolTip(QCoreApplication::translate("MainControls", "書庫を展開せずに検査します"));
   Btn_Option = Button(panel, "Btn_Option");
   Btn_Close = Button(panel, "Btn_Close");
   row->addWidget(cmbTargetPlace);
@@ -74,7 +86,7 @@ void MainControls::RestoreChoices() {
   for (const Choice& c : kChoices) {
     QComboBox* box = this->*c.box;
     std::string stored = CutAtNull(GetIniString(kQvrArcIni, c.section, c.key));
-    int index = stored.empty() ? 0 : box->findText(Q(stored), Qt::MatchExactly);
+    int index = stored.empty() ? 0 : box->findData(Q(stored), Qt::UserRole, Qt::MatchExactly);
     // A stored text that is no longer offered selects the first entry.
     box->setCurrentIndex(index < 0 ? 0 : index);
   }
@@ -82,7 +94,8 @@ void MainControls::RestoreChoices() {
 
 void MainControls::SaveChoices() {
   for (const Choice& c : kChoices)
-    WriteIniString(kQvrArcIni, c.section, c.key, (this->*c.box)->currentText().toStdString());
+    WriteIniString(kQvrArcIni, c.section, c.key,
+                   (this->*c.box)->currentData().toString().toStdString());
 }
 
 void MainControls::ShowMode(bool extract) {
@@ -108,7 +121,8 @@ void MainControls::SetRunning(bool running, bool extract) {
   for (QWidget* control : {static_cast<QWidget*>(Btn_Option), static_cast<QWidget*>(cmbTargetPlace),
                            static_cast<QWidget*>(Btn_Test)})
     control->setEnabled(!running);
-  Btn_Start->setText(running ? QStringLiteral("中止(&S)") : ResCaption(extract ? 31 : 41));
+  Btn_Start->setText(running ? QCoreApplication::translate("MainControls", "中止(&S)")
+                             : ResCaption(extract ? 31 : 41));
 }
 
 }  // namespace qvr

@@ -1,6 +1,7 @@
 #include "MainMenus.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 #include "StringTable.h"
@@ -66,7 +67,7 @@ void MainMenus::ApplyCaptions() {
   MnuModeExtract->setText(ResCaption(3));
   MnuModeArchive->setText(ResCaption(4));
   MnuStart->setText(ResCaption(5));
-  MnuTest->setText(QStringLiteral("検査(&T)"));
+  MnuTest->setText(QCoreApplication::translate("MainControls", "検査(&T)"));
   MnuFileLoadFileList->setText(ResCaption(6));
   MnuFileSaveFileList->setText(ResCaption(7));
   MnuFiltering->setText(ResCaption(8));

@@ -1,5 +1,7 @@
 #include "RunProgressView.h"
 
+#include <QCoreApplication>
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -14,7 +16,8 @@
 namespace qvr {
 
 QString TimeLeftText(int64_t seconds) {
-  return QStringLiteral("残り ") + Q(FormatElapsed(std::chrono::seconds(seconds)));
+  return QCoreApplication::translate("RunProgressView", "残り ") +
+         Q(FormatElapsed(std::chrono::seconds(seconds)));
 }
 
 RunProgressView::RunProgressView(bool withCancel, QWidget* parent) : QWidget(parent) {
@@ -36,7 +39,7 @@ RunProgressView::RunProgressView(bool withCancel, QWidget* parent) : QWidget(par
   grid->addWidget(lblTimeLeft, 0, 1);
   grid->addWidget(lblProgress, 1, 0, 1, 2);
   if (withCancel) {
-    Btn_Cancel = new QPushButton(QStringLiteral("中止"), this);
+    Btn_Cancel = new QPushButton(QCoreApplication::translate("RunProgressView", "中止"), this);
     Btn_Cancel->setObjectName("Btn_Cancel");
     grid->addWidget(Btn_Cancel, 0, 2, 2, 1);
     connect(Btn_Cancel, &QPushButton::clicked, this, &RunProgressView::Cancel);

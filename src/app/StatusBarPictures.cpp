@@ -1,5 +1,7 @@
 #include "StatusBarPictures.h"
 
+#include "Translate.h"
+
 #include "Settings.h"
 
 namespace qvr {
@@ -7,17 +9,18 @@ namespace qvr {
 StatusPicture FileNameFolderPicture(int fileNameFolder) {
   switch (fileNameFolder) {
     case 1:
-      return {kPicMakeFolder, "ファイル名でフォルダを作成する"};
+      return {kPicMakeFolder, Tr("StatusBarPictures", "ファイル名でフォルダを作成する")};
     case 2:
-      return {kPicNoFolder, "ファイル名でフォルダを作成しない"};
+      return {kPicNoFolder, Tr("StatusBarPictures", "ファイル名でフォルダを作成しない")};
     default:
-      return {kPicNone, "自動モード"};
+      return {kPicNone, Tr("StatusBarPictures", "自動モード")};
   }
 }
 
 StatusPicture DirectoryPicture(int directory) {
-  if (directory != 0) return {kPicIgnoreDirs, "書庫ファイル内のディレクトリを無視する"};
-  return {kPicKeepDirs, "書庫ファイル内のディレクトリを有効にする"};
+  if (directory != 0)
+    return {kPicIgnoreDirs, Tr("StatusBarPictures", "書庫ファイル内のディレクトリを無視する")};
+  return {kPicKeepDirs, Tr("StatusBarPictures", "書庫ファイル内のディレクトリを有効にする")};
 }
 
 StatusPicture StBarPicMkFldr() {

@@ -1,5 +1,8 @@
 #include "frmFiltering.h"
 
+#include "QtHelpers.h"
+#include "Translate.h"
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -25,8 +28,8 @@ QComboBox* HistoryBox(const char* name, const char* history, QWidget* parent) {
   return box;
 }
 
-QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
   button->setAutoDefault(false);
   return button;
@@ -37,27 +40,27 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
 frmFiltering::frmFiltering(MainWindowPort& window, bool filterOn, QWidget* parent)
     : QDialog(parent), window_(window), filterOn_(filterOn) {
   setObjectName("frmFiltering");
-  setWindowTitle("フィルタリング");
+  setWindowTitle(TrQ("frmFiltering", "フィルタリング"));
   cmbFilterFileName = HistoryBox("cmbFilterFileName", kFilterNameHistory, this);
   cmbFilterExtension = HistoryBox("cmbFilterExtension", kFilterExtHistory, this);
-  optInclude = new QRadioButton("含む", this);
+  optInclude = new QRadioButton(TrQ("frmFiltering", "含む"), this);
   optInclude->setObjectName("optInclude");
-  optNotInclude = new QRadioButton("含まない", this);
+  optNotInclude = new QRadioButton(TrQ("frmFiltering", "含まない"), this);
   optNotInclude->setObjectName("optNotInclude");
   optInclude->setChecked(true);
-  Btn_Execute = Button("Btn_Execute", "適用", this);
-  Btn_NonExecute = Button("Btn_NonExecute", "解除", this);
-  Btn_Close = Button("Btn_Close", "閉じる", this);
+  Btn_Execute = Button("Btn_Execute", TrQ("frmFiltering", "適用"), this);
+  Btn_NonExecute = Button("Btn_NonExecute", TrQ("frmFiltering", "解除"), this);
+  Btn_Close = Button("Btn_Close", TrQ("frmFiltering", "閉じる"), this);
   Btn_NonExecute->setEnabled(filterOn_);
 
   auto* form = new QFormLayout;
-  form->addRow("ファイル名:", cmbFilterFileName);
-  form->addRow("拡張子:", cmbFilterExtension);
+  form->addRow(TrQ("frmFiltering", "ファイル名:"), cmbFilterFileName);
+  form->addRow(TrQ("frmFiltering", "拡張子:"), cmbFilterExtension);
   auto* options = new QHBoxLayout;
   options->addWidget(optInclude);
   options->addWidget(optNotInclude);
   options->addStretch(1);
-  form->addRow(new QLabel("キーワードを", this), options);
+  form->addRow(new QLabel(TrQ("frmFiltering", "キーワードを"), this), options);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(Btn_Execute);

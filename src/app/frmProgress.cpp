@@ -1,5 +1,7 @@
 #include "frmProgress.h"
 
+#include <QCoreApplication>
+
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -11,7 +13,7 @@ namespace qvr {
 
 frmProgress::frmProgress(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("frmProgress");
-  setWindowTitle(ProgramCaption() + QStringLiteral(" - 解凍中"));
+  setWindowTitle(ProgramCaption() + QCoreApplication::translate("frmProgress", " - 解凍中"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   view_ = new RunProgressView(true, this);

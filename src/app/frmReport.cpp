@@ -1,5 +1,7 @@
 #include "frmReport.h"
 
+#include <QCoreApplication>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -23,8 +25,8 @@ QTreeWidgetItem* RowItem(const ReportRow& row, ReportKind kind) {
        row.skipped.empty() ? QString() : QString::number(row.skipped.size())});
   item->setToolTip(0, Q(row.archive));
   for (const auto& [entry, reason] : row.skipped)
-    item->addChild(
-        new QTreeWidgetItem({Q(entry), QStringLiteral("除外"), Q(ReasonOfSkip(reason))}));
+    item->addChild(new QTreeWidgetItem(
+        {Q(entry), QCoreApplication::translate("frmReport", "除外"), Q(ReasonOfSkip(reason))}));
   return item;
 }
 
@@ -32,14 +34,17 @@ QTreeWidgetItem* RowItem(const ReportRow& row, ReportKind kind) {
 
 frmReport::frmReport(const RunReport& report, QWidget* parent) : QDialog(parent) {
   setObjectName("frmReport");
-  setWindowTitle(ProgramCaption() + QStringLiteral(" - 詳細"));
+  setWindowTitle(ProgramCaption() + QCoreApplication::translate("frmReport", " - 詳細"));
   auto* layout = new QVBoxLayout(this);
   List1 = new QTreeWidget(this);
   List1->setObjectName("List1");
-  List1->setHeaderLabels(
-      {QStringLiteral("書庫"), QStringLiteral("結果"), QStringLiteral("理由"),
-       report.kind() == ReportKind::Test ? QStringLiteral("検査済み") : QStringLiteral("書き出し"),
-       QStringLiteral("除外")});
+  List1->setHeaderLabels({QCoreApplication::translate("frmReport", "書庫"),
+                          QCoreApplication::translate("frmReport", "結果"),
+                          QCoreApplication::translate("frmReport", "理由"),
+                          report.kind() == ReportKind::Test
+                              ? QCoreApplication::translate("frmReport", "検査済み")
+                              : QCoreApplication::translate("frmReport", "書き出し"),
+                          QCoreApplication::translate("frmReport", "除外")});
   List1->setRootIsDecorated(true);
   List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   for (const ReportRow& row : report.rows()) List1->addTopLevelItem(RowItem(row, report.kind()));
@@ -49,9 +54,10 @@ frmReport::frmReport(const RunReport& report, QWidget* parent) : QDialog(parent)
   layout->addWidget(List1);
 
   auto* buttons = new QDialogButtonBox(this);
-  QPushButton* copy =
-      buttons->addButton(QStringLiteral("コピー(&C)"), QDialogButtonBox::ActionRole);
-  buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
+  QPushButton* copy = buttons->addButton(QCoreApplication::translate("frmReport", "コピー(&C)"),
+                                         QDialogButtonBox::ActionRole);
+  buttons->addButton(QCoreApplication::translate("frmReport", "閉じる"),
+                     QDialogButtonBox::RejectRole);
   copy->setObjectName("Btn_Copy");
   const QString text = Q(report.Text());
   connect(copy, &QPushButton::clicked, this, [text] { QApplication::clipboard()->setText(text); });

@@ -8,9 +8,11 @@
 #include "Form1.h"
 #include "HookMsg.h"
 #include "MailComponent.h"
+#include "Translations.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  qvr::LoadTranslations(app);
   // Paths, settings and library command lines are UTF-8 whatever the user's locale says.
   if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
   qvr::SetAppFolder(qvr::ResolveAppFolder(qvr::ExecutableFolder()));

@@ -1,5 +1,7 @@
 #include "ArchiveAllInOne.h"
 
+#include "Translate.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -54,7 +56,8 @@ bool Sources(const ArchiveRun& run, ArchiveCaller& caller, const std::string& ba
   }
   std::vector<std::string> colliding = CollidingNames(*sources, base);
   if (colliding.empty()) return true;
-  std::string text = "同じ名前のファイルが複数あるため、1つの書庫にまとめられません。";
+  std::string text =
+      Tr("ArchiveAllInOne", "同じ名前のファイルが複数あるため、1つの書庫にまとめられません。");
   const size_t shown = std::min<size_t>(colliding.size(), 10);
   for (size_t i = 0; i < shown; ++i) text += "\r\n" + colliding[i];
   if (colliding.size() > shown) text += "\r\n…";
@@ -72,14 +75,17 @@ bool MakeArchive(const ArchiveRun& run, RunProgress& progress, const std::string
   std::vector<std::string> sources;
   if (!Sources(run, caller, base, worked, &sources)) return false;
   if (std::find(sources.begin(), sources.end(), archive) != sources.end()) {
-    window.messageBox("書庫の名前が元のファイルと同じになるため圧縮できません。\r\n" + archive,
-                      MsgIcon::Critical, MsgButtons::Ok);
+    window.messageBox(
+        Tr("ArchiveAllInOne", "書庫の名前が元のファイルと同じになるため圧縮できません。\r\n") +
+            archive,
+        MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   const std::string& folder = AppFileFolder(AppFileKind::Cache);
   if (!WriteAddLists(folder, sources, format == "rk")) {
-    window.messageBox("リストファイルを作成できませんでした。\r\n" + folder + kAddListFile,
-                      MsgIcon::Critical, MsgButtons::Ok);
+    window.messageBox(
+        Tr("ArchiveAllInOne", "リストファイルを作成できませんでした。\r\n") + folder + kAddListFile,
+        MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   const ArchiveSwitches switches = ReadArchiveSwitches();
@@ -156,7 +162,7 @@ int ArchiveAllInOne(const ArchiveRun& run, bool useDestination,
                     const std::string& destinationFolder, const std::string& archiveName) {
   MainWindowPort& window = run.window;
   if (window.listCount() == 0) {
-    window.messageBox(kNoFilesText, MsgIcon::Information, MsgButtons::Ok);
+    window.messageBox(Tr("ArchiveRun", kNoFilesText), MsgIcon::Information, MsgButtons::Ok);
     return 0;
   }
   const std::vector<std::string> worked = ListEntries(window);

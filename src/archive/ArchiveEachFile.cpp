@@ -1,5 +1,7 @@
 #include "ArchiveEachFile.h"
 
+#include "Translate.h"
+
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -21,21 +23,23 @@ bool ArchiveOne(const ArchiveRun& run, ArchiveCaller& caller, RunProgress& progr
                 bool* stop, std::string* reason) {
   MainWindowPort& window = run.window;
   if (!IsExistingFile(source)) {
-    *reason = "ファイルがありません";
-    window.messageBox("存在しないファイルです。場所を確認してください。", MsgIcon::Critical,
-                      MsgButtons::Ok);
+    *reason = Tr("ArchiveEachFile", "ファイルがありません");
+    window.messageBox(Tr("ArchiveEachFile", "存在しないファイルです。場所を確認してください。"),
+                      MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   if (!EachFileCommandCarries(format, source)) {
-    *reason = "ライブラリに渡せない名前です";
+    *reason = Tr("ArchiveEachFile", "ライブラリに渡せない名前です");
     caller.RefuseName(source);
     return false;
   }
   // yz2enc names its output itself, in the source's folder.
   if (format != "yz2" && archive == source) {
-    *reason = "書庫の名前が元のファイルと同じです";
-    window.messageBox("書庫の名前が元のファイルと同じになるため圧縮できません。\r\n" + source,
-                      MsgIcon::Critical, MsgButtons::Ok);
+    *reason = Tr("ArchiveEachFile", "書庫の名前が元のファイルと同じです");
+    window.messageBox(
+        Tr("ArchiveEachFile", "書庫の名前が元のファイルと同じになるため圧縮できません。\r\n") +
+            source,
+        MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   // Read again for every entry: a change of the settings applies from the next one.
@@ -44,7 +48,7 @@ bool ArchiveOne(const ArchiveRun& run, ArchiveCaller& caller, RunProgress& progr
   if (command.route == ArchiveRoute::Library && CreatesArchiveAnew(format, switches)) {
     ArchiveCaller::Replace replace = caller.MayReplace(ReplacedArchive(format, switches, archive));
     if (replace == ArchiveCaller::Replace::Stop) *stop = true;
-    *reason = "既存の書庫を残しました";
+    *reason = Tr("ArchiveEachFile", "既存の書庫を残しました");
     if (replace != ArchiveCaller::Replace::Go) return false;
   }
   bool made = caller.Run(command, &progress);
@@ -64,7 +68,7 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
                     const std::string& destinationFolder) {
   MainWindowPort& window = run.window;
   if (window.listCount() == 0) {
-    window.messageBox(kNoFilesText, MsgIcon::Information, MsgButtons::Ok);
+    window.messageBox(Tr("ArchiveRun", kNoFilesText), MsgIcon::Information, MsgButtons::Ok);
     return 0;
   }
   const std::vector<std::string> entries = ListEntries(window);
@@ -85,8 +89,8 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
   bool stop = false;
   size_t worked = 0;
   for (; worked < entries.size() && !stop && !progress.cancelled(); ++worked) {
-    window.setPanelText(
-        1, std::to_string(worked + 1) + "個目(全体:" + count + "個)のファイルを圧縮中");
+    window.setPanelText(1, std::to_string(worked + 1) + Tr("ArchiveEachFile", "個目(全体:") +
+                               count + Tr("ArchiveEachFile", "個)のファイルを圧縮中"));
     window.pumpEvents();
     const std::string& source = entries[worked];
     std::string archive = EachFileArchivePath(source, format, useDestination, destinationFolder);

@@ -1,5 +1,7 @@
 #include "ArchiveRun.h"
 
+#include "Translate.h"
+
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -35,7 +37,8 @@ ArchiveCaller::Replace ArchiveCaller::MayReplace(const std::string& archive) {
   if (yesToAll_) return Replace::Go;
   if (noToAll_) return Replace::Skip;
   MsgResult answer =
-      run_.window.messageBox("「" + archive + "」はすでに存在します。\n上書きしますか？",
+      run_.window.messageBox(Tr("ArchiveRun", "「") + archive +
+                                 Tr("ArchiveRun", "」はすでに存在します。\n上書きしますか？"),
                              MsgIcon::Question, MsgButtons::YesNoAllCancel);
   switch (answer) {
     case MsgResult::Yes:
@@ -55,7 +58,8 @@ ArchiveCaller::Replace ArchiveCaller::MayReplace(const std::string& archive) {
 
 void ArchiveCaller::RefuseName(const std::string& path) {
   run_.window.messageBox(
-      "ファイル名をそのまま書庫ライブラリに渡せないため圧縮できません。\r\n" + path,
+      Tr("ArchiveRun", "ファイル名をそのまま書庫ライブラリに渡せないため圧縮できません。\r\n") +
+          path,
       MsgIcon::Critical, MsgButtons::Ok);
 }
 
@@ -63,8 +67,8 @@ bool ArchiveCaller::Run(const ArchiveCommand& command, RunProgress* progress) {
   MainWindowPort& window = run_.window;
   lastReason_.clear();
   if (command.route == ArchiveRoute::Unsupported) {
-    lastReason_ = "対応していない形式です";
-    window.messageBox(kUnsupportedText, MsgIcon::Critical, MsgButtons::Ok);
+    lastReason_ = Tr("ArchiveRun", "対応していない形式です");
+    window.messageBox(Tr("ArchiveRun", kUnsupportedText), MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   std::vector<std::string> missing = MissingComponents(command, run_.status);
@@ -72,7 +76,8 @@ bool ArchiveCaller::Run(const ArchiveCommand& command, RunProgress* progress) {
     lastReason_ = MissingReason(missing.front());
     for (const std::string& name : missing) {
       if (!reported_.insert(name).second) continue;
-      window.messageBox("圧縮に必要な「" + name + "」がインストールされていません。",
+      window.messageBox(Tr("ArchiveRun", "圧縮に必要な「") + name +
+                            Tr("ArchiveRun", "」がインストールされていません。"),
                         MsgIcon::Critical, MsgButtons::Ok);
     }
     return false;
@@ -82,7 +87,7 @@ bool ArchiveCaller::Run(const ArchiveCommand& command, RunProgress* progress) {
     // the window answering while it waits.
     cExecute runner;
     bool started = runner.ShellX(command.commandLine, kShowNormal, window.ownerWindow(), true);
-    if (!started) lastReason_ = "ツールを起動できません";
+    if (!started) lastReason_ = Tr("ArchiveRun", "ツールを起動できません");
     return started;
   }
   ArchiverDLL& dll = ArchiverDLL::Of(command.lib);

@@ -4,6 +4,8 @@
 // replaced (Yes / Yes to all / No / No to all / Cancel, remembered for the run).
 #pragma once
 
+#include "Translate.h"
+
 #include <set>
 #include <string>
 
@@ -26,8 +28,10 @@ struct ArchiveRun {
   const std::string* password = nullptr;
 };
 
-inline constexpr const char* kNoFilesText = "ファイルがありません。";
-inline constexpr const char* kUnsupportedText = "対応していない形式のファイルです";
+inline constexpr const char* kNoFilesText =
+    QVR_TRANSLATE_NOOP("ArchiveRun", "ファイルがありません。");
+inline constexpr const char* kUnsupportedText =
+    QVR_TRANSLATE_NOOP("ArchiveRun", "対応していない形式のファイルです");
 
 class ArchiveCaller {
  public:

@@ -1,5 +1,7 @@
 #include "StartArchive.h"
 
+#include "Translate.h"
+
 #include <optional>
 
 #include "ArchiveAllInOne.h"
@@ -16,7 +18,7 @@ namespace qvr {
 namespace {
 
 ArchiveDestination Stopped(MainWindowPort& window) {
-  window.setPanelText(1, "圧縮は中止しました。");
+  window.setPanelText(1, Tr("StartArchive", "圧縮は中止しました。"));
   ArchiveDestination d;
   d.destination.cancelled = true;
   return d;
@@ -33,10 +35,12 @@ ArchiveDestination In(DestinationKind kind, const std::string& folder) {
 
 // The name for "一括" when no save dialog gave one; "" after a message when none is given.
 std::string AskArchiveName(MainWindowPort& window) {
-  std::string name = window.inputBox("作成するファイル名(書庫名)を入力してください。",
-                                     kProgramTitle, "QvrArcFile");
+  std::string name =
+      window.inputBox(Tr("StartArchive", "作成するファイル名(書庫名)を入力してください。"),
+                      kProgramTitle, "QvrArcFile");
   if (name.empty()) {
-    window.messageBox("キャンセルされました。", MsgIcon::Information, MsgButtons::Ok);
+    window.messageBox(Tr("StartArchive", "キャンセルされました。"), MsgIcon::Information,
+                      MsgButtons::Ok);
     return "";
   }
   // A name holding "/" would put the archive elsewhere; the helper says what is not allowed.
@@ -64,8 +68,8 @@ ArchiveDestination ChooseArchiveDestination(const BatchRun& run, bool allInOne) 
       // An empty setting would put every archive at the file system's root.
       std::string folder = CutAtNull(GetIniString(kQvrArcIni, "GENERAL", "AlwaysPath"));
       if (!folder.empty()) return In(DestinationKind::Chosen, folder);
-      window.messageBox("圧縮先のフォルダが設定されていません。", MsgIcon::Critical,
-                        MsgButtons::Ok);
+      window.messageBox(Tr("StartArchive", "圧縮先のフォルダが設定されていません。"),
+                        MsgIcon::Critical, MsgButtons::Ok);
       return Stopped(window);
     }
     case 3:
@@ -92,9 +96,10 @@ RunEnd StartArchive(const BatchRun& run, const std::string& arcMethod, const std
   // A password for the run's archives, typed twice; cancelled: nothing is made.
   std::optional<std::string> password;
   if (ArchiveEncrypts(ArchiveFormatWord(arcType), ReadArchiveSwitches())) {
-    password = window.newPasswordBox("作成する書庫のパスワードを入力してください。");
+    password =
+        window.newPasswordBox(Tr("StartArchive", "作成する書庫のパスワードを入力してください。"));
     if (!password) {
-      window.setPanelText(1, "圧縮は中止しました。");
+      window.setPanelText(1, Tr("StartArchive", "圧縮は中止しました。"));
       return RunEnd::StayOpen;
     }
   }

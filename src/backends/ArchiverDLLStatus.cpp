@@ -1,5 +1,7 @@
 #include "ArchiverDLLStatus.h"
 
+#include "Translate.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -15,8 +17,10 @@
 namespace qvr {
 namespace {
 
-constexpr const char* kFailureText =
-    "QuiverExtractorの対応DLLが変化しました。\nQuiver Extractorを再起動して下さい。";
+std::string FailureText() {
+  return Tr("ArchiverDLLStatus",
+            "QuiverExtractorの対応DLLが変化しました。\nQuiver Extractorを再起動して下さい。");
+}
 constexpr int kCacheDays = 30;
 
 std::chrono::sys_days Today() {
@@ -159,7 +163,7 @@ bool LoadArchiverDLLStatus(LibraryStatus& status, MainWindowPort& window) {
   status = LibraryStatus{};
   if (!DropStaleCache() || !ReadCache(status)) {
     DeleteCache();
-    window.messageBox(kFailureText, MsgIcon::Critical, MsgButtons::Ok);
+    window.messageBox(FailureText(), MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   // Every value goes to the file in the order of the steps, in one replacement of the file.

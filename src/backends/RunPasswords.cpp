@@ -1,5 +1,7 @@
 #include "RunPasswords.h"
 
+#include "Translate.h"
+
 #include <algorithm>
 
 #include "MainWindowPort.h"
@@ -17,9 +19,10 @@ void Wipe(std::string& text) {
 
 std::string PasswordPrompt(const std::string& archivePath, bool wrong) {
   if (wrong)
-    return "パスワードが違います。\n「" + archivePath +
-           "」のパスワードをもう一度入力してください。";
-  return "「" + archivePath + "」のパスワードを入力してください。";
+    return Tr("RunPasswords", "パスワードが違います。\n「") + archivePath +
+           Tr("RunPasswords", "」のパスワードをもう一度入力してください。");
+  return Tr("RunPasswords", "「") + archivePath +
+         Tr("RunPasswords", "」のパスワードを入力してください。");
 }
 
 RunPasswords::Call::~Call() {

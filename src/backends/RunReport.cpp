@@ -1,5 +1,7 @@
 #include "RunReport.h"
 
+#include "Translate.h"
+
 #include <ctime>
 
 #include "DateTimeText.h"
@@ -17,7 +19,7 @@ ReportRow FailedRow(const std::string& archive, std::string reason) {
 }
 
 std::string MissingReason(const std::string& component) {
-  return "「" + component + "」がありません";
+  return Tr("RunReport", "「") + component + Tr("RunReport", "」がありません");
 }
 
 ReportRow RowOfCall(const std::string& archive, int32_t result, RunProgress::Tally tally,
@@ -34,67 +36,68 @@ ReportRow RowOfCall(const std::string& archive, int32_t result, RunProgress::Tal
 }
 
 std::string ReasonOfResult(int32_t code, const std::string& entry) {
-  const std::string at = entry.empty() ? "" : "（「" + entry + "」）";
+  const std::string at =
+      entry.empty() ? "" : Tr("RunReport", "（「") + entry + Tr("RunReport", "」）");
   switch (code) {
     case 0:
       return "";
     case ERROR_PASSWORD_FILE:
-      return "パスワードがないか、違います" + at;
+      return Tr("RunReport", "パスワードがないか、違います") + at;
     case ERROR_FILE_CRC:
     case ERROR_BROKEN_DATA:
     case ERROR_HEADER_BROKEN:
-      return "データが壊れています" + at;
+      return Tr("RunReport", "データが壊れています") + at;
     case ERROR_UNKNOWN_TYPE:
     case ERROR_NOT_ARC_FILE:
     case ERROR_METHOD:
     case ERROR_NOT_SUPPORT:
-      return "対応していない形式です" + at;
+      return Tr("RunReport", "対応していない形式です") + at;
     case ERROR_DISK_SPACE:
-      return "書き込み先の空きがありません" + at;
+      return Tr("RunReport", "書き込み先の空きがありません") + at;
     case ERROR_MAKEDIRECTORY:
     case ERROR_CANNOT_WRITE:
-      return "書き込み先に書き込めません" + at;
+      return Tr("RunReport", "書き込み先に書き込めません") + at;
     case ERROR_NOT_EXIST:
     case ERROR_ARC_FILE_OPEN:
     case ERROR_CANNOT_READ:
     case ERROR_FILE_OPEN:
-      return "ファイルを読めません" + at;
+      return Tr("RunReport", "ファイルを読めません") + at;
     case ERROR_USER_CANCEL:
-      return "中止しました" + at;
+      return Tr("RunReport", "中止しました") + at;
     case ERROR_COMMAND_NAME:
-      return "ライブラリが指示を受け付けません" + at;
+      return Tr("RunReport", "ライブラリが指示を受け付けません") + at;
     case ERROR_NOT_FIND_FILE:
-      return "該当するファイルがありません";
+      return Tr("RunReport", "該当するファイルがありません");
     default:
-      return "エラー（" + std::to_string(code) + "）" + at;
+      return Tr("RunReport", "エラー（") + std::to_string(code) + Tr("RunReport", "）") + at;
   }
 }
 
 std::string ReasonOfSkip(int32_t reason) {
   switch (reason) {
     case kSkipNoName:
-      return "使える名前がない";
+      return Tr("RunReport", "使える名前がない");
     case kSkipDevice:
-      return "デバイスまたはFIFO";
+      return Tr("RunReport", "デバイスまたはFIFO");
     case kSkipLinkOutside:
-      return "展開先の外を指すリンク";
+      return Tr("RunReport", "展開先の外を指すリンク");
     case kSkipHardlinkAway:
-      return "展開先にないファイルへのハードリンク";
+      return Tr("RunReport", "展開先にないファイルへのハードリンク");
     default:
-      return "安全のため除外";
+      return Tr("RunReport", "安全のため除外");
   }
 }
 
 std::string OutcomeText(ArchiveOutcome outcome, ReportKind kind) {
   switch (outcome) {
     case ArchiveOutcome::Done:
-      return kind == ReportKind::Extract   ? "解凍しました"
-             : kind == ReportKind::Archive ? "圧縮しました"
-                                           : "正常です";
+      return kind == ReportKind::Extract   ? Tr("RunReport", "解凍しました")
+             : kind == ReportKind::Archive ? Tr("RunReport", "圧縮しました")
+                                           : Tr("RunReport", "正常です");
     case ArchiveOutcome::Failed:
-      return "失敗";
+      return Tr("RunReport", "失敗");
     case ArchiveOutcome::Stopped:
-      return "中止";
+      return Tr("RunReport", "中止");
   }
   return "";
 }
@@ -116,14 +119,17 @@ std::vector<std::string> RunReport::Lines() const {
   for (const ReportRow& row : rows_) {
     std::string line = row.archive + "\t" + OutcomeText(row.outcome, kind_);
     line += "\t" + row.reason;
-    line += "\t" + (row.written < 0 ? std::string("-")
-                                    : std::to_string(row.written) +
-                                          (kind_ == ReportKind::Test ? "個検査" : "個書き出し"));
-    if (!row.skipped.empty()) line += "\t" + std::to_string(row.skipped.size()) + "個除外";
+    line +=
+        "\t" + (row.written < 0 ? std::string("-")
+                                : std::to_string(row.written) +
+                                      (kind_ == ReportKind::Test ? Tr("RunReport", "個検査")
+                                                                 : Tr("RunReport", "個書き出し")));
+    if (!row.skipped.empty())
+      line += "\t" + std::to_string(row.skipped.size()) + Tr("RunReport", "個除外");
     if (!row.note.empty()) line += "\t" + row.note;
     lines.push_back(line);
     for (const auto& [entry, reason] : row.skipped)
-      lines.push_back("\t除外: " + entry + "\t" + ReasonOfSkip(reason));
+      lines.push_back(Tr("RunReport", "\t除外: ") + entry + "\t" + ReasonOfSkip(reason));
   }
   return lines;
 }
@@ -144,9 +150,9 @@ std::vector<std::string> RunReport::Outputs() const {
 void RunReport::WriteToLog() const {
   if (rows_.empty()) return;
   ErrorLog log;
-  const char* run = kind_ == ReportKind::Extract   ? " 解凍の結果"
-                    : kind_ == ReportKind::Archive ? " 圧縮の結果"
-                                                   : " 検査の結果";
+  const std::string run = kind_ == ReportKind::Extract   ? Tr("RunReport", " 解凍の結果")
+                          : kind_ == ReportKind::Archive ? Tr("RunReport", " 圧縮の結果")
+                                                         : Tr("RunReport", " 検査の結果");
   log.Line(DateTimeText(std::time(nullptr)) + run);
   for (const std::string& line : Lines()) log.Line(line);
 }

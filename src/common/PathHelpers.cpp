@@ -1,5 +1,7 @@
 #include "PathHelpers.h"
 
+#include "Translate.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,8 +52,9 @@ std::string QuotePath(std::string_view path) {
 bool IsValidFileName(std::string_view name, MainWindowPort& window) {
   if (name.find_first_of("\\/:,;*?\"<>|") == std::string_view::npos) return true;
   // ";" is refused although the message does not list it.
-  window.messageBox("ファイル名に次の文字は使えません。\r\n\\ / : , * ? \" < > |",
-                    MsgIcon::Critical, MsgButtons::Ok);
+  window.messageBox(
+      Tr("PathHelpers", "ファイル名に次の文字は使えません。\r\n\\ / : , * ? \" < > |"),
+      MsgIcon::Critical, MsgButtons::Ok);
   return false;
 }
 

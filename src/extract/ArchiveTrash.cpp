@@ -1,5 +1,7 @@
 #include "ArchiveTrash.h"
 
+#include "Translate.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,11 +54,11 @@ ArchiveTrash::Fate ArchiveTrash::Remove(const std::vector<std::string>& parts) {
 std::string ArchiveTrash::FateText(Fate fate) {
   switch (fate) {
     case Fate::Trashed:
-      return "ごみ箱へ移動しました";
+      return Tr("ArchiveTrash", "ごみ箱へ移動しました");
     case Fate::Deleted:
-      return "削除しました（ごみ箱がありません）";
+      return Tr("ArchiveTrash", "削除しました（ごみ箱がありません）");
     case Fate::Kept:
-      return "ごみ箱がないため削除しませんでした";
+      return Tr("ArchiveTrash", "ごみ箱がないため削除しませんでした");
   }
   return "";
 }
@@ -64,8 +66,9 @@ std::string ArchiveTrash::FateText(Fate fate) {
 bool ArchiveTrash::MayDeleteForGood(const std::string& path) {
   if (!deleteForGood_) {
     MsgResult answer = window_.messageBox(
-        "この書庫の場所にはごみ箱がありません。\r\n" + path +
-            "\r\n解凍できた書庫を完全に削除しますか？（この実行中は再び確認しません）",
+        Tr("ArchiveTrash", "この書庫の場所にはごみ箱がありません。\r\n") + path +
+            Tr("ArchiveTrash",
+               "\r\n解凍できた書庫を完全に削除しますか？（この実行中は再び確認しません）"),
         MsgIcon::Question, MsgButtons::YesNoDefaultNo);
     deleteForGood_ = answer == MsgResult::Yes;
   }

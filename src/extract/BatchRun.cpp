@@ -1,5 +1,7 @@
 #include "BatchRun.h"
 
+#include "Translate.h"
+
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_Inspect.h"
 #include "MainWindowPort.h"
@@ -39,7 +41,7 @@ Destination Single(DestinationKind kind, const std::string& folder) {
 }
 
 Destination Cancelled(MainWindowPort& window) {
-  window.setPanelText(1, "解凍は中止しました。");
+  window.setPanelText(1, Tr("BatchRun", "解凍は中止しました。"));
   Destination d;
   d.cancelled = true;
   return d;
@@ -49,7 +51,8 @@ Destination Cancelled(MainWindowPort& window) {
 // file system's root, so the run stops instead.
 Destination Configured(MainWindowPort& window, const std::string& folder) {
   if (!folder.empty()) return Single(DestinationKind::Chosen, folder);
-  window.messageBox("解凍先のフォルダが設定されていません。", MsgIcon::Critical, MsgButtons::Ok);
+  window.messageBox(Tr("BatchRun", "解凍先のフォルダが設定されていません。"), MsgIcon::Critical,
+                    MsgButtons::Ok);
   return Cancelled(window);
 }
 
@@ -88,22 +91,23 @@ void CloseViewer(const BatchRun& run) {
 int ExtractWithPreScan(const BatchRun& run, const Destination& dest, bool& stopped) {
   MainWindowPort& window = run.extract.window;
   ArchiverDLL_Inspect inspect(run.extract.status, window.ownerWindow(), run.extract.passwords);
-  run.extract.progress->Busy("書庫のチェック中");
+  run.extract.progress->Busy(Tr("BatchRun", "書庫のチェック中"));
   PreScanResult scan = PreScan(window, inspect, dest.single, dest.folder, run.extract.report);
   int successes = 0;
   stopped = !scan.continueRun;
   if (!scan.continueRun) {
-    window.setPanelText(1, "解凍中止。");
-    window.messageBox("書庫または環境に問題があるため、解凍を中止します。", MsgIcon::Critical,
-                      MsgButtons::Ok);
+    window.setPanelText(1, Tr("BatchRun", "解凍中止。"));
+    window.messageBox(Tr("BatchRun", "書庫または環境に問題があるため、解凍を中止します。"),
+                      MsgIcon::Critical, MsgButtons::Ok);
   } else {
     successes = ExtractArchives(run.extract, dest.single, dest.folder);
     CloseViewer(run);
   }
   if (scan.errorCount > 0) {
     std::string count = std::to_string(scan.errorCount);
-    window.setPanelText(1, "エラーが" + count + "件ありました。");
-    window.messageBox("エラーが" + count + "件ありました。詳細はErrorLogをご覧下さい。",
+    window.setPanelText(1, Tr("BatchRun", "エラーが") + count + Tr("BatchRun", "件ありました。"));
+    window.messageBox(Tr("BatchRun", "エラーが") + count +
+                          Tr("BatchRun", "件ありました。詳細はErrorLogをご覧下さい。"),
                       MsgIcon::Information, MsgButtons::Ok);
   }
   return successes;

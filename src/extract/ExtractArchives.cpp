@@ -1,5 +1,7 @@
 #include "ExtractArchives.h"
 
+#include "Translate.h"
+
 #include <sys/stat.h>
 
 #include <chrono>
@@ -123,9 +125,9 @@ class Loop {
     if (!IsExistingFile(path)) {
       // Nothing is run for a file that is gone; with the skip option it fails silently.
       if (!options_.errorSkip)
-        window.messageBox("存在しないファイルです。場所を確認してください。", MsgIcon::Critical,
-                          MsgButtons::Ok);
-      return FailedRow(path, "ファイルがありません");
+        window.messageBox(Tr("ExtractArchives", "存在しないファイルです。場所を確認してください。"),
+                          MsgIcon::Critical, MsgButtons::Ok);
+      return FailedRow(path, Tr("ExtractArchives", "ファイルがありません"));
     }
     std::string folder = single_ ? dest_ : FolderOf(path);
     if (RunResponsive(window, [&] { return MakesFolder(options_, inspect_, path); }))
@@ -133,7 +135,7 @@ class Loop {
 
     ExtractCommand command = Command(path, folder);
     if (command.route == ExtractRoute::Unsupported)
-      return FailedRow(path, "対応していない形式です");
+      return FailedRow(path, Tr("ExtractArchives", "対応していない形式です"));
     if (!CommandAvailable(command, run_.status, run_.useYZ2DEC))
       return FailedRow(path, MissingReason(std::string(RowOf(command.lib).fileName)));
     // One level; a missing parent is the library's to report.
@@ -174,7 +176,8 @@ class Loop {
     }
     ExtractCommand command = BuildExtractCommand(format, o, path, folder);
     if (command.route == ExtractRoute::Unsupported && !options_.errorSkip)
-      run_.window.messageBox("対応していない形式のファイルです", MsgIcon::Critical, MsgButtons::Ok);
+      run_.window.messageBox(Tr("ExtractArchives", "対応していない形式のファイルです"),
+                             MsgIcon::Critical, MsgButtons::Ok);
     return command;
   }
 
@@ -224,8 +227,9 @@ std::string ArchiveFolderName(const std::string& archivePath) {
 int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::string& destFolder) {
   MainWindowPort& window = run.window;
   if (window.listCount() == 0) {
-    window.setPanelText(1, "ファイルがありません。");
-    window.messageBox("ファイルがありません。", MsgIcon::Information, MsgButtons::Ok);
+    window.setPanelText(1, Tr("ExtractArchives", "ファイルがありません。"));
+    window.messageBox(Tr("ExtractArchives", "ファイルがありません。"), MsgIcon::Information,
+                      MsgButtons::Ok);
     return 0;
   }
   const std::vector<std::string> entries = ListEntries(window);
@@ -245,8 +249,8 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
   size_t worked = 0;
   for (; worked < entries.size() && !progress.cancelled(); ++worked) {
     const std::string& path = entries[worked];
-    window.setPanelText(
-        1, std::to_string(worked + 1) + "個目(全体:" + count + "個)のファイルを解凍中");
+    window.setPanelText(1, std::to_string(worked + 1) + Tr("ExtractArchives", "個目(全体:") +
+                               count + Tr("ExtractArchives", "個)のファイルを解凍中"));
     window.pumpEvents();
     progress.StartItem(path, sizes[worked]);
     ReportRow row = loop.Extract(path);
@@ -263,7 +267,8 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
   std::string end = progress.cancelled() ? StoppedText(WorkMode::Extract, successes, failures)
                                          : DoneText(WorkMode::Extract, successes, failures);
   if (loop.trashed() > 0)
-    end += " " + std::to_string(loop.trashed()) + "個の書庫をごみ箱へ移動しました";
+    end += " " + std::to_string(loop.trashed()) +
+           Tr("ExtractArchives", "個の書庫をごみ箱へ移動しました");
   window.setPanelText(1, end);
   return successes;
 }

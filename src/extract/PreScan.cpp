@@ -1,5 +1,7 @@
 #include "PreScan.h"
 
+#include "Translate.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -149,12 +151,12 @@ PreScanResult PreScan(MainWindowPort& window, ArchiverDLL_Inspect& inspect, bool
   log.Line("...Extract Start on " + DateTimeText(std::time(nullptr)));
 
   PreScanResult result;
-  window.setPanelText(1, "書庫のチェック中.");
+  window.setPanelText(1, Tr("PreScan", "書庫のチェック中."));
   result.errorCount += RemoveMissing(window, log);
   result.errorCount += RemoveBrokenSets(window, log, report);
-  window.setPanelText(1, "書庫のチェック中..");
+  window.setPanelText(1, Tr("PreScan", "書庫のチェック中.."));
   result.errorCount += RemoveRefused(window, inspect, log);
-  window.setPanelText(1, "書庫のチェック中...");
+  window.setPanelText(1, Tr("PreScan", "書庫のチェック中..."));
 
   bool diskError = false;
   if (!singleDestination) {
@@ -172,9 +174,10 @@ PreScanResult PreScan(MainWindowPort& window, ArchiverDLL_Inspect& inspect, bool
   if (diskError) {
     result.continueRun = false;
   } else if (result.errorCount > 0) {
-    MsgResult answer = window.messageBox(
-        "エラーが" + std::to_string(result.errorCount) + "あります。\r\n解凍を続行しますか？",
-        MsgIcon::None, MsgButtons::YesNo);
+    MsgResult answer =
+        window.messageBox(Tr("PreScan", "エラーが") + std::to_string(result.errorCount) +
+                              Tr("PreScan", "あります。\r\n解凍を続行しますか？"),
+                          MsgIcon::None, MsgButtons::YesNo);
     result.continueRun = answer == MsgResult::Yes;
   }
   return result;

@@ -1,5 +1,7 @@
 #include "TestArchives.h"
 
+#include "Translate.h"
+
 #include <memory>
 #include <vector>
 
@@ -29,13 +31,14 @@ class Tester {
 
   ReportRow Test(const std::string& path) {
     MainWindowPort& window = run_.window;
-    if (!IsExistingFile(path)) return FailedRow(path, "ファイルがありません");
+    if (!IsExistingFile(path)) return FailedRow(path, Tr("TestArchives", "ファイルがありません"));
     std::string format = FormatOfExtension(path);
     // A self-extracting file is tested by the format found inside it.
     if (format == "EXE")
       format = RunResponsive(window, [&] { return inspect_.DetectFormat(path); });
     ExtractCommand command = BuildTestCommand(format, use7Zip_, path);
-    if (command.route == ExtractRoute::Unsupported) return FailedRow(path, "検査できない形式です");
+    if (command.route == ExtractRoute::Unsupported)
+      return FailedRow(path, Tr("TestArchives", "検査できない形式です"));
     if (!CommandAvailable(command, run_.status, run_.useYZ2DEC))
       return FailedRow(path, MissingReason(std::string(RowOf(command.lib).fileName)));
     ArchiverDLL& dll = ArchiverDLL::Of(command.lib);
@@ -61,9 +64,12 @@ std::string EndText(const RunReport& report, bool stopped) {
   const std::string tested =
       std::to_string(report.Count(ArchiveOutcome::Done) + report.Count(ArchiveOutcome::Failed));
   const int failed = report.Count(ArchiveOutcome::Failed);
-  if (stopped) return "中止しました。（" + tested + "個の書庫を検査済み）";
-  std::string text = tested + "個の書庫を検査しました";
-  if (failed > 0) text += "（" + std::to_string(failed) + "個異常）";
+  if (stopped)
+    return Tr("TestArchives", "中止しました。（") + tested +
+           Tr("TestArchives", "個の書庫を検査済み）");
+  std::string text = tested + Tr("TestArchives", "個の書庫を検査しました");
+  if (failed > 0)
+    text += Tr("TestArchives", "（") + std::to_string(failed) + Tr("TestArchives", "個異常）");
   return text;
 }
 
@@ -72,8 +78,9 @@ std::string EndText(const RunReport& report, bool stopped) {
 int TestArchives(const ExtractRun& run, const std::vector<std::string>& entries) {
   MainWindowPort& window = run.window;
   if (entries.empty()) {
-    window.setPanelText(1, "ファイルがありません。");
-    window.messageBox("ファイルがありません。", MsgIcon::Information, MsgButtons::Ok);
+    window.setPanelText(1, Tr("TestArchives", "ファイルがありません。"));
+    window.messageBox(Tr("TestArchives", "ファイルがありません。"), MsgIcon::Information,
+                      MsgButtons::Ok);
     return 0;
   }
   const std::string count = std::to_string(entries.size());
@@ -91,7 +98,8 @@ int TestArchives(const ExtractRun& run, const std::vector<std::string>& entries)
     window.setPanelText(2, "00:00:00");
     Tester tester(run, passwords, progress);
     for (size_t i = 0; i < entries.size() && !progress.cancelled(); ++i) {
-      window.setPanelText(1, std::to_string(i + 1) + "個目(全体:" + count + "個)の書庫を検査中");
+      window.setPanelText(1, std::to_string(i + 1) + Tr("TestArchives", "個目(全体:") + count +
+                                 Tr("TestArchives", "個)の書庫を検査中"));
       window.pumpEvents();
       progress.StartItem(entries[i], sizes[i]);
       report.Add(tester.Test(entries[i]));

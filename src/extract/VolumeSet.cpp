@@ -1,5 +1,7 @@
 #include "VolumeSet.h"
 
+#include "Translate.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -110,8 +112,9 @@ VolumeSetProblem CheckVolumeSet(const std::string& entry) {
 }
 
 std::string VolumeSetReason(const VolumeSetProblem& problem) {
-  return "「" + FileNameOf(problem.part) + "」" +
-         (problem.short_ ? "が途中で切れています" : "がありません");
+  return Tr("VolumeSet", "「") + FileNameOf(problem.part) + Tr("VolumeSet", "」") +
+         (problem.short_ ? Tr("VolumeSet", "が途中で切れています")
+                         : Tr("VolumeSet", "がありません"));
 }
 
 }  // namespace qvr

@@ -1,5 +1,7 @@
 #include "Completion.h"
 
+#include "Translate.h"
+
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 #include "Registry_Link.h"
@@ -63,19 +65,21 @@ std::string DesktopFolder() {
 }
 
 std::string DoneText(WorkMode workMode, int successes, int failures) {
-  std::string text =
-      std::to_string(successes) +
-      (workMode == WorkMode::Extract ? "個のファイルを解凍完了！" : "個のファイルを圧縮完了！");
-  if (failures > 0) text += "（" + std::to_string(failures) + "個失敗）";
+  std::string text = std::to_string(successes) +
+                     (workMode == WorkMode::Extract ? Tr("Completion", "個のファイルを解凍完了！")
+                                                    : Tr("Completion", "個のファイルを圧縮完了！"));
+  if (failures > 0)
+    text += Tr("Completion", "（") + std::to_string(failures) + Tr("Completion", "個失敗）");
   return text;
 }
 
 std::string StoppedText(WorkMode workMode, int successes, int failures) {
-  std::string text =
-      "中止しました。（" + std::to_string(successes) +
-      (workMode == WorkMode::Extract ? "個のファイルを解凍済み" : "個のファイルを圧縮済み");
-  if (failures > 0) text += "、" + std::to_string(failures) + "個失敗";
-  return text + "）";
+  std::string text = Tr("Completion", "中止しました。（") + std::to_string(successes) +
+                     (workMode == WorkMode::Extract ? Tr("Completion", "個のファイルを解凍済み")
+                                                    : Tr("Completion", "個のファイルを圧縮済み"));
+  if (failures > 0)
+    text += Tr("Completion", "、") + std::to_string(failures) + Tr("Completion", "個失敗");
+  return text + Tr("Completion", "）");
 }
 
 void Completion(const CompletionNotice& notice, int successes, WorkMode workMode,

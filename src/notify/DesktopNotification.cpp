@@ -1,5 +1,7 @@
 #include "DesktopNotification.h"
 
+#include <QCoreApplication>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -70,8 +72,9 @@ void DesktopNotification::Show(const std::string& text, const std::string& folde
   items_ = items;
   QStringList actions;
   if (!folder.empty())
-    actions << QStringLiteral("default") << QStringLiteral("フォルダを開く") << kOpenAction
-            << QStringLiteral("フォルダを開く");
+    actions << QStringLiteral("default")
+            << QCoreApplication::translate("DesktopNotification", "フォルダを開く") << kOpenAction
+            << QCoreApplication::translate("DesktopNotification", "フォルダを開く");
   QVariantMap hints;
   hints.insert(QStringLiteral("desktop-entry"),
                QStringLiteral("io.sourceforge.quiverarchiver.QuiverArchiver"));

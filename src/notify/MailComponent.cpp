@@ -1,5 +1,7 @@
 #include "MailComponent.h"
 
+#include "Translate.h"
+
 #include <arpa/inet.h>
 #include <curl/curl.h>
 #include <unistd.h>
@@ -76,28 +78,30 @@ void GlobalInit() {
 // What a failed exchange means to the user. A refusal by the server (a reply of 400 or
 // more) ends libcurl's transfer with a send error too.
 std::string Reason(CURLcode code, long response) {
-  if (response >= 400 && code != CURLE_LOGIN_DENIED) return "サーバーが受け付けませんでした。";
+  if (response >= 400 && code != CURLE_LOGIN_DENIED)
+    return Tr("MailComponent", "サーバーが受け付けませんでした。");
   switch (code) {
     case CURLE_OPERATION_TIMEDOUT:
-      return "サーバーが時間内に応答しませんでした。";
+      return Tr("MailComponent", "サーバーが時間内に応答しませんでした。");
     case CURLE_LOGIN_DENIED:
-      return "ログインできませんでした（ユーザー名、パスワードまたは認証方式）。";
+      return Tr("MailComponent",
+                "ログインできませんでした（ユーザー名、パスワードまたは認証方式）。");
     case CURLE_COULDNT_RESOLVE_HOST:
-      return "サーバーが見つかりません。";
+      return Tr("MailComponent", "サーバーが見つかりません。");
     case CURLE_COULDNT_CONNECT:
-      return "サーバーに接続できません。";
+      return Tr("MailComponent", "サーバーに接続できません。");
     case CURLE_USE_SSL_FAILED:
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_CERTPROBLEM:
-      return "TLS（暗号化）の接続に失敗しました。";
+      return Tr("MailComponent", "TLS（暗号化）の接続に失敗しました。");
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
-      return "サーバーとの通信が途切れました。";
+      return Tr("MailComponent", "サーバーとの通信が途切れました。");
     default:
-      return "サーバーが受け付けませんでした。";
+      return Tr("MailComponent", "サーバーが受け付けませんでした。");
   }
 }
 
@@ -219,9 +223,15 @@ std::string MessageIdDomain(const std::string& address) {
   return HostText(domain) ? domain : LocalName();
 }
 
-constexpr const char* kSendFailure = "メール送信エラー: ";
-constexpr const char* kPopFailure = "POP3ログインエラー: ";
-constexpr const char* kNotReady = "通信を始められませんでした。";
+std::string SendFailure() {
+  return Tr("MailComponent", "メール送信エラー: ");
+}
+std::string PopFailure() {
+  return Tr("MailComponent", "POP3ログインエラー: ");
+}
+std::string NotReady() {
+  return Tr("MailComponent", "通信を始められませんでした。");
+}
 
 }  // namespace
 
@@ -287,28 +297,31 @@ std::string MailComponent::sendmail(const std::string& server, const std::string
                                     const std::string& body, const std::string& files) {
   MailServerAddress address;
   if (!ParseMailServer(server, address))
-    return std::string(kSendFailure) + "サーバーの指定が正しくありません（" + server + "）。";
+    return SendFailure() + Tr("MailComponent", "サーバーの指定が正しくありません（") + server +
+           Tr("MailComponent", "）。");
   Sender sender = ReadSender(from);
   std::vector<std::string> mailboxes = SplitMailboxes(to);
   if (AddressOf(sender.address).empty() || HasLineBreak(from))
-    return std::string(kSendFailure) + "差出人のアドレスが正しくありません。";
+    return SendFailure() + Tr("MailComponent", "差出人のアドレスが正しくありません。");
   if (mailboxes.empty() || HasLineBreak(to))
-    return std::string(kSendFailure) + "宛先のアドレスが正しくありません。";
+    return SendFailure() + Tr("MailComponent", "宛先のアドレスが正しくありません。");
   if (!TrimSpaceAndTab(files).empty())
-    return std::string(kSendFailure) + "添付ファイルは送れません。";
+    return SendFailure() + Tr("MailComponent", "添付ファイルは送れません。");
   if (!MethodText(sender.method))
-    return std::string(kSendFailure) + "認証方式が正しくありません（" + sender.method + "）。";
+    return SendFailure() + Tr("MailComponent", "認証方式が正しくありません（") + sender.method +
+           Tr("MailComponent", "）。");
 
   GlobalInit();
   int port = address.port ? address.port : kSmtpPort;
   int timeout = TimeoutOf(address, options_);
   bool implicitTls = port == options_.implicitTlsPort;
   Exchange exchange;
-  if (!exchange.ready()) return std::string(kSendFailure) + kNotReady;
+  if (!exchange.ready()) return SendFailure() + NotReady();
   // The URL's path is the name the client greets with (EHLO).
   if (!exchange.Open(implicitTls ? "smtps" : "smtp", address, port, "/" + LocalName(), timeout,
                      !implicitTls, options_))
-    return std::string(kSendFailure) + "サーバーの指定が正しくありません（" + server + "）。";
+    return SendFailure() + Tr("MailComponent", "サーバーの指定が正しくありません（") + server +
+           Tr("MailComponent", "）。");
 
   MailMessage message;
   message.from = sender.address;
@@ -335,7 +348,7 @@ std::string MailComponent::sendmail(const std::string& server, const std::string
     // The chosen method only: never a weaker one the server might also offer.
     if (!sender.method.empty()) curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, loginOptions.c_str());
   }
-  return exchange.Perform(kSendFailure);
+  return exchange.Perform(SendFailure());
 }
 
 std::vector<std::string> MailComponent::RcvMail(const std::string& server, const std::string& user,
@@ -344,27 +357,30 @@ std::vector<std::string> MailComponent::RcvMail(const std::string& server, const
                                                 const std::string& /*folder*/) {
   MailServerAddress address;
   if (!ParseMailServer(server, address))
-    return {std::string(kPopFailure) + "サーバーの指定が正しくありません（" + server + "）。"};
+    return {PopFailure() + Tr("MailComponent", "サーバーの指定が正しくありません（") + server +
+            Tr("MailComponent", "）。")};
   if (TrimSpaceAndTab(command) != "STAT")
-    return {std::string(kPopFailure) + "コマンド「" + command + "」には対応していません。"};
-  if (user.empty()) return {std::string(kPopFailure) + "ユーザー名がありません。"};
+    return {PopFailure() + Tr("MailComponent", "コマンド「") + command +
+            Tr("MailComponent", "」には対応していません。")};
+  if (user.empty()) return {PopFailure() + Tr("MailComponent", "ユーザー名がありません。")};
 
   GlobalInit();
   int port = address.port ? address.port : kPop3Port;
   int timeout = TimeoutOf(address, options_);
   bool implicitTls = port == kPop3TlsPort;
   Exchange exchange;
-  if (!exchange.ready()) return {std::string(kPopFailure) + kNotReady};
+  if (!exchange.ready()) return {PopFailure() + NotReady()};
   if (!exchange.Open(implicitTls ? "pop3s" : "pop3", address, port, "/", timeout, !implicitTls,
                      options_))
-    return {std::string(kPopFailure) + "サーバーの指定が正しくありません（" + server + "）。"};
+    return {PopFailure() + Tr("MailComponent", "サーバーの指定が正しくありません（") + server +
+            Tr("MailComponent", "）。")};
   CURL* curl = exchange.curl();
   curl_easy_setopt(curl, CURLOPT_USERNAME, user.c_str());
   curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
   // A one-line command: the login and the answer "+OK" are all there is.
   curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "STAT");
   curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-  return {exchange.Perform(kPopFailure)};
+  return {exchange.Perform(PopFailure())};
 }
 
 }  // namespace qvr

@@ -1,5 +1,7 @@
 #include "SendCompletionMail.h"
 
+#include "Translate.h"
+
 #include <QByteArray>
 #include <charconv>
 #include <exception>
@@ -47,9 +49,11 @@ std::string AuthMethod(int index) {
 
 std::string BodyText(const std::string& mode, const std::string& outcome,
                      const std::string& summary, std::time_t now) {
-  std::string work = mode == "Extract" ? "解凍" : "圧縮";
+  std::string work =
+      mode == "Extract" ? Tr("SendCompletionMail", "解凍") : Tr("SendCompletionMail", "圧縮");
   // A run without a single success must not report a completion.
-  std::string result = outcome == "FAIL" ? "に失敗しました。" : "が完了しました。";
+  std::string result = outcome == "FAIL" ? Tr("SendCompletionMail", "に失敗しました。")
+                                         : Tr("SendCompletionMail", "が完了しました。");
   // The run's counts, as its end shows them (how many failed, when any did).
   std::string counts = summary.empty() ? "" : summary + "\r\n";
   return work + result + "\r\n" + counts + DateTimeText(now);
@@ -162,13 +166,15 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
     mail.from = mailFrom + "\t" + user + ":" + password + "\t" + AuthMethod(IniInt("SMTPAUTH"));
   }
   mail.subject = IniText("Subject");
-  if (mail.subject.empty()) mail.subject = std::string("完了通知(") + kProgramTitle + ")";
+  if (mail.subject.empty())
+    mail.subject = std::string(Tr("SendCompletionMail", "完了通知(")) + kProgramTitle + ")";
   mail.body = BodyText(mode, outcome, summary, now);
   mail.send = !mail.to.empty() && !mailFrom.empty() && !smtpServer.empty();
   // The user ends at the first ":" of "user:password": a user name holding one would reach
   // the server cut in two.
   if (mail.send && user.find(':') != std::string::npos)
-    mail.refusal = "メール送信エラー: SMTP認証のユーザー名に「:」は使えません。";
+    mail.refusal =
+        Tr("SendCompletionMail", "メール送信エラー: SMTP認証のユーザー名に「:」は使えません。");
   return mail;
 }
 
@@ -191,7 +197,7 @@ void SendCompletionMail(MainWindowPort& window, const std::string& mode, const s
         component.RcvMail(mail.popServer, mail.popUser, mail.popPassword, "STAT", folder);
       return component.sendmail(mail.server, mail.to, mail.from, mail.subject, mail.body, "");
     } catch (const std::exception& failure) {
-      return std::string("メール送信エラー: ") + failure.what();
+      return std::string(Tr("SendCompletionMail", "メール送信エラー: ")) + failure.what();
     }
   });
   if (!error.empty()) window.setPanelText(1, error);

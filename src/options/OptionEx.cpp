@@ -1,5 +1,7 @@
 #include "OptionEx.h"
 
+#include "Translate.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -14,13 +16,13 @@ const std::array<OptionRow, size_t(ExRow::Count)> kOptionExRows = {{
   {"GENERAL", "UseYZ2DEC", OptionKind::Check, 0, "", "", kExSetYZ2DEC},
   {"GENERAL", "OpenFolder", OptionKind::Check},
   {"GENERAL", "ShowListViewer", OptionKind::Check},
-  {"GENERAL", "AlwaysPath", OptionKind::Text, 0, "", "いつもの解凍先"},
+  {"GENERAL", "AlwaysPath", OptionKind::Text, 0, "", QVR_TRANSLATE_NOOP("Options", "いつもの解凍先")},
   {"EXTRACT_NORMAL", "OverWrite", OptionKind::Check},
   {"EXTRACT_NORMAL", "FileNameFolder", OptionKind::Choice, 3},
   {"EXTRACT_NORMAL", "DeleteArchive", OptionKind::Check},
   {"EXTRACT_NORMAL", "NameCodePage", OptionKind::Text},
   {"DDMODE", "UseDesktop", OptionKind::Check},
-  {"DDMODE", "TargetPath", OptionKind::Text, 0, "", "自分であらかじめ決めた場所"},
+  {"DDMODE", "TargetPath", OptionKind::Text, 0, "", QVR_TRANSLATE_NOOP("Options", "自分であらかじめ決めた場所")},
   {"DDMODE", "ExtractMode", OptionKind::Choice, 3, "", "", kExDDModeShortcut},
   {"DDMODE", "OverWrite", OptionKind::Check},
   {"EXTRACT_DDMODE", "FileNameFolder", OptionKind::Choice, 3},
@@ -29,8 +31,8 @@ const std::array<OptionRow, size_t(ExRow::Count)> kOptionExRows = {{
   {"GENERAL", "MakeFolder4ListView", OptionKind::Check},
   {"EXTRACT_ARCVIEW", "Action", OptionKind::Choice, 2},
   {"EXTRACT_ARCVIEW", "TargetPlace", OptionKind::Choice, 4},
-  {"EXTRACT_ARCVIEW", "AlwaysFolder", OptionKind::Text, 0, "", "いつものところへ"},
-  {"EXTRACT_ARCVIEW", "Template", OptionKind::Text, 0, "", "テンプレート指定", kExStatusBarPictures},
+  {"EXTRACT_ARCVIEW", "AlwaysFolder", OptionKind::Text, 0, "", QVR_TRANSLATE_NOOP("Options", "いつものところへ")},
+  {"EXTRACT_ARCVIEW", "Template", OptionKind::Text, 0, "", QVR_TRANSLATE_NOOP("Options", "テンプレート指定"), kExStatusBarPictures},
 }};
 // clang-format on
 
@@ -46,8 +48,9 @@ bool Blank(const std::string& text) {
   return text.find_first_not_of(" \t") == std::string::npos;
 }
 
-std::string EmptyFolderMessage(const char* page, const char* field) {
-  return std::string(page) + "の「" + field + "」のフォルダが空です。フォルダを指定してください。";
+std::string EmptyFolderMessage(const std::string& page, const std::string& field) {
+  return page + Tr("OptionEx", "の「") + field +
+         Tr("OptionEx", "」のフォルダが空です。フォルダを指定してください。");
 }
 
 }  // namespace
@@ -55,19 +58,21 @@ std::string EmptyFolderMessage(const char* page, const char* field) {
 std::string CheckOptionEx(const OptionValues& values, bool alwaysPathInUse) {
   auto number = [&](ExRow row) { return std::atoi(ExValue(values, row).c_str()); };
   if (alwaysPathInUse && Blank(ExValue(values, ExRow::AlwaysPath)))
-    return EmptyFolderMessage("通常解凍", "いつもの解凍先");
+    return EmptyFolderMessage(Tr("OptionEx", "通常解凍"), Tr("OptionEx", "いつもの解凍先"));
   if (number(ExRow::DDModeExtractMode) == 2 && Blank(ExValue(values, ExRow::DDModeTargetPath)))
-    return EmptyFolderMessage("簡易解凍", "自分であらかじめ決めた場所");
+    return EmptyFolderMessage(Tr("OptionEx", "簡易解凍"),
+                              Tr("OptionEx", "自分であらかじめ決めた場所"));
   int action = number(ExRow::ArcViewAction);
   int place = number(ExRow::ArcViewTargetPlace);
   if (!ArcViewPlaceAllowed(action, place))
-    return "書庫閲覧の「ダブルクリック時動作」の「アクション」と「場所」を選択してください。";
+    return Tr("OptionEx",
+              "書庫閲覧の「ダブルクリック時動作」の「アクション」と「場所」を選択してください。");
   if (place == 2 && Blank(ExValue(values, ExRow::ArcViewAlwaysFolder)))
-    return EmptyFolderMessage("書庫閲覧", "いつものところへ");
+    return EmptyFolderMessage(Tr("OptionEx", "書庫閲覧"), Tr("OptionEx", "いつものところへ"));
   const std::string& folder = ExValue(values, ExRow::ArcViewTemplate);
   if (place == 3 && std::none_of(kArcViewTemplates.begin(), kArcViewTemplates.end(),
                                  [&](const char* t) { return folder == t; }))
-    return "書庫閲覧の「テンプレート指定」のフォルダを一覧から選択してください。";
+    return Tr("OptionEx", "書庫閲覧の「テンプレート指定」のフォルダを一覧から選択してください。");
   return "";
 }
 

@@ -3,6 +3,8 @@
 // could not use.
 #pragma once
 
+#include "Translate.h"
+
 #include <array>
 #include <string>
 
@@ -46,7 +48,9 @@ extern const std::array<OptionRow, size_t(ExRow::Count)> kOptionExRows;
 
 // The viewer's special folders (EXTRACT_ARCVIEW Template).
 inline constexpr std::array<const char*, 4> kArcViewTemplates = {
-    "マイ ドキュメント", "デスクトップ", "システムフォルダ", "Windows"};
+    QVR_TRANSLATE_NOOP("Options", "マイ ドキュメント"),
+    QVR_TRANSLATE_NOOP("Options", "デスクトップ"),
+    QVR_TRANSLATE_NOOP("Options", "システムフォルダ"), "Windows"};
 
 // The viewer's double click: the places each action allows (open: 0 to 2, extract: 1 to 3).
 bool ArcViewPlaceAllowed(int action, int place);

@@ -1,5 +1,7 @@
 #include "OptionRows.h"
 
+#include "Translate.h"
+
 #include "Settings.h"
 
 namespace qvr {
@@ -54,13 +56,13 @@ bool IsDigits(std::string_view text) {
 }
 
 std::string NotANumberMessage(const std::string& caption) {
-  return "「" + caption + "」には数字を入力してください。";
+  return Tr("OptionRows", "「") + caption + Tr("OptionRows", "」には数字を入力してください。");
 }
 
 std::string CheckNumberRows(std::span<const OptionRow> rows, const OptionValues& values) {
   for (size_t i = 0; i < rows.size() && i < values.size(); ++i) {
     if (rows[i].kind == OptionKind::Number && !IsDigits(values[i]))
-      return NotANumberMessage(rows[i].caption);
+      return NotANumberMessage(Tr("Options", rows[i].caption));
   }
   return "";
 }

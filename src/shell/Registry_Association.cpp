@@ -1,5 +1,7 @@
 #include "Registry_Association.h"
 
+#include "Translate.h"
+
 #include <unistd.h>
 
 #include <QMimeDatabase>
@@ -90,7 +92,7 @@ std::string LauncherText(const std::vector<std::string>& types) {
   return DesktopGroup("Desktop Entry",
                       {{"Type", "Application"},
                        {"Name", "QuiverArchiver"},
-                       {"Comment", "QuiverArchiverで解凍します"},
+                       {"Comment", Tr("Registry_Association", "QuiverArchiverで解凍します")},
                        {"Exec", ExecValue(Extractor(), EasyMode() ? "/DDMODE %F" : "%F")},
                        {"Icon", EscapeValue(ShellIcon())},
                        {"MimeType", mimeTypes},

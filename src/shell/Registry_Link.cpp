@@ -1,5 +1,7 @@
 #include "Registry_Link.h"
 
+#include "Translate.h"
+
 #include <QStandardPaths>
 #include <filesystem>
 #include <system_error>
@@ -196,32 +198,38 @@ std::string ShellLinkMessage(int32_t code) {
   const std::string crlf = "\r\n";
   switch (code) {
     case 0:
-      return "ショートカット情報の登録または取得に成功しました。";
+      return Tr("Registry_Link", "ショートカット情報の登録または取得に成功しました。");
     case 1:
-      return "CoInitialize の実行に" + crlf + "失敗しました。";
+      return Tr("Registry_Link", "CoInitialize の実行に") + crlf +
+             Tr("Registry_Link", "失敗しました。");
     case 2:
-      return "CoCreateInstance の実行に" + crlf + "失敗しました。";
+      return Tr("Registry_Link", "CoCreateInstance の実行に") + crlf +
+             Tr("Registry_Link", "失敗しました。");
     case 3:
-      return "QueryInterface の実行に" + crlf + "失敗しました。";
+      return Tr("Registry_Link", "QueryInterface の実行に") + crlf +
+             Tr("Registry_Link", "失敗しました。");
     case 4:
-      return "ショートカットファイルの Save または Load に" + crlf + "失敗しました。";
+      return Tr("Registry_Link", "ショートカットファイルの Save または Load に") + crlf +
+             Tr("Registry_Link", "失敗しました。");
     case 5:
-      return "Unicode への変換に" + crlf + "失敗しました。";
+      return Tr("Registry_Link", "Unicode への変換に") + crlf +
+             Tr("Registry_Link", "失敗しました。");
   }
   static const std::pair<int32_t, const char*> kBits[] = {
-      {8, "リンク先の設定または取得に"},
-      {16, "コマンドライン引数の設定または取得に"},
-      {32, "作業フォルダの設定または取得に"},
-      {64, "Description の設定または取得に"},
-      {128, "アイコンのパスおよびインデックスの設定または取得に"},
-      {256, "ショートカットキーの設定または取得に"},
-      {512, "実行時の大きさの設定または取得に"},
+      {8, QVR_TRANSLATE_NOOP("Registry_Link", "リンク先の設定または取得に")},
+      {16, QVR_TRANSLATE_NOOP("Registry_Link", "コマンドライン引数の設定または取得に")},
+      {32, QVR_TRANSLATE_NOOP("Registry_Link", "作業フォルダの設定または取得に")},
+      {64, QVR_TRANSLATE_NOOP("Registry_Link", "Description の設定または取得に")},
+      {128,
+       QVR_TRANSLATE_NOOP("Registry_Link", "アイコンのパスおよびインデックスの設定または取得に")},
+      {256, QVR_TRANSLATE_NOOP("Registry_Link", "ショートカットキーの設定または取得に")},
+      {512, QVR_TRANSLATE_NOOP("Registry_Link", "実行時の大きさの設定または取得に")},
   };
   std::string text;
   for (const auto& [bit, line] : kBits) {
-    if (code & bit) text += line + crlf;
+    if (code & bit) text += Tr("Registry_Link", line) + crlf;
   }
-  return text + "失敗しました。";
+  return text + Tr("Registry_Link", "失敗しました。");
 }
 
 std::string DolphinServiceMenuFile(int kdeVersion) {

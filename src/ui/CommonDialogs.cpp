@@ -1,5 +1,8 @@
 #include "CommonDialogs.h"
 
+#include <QCoreApplication>
+#include "Translate.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -68,7 +71,8 @@ MsgResult MessageBoxOn(QWidget* owner, const std::string& text, MsgIcon icon, Ms
       break;
     case MsgButtons::OkDetails:
       box.setStandardButtons(QMessageBox::Ok);
-      details = box.addButton(QStringLiteral("詳細(&D)"), QMessageBox::ActionRole);
+      details = box.addButton(QCoreApplication::translate("CommonDialogs", "詳細(&D)"),
+                              QMessageBox::ActionRole);
       box.setDefaultButton(QMessageBox::Ok);
       break;
     case MsgButtons::YesNoAllCancel:
@@ -104,24 +108,24 @@ void SetFileDialogStandIn(FileDialogStandIn standIn) {
 
 std::string OpenFileDialog(QWidget* owner, const std::vector<std::string>& filter,
                            const std::string& initialFolder) {
-  const char* caption = "ファイルを開く";
+  const std::string caption = Tr("CommonDialogs", "ファイルを開く");
   if (StandIn()) return StandIn()(caption, filter, initialFolder);
-  return QFileDialog::getOpenFileName(owner, caption, Q(initialFolder), QtFilter(filter))
+  return QFileDialog::getOpenFileName(owner, Q(caption), Q(initialFolder), QtFilter(filter))
       .toStdString();
 }
 
 std::string SaveFileDialog(QWidget* owner, const std::vector<std::string>& filter,
                            const std::string& initialFolder) {
-  const char* caption = "ファイルを保存";
+  const std::string caption = Tr("CommonDialogs", "ファイルを保存");
   if (StandIn()) return StandIn()(caption, filter, initialFolder);
-  return QFileDialog::getSaveFileName(owner, caption, Q(initialFolder), QtFilter(filter))
+  return QFileDialog::getSaveFileName(owner, Q(caption), Q(initialFolder), QtFilter(filter))
       .toStdString();
 }
 
 std::string BrowseForFolder(QWidget* owner) {
-  const char* caption = "フォルダの選択";
+  const std::string caption = Tr("CommonDialogs", "フォルダの選択");
   if (StandIn()) return StandIn()(caption, {}, "");
-  return QFileDialog::getExistingDirectory(owner, caption).toStdString();
+  return QFileDialog::getExistingDirectory(owner, Q(caption)).toStdString();
 }
 
 }  // namespace qvr

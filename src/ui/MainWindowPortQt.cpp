@@ -1,5 +1,7 @@
 #include "MainWindowPortQt.h"
 
+#include <QCoreApplication>
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QEventLoop>
@@ -46,7 +48,7 @@ std::optional<std::string> MainWindowPortQt::passwordBox(const std::string& prom
   auto ask = [&] {
     QInputDialog dialog(owner_);
     dialog.setObjectName(QStringLiteral("qvrPasswordDialog"));
-    dialog.setWindowTitle(QStringLiteral("パスワードの入力"));
+    dialog.setWindowTitle(QCoreApplication::translate("MainWindowPortQt", "パスワードの入力"));
     dialog.setLabelText(Q(prompt));
     dialog.setTextEchoMode(QLineEdit::Password);
     if (dialog.exec() == QDialog::Accepted) answer = dialog.textValue().toStdString();
@@ -62,19 +64,20 @@ std::optional<std::string> MainWindowPortQt::passwordBox(const std::string& prom
 std::optional<std::string> MainWindowPortQt::newPasswordBox(const std::string& prompt) {
   QDialog dialog(owner_);
   dialog.setObjectName(QStringLiteral("qvrNewPasswordDialog"));
-  dialog.setWindowTitle(QStringLiteral("パスワードの設定"));
+  dialog.setWindowTitle(QCoreApplication::translate("MainWindowPortQt", "パスワードの設定"));
   auto* first = new QLineEdit(&dialog);
   auto* again = new QLineEdit(&dialog);
   first->setObjectName(QStringLiteral("txtPassword"));
   again->setObjectName(QStringLiteral("txtPasswordAgain"));
   for (QLineEdit* line : {first, again}) line->setEchoMode(QLineEdit::Password);
-  auto* mismatch = new QLabel(QStringLiteral("パスワードが一致しません。"), &dialog);
+  auto* mismatch = new QLabel(
+      QCoreApplication::translate("MainWindowPortQt", "パスワードが一致しません。"), &dialog);
   mismatch->setObjectName(QStringLiteral("lblMismatch"));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("パスワード(&P):"), first);
-  form->addRow(QStringLiteral("もう一度(&A):"), again);
+  form->addRow(QCoreApplication::translate("MainWindowPortQt", "パスワード(&P):"), first);
+  form->addRow(QCoreApplication::translate("MainWindowPortQt", "もう一度(&A):"), again);
   auto* layout = new QVBoxLayout(&dialog);
   layout->addWidget(new QLabel(Q(prompt), &dialog));
   layout->addLayout(form);

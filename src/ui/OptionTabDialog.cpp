@@ -17,10 +17,10 @@
 
 namespace qvr {
 
-OptionTabDialog::OptionTabDialog(const char* name, const char* caption, QWidget* parent)
+OptionTabDialog::OptionTabDialog(const char* name, const std::string& caption, QWidget* parent)
     : QDialog(parent) {
   setObjectName(name);
-  setWindowTitle(QString::fromUtf8(caption));
+  setWindowTitle(QString::fromStdString(caption));
   if (parent) setWindowIcon(parent->windowIcon());
   TabStrip1 = new QTabWidget(this);
   TabStrip1->setObjectName("TabStrip1");
@@ -44,12 +44,12 @@ OptionTabDialog::OptionTabDialog(const char* name, const char* caption, QWidget*
   connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-QBoxLayout* OptionTabDialog::AddPage(const char* caption, const char* toolTip) {
+QBoxLayout* OptionTabDialog::AddPage(const std::string& caption, const std::string& toolTip) {
   auto* picture = new QWidget;
   picture->setObjectName(QStringLiteral("Picture1_%1").arg(pages_.size()));
   auto* layout = new QVBoxLayout(picture);
-  int index = TabStrip1->addTab(picture, QString::fromUtf8(caption));
-  TabStrip1->setTabToolTip(index, QString::fromUtf8(toolTip));
+  int index = TabStrip1->addTab(picture, QString::fromStdString(caption));
+  TabStrip1->setTabToolTip(index, QString::fromStdString(toolTip));
   // Page 0 is in front; the others start disabled.
   picture->setEnabled(index == 0);
   pages_.push_back(picture);
@@ -72,25 +72,26 @@ void OptionTabDialog::SelectPage(int index) {
   }
 }
 
-QCheckBox* OptionTabDialog::NewCheck(const char* name, const char* caption, const char* toolTip) {
-  auto* box = new QCheckBox(QString::fromUtf8(caption), this);
+QCheckBox* OptionTabDialog::NewCheck(const char* name, const std::string& caption,
+                                     const std::string& toolTip) {
+  auto* box = new QCheckBox(QString::fromStdString(caption), this);
   box->setObjectName(name);
-  box->setToolTip(QString::fromUtf8(toolTip));
+  box->setToolTip(QString::fromStdString(toolTip));
   return box;
 }
 
-QRadioButton* OptionTabDialog::NewOption(const char* name, const char* caption,
-                                         const char* toolTip) {
-  auto* button = new QRadioButton(QString::fromUtf8(caption), this);
+QRadioButton* OptionTabDialog::NewOption(const char* name, const std::string& caption,
+                                         const std::string& toolTip) {
+  auto* button = new QRadioButton(QString::fromStdString(caption), this);
   button->setObjectName(name);
-  button->setToolTip(QString::fromUtf8(toolTip));
+  button->setToolTip(QString::fromStdString(toolTip));
   return button;
 }
 
-QLineEdit* OptionTabDialog::NewText(const char* name, const char* toolTip) {
+QLineEdit* OptionTabDialog::NewText(const char* name, const std::string& toolTip) {
   auto* text = new QLineEdit(this);
   text->setObjectName(name);
-  text->setToolTip(QString::fromUtf8(toolTip));
+  text->setToolTip(QString::fromStdString(toolTip));
   return text;
 }
 
@@ -104,18 +105,18 @@ QComboBox* OptionTabDialog::NewCombo(const char* name, std::initializer_list<con
   return combo;
 }
 
-QPushButton* OptionTabDialog::NewButton(const char* name, const char* caption,
-                                        const char* toolTip) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), this);
+QPushButton* OptionTabDialog::NewButton(const char* name, const std::string& caption,
+                                        const std::string& toolTip) {
+  auto* button = new QPushButton(QString::fromStdString(caption), this);
   button->setObjectName(name);
-  button->setToolTip(QString::fromUtf8(toolTip));
+  button->setToolTip(QString::fromStdString(toolTip));
   button->setAutoDefault(false);
   return button;
 }
 
-QGroupBox* OptionTabDialog::NewFrame(const char* caption, std::initializer_list<QWidget*> controls,
-                                     bool stacked) {
-  auto* frame = new QGroupBox(QString::fromUtf8(caption), this);
+QGroupBox* OptionTabDialog::NewFrame(const std::string& caption,
+                                     std::initializer_list<QWidget*> controls, bool stacked) {
+  auto* frame = new QGroupBox(QString::fromStdString(caption), this);
   QBoxLayout* layout = stacked ? static_cast<QBoxLayout*>(new QVBoxLayout(frame))
                                : static_cast<QBoxLayout*>(new QHBoxLayout(frame));
   auto* group = new QButtonGroup(frame);
@@ -127,16 +128,17 @@ QGroupBox* OptionTabDialog::NewFrame(const char* caption, std::initializer_list<
   return frame;
 }
 
-QBoxLayout* OptionTabDialog::Row(const char* label, std::initializer_list<QWidget*> controls) {
+QBoxLayout* OptionTabDialog::Row(const std::string& label,
+                                 std::initializer_list<QWidget*> controls) {
   auto* row = new QHBoxLayout;
-  if (*label) row->addWidget(new QLabel(QString::fromUtf8(label), this));
+  if (!label.empty()) row->addWidget(new QLabel(QString::fromStdString(label), this));
   for (QWidget* control : controls)
     row->addWidget(control, qobject_cast<QLineEdit*>(control) ? 1 : 0);
   return row;
 }
 
-QLabel* OptionTabDialog::Hint(const char* text) {
-  auto* label = new QLabel(QString::fromUtf8(text), this);
+QLabel* OptionTabDialog::Hint(const std::string& text) {
+  auto* label = new QLabel(QString::fromStdString(text), this);
   label->setWordWrap(true);
   return label;
 }

@@ -30,27 +30,30 @@ class OptionTabDialog : public QDialog {
   Q_OBJECT
 
  public:
-  OptionTabDialog(const char* name, const char* caption, QWidget* parent);
+  OptionTabDialog(const char* name, const std::string& caption, QWidget* parent);
 
   // A new page behind a tab; its layout takes the page's controls from top to bottom.
-  QBoxLayout* AddPage(const char* caption, const char* toolTip);
+  QBoxLayout* AddPage(const std::string& caption, const std::string& toolTip);
   QWidget* page(int index) const;
   int pageCount() const;
   // The tab click: every page disabled, the chosen one enabled and shown.
   void SelectPage(int index);
 
   // Controls named as the design names them (objectName), with their tool tips.
-  QCheckBox* NewCheck(const char* name, const char* caption, const char* toolTip = "");
-  QRadioButton* NewOption(const char* name, const char* caption, const char* toolTip = "");
-  QLineEdit* NewText(const char* name, const char* toolTip = "");
+  QCheckBox* NewCheck(const char* name, const std::string& caption,
+                      const std::string& toolTip = "");
+  QRadioButton* NewOption(const char* name, const std::string& caption,
+                          const std::string& toolTip = "");
+  QLineEdit* NewText(const char* name, const std::string& toolTip = "");
   QComboBox* NewCombo(const char* name, std::initializer_list<const char*> items, bool editable);
-  QPushButton* NewButton(const char* name, const char* caption, const char* toolTip = "");
+  QPushButton* NewButton(const char* name, const std::string& caption,
+                         const std::string& toolTip = "");
   // A frame with its option buttons side by side (or stacked) and an exclusive group.
-  QGroupBox* NewFrame(const char* caption, std::initializer_list<QWidget*> controls,
+  QGroupBox* NewFrame(const std::string& caption, std::initializer_list<QWidget*> controls,
                       bool stacked = false);
   // A label and its controls in one row.
-  QBoxLayout* Row(const char* label, std::initializer_list<QWidget*> controls);
-  QLabel* Hint(const char* text);
+  QBoxLayout* Row(const std::string& label, std::initializer_list<QWidget*> controls);
+  QLabel* Hint(const std::string& text);
 
   // Bindings of the rows to their controls.
   void Bind(int row, QCheckBox* box);

@@ -1,5 +1,7 @@
 #include "ArchiverDLL_TreeViewer.h"
 
+#include "Translate.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -156,14 +158,17 @@ std::string TargetSubPath(const std::string& selectedPath) {
 
 bool AddFolderNode(ArchiveTree& tree, const std::string& selectedPath, MainWindowPort& window) {
   if (selectedPath.empty()) {
-    window.messageBox("親フォルダを選択して下さい。", MsgIcon::Information, MsgButtons::Ok);
+    window.messageBox(Tr("ArchiverDLL_TreeViewer", "親フォルダを選択して下さい。"),
+                      MsgIcon::Information, MsgButtons::Ok);
     return false;
   }
-  std::string name = window.inputBox("フォルダ名を入力して下さい。", kProgramTitle, "");
+  std::string name = window.inputBox(Tr("ArchiverDLL_TreeViewer", "フォルダ名を入力して下さい。"),
+                                     kProgramTitle, "");
   if (name.empty()) return false;
   if (!IsValidFileName(name, window)) return false;
   if (!SafeLevel(name)) {
-    window.messageBox("このフォルダ名は使えません。", MsgIcon::Critical, MsgButtons::Ok);
+    window.messageBox(Tr("ArchiverDLL_TreeViewer", "このフォルダ名は使えません。"),
+                      MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   std::string sub = TargetSubPath(selectedPath);
@@ -191,7 +196,8 @@ int32_t AddFilesToArchive(const std::string& archivePath, const std::string& sel
   for (const std::string& path : ReadAddList()) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
-      window.messageBox("フォルダは追加できません。\r\n" + path, MsgIcon::Critical, MsgButtons::Ok);
+      window.messageBox(Tr("ArchiverDLL_TreeViewer", "フォルダは追加できません。\r\n") + path,
+                        MsgIcon::Critical, MsgButtons::Ok);
     } else {
       files.push_back(path);
     }
@@ -211,7 +217,8 @@ int32_t AddFilesToArchive(const std::string& archivePath, const std::string& sel
   bool zipWriter = !use7Zip && status.ZIP32J && status.ZIP32;
   Add add;
   if (!CommandFor(ext, zipWriter, archivePath, sub, "", add)) {
-    window.messageBox("対応していない形式のファイルです", MsgIcon::Critical, MsgButtons::Ok);
+    window.messageBox(Tr("ArchiverDLL_TreeViewer", "対応していない形式のファイルです"),
+                      MsgIcon::Critical, MsgButtons::Ok);
     return 0;
   }
   // A library whose flag is not set is never called.
@@ -231,8 +238,9 @@ int32_t AddFilesToArchive(const std::string& archivePath, const std::string& sel
     // The recursive add stores everything under ArcFiles: it must hold only our copies.
     const std::string staging = AppFile(kStaging);
     if (!EmptyOrMissing(staging)) {
-      window.messageBox("作業フォルダが空ではありません。\r\n" + staging, MsgIcon::Critical,
-                        MsgButtons::Ok);
+      window.messageBox(
+          Tr("ArchiverDLL_TreeViewer", "作業フォルダが空ではありません。\r\n") + staging,
+          MsgIcon::Critical, MsgButtons::Ok);
       return 0;
     }
     const std::string target = staging + kSep + sub;
@@ -242,8 +250,9 @@ int32_t AddFilesToArchive(const std::string& archivePath, const std::string& sel
         std::error_code ec;
         fs::copy_file(file, target + kSep + FileNameOf(file), fs::copy_options::none, ec);
         if (ec) {
-          window.messageBox("ファイルをコピーできませんでした。\r\n" + file, MsgIcon::Critical,
-                            MsgButtons::Ok);
+          window.messageBox(
+              Tr("ArchiverDLL_TreeViewer", "ファイルをコピーできませんでした。\r\n") + file,
+              MsgIcon::Critical, MsgButtons::Ok);
         } else {
           ++copied;
         }
@@ -269,8 +278,9 @@ int32_t AddFilesToArchive(const std::string& archivePath, const std::string& sel
     if (WriteListFile(AppFile(kAddList2File), names) && call(group.line) == 0) {
       added += int32_t(names.size());
     } else if (folders.size() > 1) {
-      window.messageBox("ファイルを追加できませんでした。\r\n" + folder, MsgIcon::Critical,
-                        MsgButtons::Ok);
+      window.messageBox(
+          Tr("ArchiverDLL_TreeViewer", "ファイルを追加できませんでした。\r\n") + folder,
+          MsgIcon::Critical, MsgButtons::Ok);
     }
   }
   return added;
@@ -280,8 +290,8 @@ bool WriteDroppedList(const std::vector<std::string>& paths, MainWindowPort& win
   std::vector<std::string> lines;
   for (const std::string& path : paths) {
     if (!CanCarryName(path)) {
-      window.messageBox("このファイル名は追加できません。\r\n" + path, MsgIcon::Critical,
-                        MsgButtons::Ok);
+      window.messageBox(Tr("ArchiverDLL_TreeViewer", "このファイル名は追加できません。\r\n") + path,
+                        MsgIcon::Critical, MsgButtons::Ok);
       return false;
     }
     lines.push_back(Q(path));
@@ -299,15 +309,17 @@ bool ComposerTakes(const std::string& archivePath) {
 int32_t ComposerOk(const std::string& archivePath, const std::string& selectedPath,
                    const LibraryStatus& status, MainWindowPort& window, void* owner) {
   if (selectedPath.empty()) {
-    window.messageBox("追加先パスが選択されていません。", MsgIcon::Critical, MsgButtons::Ok);
+    window.messageBox(Tr("ArchiverDLL_TreeViewer", "追加先パスが選択されていません。"),
+                      MsgIcon::Critical, MsgButtons::Ok);
     return -1;
   }
   int32_t count = AddFilesToArchive(archivePath, selectedPath, status, window, owner);
   if (count != 0) {
-    window.setPanelText(1, std::to_string(count) + "ファイル追加");
+    window.setPanelText(1, std::to_string(count) + Tr("ArchiverDLL_TreeViewer", "ファイル追加"));
   } else {
-    window.setPanelText(1, "ファイル追加失敗");
-    window.messageBox("ファイル追加失敗", MsgIcon::Critical, MsgButtons::Ok);
+    window.setPanelText(1, Tr("ArchiverDLL_TreeViewer", "ファイル追加失敗"));
+    window.messageBox(Tr("ArchiverDLL_TreeViewer", "ファイル追加失敗"), MsgIcon::Critical,
+                      MsgButtons::Ok);
   }
   return count;
 }

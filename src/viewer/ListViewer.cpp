@@ -1,5 +1,7 @@
 #include "ListViewer.h"
 
+#include "Translate.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,8 +21,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUnsupported = "対応していない形式のファイルです";
-constexpr const char* kCancelled = "解凍は中止しました。";
+std::string Unsupported() {
+  return Tr("ListViewer", "対応していない形式のファイルです");
+}
+std::string Cancelled() {
+  return Tr("ListViewer", "解凍は中止しました。");
+}
 
 std::string Q(const std::string& text) {
   return "\"" + text + "\"";
@@ -330,9 +336,9 @@ int32_t ListViewer::RunCommand(const ExtractCommand& command, const std::string&
 }
 
 bool ListViewer::Runnable(const ExtractCommand& command, const std::string& entry,
-                          const char* refusal) {
+                          const std::string& refusal) {
   if (command.route == ExtractRoute::Unsupported) {
-    window_.messageBox(kUnsupported, MsgIcon::Critical, MsgButtons::Ok);
+    window_.messageBox(Unsupported(), MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   if (!CanNameEntry(entry)) {
@@ -360,7 +366,8 @@ bool ListViewer::ExtractFile(const std::string& entry, const std::string& destin
   } else {
     command = BuildViewerCommand(ext, o, archive_, destination, entry);
   }
-  if (!Runnable(command, entry, "この名前のファイルは書庫から取り出せません。")) return false;
+  if (!Runnable(command, entry, Tr("ListViewer", "この名前のファイルは書庫から取り出せません。")))
+    return false;
   std::string name = WithoutTrailingSep(entry);
   std::string out = destination + kSep + (flat ? FileNameOf(name) : name);
   if (outPath) *outPath = out;
@@ -369,10 +376,11 @@ bool ListViewer::ExtractFile(const std::string& entry, const std::string& destin
                                                              : status_.*RowOf(command.lib).flag;
   int32_t result = available ? RunCommand(command, entry, destination) : -1;
   if (result == 0) {
-    window_.setPanelText(1, "解凍完了！");
+    window_.setPanelText(1, Tr("ListViewer", "解凍完了！"));
     return true;
   }
-  window_.messageBox("ファイルの解凍に失敗しました。", MsgIcon::Critical, MsgButtons::Ok);
+  window_.messageBox(Tr("ListViewer", "ファイルの解凍に失敗しました。"), MsgIcon::Critical,
+                     MsgButtons::Ok);
   return false;
 }
 
@@ -395,13 +403,14 @@ bool ListViewer::ExtractAndOpen(const std::string& entry, const std::string& des
 
 bool ListViewer::WritableTarget(const std::string& folder) {
   if (access(folder.c_str(), W_OK) != 0) {
-    window_.messageBox("解凍先のフォルダに書き込めません。\r\n" + folder, MsgIcon::Critical,
-                       MsgButtons::Ok);
+    window_.messageBox(Tr("ListViewer", "解凍先のフォルダに書き込めません。\r\n") + folder,
+                       MsgIcon::Critical, MsgButtons::Ok);
     return false;
   }
   if (geteuid() == 0) {
-    std::string text = "管理者の権限でシステムのフォルダへ解凍しようとしています。\r\n" + folder +
-                       "\r\nよろしいですか？";
+    std::string text =
+        Tr("ListViewer", "管理者の権限でシステムのフォルダへ解凍しようとしています。\r\n") +
+        folder + Tr("ListViewer", "\r\nよろしいですか？");
     if (window_.messageBox(text, MsgIcon::Exclamation, MsgButtons::YesNo) != MsgResult::Yes)
       return false;
   }
@@ -410,7 +419,7 @@ bool ListViewer::WritableTarget(const std::string& folder) {
 
 bool ListViewer::ExtractTo(const std::string& entry, const std::string& destination) {
   if (destination.empty()) {
-    window_.setPanelText(1, kCancelled);
+    window_.setPanelText(1, Cancelled());
     return false;
   }
   return ExtractFile(entry, destination, nullptr);
@@ -432,7 +441,7 @@ void ListViewer::Run(ViewerAction action, const std::string& entry) {
       std::string folder =
           action == ViewerAction::OpenApoint ? window_.browseForFolder() : UsualFolder();
       if (folder.empty()) {
-        window_.setPanelText(1, kCancelled);
+        window_.setPanelText(1, Cancelled());
         return;
       }
       ExtractAndOpen(entry, folder, -1);
@@ -473,9 +482,11 @@ bool ListViewer::Delete(const std::string& entry) {
   std::string ext = LowerExtension(archive_);
   bool zipWriter = !Use7Zip() && status_.ZIP32J && status_.ZIP32;
   ExtractCommand command = BuildDeleteCommand(ext, zipWriter, archive_, entry);
-  if (!Runnable(command, entry, "この名前のファイルは書庫から削除できません。")) return false;
-  if (window_.messageBox(entry + "\r\nを書庫から削除します。元に戻せません。よろしいですか？",
-                         MsgIcon::Question, MsgButtons::YesNoDefaultNo) != MsgResult::Yes) {
+  if (!Runnable(command, entry, Tr("ListViewer", "この名前のファイルは書庫から削除できません。")))
+    return false;
+  if (window_.messageBox(
+          entry + Tr("ListViewer", "\r\nを書庫から削除します。元に戻せません。よろしいですか？"),
+          MsgIcon::Question, MsgButtons::YesNoDefaultNo) != MsgResult::Yes) {
     return false;
   }
   if (!(status_.*RowOf(command.lib).flag)) return false;

@@ -4,6 +4,8 @@
 // main window through MainWindowPort, the desktop's opener through a callback.
 #pragma once
 
+#include "Translate.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,8 +64,10 @@ enum class ViewerAction {
   ExtractToWindows,
 };
 // The captions of the four special folders of mnuExtractBase, in menu order.
-inline constexpr const char* kSpecialFolderCaptions[4] = {"マイ ドキュメント", "デスクトップ",
-                                                          "システムフォルダ", "Windows"};
+inline constexpr const char* kSpecialFolderCaptions[4] = {
+    QVR_TRANSLATE_NOOP("Options", "マイ ドキュメント"),
+    QVR_TRANSLATE_NOOP("Options", "デスクトップ"),
+    QVR_TRANSLATE_NOOP("Options", "システムフォルダ"), "Windows"};
 // The double click's command by EXTRACT_ARCVIEW Action, TargetPlace and Template.
 ViewerAction DoubleClickAction(int action, int targetPlace, const std::string& templateCaption);
 // The folder of a special-folder command (SpecialFolderPath: documents and desktop of the
@@ -117,7 +121,8 @@ class ListViewer {
  private:
   // False, after its message, for an extension without a command or an entry no command
   // line can name.
-  bool Runnable(const ExtractCommand& command, const std::string& entry, const char* refusal);
+  bool Runnable(const ExtractCommand& command, const std::string& entry,
+                const std::string& refusal);
   bool ExtractAndOpen(const std::string& entry, const std::string& destination, int askOverride);
   bool ExtractTo(const std::string& entry, const std::string& destination);
   bool WritableTarget(const std::string& folder);

@@ -261,9 +261,8 @@ class TestFrmOptionEx : public QObject, qvr::test::OptionDialogTest {
       auto seen = closeNextBox();
       box->click();
       QCOMPARE(*seen,
-               text("このオプション有効時、解凍後に削除された書庫(圧縮ファイル)は、永久に削除さ"
-                    "れます(ごみ箱には入りません)。\nよって、このオプションを有効にしたこと"
-                    "によるいかなる損害も補償できません。自己責任でお願い致します。"));
+               text("このオプション有効時、解凍後の書庫(圧縮ファイル)はごみ箱へ移動されます。\n"
+                    "ごみ箱のない場所にある書庫は、確認のうえ完全に削除されます。"));
       QVERIFY(box->isChecked());  // the box does not change the check
     }
   }

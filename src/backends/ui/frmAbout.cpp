@@ -1,5 +1,7 @@
 #include "frmAbout.h"
 
+#include "Translate.h"
+
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -100,7 +102,8 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 frmAbout::frmAbout(const LibraryStatus& status, QWidget* parent) : QDialog(parent) {
   setObjectName("frmAbout");
-  setWindowTitle(QString::fromUtf8(kProgramTitle) + QString::fromUtf8("のﾊﾞｰｼﾞｮﾝ情報"));
+  setWindowTitle(QString::fromUtf8(kProgramTitle) +
+                 QString::fromUtf8(Tr("frmAbout", "のﾊﾞｰｼﾞｮﾝ情報")));
 
   lblTitle = new QLabel(QString::fromUtf8(kProgramTitle), this);
   QFont titleFont = lblTitle->font();

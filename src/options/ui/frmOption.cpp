@@ -1,5 +1,8 @@
 #include "frmOption.h"
 
+#include <QCoreApplication>
+#include "Translate.h"
+
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QFormLayout>
@@ -38,24 +41,27 @@ frmOption::frmOption(const LibraryStatus& status, OptionSteps steps, const std::
 }
 
 void frmOption::BuildAssociationPage() {
-  QBoxLayout* page = AddPage("関連づけ", "関連づけの設定を行います。");
+  QBoxLayout* page =
+      AddPage(Tr("frmOption", "関連づけ"), Tr("frmOption", "関連づけの設定を行います。"));
   auto* grid = new QGridLayout;
   for (size_t i = 0; i < kAssociationBoxes.size(); ++i) {
     links_[i] = NewCheck(kAssociationBoxes[i].control, kAssociationBoxes[i].format);
     grid->addWidget(links_[i], int(i) / kLinkColumns, int(i) % kLinkColumns);
   }
   page->addLayout(grid);
-  Btn_Ext_All_Add = NewButton("Btn_Ext_All_Add", "すべて選択");
-  Btn_Ext_All_Delete = NewButton("Btn_Ext_All_Delete", "すべて解除");
+  Btn_Ext_All_Add = NewButton("Btn_Ext_All_Add", Tr("frmOption", "すべて選択"));
+  Btn_Ext_All_Delete = NewButton("Btn_Ext_All_Delete", Tr("frmOption", "すべて解除"));
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(Btn_Ext_All_Add);
   buttons->addWidget(Btn_Ext_All_Delete);
   buttons->addStretch(1);
   page->addLayout(buttons);
-  optExtMODE_Normal = NewOption("optExtMODE_Normal", "通常", "通常モードで起動します。");
-  optExtMODE_Easy = NewOption("optExtMODE_Easy", "簡易解凍", "簡易解凍モードで起動します。");
-  QGroupBox* mode = NewFrame("起動方法", {optExtMODE_Normal, optExtMODE_Easy});
-  mode->setToolTip("関連づけを利用して起動する場合の起動方法を指定します。");
+  optExtMODE_Normal = NewOption("optExtMODE_Normal", Tr("frmOption", "通常"),
+                                Tr("frmOption", "通常モードで起動します。"));
+  optExtMODE_Easy = NewOption("optExtMODE_Easy", Tr("frmOption", "簡易解凍"),
+                              Tr("frmOption", "簡易解凍モードで起動します。"));
+  QGroupBox* mode = NewFrame(Tr("frmOption", "起動方法"), {optExtMODE_Normal, optExtMODE_Easy});
+  mode->setToolTip(TrQ("frmOption", "関連づけを利用して起動する場合の起動方法を指定します。"));
   page->addWidget(mode);
   page->addStretch(1);
   Bind(At(GenRow::ExtensionMode), {optExtMODE_Normal, optExtMODE_Easy});
@@ -64,34 +70,44 @@ void frmOption::BuildAssociationPage() {
 }
 
 void frmOption::BuildOtherPage() {
-  QBoxLayout* page = AddPage("その他", "その他の設定を行います。");
-  optSort_FullPath = NewOption("optSort_FullPath", "フルパス");
-  optSort_Path = NewOption("optSort_Path", "パス");
-  optSort_FileName = NewOption("optSort_FileName", "ファイル名");
-  chkEndNotice =
-      NewCheck("chkEndNotice", "完了報告をしない", "チェックを付けると、完了報告を行いません。");
-  chkDesktopNotice = NewCheck("chkDesktopNotice", "完了報告をデスクトップにも通知する",
-                              "完了報告と同じ内容をデスクトップの通知に表示します。");
-  chkUseSound = NewCheck("chkUseSound", "作業終了時、音声ファイルを再生する",
-                         "解凍終了後、音声ファイルを再生します。");
-  txtSoundFilePath = NewText("txtSoundFilePath", "再生する音声ファイルを指定します。");
-  BtnOpenSoundFile = NewButton("BtnOpenSoundFile", "参照...", "再生する音声ファイルを指定します。");
-  optFontSize_Normal = NewOption("optFontSize_Normal", "Normal", "通常のサイズ、96DPI");
-  optFontSize_Large = NewOption("optFontSize_Large", "Large", "大きなサイズ、120DPI");
+  QBoxLayout* page =
+      AddPage(Tr("frmOption", "その他"), Tr("frmOption", "その他の設定を行います。"));
+  optSort_FullPath = NewOption("optSort_FullPath", Tr("frmOption", "フルパス"));
+  optSort_Path = NewOption("optSort_Path", Tr("frmOption", "パス"));
+  optSort_FileName = NewOption("optSort_FileName", Tr("frmOption", "ファイル名"));
+  chkEndNotice = NewCheck("chkEndNotice", Tr("frmOption", "完了報告をしない"),
+                          Tr("frmOption", "チェックを付けると、完了報告を行いません。"));
+  chkDesktopNotice =
+      NewCheck("chkDesktopNotice", Tr("frmOption", "完了報告をデスクトップにも通知する"),
+               Tr("frmOption", "完了報告と同じ内容をデスクトップの通知に表示します。"));
+  chkUseSound = NewCheck("chkUseSound", Tr("frmOption", "作業終了時、音声ファイルを再生する"),
+                         Tr("frmOption", "解凍終了後、音声ファイルを再生します。"));
+  txtSoundFilePath =
+      NewText("txtSoundFilePath", Tr("frmOption", "再生する音声ファイルを指定します。"));
+  BtnOpenSoundFile = NewButton("BtnOpenSoundFile", Tr("frmOption", "参照..."),
+                               Tr("frmOption", "再生する音声ファイルを指定します。"));
+  optFontSize_Normal =
+      NewOption("optFontSize_Normal", "Normal", Tr("frmOption", "通常のサイズ、96DPI"));
+  optFontSize_Large =
+      NewOption("optFontSize_Large", "Large", Tr("frmOption", "大きなサイズ、120DPI"));
   chkUseRCFolderQvrAdd =
-      NewCheck("chkUseRCFolderQvrAdd", "フォルダメニューに登録",
-               "フォルダをクリックした時の右クリックメニューに「QuiverExtractorに追加」を追加");
-  chkUseDeskTopNormal = NewCheck("chkUseDeskTopNormal", "デスクトップにショートカットを作成する",
-                                 "デスクトップにQuiver Extractorのショートカットを作成します。");
-  chkUseSendTo =
-      NewCheck("chkUseSendTo", "「送る」に登録する", "「送る」にQuiver Extractorを登録します。");
-  page->addWidget(NewFrame("ソート方法", {optSort_FullPath, optSort_Path, optSort_FileName}));
+      NewCheck("chkUseRCFolderQvrAdd", Tr("frmOption", "フォルダメニューに登録"),
+               Tr("frmOption",
+                  "フォルダをクリックした時の右クリックメニューに「QuiverExtractorに追加」を追加"));
+  chkUseDeskTopNormal =
+      NewCheck("chkUseDeskTopNormal", Tr("frmOption", "デスクトップにショートカットを作成する"),
+               Tr("frmOption", "デスクトップにQuiver Extractorのショートカットを作成します。"));
+  chkUseSendTo = NewCheck("chkUseSendTo", Tr("frmOption", "「送る」に登録する"),
+                          Tr("frmOption", "「送る」にQuiver Extractorを登録します。"));
+  page->addWidget(
+      NewFrame(Tr("frmOption", "ソート方法"), {optSort_FullPath, optSort_Path, optSort_FileName}));
   page->addWidget(chkEndNotice);
   page->addWidget(chkDesktopNotice);
   page->addWidget(chkUseSound);
   page->addLayout(Row("", {txtSoundFilePath, BtnOpenSoundFile}));
-  page->addWidget(NewFrame("画面のFontSize", {optFontSize_Normal, optFontSize_Large}));
-  page->addWidget(NewFrame("右クリックメニュー", {chkUseRCFolderQvrAdd}));
+  page->addWidget(
+      NewFrame(Tr("frmOption", "画面のFontSize"), {optFontSize_Normal, optFontSize_Large}));
+  page->addWidget(NewFrame(Tr("frmOption", "右クリックメニュー"), {chkUseRCFolderQvrAdd}));
   page->addWidget(chkUseDeskTopNormal);
   page->addWidget(chkUseSendTo);
   page->addStretch(1);
@@ -108,12 +124,13 @@ void frmOption::BuildOtherPage() {
 }
 
 void frmOption::BuildMailPage() {
-  QBoxLayout* page = AddPage("メール通知", "メール通知の設定を行います。");
-  chkUseEMail = NewCheck("chkUseEMail", "E-Mailによる通知機能を使う");
+  QBoxLayout* page =
+      AddPage(Tr("frmOption", "メール通知"), Tr("frmOption", "メール通知の設定を行います。"));
+  chkUseEMail = NewCheck("chkUseEMail", Tr("frmOption", "E-Mailによる通知機能を使う"));
   txtSMTPServer = NewText("txtSMTPServer");
   txtPort = NewText("txtPort");
   txtTimeOut = NewText("txtTimeOut");
-  chkSMTPAUTHUse = NewCheck("chkSMTPAUTHUse", "SMTP認証を使う");
+  chkSMTPAUTHUse = NewCheck("chkSMTPAUTHUse", Tr("frmOption", "SMTP認証を使う"));
   optSMTPA_LOGIN = NewOption("optSMTPA_LOGIN", "LOGIN");
   optSMTPA_PLAIN = NewOption("optSMTPA_PLAIN", "PLAIN");
   optSMTPA_CRAM = NewOption("optSMTPA_CRAM", "CRAM-MD5");
@@ -122,7 +139,7 @@ void frmOption::BuildMailPage() {
   txtMailTo = NewText("txtMailTo");
   txtMailFrom = NewText("txtMailFrom");
   txtSubject = NewText("txtSubject");
-  chkPOPBSMTPUse = NewCheck("chkPOPBSMTPUse", "POP Before SMTPを使う");
+  chkPOPBSMTPUse = NewCheck("chkPOPBSMTPUse", Tr("frmOption", "POP Before SMTPを使う"));
   txtPOPServer = NewText("txtPOPServer");
   txtPOPUserName = NewText("txtPOPUserName");
   txtPOPPassword = NewText("txtPOPPassword");
@@ -135,9 +152,9 @@ void frmOption::BuildMailPage() {
   server->addRow("SMTP Server", txtSMTPServer);
   server->addRow("Port", txtPort);
   server->addRow("TimeOut", txtTimeOut);
-  server->addRow("送信先アドレス", txtMailTo);
-  server->addRow("送信元アドレス", txtMailFrom);
-  server->addRow("タイトル", txtSubject);
+  server->addRow(TrQ("frmOption", "送信先アドレス"), txtMailTo);
+  server->addRow(TrQ("frmOption", "送信元アドレス"), txtMailFrom);
+  server->addRow(TrQ("frmOption", "タイトル"), txtSubject);
   page->addLayout(server);
   auto* auth = new QGroupBox(this);
   auto* authLayout = new QFormLayout(auth);
@@ -182,9 +199,11 @@ void frmOption::Load(const LibraryStatus& status) {
   loaded_ = ReadOption(steps_);
   const bool keyring = steps_.keyringAnswers && steps_.keyringAnswers();
   lblPasswordStore->setText(
-      keyring ? QStringLiteral("パスワードはデスクトップのキーリングに保存されます。")
-              : QStringLiteral("キーリングが使えないため、パスワードは設定ファイル"
-                               "（QvrArc.ini）に符号化して保存されます。"));
+      keyring ? QCoreApplication::translate("frmOption",
+                                            "パスワードはデスクトップのキーリングに保存されます。")
+              : QCoreApplication::translate("frmOption",
+                                            "キーリングが使えないため、パスワードは設定ファイル"
+                                            "（QvrArc.ini）に符号化して保存されます。"));
   for (size_t i = 0; i < links_.size(); ++i) {
     links_[i]->setChecked(Associated(kAssociationBoxes[i].format));
   }
@@ -218,7 +237,8 @@ void frmOption::BtnOpenSoundFile_Click() {
 }
 
 void frmOption::TextBoxChangeEvent(const QString& text) {
-  if (!text.isEmpty() && !IsDigits(text.toStdString())) Inform("不正な値が入力されています。");
+  if (!text.isEmpty() && !IsDigits(text.toStdString()))
+    Inform(Tr("frmOption", "不正な値が入力されています。"));
 }
 
 bool frmOption::Save() {

@@ -22,13 +22,14 @@ class frmOptionArc : public OptionTabDialog {
  private:
   // A list of fixed items bound to its key, under its label, with the hint
   // lines.
-  QComboBox* ListBox(QBoxLayout* page, ArchiveKey key, const char* name, const char* label,
+  QComboBox* ListBox(QBoxLayout* page, ArchiveKey key, const char* name, const std::string& label,
                      std::initializer_list<const char*> items,
-                     std::initializer_list<const char*> hints = {});
-  QLineEdit* NumberBox(QBoxLayout* page, ArchiveKey key, const char* name, const char* label,
-                       std::initializer_list<const char*> hints = {});
-  QCheckBox* CheckBox(QBoxLayout* page, ArchiveKey key, const char* name, const char* caption);
-  void Hints(QBoxLayout* page, std::initializer_list<const char*> hints);
+                     std::initializer_list<std::string> hints = {});
+  QLineEdit* NumberBox(QBoxLayout* page, ArchiveKey key, const char* name, const std::string& label,
+                       std::initializer_list<std::string> hints = {});
+  QCheckBox* CheckBox(QBoxLayout* page, ArchiveKey key, const char* name,
+                      const std::string& caption);
+  void Hints(QBoxLayout* page, std::initializer_list<std::string> hints);
 
   OptionValues loaded_;
 };

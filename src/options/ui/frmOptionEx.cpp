@@ -1,5 +1,8 @@
 #include "frmOptionEx.h"
 
+#include <QCoreApplication>
+#include "Translate.h"
+
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -16,10 +19,16 @@
 namespace qvr {
 namespace {
 
-const char* const kFolderButton = "参照...";
-const char* const kFolderButtonTip = "いつもの解凍先フォルダを指定します。";
-const char* const kSelfDecideTip =
-    "「自分であらかじめ決めた場所」に解凍するときに、ここに指定したフォルダに解凍します。";
+std::string FolderButtonText() {
+  return Tr("frmOptionEx", "参照...");
+}
+std::string FolderButtonTip() {
+  return Tr("frmOptionEx", "いつもの解凍先フォルダを指定します。");
+}
+std::string SelfDecideTip() {
+  return Tr("frmOptionEx",
+            "「自分であらかじめ決めた場所」に解凍するときに、ここに指定したフォルダに解凍します。");
+}
 
 int At(ExRow row) {
   return int(row);
@@ -40,17 +49,21 @@ frmOptionEx::frmOptionEx(const LibraryStatus& status, OptionExFollowUps followUp
 }
 
 void frmOptionEx::BuildCommonPage() {
-  QBoxLayout* page = AddPage("解凍", "通常解凍・簡易解凍共通の設定を行います。");
-  chkShowListViewer = NewCheck("chkShowListViewer", "起動時、書庫閲覧ウィンドウを表示する。");
-  chkUseYZ2DEC = NewCheck("chkUseYZ2DEC", "YZ2の解凍にYZ2DEC.EXEを使用する");
-  chkErrorSkip = NewCheck("chkErrorSkip", "エラーをスキップする",
-                          "書庫ファイルが見つからない場合に、処理をスキップします。");
-  chkPreScan = NewCheck("chkPreScan", "プリスキャン機能をオフにする",
-                        "書庫の事前チェック機能をオフにします。");
-  chkUseSevenZip = NewCheck("chkUseSevenZip", "ZIPの解凍に7-zip32.DLLを使用する",
-                            "ZIP書庫の解凍、閲覧に7-zip32.dllを使用します。");
-  chkOpenFolder = NewCheck("chkOpenFolder", "解凍先が単一の場合、フォルダを開く",
-                           "解凍先が１つのフォルダの場合、解凍先フォルダを開きます。");
+  QBoxLayout* page = AddPage(Tr("frmOptionEx", "解凍"),
+                             Tr("frmOptionEx", "通常解凍・簡易解凍共通の設定を行います。"));
+  chkShowListViewer =
+      NewCheck("chkShowListViewer", Tr("frmOptionEx", "起動時、書庫閲覧ウィンドウを表示する。"));
+  chkUseYZ2DEC = NewCheck("chkUseYZ2DEC", Tr("frmOptionEx", "YZ2の解凍にYZ2DEC.EXEを使用する"));
+  chkErrorSkip =
+      NewCheck("chkErrorSkip", Tr("frmOptionEx", "エラーをスキップする"),
+               Tr("frmOptionEx", "書庫ファイルが見つからない場合に、処理をスキップします。"));
+  chkPreScan = NewCheck("chkPreScan", Tr("frmOptionEx", "プリスキャン機能をオフにする"),
+                        Tr("frmOptionEx", "書庫の事前チェック機能をオフにします。"));
+  chkUseSevenZip = NewCheck("chkUseSevenZip", Tr("frmOptionEx", "ZIPの解凍に7-zip32.DLLを使用する"),
+                            Tr("frmOptionEx", "ZIP書庫の解凍、閲覧に7-zip32.dllを使用します。"));
+  chkOpenFolder =
+      NewCheck("chkOpenFolder", Tr("frmOptionEx", "解凍先が単一の場合、フォルダを開く"),
+               Tr("frmOptionEx", "解凍先が１つのフォルダの場合、解凍先フォルダを開きます。"));
   for (QWidget* control :
        {chkShowListViewer, chkUseYZ2DEC, chkErrorSkip, chkPreScan, chkUseSevenZip, chkOpenFolder})
     page->addWidget(control);
@@ -64,17 +77,19 @@ void frmOptionEx::BuildCommonPage() {
 }
 
 void frmOptionEx::BuildNormalPage() {
-  QBoxLayout* page = AddPage("通常解凍", "通常解凍の設定を行います。");
+  QBoxLayout* page =
+      AddPage(Tr("frmOptionEx", "通常解凍"), Tr("frmOptionEx", "通常解凍の設定を行います。"));
   txtAlwaysFolder =
       NewText("txtAlwaysFolder",
-              "「いつもの解凍先」オプションで解凍時にここに指定したフォルダに解凍します。");
-  Btn_FolderDlg = NewButton("Btn_FolderDlg", kFolderButton, kFolderButtonTip);
-  chkDirectory = NewCheck("chkDirectory", "書庫内のディレクトリ無視",
-                          "書庫内のディレクトリを無視して解凍します。");
-  chkOverWriteNormal = NewCheck("chkOverWriteNormal", "上書き確認を行う");
+              Tr("frmOptionEx",
+                 "「いつもの解凍先」オプションで解凍時にここに指定したフォルダに解凍します。"));
+  Btn_FolderDlg = NewButton("Btn_FolderDlg", FolderButtonText(), FolderButtonTip());
+  chkDirectory = NewCheck("chkDirectory", Tr("frmOptionEx", "書庫内のディレクトリ無視"),
+                          Tr("frmOptionEx", "書庫内のディレクトリを無視して解凍します。"));
+  chkOverWriteNormal = NewCheck("chkOverWriteNormal", Tr("frmOptionEx", "上書き確認を行う"));
   chkDeleteArchiveNormal =
-      NewCheck("chkDeleteArchiveNormal", "解凍後エラーがなければ書庫を削除する");
-  page->addLayout(Row("いつもの解凍先", {txtAlwaysFolder, Btn_FolderDlg}));
+      NewCheck("chkDeleteArchiveNormal", Tr("frmOptionEx", "解凍後エラーがなければ書庫を削除する"));
+  page->addLayout(Row(Tr("frmOptionEx", "いつもの解凍先"), {txtAlwaysFolder, Btn_FolderDlg}));
   page->addWidget(chkDirectory);
   page->addWidget(chkOverWriteNormal);
   page->addWidget(FileNameFolderFrame("ExNormal", ExNormal_FileNameFolder_Auto,
@@ -83,9 +98,9 @@ void frmOptionEx::BuildNormalPage() {
   cmbNameCodePage = NewCombo("cmbNameCodePage", {}, true);
   cmbNameCodePage->addItem(QString());
   for (const char* codePage : kNameCodePages) cmbNameCodePage->addItem(QString::fromUtf8(codePage));
-  cmbNameCodePage->setToolTip(
-      QStringLiteral("UTF-8でないファイル名をこの文字コードで読みます。空欄は自動（CP932）です。"));
-  page->addLayout(Row("ファイル名の文字コード", {cmbNameCodePage}));
+  cmbNameCodePage->setToolTip(QCoreApplication::translate(
+      "frmOptionEx", "UTF-8でないファイル名をこの文字コードで読みます。空欄は自動（CP932）です。"));
+  page->addLayout(Row(Tr("frmOptionEx", "ファイル名の文字コード"), {cmbNameCodePage}));
   page->addStretch(1);
   Bind(At(ExRow::AlwaysPath), txtAlwaysFolder);
   Bind(At(ExRow::Directory), chkDirectory);
@@ -99,24 +114,29 @@ void frmOptionEx::BuildNormalPage() {
 }
 
 void frmOptionEx::BuildDDModePage() {
-  QBoxLayout* page = AddPage("簡易解凍", "簡易解凍モードの設定を行います。");
-  optDDMODE_ExtDesktop =
-      NewOption("optDDMODE_ExtDesktop", "デスクトップ", "デスクトップに解凍します。");
-  optDDMODE_ExtFileExist = NewOption("optDDMODE_ExtFileExist", "ファイルの元あった場所",
-                                     "書庫ファイルのある場所に解凍します。");
-  optDDMODE_ExtSelfDecide = NewOption("optDDMODE_ExtSelfDecide", "自分であらかじめ決めた場所",
-                                      "自分であらかじめ決めたところに解凍します。");
-  txtDDMODE_SelfDecide = NewText("txtDDMODE_SelfDecide", kSelfDecideTip);
+  QBoxLayout* page =
+      AddPage(Tr("frmOptionEx", "簡易解凍"), Tr("frmOptionEx", "簡易解凍モードの設定を行います。"));
+  optDDMODE_ExtDesktop = NewOption("optDDMODE_ExtDesktop", Tr("frmOptionEx", "デスクトップ"),
+                                   Tr("frmOptionEx", "デスクトップに解凍します。"));
+  optDDMODE_ExtFileExist =
+      NewOption("optDDMODE_ExtFileExist", Tr("frmOptionEx", "ファイルの元あった場所"),
+                Tr("frmOptionEx", "書庫ファイルのある場所に解凍します。"));
+  optDDMODE_ExtSelfDecide =
+      NewOption("optDDMODE_ExtSelfDecide", Tr("frmOptionEx", "自分であらかじめ決めた場所"),
+                Tr("frmOptionEx", "自分であらかじめ決めたところに解凍します。"));
+  txtDDMODE_SelfDecide = NewText("txtDDMODE_SelfDecide", SelfDecideTip());
   Btn_DDMODE_SelfDecideOpen =
-      NewButton("Btn_DDMODE_SelfDecideOpen", kFolderButton, kFolderButtonTip);
+      NewButton("Btn_DDMODE_SelfDecideOpen", FolderButtonText(), FolderButtonTip());
   chkUseDesktop = NewCheck(
-      "chkUseDesktop", "デスクトップにショートカットを作成する",
-      "デスクトップにQuiver Extractorのショートカットを作成し、簡易解凍モードを有効にします。");
-  chkOverWriteDDMODE = NewCheck("chkOverWriteDDMODE", "上書き確認を行う");
+      "chkUseDesktop", Tr("frmOptionEx", "デスクトップにショートカットを作成する"),
+      Tr("frmOptionEx",
+         "デスクトップにQuiver Extractorのショートカットを作成し、簡易解凍モードを有効にします。"));
+  chkOverWriteDDMODE = NewCheck("chkOverWriteDDMODE", Tr("frmOptionEx", "上書き確認を行う"));
   chkDeleteArchiveDDMODE =
-      NewCheck("chkDeleteArchiveDDMODE", "解凍後エラーがなければ書庫を削除する");
-  QGroupBox* target = NewFrame(
-      "解凍先", {optDDMODE_ExtDesktop, optDDMODE_ExtFileExist, optDDMODE_ExtSelfDecide}, true);
+      NewCheck("chkDeleteArchiveDDMODE", Tr("frmOptionEx", "解凍後エラーがなければ書庫を削除する"));
+  QGroupBox* target =
+      NewFrame(Tr("frmOptionEx", "解凍先"),
+               {optDDMODE_ExtDesktop, optDDMODE_ExtFileExist, optDDMODE_ExtSelfDecide}, true);
   static_cast<QBoxLayout*>(target->layout())
       ->addLayout(Row("", {txtDDMODE_SelfDecide, Btn_DDMODE_SelfDecideOpen}));
   page->addWidget(target);
@@ -140,36 +160,42 @@ void frmOptionEx::BuildDDModePage() {
 }
 
 void frmOptionEx::BuildArcViewPage() {
-  QBoxLayout* page = AddPage("書庫閲覧", "書庫閲覧ウィンドウ上での解凍設定を行います。");
-  chkOverWriteArcView = NewCheck("chkOverWriteArcView", "上書き確認を行う");
-  optArcViewAction_Open = NewOption("optArcViewAction_Open", "開く");
-  optArcViewAction_Extract = NewOption("optArcViewAction_Extract", "解凍");
-  optArcViewPlace_OpenOnly = NewOption("optArcViewPlace_OpenOnly", "開く動作のみ");
-  optArcViewPlace_OnDemand = NewOption("optArcViewPlace_OnDemand", "場所を指定");
-  optArcViewPlace_Always = NewOption("optArcViewPlace_Always", "いつものところへ");
-  optArcViewPlace_Template = NewOption("optArcViewPlace_Template", "テンプレート指定");
-  txtArcViewPlace_AlwaysFolder = NewText("txtArcViewPlace_AlwaysFolder", kSelfDecideTip);
+  QBoxLayout* page = AddPage(Tr("frmOptionEx", "書庫閲覧"),
+                             Tr("frmOptionEx", "書庫閲覧ウィンドウ上での解凍設定を行います。"));
+  chkOverWriteArcView = NewCheck("chkOverWriteArcView", Tr("frmOptionEx", "上書き確認を行う"));
+  optArcViewAction_Open = NewOption("optArcViewAction_Open", Tr("frmOptionEx", "開く"));
+  optArcViewAction_Extract = NewOption("optArcViewAction_Extract", Tr("frmOptionEx", "解凍"));
+  optArcViewPlace_OpenOnly =
+      NewOption("optArcViewPlace_OpenOnly", Tr("frmOptionEx", "開く動作のみ"));
+  optArcViewPlace_OnDemand = NewOption("optArcViewPlace_OnDemand", Tr("frmOptionEx", "場所を指定"));
+  optArcViewPlace_Always =
+      NewOption("optArcViewPlace_Always", Tr("frmOptionEx", "いつものところへ"));
+  optArcViewPlace_Template =
+      NewOption("optArcViewPlace_Template", Tr("frmOptionEx", "テンプレート指定"));
+  txtArcViewPlace_AlwaysFolder = NewText("txtArcViewPlace_AlwaysFolder", SelfDecideTip());
   Btn_ARCVIEW_SelfDecideOpen =
-      NewButton("Btn_ARCVIEW_SelfDecideOpen", kFolderButton, kFolderButtonTip);
+      NewButton("Btn_ARCVIEW_SelfDecideOpen", FolderButtonText(), FolderButtonTip());
   cmbArcViewPlace_Template = new QComboBox(this);
   cmbArcViewPlace_Template->setObjectName("cmbArcViewPlace_Template");
   for (const char* folder : kArcViewTemplates) cmbArcViewPlace_Template->addItem(folder);
   cmbArcViewPlace_Template->setCurrentIndex(-1);
   chkMakeFolder4ListView =
-      NewCheck("chkMakeFolder4ListView", "書庫閲覧からの解凍時、ファイル名でフォルダを作成する");
+      NewCheck("chkMakeFolder4ListView",
+               Tr("frmOptionEx", "書庫閲覧からの解凍時、ファイル名でフォルダを作成する"));
 
-  QGroupBox* place = NewFrame(
-      "場所", {optArcViewPlace_OpenOnly, optArcViewPlace_OnDemand, optArcViewPlace_Always}, true);
+  QGroupBox* place =
+      NewFrame(Tr("frmOptionEx", "場所"),
+               {optArcViewPlace_OpenOnly, optArcViewPlace_OnDemand, optArcViewPlace_Always}, true);
   auto* placeLayout = static_cast<QBoxLayout*>(place->layout());
   placeLayout->addLayout(Row("", {txtArcViewPlace_AlwaysFolder, Btn_ARCVIEW_SelfDecideOpen}));
   placeLayout->addLayout(Row("", {optArcViewPlace_Template, cmbArcViewPlace_Template}));
   // The template button sits in a row of its own; it is still one of the place group.
   place->findChild<QButtonGroup*>()->addButton(optArcViewPlace_Template);
-  auto* action = new QGroupBox("ダブルクリック時動作", this);
+  auto* action = new QGroupBox(TrQ("frmOptionEx", "ダブルクリック時動作"), this);
   auto* actionLayout = new QHBoxLayout(action);
-  actionLayout->addWidget(
-      NewFrame("アクション", {optArcViewAction_Open, optArcViewAction_Extract}, true), 0,
-      Qt::AlignTop);
+  actionLayout->addWidget(NewFrame(Tr("frmOptionEx", "アクション"),
+                                   {optArcViewAction_Open, optArcViewAction_Extract}, true),
+                          0, Qt::AlignTop);
   actionLayout->addWidget(place, 1);
   page->addWidget(chkOverWriteArcView);
   page->addWidget(action);
@@ -196,10 +222,11 @@ void frmOptionEx::BuildArcViewPage() {
 QGroupBox* frmOptionEx::FileNameFolderFrame(const std::string& prefix, QRadioButton*& autoOption,
                                             QRadioButton*& useOption, QRadioButton*& noUseOption) {
   std::string name = prefix + "_FileNameFolder_";
-  autoOption = NewOption((name + "Auto").c_str(), "自動判別");
-  useOption = NewOption((name + "Use").c_str(), "作成する");
-  noUseOption = NewOption((name + "NoUse").c_str(), "作成しない");
-  return NewFrame("ファイル名でのフォルダの作成", {autoOption, useOption, noUseOption});
+  autoOption = NewOption((name + "Auto").c_str(), Tr("frmOptionEx", "自動判別"));
+  useOption = NewOption((name + "Use").c_str(), Tr("frmOptionEx", "作成する"));
+  noUseOption = NewOption((name + "NoUse").c_str(), Tr("frmOptionEx", "作成しない"));
+  return NewFrame(Tr("frmOptionEx", "ファイル名でのフォルダの作成"),
+                  {autoOption, useOption, noUseOption});
 }
 
 void frmOptionEx::Load(const LibraryStatus& status) {
@@ -229,12 +256,10 @@ void frmOptionEx::optArcViewAction_Click() {
 
 void frmOptionEx::DeleteArchiveWarning(bool checked) {
   if (!checked || loading_) return;
-  Inform(
-      "このオプション有効時、解凍後に削除された書庫(圧縮ファイル)は、永久に削除されます("
-      "ごみ箱には入り"
-      "ません)"
-      "。\r\nよって、このオプションを有効にしたことによるいかなる損害も補償できません。自己責任で"
-      "お願い致します。");
+  // The archives go to the Trash; only where none exists, after a question, for good.
+  Inform(Tr("frmOptionEx",
+            "このオプション有効時、解凍後の書庫(圧縮ファイル)はごみ箱へ移動されます。\r\n"
+            "ごみ箱のない場所にある書庫は、確認のうえ完全に削除されます。"));
 }
 
 void frmOptionEx::FolderButton(QLineEdit* target) {

@@ -1,5 +1,8 @@
 #include "frmListViewer.h"
 
+#include <QCoreApplication>
+#include "Translate.h"
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QDesktopServices>
@@ -154,7 +157,8 @@ frmListViewer::frmListViewer(ViewerHost host, QWidget* parent)
   connect(esc, &QShortcut::activated, this, &QWidget::close);
   auto* surprise = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0), this);
   connect(surprise, &QShortcut::activated, this, [this] {
-    host_.window.messageBox("(つД｀) ﾊﾞﾚﾀ", MsgIcon::Information, MsgButtons::Ok);
+    host_.window.messageBox(Tr("frmListViewer", "(つД｀) ﾊﾞﾚﾀ"), MsgIcon::Information,
+                            MsgButtons::Ok);
   });
   resize(qRound(6000 / TwipsPerPixelX(*this)), qRound(4800 / TwipsPerPixelY(*this)));
 }
@@ -171,36 +175,37 @@ void frmListViewer::closeEvent(QCloseEvent* event) {
 }
 
 void frmListViewer::BuildMenu() {
-  mnuPopUp = new QMenu("ポップアップメニュー", this);
+  mnuPopUp = new QMenu(TrQ("frmListViewer", "ポップアップメニュー"), this);
   mnuPopUp->setObjectName("mnuPopUp");
-  auto add = [this](QMenu* menu, QAction*& action, const char* name, const char* caption,
+  auto add = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
                     ViewerAction run) {
-    action = menu->addAction(QString::fromUtf8(caption));
+    action = menu->addAction(caption);
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, [this, run] { RunOnCurrent(run); });
   };
-  add(mnuPopUp, mnuOpen, "mnuOpen", "開く", ViewerAction::Open);
-  add(mnuPopUp, mnuOpenApoint, "mnuOpenApoint", "開く（場所を指定して保存）",
+  add(mnuPopUp, mnuOpen, "mnuOpen", TrQ("frmListViewer", "開く"), ViewerAction::Open);
+  add(mnuPopUp, mnuOpenApoint, "mnuOpenApoint", TrQ("frmListViewer", "開く（場所を指定して保存）"),
       ViewerAction::OpenApoint);
-  add(mnuPopUp, mnuOpenAlways, "mnuOpenAlways", "開く（いつものところへ保存）",
-      ViewerAction::OpenAlways);
+  add(mnuPopUp, mnuOpenAlways, "mnuOpenAlways",
+      TrQ("frmListViewer", "開く（いつものところへ保存）"), ViewerAction::OpenAlways);
   mnuPopUp->addSeparator();
-  add(mnuPopUp, mnuExtractApoint, "mnuExtractApoint", "解凍（解凍先を指定）",
+  add(mnuPopUp, mnuExtractApoint, "mnuExtractApoint", TrQ("frmListViewer", "解凍（解凍先を指定）"),
       ViewerAction::ExtractApoint);
-  add(mnuPopUp, mnuExtractAlways, "mnuExtractAlways", "解凍（いつものところへ）",
-      ViewerAction::ExtractAlways);
-  mnuExtractBase = mnuPopUp->addMenu("解凍(テンプレート指定)");
+  add(mnuPopUp, mnuExtractAlways, "mnuExtractAlways",
+      TrQ("frmListViewer", "解凍（いつものところへ）"), ViewerAction::ExtractAlways);
+  mnuExtractBase = mnuPopUp->addMenu(TrQ("frmListViewer", "解凍(テンプレート指定)"));
   mnuExtractBase->setObjectName("mnuExtractBase");
-  add(mnuExtractBase, mnuExtractToMyDocument, "mnuExtractToMyDocument", kSpecialFolderCaptions[0],
-      ViewerAction::ExtractToMyDocument);
-  add(mnuExtractBase, mnuExtractToDesktop, "mnuExtractToDesktop", kSpecialFolderCaptions[1],
-      ViewerAction::ExtractToDesktop);
-  add(mnuExtractBase, mnuExtractToSystem, "mnuExtractToSystem", kSpecialFolderCaptions[2],
-      ViewerAction::ExtractToSystem);
-  add(mnuExtractBase, mnuExtractToWindows, "mnuExtractToWindows", kSpecialFolderCaptions[3],
-      ViewerAction::ExtractToWindows);
+  add(mnuExtractBase, mnuExtractToMyDocument, "mnuExtractToMyDocument",
+      TrQ("Options", kSpecialFolderCaptions[0]), ViewerAction::ExtractToMyDocument);
+  add(mnuExtractBase, mnuExtractToDesktop, "mnuExtractToDesktop",
+      TrQ("Options", kSpecialFolderCaptions[1]), ViewerAction::ExtractToDesktop);
+  add(mnuExtractBase, mnuExtractToSystem, "mnuExtractToSystem",
+      TrQ("Options", kSpecialFolderCaptions[2]), ViewerAction::ExtractToSystem);
+  add(mnuExtractBase, mnuExtractToWindows, "mnuExtractToWindows",
+      TrQ("Options", kSpecialFolderCaptions[3]), ViewerAction::ExtractToWindows);
   mnuPopUp->addSeparator();
-  mnuCodePage = mnuPopUp->addMenu(QStringLiteral("ファイル名の文字コード(&C)"));
+  mnuCodePage =
+      mnuPopUp->addMenu(QCoreApplication::translate("frmListViewer", "ファイル名の文字コード(&C)"));
   mnuCodePage->setObjectName("mnuCodePage");
   mnuCodePage->setEnabled(false);
   auto* codePages = new QActionGroup(this);
@@ -212,16 +217,17 @@ void frmListViewer::BuildMenu() {
     connect(action, &QAction::triggered, this, [this, codePage] { ChooseCodePage(codePage); });
   }
   mnuPopUp->addSeparator();
-  mnuTest = mnuPopUp->addAction("検査(&T)");
+  mnuTest = mnuPopUp->addAction(TrQ("frmListViewer", "検査(&T)"));
   mnuTest->setObjectName("mnuTest");
   connect(mnuTest, &QAction::triggered, this, [this] {
     if (!viewer_.archive().empty()) viewer_.Test();
   });
-  mnuDelete = mnuPopUp->addAction("削除(&D)");
+  mnuDelete = mnuPopUp->addAction(TrQ("frmListViewer", "削除(&D)"));
   mnuDelete->setObjectName("mnuDelete");
   connect(mnuDelete, &QAction::triggered, this, &frmListViewer::DeleteCurrent);
   mnuPopUp->addSeparator();
-  mnuOptMakeFolder = mnuPopUp->addAction("圧縮ファイル名でフォルダを作成する");
+  mnuOptMakeFolder =
+      mnuPopUp->addAction(TrQ("frmListViewer", "圧縮ファイル名でフォルダを作成する"));
   mnuOptMakeFolder->setObjectName("mnuOptMakeFolder");
   mnuOptMakeFolder->setCheckable(true);
   mnuOptMakeFolder->setChecked(viewer_.makeFolder());
@@ -333,9 +339,11 @@ void frmListViewer::ShowArchive(const std::string& path) {
 void frmListViewer::ShowCodePage(const std::string& guessed) {
   // Only a listing that had to decode names from a code page offers the others.
   mnuCodePage->setEnabled(!guessed.empty());
-  mnuCodePage->setTitle(guessed.empty()
-                            ? QStringLiteral("ファイル名の文字コード(&C)")
-                            : QStringLiteral("ファイル名の文字コード(&C): ") + Q(guessed));
+  mnuCodePage->setTitle(
+      guessed.empty()
+          ? QCoreApplication::translate("frmListViewer", "ファイル名の文字コード(&C)")
+          : QCoreApplication::translate("frmListViewer", "ファイル名の文字コード(&C): ") +
+                Q(guessed));
   for (QAction* action : mnuCodePage->actions())
     action->setChecked(action->data().toString().toStdString() == guessed);
 }
@@ -360,7 +368,7 @@ void frmListViewer::DeleteCurrent() {
 void frmListViewer::DropFiles(const std::vector<std::string>& paths) {
   if (!WriteDroppedList(paths, host_.window)) return;
   if (!ComposerTakes(viewer_.archive())) {
-    host_.window.setPanelText(1, "対応していない書庫です。");
+    host_.window.setPanelText(1, Tr("frmListViewer", "対応していない書庫です。"));
     return;
   }
   frmTreeView composer(viewer_.archive(), host_.status, host_.window, this);

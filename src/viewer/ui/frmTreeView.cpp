@@ -1,5 +1,7 @@
 #include "frmTreeView.h"
 
+#include "Translate.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -19,11 +21,11 @@ frmTreeView::frmTreeView(const std::string& archivePath, const LibraryStatus& st
   TreeView1 = new QTreeWidget(this);
   TreeView1->setObjectName("TreeView1");
   TreeView1->setHeaderHidden(true);
-  Btn_Add = new QPushButton("フォルダ作成", this);
+  Btn_Add = new QPushButton(TrQ("frmTreeView", "フォルダ作成"), this);
   Btn_Add->setObjectName("Btn_Add");
   Btn_OK = new QPushButton("OK", this);
   Btn_OK->setObjectName("Btn_OK");
-  Btn_Cancel = new QPushButton("キャンセル", this);
+  Btn_Cancel = new QPushButton(TrQ("frmTreeView", "キャンセル"), this);
   Btn_Cancel->setObjectName("Btn_Cancel");
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(Btn_Add);
