@@ -421,6 +421,10 @@ Nothing is done.</translation>
         <translation>The help file was not found.<byte value="xd"/>
 </translation>
     </message>
+    <message>
+        <source>index.html</source>
+        <translation>index.en.html</translation>
+    </message>
 </context>
 <context>
     <name>ListViewer</name>

@@ -1,7 +1,5 @@
 #include "FileList.h"
 
-#include "Translate.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,6 +20,7 @@
 #include "PathHelpers.h"
 #include "ProfileFile.h"
 #include "Settings.h"
+#include "Translate.h"
 #include "VolumeSet.h"
 
 namespace qvr {

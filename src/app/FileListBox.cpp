@@ -1,7 +1,6 @@
 #include "FileListBox.h"
 
 #include <QCoreApplication>
-
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMimeData>

@@ -1,7 +1,5 @@
 #include "Form1.h"
 
-#include "Translate.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -38,6 +36,7 @@
 #include "Settings.h"
 #include "StartArchive.h"
 #include "TestArchives.h"
+#include "Translate.h"
 #include "Version.h"
 #include "cExecute.h"
 #include "frmAbout.h"

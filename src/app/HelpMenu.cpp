@@ -1,7 +1,5 @@
 #include "HelpMenu.h"
 
-#include "Translate.h"
-
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
@@ -10,14 +8,17 @@
 #include "AppFolder.h"
 #include "MainWindowPort.h"
 #include "QtHelpers.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {
 
+// The start page is a text of the interface: its translation names the page of the language.
 std::string ManualPath() {
-  std::string beside = ExecutableFolder() + "manual/index.html";
+  const std::string page = Tr("HelpMenu", "index.html");
+  std::string beside = ExecutableFolder() + "manual/" + page;
   if (QFileInfo::exists(Q(beside))) return beside;
-  return std::string(QVR_MANUAL_INSTALL_DIR) + "/index.html";
+  return std::string(QVR_MANUAL_INSTALL_DIR) + "/" + page;
 }
 
 }  // namespace

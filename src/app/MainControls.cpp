@@ -1,16 +1,15 @@
 #include "MainControls.h"
 
-#include <QCoreApplication>
-#include "Translate.h"
-
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 
 #include "QtHelpers.h"
 #include "Settings.h"
 #include "StringTable.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

@@ -1,7 +1,6 @@
 #include "RunProgressView.h"
 
 #include <QCoreApplication>
-
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>

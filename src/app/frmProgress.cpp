@@ -1,8 +1,7 @@
 #include "frmProgress.h"
 
-#include <QCoreApplication>
-
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 

@@ -1,9 +1,8 @@
 #include "frmReport.h"
 
-#include <QCoreApplication>
-
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QPushButton>

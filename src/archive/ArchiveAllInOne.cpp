@@ -1,7 +1,5 @@
 #include "ArchiveAllInOne.h"
 
-#include "Translate.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -18,6 +16,7 @@
 #include "PathHelpers.h"
 #include "RunProgress.h"
 #include "RunReport.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

@@ -1,7 +1,5 @@
 #include "ArchiveEachFile.h"
 
-#include "Translate.h"
-
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "PathHelpers.h"
 #include "RunProgress.h"
 #include "RunReport.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

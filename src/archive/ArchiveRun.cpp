@@ -1,7 +1,5 @@
 #include "ArchiveRun.h"
 
-#include "Translate.h"
-
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -11,6 +9,7 @@
 #include "MainWindowPort.h"
 #include "RunProgress.h"
 #include "RunReport.h"
+#include "Translate.h"
 #include "cExecute.h"
 
 namespace qvr {

@@ -1,7 +1,5 @@
 #include "StartArchive.h"
 
-#include "Translate.h"
-
 #include <optional>
 
 #include "ArchiveAllInOne.h"
@@ -13,6 +11,7 @@
 #include "RunProgress.h"
 #include "RunReport.h"
 #include "Settings.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

@@ -1,7 +1,5 @@
 #include "ArchiverDLLStatus.h"
 
-#include "Translate.h"
-
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -12,6 +10,7 @@
 #include "ArchiverCatalogue.h"
 #include "MainWindowPort.h"
 #include "Settings.h"
+#include "Translate.h"
 #include "cExecute.h"
 
 namespace qvr {

@@ -1,10 +1,9 @@
 #include "RunPasswords.h"
 
-#include "Translate.h"
-
 #include <algorithm>
 
 #include "MainWindowPort.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

@@ -1,11 +1,10 @@
 #include "RunReport.h"
 
-#include "Translate.h"
-
 #include <ctime>
 
 #include "DateTimeText.h"
 #include "ErrorLog.h"
+#include "Translate.h"
 #include "qvr/ArchiverAbi.h"
 
 namespace qvr {

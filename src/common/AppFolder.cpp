@@ -28,10 +28,9 @@ struct NamedFile {
   AppFileKind kind;
 };
 constexpr NamedFile kNamedFiles[] = {
-    {"QvrArc.ini", AppFileKind::Settings},
-    {"DllStatus.ini", AppFileKind::Settings},
-    {"Log.txt", AppFileKind::State},
-    {"tmp", AppFileKind::Runtime},
+    {"QvrArc.ini", AppFileKind::Settings}, {"DllStatus.ini", AppFileKind::Settings},
+    {"Log.txt", AppFileKind::State},       {"FilterName.hst", AppFileKind::State},
+    {"FilterExt.hst", AppFileKind::State}, {"tmp", AppFileKind::Runtime},
 };
 // The work files an earlier version left in its one folder.
 constexpr const char* kWorkFiles[] = {"addlist.tmp", "addlist2.tmp", "FileList.tmp", "original.lst",

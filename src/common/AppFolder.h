@@ -16,7 +16,7 @@ void SetAppFolder(const std::string& folder);
 // The kinds of the program's own files, by where an installed copy keeps them.
 enum class AppFileKind {
   Settings,  // QvrArc.ini, DllStatus.ini: $XDG_CONFIG_HOME/QuiverArchiver/
-  State,     // Log.txt: $XDG_STATE_HOME/QuiverArchiver/
+  State,     // Log.txt, the filter's histories: $XDG_STATE_HOME/QuiverArchiver/
   Cache,     // list and work files, "ArcFiles": $XDG_CACHE_HOME/QuiverArchiver/
   Runtime,   // "tmp", the opened entries: $XDG_RUNTIME_DIR/QuiverArchiver/ (else the cache)
 };

@@ -1,7 +1,5 @@
 #include "PathHelpers.h"
 
-#include "Translate.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "MainWindowPort.h"
+#include "Translate.h"
 
 namespace qvr {
 

@@ -1,7 +1,5 @@
 #include "ArchiveTrash.h"
 
-#include "Translate.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +8,7 @@
 #include <system_error>
 
 #include "MainWindowPort.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

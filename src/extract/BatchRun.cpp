@@ -1,7 +1,5 @@
 #include "BatchRun.h"
 
-#include "Translate.h"
-
 #include "ArchiverDLLStatus.h"
 #include "ArchiverDLL_Inspect.h"
 #include "MainWindowPort.h"
@@ -11,6 +9,7 @@
 #include "RunProgress.h"
 #include "RunReport.h"
 #include "Settings.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

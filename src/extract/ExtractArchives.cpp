@@ -1,7 +1,5 @@
 #include "ExtractArchives.h"
 
-#include "Translate.h"
-
 #include <sys/stat.h>
 
 #include <chrono>
@@ -24,6 +22,7 @@
 #include "RunProgress.h"
 #include "RunReport.h"
 #include "Settings.h"
+#include "Translate.h"
 #include "cExecute.h"
 #include "qvr/VolumeNames.h"
 

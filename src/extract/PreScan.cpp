@@ -1,7 +1,5 @@
 #include "PreScan.h"
 
-#include "Translate.h"
-
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -13,6 +11,7 @@
 #include "PathHelpers.h"
 #include "RunReport.h"
 #include "Settings.h"
+#include "Translate.h"
 #include "VolumeSet.h"
 #include "cExecute.h"
 

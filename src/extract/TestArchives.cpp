@@ -1,7 +1,5 @@
 #include "TestArchives.h"
 
-#include "Translate.h"
-
 #include <memory>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "RunProgress.h"
 #include "RunReport.h"
 #include "Settings.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

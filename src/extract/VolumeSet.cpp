@@ -1,7 +1,5 @@
 #include "VolumeSet.h"
 
-#include "Translate.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +7,7 @@
 #include <fstream>
 
 #include "PathHelpers.h"
+#include "Translate.h"
 #include "qvr/VolumeNames.h"
 
 namespace qvr {

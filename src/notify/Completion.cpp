@@ -1,12 +1,11 @@
 #include "Completion.h"
 
-#include "Translate.h"
-
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 #include "Registry_Link.h"
 #include "RunReport.h"
 #include "Settings.h"
+#include "Translate.h"
 #include "cExecute.h"
 
 namespace qvr {

@@ -1,7 +1,6 @@
 #include "DesktopNotification.h"
 
 #include <QCoreApplication>
-
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

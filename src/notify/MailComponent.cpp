@@ -1,7 +1,5 @@
 #include "MailComponent.h"
 
-#include "Translate.h"
-
 #include <arpa/inet.h>
 #include <curl/curl.h>
 #include <unistd.h>
@@ -13,6 +11,7 @@
 #include <string_view>
 
 #include "MailMessage.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

@@ -1,7 +1,5 @@
 #include "SendCompletionMail.h"
 
-#include "Translate.h"
-
 #include <QByteArray>
 #include <charconv>
 #include <exception>
@@ -11,6 +9,7 @@
 #include "MailKeyring.h"
 #include "MainWindowPort.h"
 #include "Settings.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

@@ -1,10 +1,9 @@
 #include "OptionArc.h"
 
-#include "Translate.h"
-
 #include <vector>
 
 #include "Settings.h"
+#include "Translate.h"
 
 namespace qvr {
 

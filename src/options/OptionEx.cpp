@@ -1,9 +1,9 @@
 #include "OptionEx.h"
 
-#include "Translate.h"
-
 #include <algorithm>
 #include <cstdlib>
+
+#include "Translate.h"
 
 namespace qvr {
 

@@ -1,8 +1,7 @@
 #include "OptionRows.h"
 
-#include "Translate.h"
-
 #include "Settings.h"
+#include "Translate.h"
 
 namespace qvr {
 

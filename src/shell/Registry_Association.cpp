@@ -1,7 +1,5 @@
 #include "Registry_Association.h"
 
-#include "Translate.h"
-
 #include <unistd.h>
 
 #include <QMimeDatabase>
@@ -14,6 +12,7 @@
 #include "PathHelpers.h"
 #include "Registry.h"
 #include "Settings.h"
+#include "Translate.h"
 #include "cExecute.h"
 
 namespace qvr {

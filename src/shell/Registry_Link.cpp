@@ -1,7 +1,5 @@
 #include "Registry_Link.h"
 
-#include "Translate.h"
-
 #include <QStandardPaths>
 #include <filesystem>
 #include <system_error>
@@ -12,6 +10,7 @@
 #include "PathHelpers.h"
 #include "Registry.h"
 #include "ThunarActions.h"
+#include "Translate.h"
 #include "cExecute.h"
 
 namespace qvr {

@@ -1,14 +1,13 @@
 #include "CommonDialogs.h"
 
 #include <QCoreApplication>
-#include "Translate.h"
-
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
 
 #include "QtHelpers.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

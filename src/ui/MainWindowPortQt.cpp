@@ -1,8 +1,7 @@
 #include "MainWindowPortQt.h"
 
-#include <QCoreApplication>
-
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QFormLayout>

@@ -1,7 +1,5 @@
 #include "ArchiverDLL_TreeViewer.h"
 
-#include "Translate.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +10,7 @@
 #include "ArchiverDLL_Inspect.h"
 #include "PathHelpers.h"
 #include "Settings.h"
+#include "Translate.h"
 #include "cExecute.h"
 
 namespace qvr {

@@ -1,7 +1,5 @@
 #include "ListViewer.h"
 
-#include "Translate.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +12,7 @@
 #include "Registry_Link.h"
 #include "Settings.h"
 #include "TestArchives.h"
+#include "Translate.h"
 #include "cExecute.h"
 
 namespace qvr {

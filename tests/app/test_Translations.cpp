@@ -3,6 +3,7 @@
 // language the run must show. What leaves the program for scripts stays as it is.
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include "Form1.h"
 #include "Settings.h"
 #include "TempDir.h"
+#include "Translate.h"
 #include "Translations.h"
 
 using qvr::Form1;
@@ -67,6 +69,11 @@ class TestTranslations : public QObject {
     // Qt's standard buttons come from Qt's own translation.
     QMessageBox box(QMessageBox::Question, "t", "x", QMessageBox::Yes | QMessageBox::Cancel);
     QCOMPARE(box.button(QMessageBox::Cancel)->text(), expect("Cancel", "キャンセル"));
+    // The manual opens at the start page of the language, which the build puts beside it.
+    const std::string page = qvr::Tr("HelpMenu", "index.html");
+    QCOMPARE(QString::fromStdString(page), expect("index.en.html", "index.html"));
+    QVERIFY(
+        QFileInfo::exists(QStringLiteral(QVR_BIN_DIR "/manual/") + QString::fromStdString(page)));
   }
 };
 

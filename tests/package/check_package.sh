@@ -19,6 +19,8 @@ expected=(
   lib/quiverarchiver/cab32.so
   lib/quiverarchiver/unrar32.so
   share/quiverarchiver/manual/index.html
+  share/quiverarchiver/manual/index.en.html
+  share/quiverarchiver/translations/QuiverArchiver_en.qm
   share/applications/$id.desktop
   share/icons/hicolor/scalable/apps/quiverarchiver.svg
   share/mime/packages/quiverarchiver.xml

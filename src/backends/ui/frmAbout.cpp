@@ -1,7 +1,5 @@
 #include "frmAbout.h"
 
-#include "Translate.h"
-
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,6 +16,7 @@
 #include "ArchiverEXE_RK.h"
 #include "ArchiverEXE_YZ2.h"
 #include "MainWindowPort.h"
+#include "Translate.h"
 #include "Version.h"
 
 namespace qvr {

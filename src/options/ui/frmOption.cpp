@@ -1,10 +1,8 @@
 #include "frmOption.h"
 
-#include <QCoreApplication>
-#include "Translate.h"
-
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +15,7 @@
 #include "CommonDialogs.h"
 #include "QtHelpers.h"
 #include "QtSoundPlayer.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

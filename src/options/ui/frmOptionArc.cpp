@@ -1,12 +1,12 @@
 #include "frmOptionArc.h"
 
-#include "Translate.h"
-
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+
+#include "Translate.h"
 
 namespace qvr {
 

@@ -1,12 +1,10 @@
 #include "frmOptionEx.h"
 
-#include <QCoreApplication>
-#include "Translate.h"
-
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +13,7 @@
 #include "ArchiverDLL.h"
 #include "ArchiverDLLStatus.h"
 #include "QtHelpers.h"
+#include "Translate.h"
 
 namespace qvr {
 namespace {

@@ -1,10 +1,8 @@
 #include "frmListViewer.h"
 
-#include <QCoreApplication>
-#include "Translate.h"
-
 #include <QActionGroup>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -24,6 +22,7 @@
 #include "ArchiverDLL_TreeViewer.h"
 #include "QtHelpers.h"
 #include "Settings.h"
+#include "Translate.h"
 #include "frmTreeView.h"
 
 namespace qvr {

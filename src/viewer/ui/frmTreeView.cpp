@@ -1,7 +1,5 @@
 #include "frmTreeView.h"
 
-#include "Translate.h"
-
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "QtHelpers.h"
+#include "Translate.h"
 
 namespace qvr {
 
