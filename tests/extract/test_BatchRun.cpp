@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -7,6 +8,7 @@
 #include "ExtractTest.h"
 #include "PreScan.h"
 #include "RunProgress.h"
+#include "RunReport.h"
 #include "Settings.h"
 
 namespace qvr::test {
@@ -373,13 +375,25 @@ TEST_F(BatchRunTest, CompletionNotice) {
        false,
        ""},
       {0, WorkMode::Archive, DestinationKind::Chosen, S{}, true, {}, false, false, ""},
+      // The desktop's notice goes with the box unless switched off.
+      {1,
+       WorkMode::Extract,
+       DestinationKind::Chosen,
+       S{{"GENERAL", "DesktopNotice", "0"}},
+       true,
+       {},
+       true,
+       true,
+       "1個のファイルを解凍完了！"},
   };
   for (const Row& row : rows) {
     Ini("GENERAL", "OpenFolder", "1");
     Ini("GENERAL", "UseSound", "1");
     Ini("GENERAL", "EndNotice", "0");
     Ini("E-Mail", "Use", "0");
+    Ini("GENERAL", "DesktopNotice", "");
     for (const auto& s : row.settings) Ini(s[0], s[1], s[2]);
+    desktop.shown.clear();
     status.BASP21 = row.basp21;
     window = FakeMainWindow();
     mail.sent.clear();
@@ -401,7 +415,38 @@ TEST_F(BatchRunTest, CompletionNotice) {
               row.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.box})
         << label;
     for (const MessageRecord& m : window.messages) EXPECT_EQ(m.icon, MsgIcon::Information);
+    const bool noticeOff = std::any_of(row.settings.begin(), row.settings.end(), [](const auto& s) {
+      return std::string(s[1]) == "DesktopNotice";
+    });
+    ASSERT_EQ(desktop.shown.size(), row.box.empty() || noticeOff ? 0u : 1u) << label;
+    if (!desktop.shown.empty()) {
+      EXPECT_EQ(desktop.shown[0].text, row.box) << label;
+      EXPECT_EQ(desktop.shown[0].folder, "/dest/with blank") << label;
+    }
   }
+}
+
+// The notice's action selects what the run made in the folder it shows: the folders made
+// for archives (none for an archive extracted straight into the destination).
+TEST_F(BatchRunTest, TheDesktopNoticeSelectsWhatTheRunMade) {
+  Ini("GENERAL", "EndNotice", "0");
+  RunReport report;
+  ReportRow made = FailedRow("/in/a.zip", "");
+  made.outcome = ArchiveOutcome::Done;
+  made.output = "/dest/a";
+  ReportRow straight = FailedRow("/in/b.zip", "");
+  straight.outcome = ArchiveOutcome::Done;
+  ReportRow failed = FailedRow("/in/c.zip", "壊れています");
+  failed.output = "/dest/c";
+  for (ReportRow* row : {&made, &straight, &failed}) report.Add(*row);
+  Destination d;
+  d.kind = DestinationKind::Chosen;
+  d.single = true;
+  d.folder = "/dest/";
+  Completion(NoticeOf(Run()), 2, WorkMode::Extract, d, 1, false, &report);
+  ASSERT_EQ(desktop.shown.size(), 1u);
+  EXPECT_EQ(desktop.shown[0].folder, "/dest");
+  EXPECT_EQ(desktop.shown[0].items, std::vector<std::string>{"/dest/a"});
 }
 
 }  // namespace
