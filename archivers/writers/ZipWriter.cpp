@@ -14,6 +14,7 @@
 
 #include "ArchiveTemp.h"
 #include "ArgSplitter.h"
+#include "DeflateAhead.h"
 #include "FdIo.h"
 #include "OutFile.h"
 #include "Volumes.h"
@@ -201,7 +202,9 @@ class Compressor {
 
 class ZipBuilder {
  public:
-  ZipBuilder(OutFile& out, const ZipOptions& options) : out_(out), options_(options) {}
+  // ahead: the files' deflated bytes in the order AddItem takes them (null: all streamed).
+  ZipBuilder(OutFile& out, const ZipOptions& options, DeflateAhead* ahead = nullptr)
+      : out_(out), options_(options), ahead_(ahead) {}
 
   WriteResult CopyEntry(int oldFd, const ZipEntryRecord& old) {
     ZipEntryRecord e = old;
@@ -289,6 +292,9 @@ class ZipBuilder {
   }
 
   WriteResult AddFile(const writers::AddItem& item) {
+    if (ahead_)
+      if (const DeflateAhead::Deflated* deflated = ahead_->Next())
+        return AddDeflated(item, *deflated);
     arc::UniqueFd file(open(item.diskPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) {
       int err = errno;
@@ -341,6 +347,25 @@ class ZipBuilder {
     return {};
   }
 
+  // A file deflated ahead: its header is final before its data (no zip64, no encryption).
+  WriteResult AddDeflated(const writers::AddItem& item, const DeflateAhead::Deflated& deflated) {
+    ZipEntryRecord e = NewRecord(item.name, deflated.st, false);
+    e.method = 8;
+    e.flags |= options_.level >= 8 ? 2 : options_.level <= 2 ? 6 : 0;
+    e.crc = deflated.crc;
+    e.size = deflated.size;
+    e.compressedSize = deflated.data.size();
+    if (!out_.Write(LocalHeader(e, false)) ||
+        !out_.Write(deflated.data.data(), deflated.data.size()))
+      return WriteFailure();
+    done_ += deflated.size;
+    if (options_.progress && !options_.progress(done_)) return Fail(ERROR_USER_CANCEL, "cancelled");
+    e.extra = ExtendedTime(deflated.st.st_mtime);
+    central_ += ZipCentralRecord(e);
+    ++count_;
+    return {};
+  }
+
   // One compressor per method for the whole archive, reset between entries.
   Compressor* CompressorFor(ZipMethod method) {
     auto& slot = compressors_[static_cast<int>(method)];
@@ -379,6 +404,7 @@ class ZipBuilder {
 
   OutFile& out_;
   const ZipOptions& options_;
+  DeflateAhead* ahead_;
   std::unique_ptr<Compressor> compressors_[3];
   std::vector<uint8_t> readBuffer_ = std::vector<uint8_t>(kChunk);
   std::string central_;
@@ -419,6 +445,21 @@ bool IsNewer(const struct stat& st, const ZipEntryRecord& e) {
          ((static_cast<uint32_t>(e.dosDate) << 16) | e.dosTime);
 }
 
+// Deflated entries of plain files are made ahead on the machine's cores, in the order the
+// builder adds them; encrypted entries and the other methods stream as before.
+std::unique_ptr<DeflateAhead> DeflateAheadFor(const std::vector<const AddItem*>& replacement,
+                                              const std::vector<const AddItem*>& added,
+                                              const ZipOptions& options) {
+  if (options.method != ZipMethod::Deflate || options.level == 0 || options.password)
+    return nullptr;
+  std::vector<std::string> paths;
+  for (const auto* list : {&replacement, &added})
+    for (const AddItem* item : *list)
+      if (item && !item->folder) paths.push_back(item->diskPath);
+  if (paths.empty()) return nullptr;
+  return std::make_unique<DeflateAhead>(std::move(paths), options.level);
+}
+
 std::string EntryKey(const AddItem& item) {
   return item.folder ? item.name + "/" : item.name;
 }
@@ -429,7 +470,8 @@ WriteResult Rewrite(const std::string& archivePath, const OldArchive& old,
   ArchiveTemp temp(archivePath);
   if (WriteResult r = temp.Open(); !r.ok()) return r;
   OutFile out(temp.fd());
-  ZipBuilder builder(out, options);
+  std::unique_ptr<DeflateAhead> ahead = DeflateAheadFor(replacement, added, options);
+  ZipBuilder builder(out, options, ahead.get());
   if (old.fd() >= 0 && old.dir.prefixEnd > 0 && !out.CopyFrom(old.fd(), 0, old.dir.prefixEnd))
     return Fail(WriteErrorCode(out.error()),
                 SystemReport("cannot write", archivePath, out.error()));

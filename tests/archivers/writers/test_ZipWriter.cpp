@@ -8,6 +8,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "DeflateAhead.h"
 #include "WriterTestSupport.h"
 #include "ZipDirectory.h"
 #include "ZipWriter.h"
@@ -77,6 +78,43 @@ INSTANTIATE_TEST_SUITE_P(Each, ZipMethods,
                                            MethodCase{"deflate9", ZipMethod::Deflate, 9, 8},
                                            MethodCase{"bzip2", ZipMethod::BZip2, 9, 12}),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// Many files deflated on the cores ahead of the writer, mixed with one above the whole-file
+// limit (streamed), an empty one and folders: the entries keep the list's order, every peer
+// reads them, and the same list gives the same bytes again.
+TEST(ZipWriter, FilesDeflatedAheadKeepTheListsOrderAndTheSameBytes) {
+  TempDir tmp;
+  Tree tree;
+  uint32_t x = 11;
+  for (int i = 0; i < 300; ++i) {
+    std::string text;
+    for (int k = 0, n = 200 + (i * 37) % 9000; k < n; ++k)
+      text += (k % 7 == 0) ? char('a' + (x = x * 1103515245 + 12345) % 26) : char('0' + k % 10);
+    tree["d" + std::to_string(i % 5) + "/f" + std::to_string(i) + ".txt"] = text;
+  }
+  std::string big(writers::DeflateAhead::kWholeFileLimit + 4096, 'b');
+  for (size_t k = 0; k < big.size(); k += 4099) big[k] = char(x = x * 1103515245 + 12345);
+  tree["big.bin"] = big;
+  tree["empty.txt"] = "";
+  for (const auto& [name, content] : tree) WriteFile(tmp.file("src/" + name), content);
+  std::vector<AddItem> items = ItemsOf(tmp.file("src"));
+  ZipOptions options;
+  ASSERT_TRUE(writers::ZipAdd(tmp.file("a.zip"), items, options).ok());
+  ASSERT_TRUE(writers::ZipAdd(tmp.file("b.zip"), items, options).ok());
+  EXPECT_EQ(ReadFile(tmp.file("a.zip")), ReadFile(tmp.file("b.zip")));
+  std::vector<std::string> want;
+  for (const AddItem& item : items) want.push_back(item.folder ? item.name + "/" : item.name);
+  EXPECT_EQ(EntryNames(tmp.file("a.zip")), want);
+  for (const auto& e : DirectoryOf(tmp.file("a.zip")).entries) {
+    if (e.name.back() != '/' && e.size > 0) {
+      EXPECT_EQ(e.method, 8) << e.name;
+    }
+  }
+  int status = -1;
+  EXPECT_EQ(FilesOnly(ExtractWith("bsdtar", tmp.file("a.zip"), tmp.file("x"), &status)), tree);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(RunTool({"unzip", "-tqq", tmp.file("a.zip")}).exitCode, 0);
+}
 
 TEST(ZipWriter, ModificationTimesSurviveToExtraction) {
   TempDir tmp;
