@@ -12,7 +12,7 @@ namespace qvr::writers {
 namespace {
 
 // The bytes of files read and deflated that may wait for the writer.
-constexpr uint64_t kFlightLimit = 64u << 20;
+constexpr uint64_t kFlightLimit = 4u << 20;
 
 unsigned Threads(unsigned asked) {
   unsigned n = asked ? asked : std::thread::hardware_concurrency();
@@ -63,6 +63,8 @@ const DeflateAhead::Deflated* DeflateAhead::Next() {
 
 void DeflateAhead::Work() {
   libdeflate_compressor* compressor = libdeflate_alloc_compressor(level_);
+  std::vector<uint8_t> output(
+      compressor ? libdeflate_deflate_compress_bound(compressor, kWholeFileLimit) : 0);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     // The next file that is ours, when the bytes in flight leave room for it (the file the
@@ -77,7 +79,7 @@ void DeflateAhead::Work() {
     job.state = State::Working;
     inFlight_ += job.expected;
     lock.unlock();
-    const bool ok = compressor && Deflate(job, compressor);
+    const bool ok = compressor && Deflate(job, compressor, output);
     lock.lock();
     job.state = ok ? State::Done : State::Failed;
     if (!ok) inFlight_ -= job.expected;
@@ -87,31 +89,28 @@ void DeflateAhead::Work() {
   if (compressor) libdeflate_free_compressor(compressor);
 }
 
-bool DeflateAhead::Deflate(Job& job, libdeflate_compressor* compressor) {
+bool DeflateAhead::Deflate(Job& job, libdeflate_compressor* compressor,
+                           std::vector<uint8_t>& output) {
   arc::UniqueFd file(open(job.path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!file.valid() || fstat(file.get(), &job.result.st) != 0 || !S_ISREG(job.result.st.st_mode))
     return false;
-  // One byte more than the limit tells a file that grew past it.
+  // One byte more than its listed size tells a file that grew since: the writer streams it.
   std::vector<uint8_t> input(static_cast<size_t>(job.expected) + 1);
   size_t got = 0;
-  for (;;) {
-    if (got == input.size()) {
-      if (input.size() > kWholeFileLimit) return false;
-      input.resize(std::min<size_t>(input.size() * 2, kWholeFileLimit + 1));
-    }
+  while (got < input.size()) {
     ssize_t n = arc::ReadSome(file.get(), input.data() + got, input.size() - got);
     if (n < 0) return false;
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
+  if (got > job.expected) return false;
+  size_t written =
+      libdeflate_deflate_compress(compressor, input.data(), got, output.data(), output.size());
+  if (written == 0 && got > 0) return false;
   Deflated& out = job.result;
   out.size = got;
   out.crc = static_cast<uint32_t>(libdeflate_crc32(0, input.data(), got));
-  out.data.resize(libdeflate_deflate_compress_bound(compressor, got));
-  size_t written =
-      libdeflate_deflate_compress(compressor, input.data(), got, out.data.data(), out.data.size());
-  if (written == 0) return false;
-  out.data.resize(written);
+  out.data.assign(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(written));
   return true;
 }
 

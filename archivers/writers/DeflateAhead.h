@@ -19,7 +19,7 @@ namespace qvr::writers {
 
 class DeflateAhead {
  public:
-  static constexpr uint64_t kWholeFileLimit = 16u << 20;
+  static constexpr uint64_t kWholeFileLimit = 1u << 20;
 
   struct Deflated {
     struct stat st {};
@@ -50,7 +50,8 @@ class DeflateAhead {
   };
 
   void Work();
-  bool Deflate(Job& job, libdeflate_compressor* compressor);
+  // Reads and deflates the job's file; output: the worker's own buffer for the largest file.
+  bool Deflate(Job& job, libdeflate_compressor* compressor, std::vector<uint8_t>& output);
 
   std::vector<Job> jobs_;
   int level_;
