@@ -166,7 +166,7 @@ CompletionMail PrepareCompletionMail(const std::string& mode, const std::string&
   }
   mail.subject = IniText("Subject");
   if (mail.subject.empty())
-    mail.subject = std::string(Tr("SendCompletionMail", "完了通知(")) + kProgramTitle + ")";
+    mail.subject = Tr("SendCompletionMail", "完了通知(") + kProgramTitle + ")";
   mail.body = BodyText(mode, outcome, summary, now);
   mail.send = !mail.to.empty() && !mailFrom.empty() && !smtpServer.empty();
   // The user ends at the first ":" of "user:password": a user name holding one would reach
@@ -196,7 +196,7 @@ void SendCompletionMail(MainWindowPort& window, const std::string& mode, const s
         component.RcvMail(mail.popServer, mail.popUser, mail.popPassword, "STAT", folder);
       return component.sendmail(mail.server, mail.to, mail.from, mail.subject, mail.body, "");
     } catch (const std::exception& failure) {
-      return std::string(Tr("SendCompletionMail", "メール送信エラー: ")) + failure.what();
+      return Tr("SendCompletionMail", "メール送信エラー: ") + failure.what();
     }
   });
   if (!error.empty()) window.setPanelText(1, error);

@@ -102,7 +102,7 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 frmAbout::frmAbout(const LibraryStatus& status, QWidget* parent) : QDialog(parent) {
   setObjectName("frmAbout");
   setWindowTitle(QString::fromUtf8(kProgramTitle) +
-                 QString::fromUtf8(Tr("frmAbout", "のﾊﾞｰｼﾞｮﾝ情報")));
+                 QString::fromStdString(Tr("frmAbout", "のﾊﾞｰｼﾞｮﾝ情報")));
 
   lblTitle = new QLabel(QString::fromUtf8(kProgramTitle), this);
   QFont titleFont = lblTitle->font();
