@@ -32,6 +32,11 @@ constexpr uint32_t k32Max = 0xFFFFFFFF;
 constexpr uint64_t kZip64LocalThreshold = 0xFF000000;  // leaves room for deflate's expansion
 constexpr size_t kChunk = 256 * 1024;
 
+// The general-purpose flags that tell the deflate level (maximum, fast or normal).
+uint16_t DeflateLevelFlags(int level) {
+  return level >= 8 ? 2 : level <= 2 ? 6 : 0;
+}
+
 std::string ExtendedTime(int64_t mtime) {
   std::string f;
   PutLe16(f, 0x5455);
@@ -307,8 +312,7 @@ class ZipBuilder {
     ZipMethod method = options_.level == 0 ? ZipMethod::Stored : options_.method;
     e.method = method == ZipMethod::Stored ? 0 : method == ZipMethod::Deflate ? 8 : 12;
     if (method == ZipMethod::BZip2) e.needed = 46;
-    if (method == ZipMethod::Deflate)
-      e.flags |= options_.level >= 8 ? 2 : options_.level <= 2 ? 6 : 0;
+    if (method == ZipMethod::Deflate) e.flags |= DeflateLevelFlags(options_.level);
     // An encrypted entry names method 99 and keeps its own in the extra field; its CRC is
     // left out below 20 bytes, where it would tell too much of the data (as the vendor does).
     std::optional<ZipAesEncryptor> aes;
@@ -351,7 +355,7 @@ class ZipBuilder {
   WriteResult AddDeflated(const writers::AddItem& item, const DeflateAhead::Deflated& deflated) {
     ZipEntryRecord e = NewRecord(item.name, deflated.st, false);
     e.method = 8;
-    e.flags |= options_.level >= 8 ? 2 : options_.level <= 2 ? 6 : 0;
+    e.flags |= DeflateLevelFlags(options_.level);
     e.crc = deflated.crc;
     e.size = deflated.size;
     e.compressedSize = deflated.data.size();

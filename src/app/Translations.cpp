@@ -25,14 +25,13 @@ std::string Translated(const char* context, const char* text) {
 
 void LoadTranslations(QCoreApplication& app) {
   SetTranslator(Translated);
-  auto* ours = new QTranslator(&app);
-  auto* qts = new QTranslator(&app);
-  if (UsesEnglish(QLocale::system().uiLanguages())) {
-    if (ours->load(QStringLiteral(":/i18n/QuiverArchiver_en.qm"))) app.installTranslator(ours);
-    return;  // Qt's own texts are English already
-  }
-  if (qts->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    app.installTranslator(qts);
+  // English: ours (Qt's own texts are English already); any other: Qt's Japanese.
+  auto* translator = new QTranslator(&app);
+  const bool loaded = UsesEnglish(QLocale::system().uiLanguages())
+                          ? translator->load(QStringLiteral(":/i18n/QuiverArchiver_en.qm"))
+                          : translator->load(QStringLiteral("qtbase_ja"),
+                                             QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+  if (loaded) app.installTranslator(translator);
 }
 
 }  // namespace qvr

@@ -98,11 +98,8 @@ bool MakeArchive(const ArchiveRun& run, RunProgress& progress, const std::string
   progress.BeginOne(archive, std::accumulate(sizes.begin(), sizes.end(), int64_t(0)));
   bool made = caller.Run(command, &progress);
   progress.FinishItem();
-  ReportRow row = FailedRow(archive, "");
-  row.outcome = ArchiveOutcome::Done;
-  row.output = archive;
+  ReportRow row{.archive = archive, .output = made ? archive : ""};
   if (!made) {
-    row.output.clear();
     row.outcome = progress.cancelled() ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
     row.reason = caller.lastReason();
   }

@@ -100,17 +100,11 @@ int ArchiveEachFile(const ArchiveRun& run, bool useDestination,
     if (made) ++archived;
     // A stopped write leaves no archive; its source stays in the list.
     if (!made && progress.cancelled()) {
-      ReportRow row = FailedRow(archive, reason);
-      row.outcome = ArchiveOutcome::Stopped;
-      report.Add(std::move(row));
+      report.Add({.archive = archive, .outcome = ArchiveOutcome::Stopped, .reason = reason});
       break;
     }
-    ReportRow row = FailedRow(archive, reason);
-    if (made) {
-      row.outcome = ArchiveOutcome::Done;
-      row.output = archive;
-    }
-    report.Add(std::move(row));
+    report.Add(made ? ReportRow{.archive = archive, .reason = reason, .output = archive}
+                    : FailedRow(archive, reason));
   }
   window.stopTimer1();
   // A Cancel to the replace question ends the run with the list emptied, as ever.

@@ -10,11 +10,7 @@
 namespace qvr {
 
 ReportRow FailedRow(const std::string& archive, std::string reason) {
-  ReportRow row;
-  row.archive = archive;
-  row.outcome = ArchiveOutcome::Failed;
-  row.reason = std::move(reason);
-  return row;
+  return {.archive = archive, .outcome = ArchiveOutcome::Failed, .reason = std::move(reason)};
 }
 
 std::string MissingReason(const std::string& component) {
@@ -23,10 +19,7 @@ std::string MissingReason(const std::string& component) {
 
 ReportRow RowOfCall(const std::string& archive, int32_t result, RunProgress::Tally tally,
                     bool stopped) {
-  ReportRow row = FailedRow(archive, "");
-  row.outcome = ArchiveOutcome::Done;
-  row.written = tally.written;
-  row.skipped = std::move(tally.skipped);
+  ReportRow row{.archive = archive, .written = tally.written, .skipped = std::move(tally.skipped)};
   if (result != 0) {
     row.outcome = stopped ? ArchiveOutcome::Stopped : ArchiveOutcome::Failed;
     row.reason = ReasonOfResult(result, tally.failedEntry);

@@ -18,14 +18,15 @@ enum class ArchiveOutcome { Done, Failed, Stopped };
 // Which run the report is of: extraction, archiving or the test run ("検査").
 enum class ReportKind { Extract, Archive, Test };
 
+// Every member has its default, so that a row names only what it differs in.
 struct ReportRow {
-  std::string archive;  // full path
+  std::string archive{};  // full path
   ArchiveOutcome outcome = ArchiveOutcome::Done;
-  std::string reason;  // why it failed or stopped ("" when it went well)
-  int written = -1;    // entries written; -1 when its library does not tell
-  std::vector<std::pair<std::string, int32_t>> skipped;  // entry, kSkip reason code
-  std::string note;    // what became of the archive afterwards ("ごみ箱へ移動しました")
-  std::string output;  // the folder made for its entries, or the archive made ("" for none)
+  std::string reason{};  // why it failed or stopped ("" when it went well)
+  int written = -1;      // entries written; -1 when its library does not tell
+  std::vector<std::pair<std::string, int32_t>> skipped{};  // entry, kSkip reason code
+  std::string note{};    // what became of the archive afterwards ("ごみ箱へ移動しました")
+  std::string output{};  // the folder made for its entries, or the archive made ("" for none)
 };
 
 // The row of an archive no library call was made for.

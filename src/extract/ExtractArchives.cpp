@@ -129,8 +129,9 @@ class Loop {
       return FailedRow(path, Tr("ExtractArchives", "ファイルがありません"));
     }
     std::string folder = single_ ? dest_ : FolderOf(path);
-    if (RunResponsive(window, [&] { return MakesFolder(options_, inspect_, path); }))
-      folder += kSep + ArchiveFolderName(path);
+    const bool ownFolder =
+        RunResponsive(window, [&] { return MakesFolder(options_, inspect_, path); });
+    if (ownFolder) folder += kSep + ArchiveFolderName(path);
 
     ExtractCommand command = Command(path, folder);
     if (command.route == ExtractRoute::Unsupported)
@@ -145,7 +146,7 @@ class Loop {
     if (made && result != 0) RemoveIfNothingCame(folder);
     ReportRow row = RowOfCall(path, result, progress_.TakeTally(), progress_.cancelled());
     if (result != 0) return row;
-    if (folder != (single_ ? dest_ : FolderOf(path))) row.output = folder;
+    if (ownFolder) row.output = folder;
     // An archive goes only when every entry of it now lies in the destination; a volume
     // set with every part of it. It goes to the Trash: the option is easily set by mistake.
     if (options_.deleteArchive && complete) {

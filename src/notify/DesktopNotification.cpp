@@ -47,14 +47,7 @@ void CallAsync(const QDBusMessage& call, QObject* context,
 
 DesktopNotification::DesktopNotification(std::function<void(const std::string&)> openFolder,
                                          QObject* parent)
-    : QObject(parent), openFolder_(std::move(openFolder)) {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return;
-  bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
-              SLOT(OnActionInvoked(uint, QString)));
-  bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
-              SLOT(OnClosed(uint, uint)));
-}
+    : QObject(parent), openFolder_(std::move(openFolder)) {}
 
 DesktopNotification::~DesktopNotification() {
   if (!pending_ || id_ == 0) return;
@@ -66,7 +59,16 @@ DesktopNotification::~DesktopNotification() {
 
 void DesktopNotification::Show(const std::string& text, const std::string& folder,
                                const std::vector<std::string>& items) {
-  if (!QDBusConnection::sessionBus().isConnected()) return;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  // The bus is reached at the first notice, not when the program starts.
+  if (!listening_) {
+    listening_ = true;
+    bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
+                SLOT(OnActionInvoked(uint, QString)));
+    bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
+                SLOT(OnClosed(uint, uint)));
+  }
   folder_ = folder;
   items_ = items;
   QStringList actions;

@@ -40,6 +40,7 @@ class DesktopNotification : public QObject, public DesktopNotice {
   void ShowFolder();
 
   std::function<void(const std::string& folder)> openFolder_;
+  bool listening_ = false;  // the notices' signals are connected
   bool pending_ = false;
   uint id_ = 0;
   std::string folder_;
