@@ -111,6 +111,9 @@ class TestDesktopNotification : public QObject {
     QVERIFY(server.closed.isEmpty());  // it was closed already
     serverBus.unregisterService(kNotifications);
     filesBus.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));
+    // The peers leave the bus before their objects go.
+    QDBusConnection::disconnectFromBus(QStringLiteral("server"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("files"));
   }
 
   void withoutAFileManagerTheFolderOpensAsADocument() {
@@ -129,6 +132,7 @@ class TestDesktopNotification : public QObject {
     // A notice still shown when the program ends is taken back.
     QTRY_COMPARE(server.closed, QList<uint>({41}));
     serverBus.unregisterService(kNotifications);
+    QDBusConnection::disconnectFromBus(QStringLiteral("server2"));
   }
 
   void withoutANotificationServiceNothingWaits() {
