@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "Prompt.h"
+#include "qvr/QuestionLock.h"
 
 namespace qvr::arc {
 namespace {
@@ -21,6 +22,7 @@ bool OnGuiThread(const std::function<void()>& ask) {
   if (QThread::currentThread() == app->thread()) {
     ask();
   } else {
+    std::lock_guard lock(QuestionLock());  // workers of one run ask one at a time
     QMetaObject::invokeMethod(app, ask, Qt::BlockingQueuedConnection);
   }
   return true;

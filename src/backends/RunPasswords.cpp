@@ -1,6 +1,7 @@
 #include "RunPasswords.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "MainWindowPort.h"
 #include "Translate.h"
@@ -25,8 +26,27 @@ std::string PasswordPrompt(const std::string& archivePath, bool wrong) {
 }
 
 RunPasswords::Call::~Call() {
+  {
+    std::lock_guard lock(run_.mutex_);
+    for (std::string& typed : typed_) {
+      auto found = std::find(run_.pending_.begin(), run_.pending_.end(), typed);
+      if (found != run_.pending_.end()) {
+        Wipe(*found);
+        run_.pending_.erase(found);
+      }
+      Wipe(typed);
+    }
+  }
   if (last_) Wipe(*last_);
   for (std::string& p : candidates_) Wipe(p);
+}
+
+void RunPasswords::Call::TakeNewAnswers() {
+  std::lock_guard lock(run_.mutex_);
+  for (const auto* answers : {&run_.known_, &run_.pending_})
+    for (const std::string& answer : *answers)
+      if (std::find(candidates_.begin(), candidates_.end(), answer) == candidates_.end())
+        candidates_.push_back(answer);
 }
 
 std::optional<std::string> RunPasswords::Call::Answer(const std::string& archivePath, int wrong) {
@@ -43,7 +63,18 @@ std::optional<std::string> RunPasswords::Call::Answer(const std::string& archive
     last_ = candidates_[nextKnown_++];
     return last_;
   }
-  nextKnown_ = candidates_.size();  // once the user is asked, the known ones are done
+  // The thread the run was made on (the window's) never waits for a worker's question.
+  std::unique_lock asking(run_.asking_, std::defer_lock);
+  if (std::this_thread::get_id() != run_.madeOn_) asking.lock();
+  if (!typedWrong) {  // another archive's question may have been answered while this waited
+    TakeNewAnswers();
+    if (nextKnown_ < candidates_.size()) {
+      lastTyped_ = false;
+      last_ = candidates_[nextKnown_++];
+      return last_;
+    }
+  }
+  if (run_.Cancelled(archivePath)) return std::nullopt;
   std::optional<std::string> typed =
       run_.window_.passwordBox(PasswordPrompt(archivePath, typedWrong));
   if (!typed) {
@@ -54,6 +85,13 @@ std::optional<std::string> RunPasswords::Call::Answer(const std::string& archive
   }
   lastTyped_ = true;
   last_ = std::move(typed);
+  {
+    std::lock_guard lock(run_.mutex_);
+    run_.pending_.push_back(*last_);
+  }
+  typed_.push_back(*last_);
+  candidates_.push_back(*last_);  // tried: not taken again from the others' answers
+  nextKnown_ = candidates_.size();
   return last_;
 }
 

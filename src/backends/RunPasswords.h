@@ -2,13 +2,16 @@
 // written anywhere. Each library call that meets an encrypted archive tries the passwords
 // given earlier first, so a batch sharing one password is asked once; only then is the user
 // asked, naming the archive, and asked again, saying so, after a wrong answer. An archive
-// whose question was cancelled is not asked again in the run.
+// whose question was cancelled is not asked again in the run. Calls of archives worked at
+// once ask one at a time, and a call about to ask first tries what the others were told
+// meanwhile.
 #pragma once
 
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ArchiverDLL.h"
@@ -41,12 +44,16 @@ class RunPasswords {
     void Finish(bool refused);
 
    private:
+    // The answers the run learnt since this call last looked, appended to its candidates.
+    void TakeNewAnswers();
+
     RunPasswords& run_;
     bool started_ = false;
     std::vector<std::string> candidates_;  // the run's answers to try before asking
     size_t nextKnown_ = 0;
     bool lastTyped_ = false;  // the last answer came from the user
     std::optional<std::string> last_;
+    std::vector<std::string> typed_;  // the user's answers in this call
   };
 
   // True when the user cancelled the archive's question in this run.
@@ -59,9 +66,13 @@ class RunPasswords {
 
   MainWindowPort& window_;
   // Calls may run on several threads at once (a listing on its worker, a command on the
-  // window's); the question itself is asked outside the lock.
+  // window's, the archives of a run worked at once); the question itself is asked outside
+  // this lock, under asking_, one call at a time.
   mutable std::mutex mutex_;
-  std::vector<std::string> known_;  // proven answers, the latest first
+  std::mutex asking_;
+  const std::thread::id madeOn_ = std::this_thread::get_id();
+  std::vector<std::string> known_;    // proven answers, the latest first
+  std::vector<std::string> pending_;  // typed in calls not finished yet
   std::set<std::string> cancelled_;
 };
 

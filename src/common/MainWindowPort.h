@@ -96,6 +96,9 @@ class MainWindowPort {
   // on repainting, ticking Timer1 and taking drops and hand-offs; returns when it is done.
   // The work must not touch the window: it may run on another thread.
   virtual void runResponsive(const std::function<void()>& work) { work(); }
+  // Runs `work` on the window's thread and waits for it: how a worker of runResponsive shows
+  // or asks something. Questions from several workers are shown one at a time.
+  virtual void onWindowThread(const std::function<void()>& work) { work(); }
 
   // The progress of the run under way, shown while it is given (the bar, the item in hand,
   // the time left; the start button and Escape stop it); null hides it again.

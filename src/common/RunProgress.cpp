@@ -4,14 +4,21 @@
 
 namespace qvr {
 
+RunProgress::~RunProgress() {
+  if (!run_) return;
+  std::lock_guard<std::mutex> lock(Mutex());
+  run_->shares_.erase(this);
+}
+
 void RunProgress::Begin(const std::vector<int64_t>& itemSizes) {
   int64_t total = 0;
   for (int64_t size : itemSizes) total += WeightOf(size);
-  std::lock_guard<std::mutex> lock(mutex_);
-  busy_ = false;
-  total_ = total;
-  doneBefore_ = itemWeight_ = inItem_ = 0;
-  started_ = Clock::now();
+  std::lock_guard<std::mutex> lock(Mutex());
+  RunProgress& run = Run();
+  run.busy_ = false;
+  run.total_ = total;
+  run.doneBefore_ = run.itemWeight_ = run.inItem_ = 0;
+  run.started_ = Clock::now();
 }
 
 void RunProgress::BeginOne(const std::string& item, int64_t bytes) {
@@ -20,30 +27,39 @@ void RunProgress::BeginOne(const std::string& item, int64_t bytes) {
 }
 
 void RunProgress::Busy(const std::string& item) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  busy_ = true;
-  item_ = item;
-  entry_.clear();
+  std::lock_guard<std::mutex> lock(Mutex());
+  RunProgress& run = Run();
+  run.busy_ = true;
+  run.item_ = item;
+  run.entry_.clear();
 }
 
 void RunProgress::StartItem(const std::string& item, int64_t bytes) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(Mutex());
   item_ = item;
   entry_.clear();
   itemWeight_ = WeightOf(bytes);
   inItem_ = 0;
   tally_ = Tally{};
+  if (!run_) return;
+  run_->item_ = item;  // the bar names the item started last
+  run_->entry_.clear();
+  run_->shares_.insert(this);
 }
 
 void RunProgress::Advance(int64_t bytesInItem, const std::string& entry) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(Mutex());
   inItem_ = std::max(inItem_, std::min(bytesInItem, itemWeight_));
   if (!entry.empty()) entry_ = entry;
   Heard();
+  if (run_ && !entry.empty()) {
+    run_->item_ = item_;
+    run_->entry_ = entry;
+  }
 }
 
 void RunProgress::EntryDone() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(Mutex());
   Heard();
   ++tally_.written;
 }
@@ -54,38 +70,42 @@ void RunProgress::Heard() {
 }
 
 void RunProgress::EntrySkipped(const std::string& entry, int32_t reason) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(Mutex());
   Heard();
   tally_.skipped.emplace_back(entry, reason);
 }
 
 void RunProgress::EntryFailed(const std::string& entry) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(Mutex());
   Heard();
   if (tally_.failedEntry.empty()) tally_.failedEntry = entry;
 }
 
 void RunProgress::FinishItem() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  doneBefore_ += itemWeight_;
+  std::lock_guard<std::mutex> lock(Mutex());
+  Run().doneBefore_ += itemWeight_;
   itemWeight_ = inItem_ = 0;
+  if (run_) run_->shares_.erase(this);
 }
 
 void RunProgress::Cancel() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  cancelled_ = true;
+  std::lock_guard<std::mutex> lock(Mutex());
+  Run().cancelled_ = true;
 }
 
 bool RunProgress::cancelled() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return cancelled_;
+  std::lock_guard<std::mutex> lock(Mutex());
+  return Run().cancelled_;
 }
 
 int64_t RunProgress::DoneLocked() const {
-  return std::min(doneBefore_ + inItem_, total_);
+  int64_t done = doneBefore_ + inItem_;
+  for (const RunProgress* share : shares_) done += share->inItem_;
+  return std::min(done, total_);
 }
 
 RunProgress::View RunProgress::Read() const {
+  if (run_) return run_->Read();
   std::lock_guard<std::mutex> lock(mutex_);
   View view;
   view.busy = busy_;
@@ -104,7 +124,7 @@ RunProgress::View RunProgress::Read() const {
 }
 
 RunProgress::Tally RunProgress::TakeTally() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(Mutex());
   return std::exchange(tally_, Tally{});
 }
 

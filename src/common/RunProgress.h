@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +18,15 @@ namespace qvr {
 
 class RunProgress {
  public:
+  RunProgress() = default;
+  // The share of one item worked beside others of the run (a worker's archive): the item,
+  // its weight, entry and tally are the share's own; the bar, the item shown, the pace and
+  // the cancel are the run's.
+  explicit RunProgress(RunProgress& run) : run_(&run) {}
+  ~RunProgress();
+  RunProgress(const RunProgress&) = delete;
+  RunProgress& operator=(const RunProgress&) = delete;
+
   // An item's weight: its bytes, at least 1 so that empty items count too.
   static int64_t WeightOf(int64_t bytes) { return bytes > 0 ? bytes : 1; }
   // The weighted part of the run starts, over items of these sizes (each weighed by WeightOf).
@@ -63,7 +73,13 @@ class RunProgress {
   using Clock = std::chrono::steady_clock;
   int64_t DoneLocked() const;
   void Heard();
+  // The run this is a share of, or this itself; a share works under the run's mutex.
+  RunProgress& Run() { return run_ ? *run_ : *this; }
+  const RunProgress& Run() const { return run_ ? *run_ : *this; }
+  std::mutex& Mutex() const { return Run().mutex_; }
 
+  RunProgress* run_ = nullptr;
+  std::set<const RunProgress*> shares_;  // the run's shares with an item in hand
   mutable std::mutex mutex_;
   bool busy_ = true;
   int64_t total_ = 0;

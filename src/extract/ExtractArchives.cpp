@@ -2,10 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -23,6 +28,7 @@
 #include "RunReport.h"
 #include "Settings.h"
 #include "Translate.h"
+#include "WorkerPool.h"
 #include "cExecute.h"
 #include "qvr/VolumeNames.h"
 
@@ -49,11 +55,13 @@ bool LeftEntriesOut(int32_t skipped) {
 }
 
 // Runs the command; complete is set when the archive extracted with every entry written.
-int32_t RunCommand(const ExtractRun& run, const std::string& nameCodePage, RunPasswords& passwords,
-                   RunProgress& progress, const ExtractCommand& command, const std::string& path,
-                   const std::string& outputFolder, bool& complete) {
+// The ACE back-end and the tools run one at a time: they were never made to run beside
+// themselves.
+int32_t RunCommand(MainWindowPort& window, const std::string& nameCodePage,
+                   RunPasswords& passwords, RunProgress& progress, const ExtractCommand& command,
+                   const std::string& path, const std::string& outputFolder, bool& complete) {
+  static std::mutex alone;
   complete = false;
-  MainWindowPort& window = run.window;
   int32_t result = kNoEntryResult;
   switch (command.route) {
     case ExtractRoute::Library: {
@@ -68,11 +76,14 @@ int32_t RunCommand(const ExtractRun& run, const std::string& nameCodePage, RunPa
       complete = result == 0 && !LeftEntriesOut(skipped);
       break;
     }
-    case ExtractRoute::AceBackend:
+    case ExtractRoute::AceBackend: {
+      std::lock_guard lock(alone);
       result = RunResponsive(window, [&] { return ExtractACE(path, "*.*", outputFolder); });
       complete = result == 0;
       break;
+    }
     case ExtractRoute::Tool: {
+      std::lock_guard lock(alone);
       // The tools report nothing we can read back: a tool that ran counts as done, one that
       // could not be started as failed. ShellX keeps the window answering while it waits.
       cExecute runner;
@@ -104,52 +115,126 @@ void RemoveIfNothingCame(const std::string& folder) {
   if (HoldsOnlyFolders(folder)) fs::remove_all(folder, ec);
 }
 
+// True when the folders are one or one lies in the other: archives extracting into them
+// could write the same path.
+bool Overlap(const std::string& a, const std::string& b) {
+  auto within = [](const std::string& inner, const std::string& outer) {
+    return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
+           (inner[outer.size()] == kSep || outer.back() == kSep);
+  };
+  return a == b || within(a, b) || within(b, a);
+}
+
+// The destinations of the archives in hand. An archive starts writing only once every
+// archive before it in the list has finished or writes where the two cannot meet: archives
+// sharing a destination are worked in list order, as one at a time would work them.
+class Destinations {
+ public:
+  explicit Destinations(size_t count) : folders_(count), finished_(count, false) {}
+
+  // The archive writes below folder; returns once no earlier archive in hand can meet it.
+  void Claim(size_t index, const std::string& folder) {
+    std::unique_lock lock(mutex_);
+    folders_[index] = folder;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return ClearLocked(index, folder); });
+  }
+  // The archive wrote all it will (or nothing at all).
+  void Finish(size_t index) {
+    std::lock_guard lock(mutex_);
+    finished_[index] = true;
+    while (firstOpen_ < finished_.size() && finished_[firstOpen_]) ++firstOpen_;
+    changed_.notify_all();
+  }
+
+ private:
+  bool ClearLocked(size_t index, const std::string& folder) const {
+    for (size_t j = firstOpen_; j < index; ++j)
+      if (!finished_[j] && (!folders_[j] || Overlap(*folders_[j], folder))) return false;
+    return true;
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::optional<std::string>> folders_;
+  std::vector<bool> finished_;
+  size_t firstOpen_ = 0;  // every archive before it has finished
+};
+
+// The work on the run's archives; Work may be called for several archives at once, each on
+// a worker of its own that reaches the window through window.
 class Loop {
  public:
-  Loop(const ExtractRun& run, bool singleDestination, const std::string& destFolder,
-       RunProgress& progress)
+  Loop(const ExtractRun& run, MainWindowPort& window, bool singleDestination,
+       const std::string& destFolder, RunProgress& progress, size_t count)
       : run_(run),
+        window_(window),
         single_(singleDestination),
         dest_(destFolder),
         options_(ReadExtractLoopOptions(run.startUpMode)),
         ownPasswords_(run.passwords ? nullptr : std::make_unique<RunPasswords>(run.window)),
         passwords_(run.passwords ? *run.passwords : *ownPasswords_),
         progress_(progress),
-        inspect_(run.status, run.window.ownerWindow(), &passwords_),
-        trash_(run.window) {}
+        trash_(window),
+        destinations_(count),
+        count_(std::to_string(count)) {}
 
-  // What became of the archive; Done when it extracted (result 0).
-  ReportRow Extract(const std::string& path) {
-    MainWindowPort& window = run_.window;
+  int workers() const { return options_.workers; }
+
+  // What became of the archive at that place of the list; Done when it extracted.
+  ReportRow Work(size_t index, const std::string& path, int64_t size) {
+    struct Finished {
+      Destinations& destinations;
+      size_t index;
+      ~Finished() { destinations.Finish(index); }
+    } finished{destinations_, index};
+    window_.setPanelText(1, std::to_string(++started_) + Tr("ExtractArchives", "個目(全体:") +
+                                count_ + Tr("ExtractArchives", "個)のファイルを解凍中"));
+    window_.pumpEvents();
+    RunProgress share(progress_);
+    share.StartItem(path, size);
+    ReportRow row = Extract(index, path, share);
+    share.FinishItem();
+    return row;
+  }
+
+  int trashed() const { return trashed_; }
+
+ private:
+  ReportRow Extract(size_t index, const std::string& path, RunProgress& progress) {
     if (!IsExistingFile(path)) {
       // Nothing is run for a file that is gone; with the skip option it fails silently.
       if (!options_.errorSkip)
-        window.messageBox(Tr("ExtractArchives", "存在しないファイルです。場所を確認してください。"),
-                          MsgIcon::Critical, MsgButtons::Ok);
+        window_.messageBox(
+            Tr("ExtractArchives", "存在しないファイルです。場所を確認してください。"),
+            MsgIcon::Critical, MsgButtons::Ok);
       return FailedRow(path, Tr("ExtractArchives", "ファイルがありません"));
     }
+    ArchiverDLL_Inspect inspect(run_.status, window_.ownerWindow(), &passwords_);
     std::string folder = single_ ? dest_ : FolderOf(path);
-    const bool ownFolder =
-        RunResponsive(window, [&] { return MakesFolder(options_, inspect_, path); });
+    const bool ownFolder = MakesFolder(options_, inspect, path);
     if (ownFolder) folder += kSep + ArchiveFolderName(path);
 
-    ExtractCommand command = Command(path, folder);
+    ExtractCommand command = Command(path, folder, inspect);
     if (command.route == ExtractRoute::Unsupported)
       return FailedRow(path, Tr("ExtractArchives", "対応していない形式です"));
     if (!CommandAvailable(command, run_.status, run_.useYZ2DEC))
       return FailedRow(path, MissingReason(std::string(RowOf(command.lib).fileName)));
-    // One level; a missing parent is the library's to report.
-    const bool made = ::mkdir(folder.c_str(), 0777) == 0;
+    destinations_.Claim(index, folder);
+    // One level; a missing parent is the library's to make or report. A folder that was not
+    // there counts as made by this archive also when its library made it with the parent.
+    const bool made = ::mkdir(folder.c_str(), 0777) == 0 || errno == ENOENT;
     bool complete = false;
-    int32_t result = RunCommand(run_, options_.nameCodePage, passwords_, progress_, command, path,
-                                folder, complete);
+    int32_t result = RunCommand(window_, options_.nameCodePage, passwords_, progress, command,
+                                path, folder, complete);
     if (made && result != 0) RemoveIfNothingCame(folder);
-    ReportRow row = RowOfCall(path, result, progress_.TakeTally(), progress_.cancelled());
+    ReportRow row = RowOfCall(path, result, progress.TakeTally(), progress.cancelled());
     if (result != 0) return row;
     if (ownFolder) row.output = folder;
     // An archive goes only when every entry of it now lies in the destination; a volume
     // set with every part of it. It goes to the Trash: the option is easily set by mistake.
     if (options_.deleteArchive && complete) {
+      std::lock_guard lock(trashMutex_);  // the run's one question about deleting for good
       const ArchiveTrash::Fate fate = trash_.Remove(VolumeParts(path));
       if (fate == ArchiveTrash::Fate::Trashed) ++trashed_;
       row.note = ArchiveTrash::FateText(fate);
@@ -157,10 +242,8 @@ class Loop {
     return row;
   }
 
-  int trashed() const { return trashed_; }
-
- private:
-  ExtractCommand Command(const std::string& path, const std::string& folder) {
+  ExtractCommand Command(const std::string& path, const std::string& folder,
+                         ArchiverDLL_Inspect& inspect) {
     ExtractOptions o;
     o.ignoreFolders = options_.ignoreFolders;
     o.confirmOverwrite = options_.confirmOverwrite;
@@ -171,26 +254,30 @@ class Loop {
     std::string format = FormatOfExtension(path);
     if (format == "EXE") {
       // A self-extracting file whose format nobody recognises fails without a message.
-      format = RunResponsive(run_.window, [&] { return inspect_.DetectFormat(path); });
+      format = inspect.DetectFormat(path);
       return BuildSelfExtractCommand(format, o, path, folder);
     }
     ExtractCommand command = BuildExtractCommand(format, o, path, folder);
     if (command.route == ExtractRoute::Unsupported && !options_.errorSkip)
-      run_.window.messageBox(Tr("ExtractArchives", "対応していない形式のファイルです"),
-                             MsgIcon::Critical, MsgButtons::Ok);
+      window_.messageBox(Tr("ExtractArchives", "対応していない形式のファイルです"),
+                         MsgIcon::Critical, MsgButtons::Ok);
     return command;
   }
 
   const ExtractRun& run_;
+  MainWindowPort& window_;
   bool single_;
   std::string dest_;
   ExtractLoopOptions options_;
   std::unique_ptr<RunPasswords> ownPasswords_;
   RunPasswords& passwords_;
   RunProgress& progress_;
-  ArchiverDLL_Inspect inspect_;
   ArchiveTrash trash_;
+  std::mutex trashMutex_;
   int trashed_ = 0;
+  Destinations destinations_;
+  const std::string count_;
+  std::atomic<int> started_{0};
 };
 
 }  // namespace
@@ -213,6 +300,7 @@ ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode) {
   o.use7Zip = IniFlag("GENERAL", "Use7Zip");
   o.useUnace32 = IniFlag("GENERAL", "UseUNACE32");
   o.nameCodePage = NameCodePageSetting();
+  o.workers = WorkerCount(GetIniInt(kQvrArcIni, "GENERAL", "Threads"));
   return o;
 }
 
@@ -244,25 +332,28 @@ int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::st
 
   window.startTimer1();
   window.setPanelText(2, "00:00:00");
-  Loop loop(run, singleDestination, destFolder, progress);
+  WorkerWindow workers(window);
+  Loop loop(run, workers, singleDestination, destFolder, progress, entries.size());
+  // Each archive's row at its place of the list; none for an archive a stop left untouched.
+  std::vector<std::optional<ReportRow>> rows(entries.size());
+  window.runResponsive([&] {
+    RunOnWorkers(
+        loop.workers(), entries.size(),
+        [&](size_t i) { rows[i] = loop.Work(i, entries[i], sizes[i]); },
+        [&] { return progress.cancelled(); });
+  });
   int successes = 0;
-  size_t worked = 0;
-  for (; worked < entries.size() && !progress.cancelled(); ++worked) {
-    const std::string& path = entries[worked];
-    window.setPanelText(1, std::to_string(worked + 1) + Tr("ExtractArchives", "個目(全体:") +
-                               count + Tr("ExtractArchives", "個)のファイルを解凍中"));
-    window.pumpEvents();
-    progress.StartItem(path, sizes[worked]);
-    ReportRow row = loop.Extract(path);
-    progress.FinishItem();
-    if (row.outcome == ArchiveOutcome::Done) ++successes;
-    const bool stopped = row.outcome == ArchiveOutcome::Stopped;
-    report.Add(std::move(row));
-    if (stopped) break;  // the archive in hand stays in the list
+  std::vector<std::string> worked;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i]) continue;
+    if (rows[i]->outcome == ArchiveOutcome::Done) ++successes;
+    // A stopped archive stays in the list.
+    if (rows[i]->outcome != ArchiveOutcome::Stopped) worked.push_back(entries[i]);
+    report.Add(std::move(*rows[i]));
   }
   window.stopTimer1();
-  const int failures = int(worked) - successes;
-  RemoveWorkedEntries(window, {entries.begin(), entries.begin() + std::ptrdiff_t(worked)});
+  const int failures = int(worked.size()) - successes;
+  RemoveWorkedEntries(window, worked);
   window.setPanelText(2, window.elapsedText());
   std::string end = progress.cancelled() ? StoppedText(WorkMode::Extract, successes, failures)
                                          : DoneText(WorkMode::Extract, successes, failures);

@@ -39,6 +39,7 @@ struct ExtractLoopOptions {
   bool use7Zip = false;
   bool useUnace32 = false;
   std::string nameCodePage;  // EXTRACT_NORMAL/NameCodePage: of names that are not UTF-8
+  int workers = 1;           // archives worked at once (GENERAL/Threads)
 };
 ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode);
 
@@ -46,10 +47,12 @@ ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode);
 // "." of a hidden file does not count); the whole name when it holds no other ".".
 std::string ArchiveFolderName(const std::string& archivePath);
 
-// Extracts every entry present at the start; returns the number of successes. Panel 1 ends
-// with DoneText: the successes and, when any, the failures. A cancel of the progress ends
-// the loop after the archive in hand (whose library call it stops); the entries not worked,
-// that archive's among them, stay in the list, and panel 1 says StoppedText.
+// Extracts every entry present at the start; returns the number of successes. Several
+// archives are worked at once (GENERAL/Threads); archives that could write the same path are
+// worked in list order, and the report keeps the list's order. Panel 1 ends with DoneText:
+// the successes and, when any, the failures. A cancel of the progress ends the loop after
+// the archives in hand (whose library calls it stops); the entries not worked, a stopped
+// archive's among them, stay in the list, and panel 1 says StoppedText.
 int ExtractArchives(const ExtractRun& run, bool singleDestination, const std::string& destFolder);
 
 }  // namespace qvr

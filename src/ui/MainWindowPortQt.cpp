@@ -17,10 +17,13 @@
 
 #include "CommonDialogs.h"
 #include "QtHelpers.h"
+#include "qvr/QuestionLock.h"
 
 namespace qvr {
 
-MainWindowPortQt::MainWindowPortQt(QWidget* owner) : owner_(owner) {}
+MainWindowPortQt::MainWindowPortQt(QWidget* owner) : owner_(owner) {
+  QuestionLock();  // made here, on the window's thread, before any worker asks
+}
 
 void MainWindowPortQt::setBusyCursor(bool busy) {
   if (busy) {
@@ -53,10 +56,7 @@ std::optional<std::string> MainWindowPortQt::passwordBox(const std::string& prom
     if (dialog.exec() == QDialog::Accepted) answer = dialog.textValue().toStdString();
   };
   // A library asks from the worker of runResponsive; the question belongs to this window.
-  if (QThread::currentThread() == qApp->thread())
-    ask();
-  else
-    QMetaObject::invokeMethod(qApp, ask, Qt::BlockingQueuedConnection);
+  onWindowThread(ask);
   return answer;
 }
 
@@ -136,6 +136,17 @@ void MainWindowPortQt::runResponsive(const std::function<void()>& work) {
   while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   worker.join();
   if (failure) std::rethrow_exception(failure);
+}
+
+void MainWindowPortQt::onWindowThread(const std::function<void()>& work) {
+  if (QThread::currentThread() == qApp->thread()) {
+    work();
+    return;
+  }
+  // Only workers take the lock, so the window's thread never waits for it; a second worker's
+  // question waits until the first one's box is closed instead of opening above it.
+  std::lock_guard lock(QuestionLock());
+  QMetaObject::invokeMethod(qApp, work, Qt::BlockingQueuedConnection);
 }
 
 void MainWindowPortQt::pumpEvents() {

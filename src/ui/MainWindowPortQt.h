@@ -28,6 +28,7 @@ class MainWindowPortQt : public MainWindowPort {
   void* ownerWindow() const override;
   void pumpEvents() override;
   void runResponsive(const std::function<void()>& work) override;
+  void onWindowThread(const std::function<void()>& work) override;
 
  private:
   QWidget* owner_;

@@ -407,6 +407,10 @@ class TestForm1 : public QObject {
     QCOMPARE(values.back(), bar->maximum());
     QCOMPARE(form.listCount(), 0);
 
+    // One archive at a time, so that the small one is still waiting when the stop comes.
+    WriteFile(app->file("QvrArc.ini"),
+              "[GENERAL]\r\nEndNotice=1\r\nOpenFolder=0\r\nThreads=1\r\nAlwaysPath=" +
+                  app->file("out") + "\r\n[EXTRACT_NORMAL]\r\nFileNameFolder=1\r\n");
     std::string big = bigZip("big.zip", 512);
     form.listAdd(big);
     form.listAdd(small);

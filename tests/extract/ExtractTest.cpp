@@ -20,6 +20,8 @@ ExtractTest::ExtractTest() {
   std::filesystem::create_directories(in);
   std::filesystem::create_directories(out);
   std::filesystem::create_directories(tools);
+  // The recording plugin's log is read in call order: one archive at a time.
+  Ini("GENERAL", "Threads", "1");
 }
 
 ExtractTest::~ExtractTest() = default;

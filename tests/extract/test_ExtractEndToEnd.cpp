@@ -360,6 +360,7 @@ TEST_F(ExtractPasswordsTest, AnotherPasswordIsAskedWrongOnesAgainAndCancelSkips)
   std::string right = Make("right.zip", "7zz a -tzip -mem=AES256 -pthird {A} .");
   std::string last = Make("last.7z", "7zz a -psecret {A} .");
   fs::create_directories(temp.file("out/keep"));
+  Ini("GENERAL", "Threads", "1");  // the scripted answers follow the list's order
   window.passwordAnswers = {std::string("secret"), std::string("wrong"), std::nullopt,
                             std::string("nope"), std::string("third")};
   EXPECT_EQ(Start(), RunEnd::EndProgram);
@@ -573,6 +574,8 @@ class ExtractProgressTest : public ExtractEndToEndTest {
     Ini("DDMODE", "ExtractMode", "2");
     Ini("DDMODE", "TargetPath", temp.file("out"));
     Ini("EXTRACT_DDMODE", "FileNameFolder", "1");
+    // The bar's readings are those of one archive after the other.
+    Ini("GENERAL", "Threads", "1");
   }
   // A ZIP in "in" made by Python's zipfile: a small file, then `mib` MiB of zeros streamed
   // as "big.bin" (Deflate), written without a file of that size on disk.
