@@ -83,7 +83,8 @@ void RunProgress::EntryFailed(const std::string& entry) {
 
 void RunProgress::FinishItem() {
   std::lock_guard<std::mutex> lock(Mutex());
-  Run().doneBefore_ += itemWeight_;
+  // An item that a stop ended counts as far as it got: a stopped run never fills the bar.
+  Run().doneBefore_ += Run().cancelled_ ? inItem_ : itemWeight_;
   itemWeight_ = inItem_ = 0;
   if (run_) run_->shares_.erase(this);
 }

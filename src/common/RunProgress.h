@@ -44,7 +44,7 @@ class RunProgress {
   void EntryDone();
   void EntrySkipped(const std::string& entry, int32_t reason);
   void EntryFailed(const std::string& entry);
-  // The item is over: its whole weight counts as done.
+  // The item is over: its whole weight counts as done (after a stop, what was done of it).
   void FinishItem();
 
   // The user's stop: the library call in hand ends at its next report, the run after it.

@@ -57,9 +57,9 @@ bool LeftEntriesOut(int32_t skipped) {
 // Runs the command; complete is set when the archive extracted with every entry written.
 // The ACE back-end and the tools run one at a time: they were never made to run beside
 // themselves.
-int32_t RunCommand(MainWindowPort& window, const std::string& nameCodePage,
-                   RunPasswords& passwords, RunProgress& progress, const ExtractCommand& command,
-                   const std::string& path, const std::string& outputFolder, bool& complete) {
+int32_t RunCommand(MainWindowPort& window, const std::string& nameCodePage, RunPasswords& passwords,
+                   RunProgress& progress, const ExtractCommand& command, const std::string& path,
+                   const std::string& outputFolder, bool& complete) {
   static std::mutex alone;
   complete = false;
   int32_t result = kNoEntryResult;
@@ -225,8 +225,8 @@ class Loop {
     // there counts as made by this archive also when its library made it with the parent.
     const bool made = ::mkdir(folder.c_str(), 0777) == 0 || errno == ENOENT;
     bool complete = false;
-    int32_t result = RunCommand(window_, options_.nameCodePage, passwords_, progress, command,
-                                path, folder, complete);
+    int32_t result = RunCommand(window_, options_.nameCodePage, passwords_, progress, command, path,
+                                folder, complete);
     if (made && result != 0) RemoveIfNothingCame(folder);
     ReportRow row = RowOfCall(path, result, progress.TakeTally(), progress.cancelled());
     if (result != 0) return row;

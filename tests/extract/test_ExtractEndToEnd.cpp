@@ -4,10 +4,13 @@
 // the run nor writes outside the destination.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "AppFolder.h"
@@ -668,6 +671,30 @@ TEST_F(ExtractProgressTest, ACancelInsideALargeEntryKeepsWhatWasDoneAndTheRestOf
   EXPECT_LT(watch.readings.back().permille, 1000);
 }
 
+// Several archives at once: the small ones finish beside the big one and leave the list; the
+// stop ends the big ones in hand inside their entries, and they stay in the list.
+TEST_F(ExtractProgressTest, ACancelWithArchivesAtOnceKeepsOnlyWhatDidNotFinish) {
+  Ini("GENERAL", "Threads", "2");
+  std::string big = BigZip("big.zip", 512);
+  std::vector<std::string> small = {SmallZip("s1"), SmallZip("s2"), SmallZip("s3")};
+  std::string late = BigZip("late.zip", 256);
+  window.listAdd(big);
+  for (const std::string& path : small) window.listAdd(path);
+  window.listAdd(late);
+  ProgressWatch watch(window);
+  const std::string lastSmall = temp.file("out/s3/s3.txt");
+  watch.cancelWhen = [&](const RunProgress::View& v) {
+    return v.entry == "big.bin" && fs::exists(lastSmall);
+  };
+  EXPECT_EQ(StartWithStatus(), RunStatus::Stopped);
+  EXPECT_EQ(NamesBelow(temp.file("out/big")), std::set<std::string>{"a.txt"});
+  EXPECT_EQ(ReadFile(lastSmall), "content of s3\n");
+  EXPECT_EQ(window.list, (std::vector<std::string>{big, late}));
+  EXPECT_FALSE(fs::exists(temp.file("out/late/big.bin")));
+  EXPECT_EQ(window.panels[1], "中止しました。（3個のファイルを解凍済み）");
+  EXPECT_LT(watch.readings.back().permille, 1000);
+}
+
 // A stop before anything finished gives no notice at all: no end box, the list untouched.
 TEST_F(ExtractProgressTest, ACancelBeforeAnyArchiveFinishedGivesNoNotice) {
   Ini("GENERAL", "EndNotice", "0");
@@ -920,6 +947,104 @@ TEST_F(DDModeProgramTest, TargetFolderExtractsEveryArchiveThereAndEnds) {
     }
   }
   EXPECT_EQ(ReadTree(target).files.size(), expectedFiles);
+}
+
+// One batch worked one archive at a time and several at once: every fixture (broken,
+// hostile and encrypted ones among them, volume sets whole), two archives that write the same
+// files into one folder, archives of the same name in two folders; the pre-scan on, the
+// folder made only for several roots, the archives that extracted deleted.
+class ParallelRunTest : public ExtractEndToEndTest {
+ protected:
+  ParallelRunTest() {
+    // One top folder of the same names with other contents: both archives extract into the
+    // destination itself. The first one's big file keeps it in hand while the second would
+    // start and end.
+    fs::create_directories(temp.file("src/a/shared"));
+    fs::create_directories(temp.file("src/b/shared"));
+    WriteFile(temp.file("src/a/shared/same.txt"), "first\n");
+    WriteFile(temp.file("src/b/shared/same.txt"), "second\n");
+    WriteFile(temp.file("src/a/shared/big.bin"), std::string(32 << 20, 'a'));
+    WriteFile(temp.file("src/b/shared/big.bin"), std::string(1 << 10, 'b'));
+    for (const char* side : {"a", "b"})
+      EXPECT_EQ(Shell(temp.file(std::string("src/") + side),
+                      std::string("zip -q -1 -r ../same_") + side + ".zip shared"),
+                0);
+    Ini("DDMODE", "ExtractMode", "2");
+    Ini("EXTRACT_DDMODE", "FileNameFolder", "0");
+    Ini("EXTRACT_DDMODE", "DeleteArchive", "1");
+  }
+
+  // What a run left: the tree it wrote, the archives left beside their folders and in the
+  // list, the panel, the report as Log.txt holds it, the questions.
+  struct Outcome {
+    std::vector<std::string> tree, left, list, log;
+    std::string panel;
+    size_t questions = 0;
+    bool operator==(const Outcome&) const = default;
+  };
+
+  Outcome Run(int threads) {
+    const std::string root = temp.file("run" + std::to_string(threads));
+    for (const char* folder : {"in/one", "in/two", "out"})
+      fs::create_directories(root + "/" + folder);
+    FakeMainWindow run;
+    for (const Fixture& f : manifest) run.listAdd(Copy(f, root + "/in/one"));
+    for (const char* side : {"a", "b"}) {
+      const std::string name = std::string("same_") + side + ".zip";
+      fs::copy_file(temp.file("src/" + name), root + "/in/one/" + name);
+      run.listAdd(root + "/in/one/" + name);
+    }
+    run.listAdd(Copy(Named(manifest, "zip_deflate.zip"), root + "/in/two"));
+    run.passwordAnswers = {std::string("secret")};
+    Ini("DDMODE", "TargetPath", root + "/out");
+    Ini("GENERAL", "Threads", std::to_string(threads));
+    fs::remove(temp.file("app/Log.txt"));
+    BatchRun batch{ExtractRun{run, status, kModeDDMode, false}, 0, &mail, &sound, {}, {}};
+    EXPECT_EQ(StartExtract(batch), RunEnd::EndProgram);
+
+    auto local = [&](std::string text) {
+      for (size_t at; (at = text.find(root)) != std::string::npos;)
+        text.replace(at, root.size(), "<run>");
+      return text;
+    };
+    Outcome o;
+    Tree tree = ReadTree(root + "/out");
+    for (const auto& [path, file] : tree.files) o.tree.push_back(path + " " + file.sha256);
+    for (const std::string& d : tree.dirs) o.tree.push_back("dir " + d);
+    for (const std::string& l : tree.links) o.tree.push_back("link " + l);
+    for (const auto& entry : fs::recursive_directory_iterator(root + "/in"))
+      o.left.push_back(local(entry.path().string()));
+    std::sort(o.left.begin(), o.left.end());
+    for (const std::string& path : run.list) o.list.push_back(local(path));
+    std::istringstream log(ReadFile(temp.file("app/Log.txt")));
+    // The lines without the times they were written at.
+    for (std::string line; std::getline(log, line);)
+      o.log.push_back(
+          local(std::regex_replace(line, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)"), "")));
+    o.panel = run.panels[1];
+    o.questions = run.passwordPrompts.size();
+    return o;
+  }
+};
+
+TEST_F(ParallelRunTest, SeveralArchivesAtOnceEndAsOneAtATime) {
+  const Outcome alone = Run(1);
+  // The later archive's files replace the earlier one's, as in the list's order.
+  EXPECT_EQ(ReadFile(temp.file("run1/out/shared/same.txt")), "second\n");
+  EXPECT_EQ(alone.questions, 1u);  // both encrypted fixtures share the one password
+  ASSERT_FALSE(alone.log.empty());
+  for (int threads : {2, 8}) {
+    SCOPED_TRACE(threads);
+    const Outcome parallel = Run(threads);
+    EXPECT_EQ(parallel.tree, alone.tree);
+    EXPECT_EQ(parallel.left, alone.left);
+    EXPECT_EQ(parallel.list, alone.list);
+    EXPECT_EQ(parallel.log, alone.log);
+    EXPECT_EQ(parallel.panel, alone.panel);
+    EXPECT_EQ(parallel.questions, alone.questions);
+    EXPECT_EQ(ReadFile(temp.file("run" + std::to_string(threads) + "/out/shared/same.txt")),
+              "second\n");
+  }
 }
 
 }  // namespace
