@@ -300,8 +300,12 @@ ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode) {
   o.use7Zip = IniFlag("GENERAL", "Use7Zip");
   o.useUnace32 = IniFlag("GENERAL", "UseUNACE32");
   o.nameCodePage = NameCodePageSetting();
-  o.workers = WorkerCount(GetIniInt(kQvrArcIni, "GENERAL", "Threads"));
+  o.workers = ArchiveWorkers();
   return o;
+}
+
+int ArchiveWorkers() {
+  return WorkerCount(GetIniInt(kQvrArcIni, "GENERAL", "Threads"));
 }
 
 std::string ArchiveFolderName(const std::string& archivePath) {

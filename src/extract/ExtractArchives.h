@@ -42,6 +42,8 @@ struct ExtractLoopOptions {
   int workers = 1;           // archives worked at once (GENERAL/Threads)
 };
 ExtractLoopOptions ReadExtractLoopOptions(const std::string& startUpMode);
+// GENERAL/Threads as the number of archives a run works at once (WorkerCount).
+int ArchiveWorkers();
 
 // The name of the folder made for an archive: its file name up to the first "." (a leading
 // "." of a hidden file does not count); the whole name when it holds no other ".".

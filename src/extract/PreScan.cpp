@@ -7,12 +7,14 @@
 
 #include "ArchiverDLL_Inspect.h"
 #include "DateTimeText.h"
+#include "ExtractArchives.h"
 #include "MainWindowPort.h"
 #include "PathHelpers.h"
 #include "RunReport.h"
 #include "Settings.h"
 #include "Translate.h"
 #include "VolumeSet.h"
+#include "WorkerPool.h"
 #include "cExecute.h"
 
 namespace qvr {
@@ -95,19 +97,41 @@ int RemoveBrokenSets(MainWindowPort& window, ErrorLog& log, RunReport* report) {
   return errors;
 }
 
+// One answer of the inspection for each entry of the list, the archives inspected several
+// at once (GENERAL/Threads), each worker with its own copy of the inspection (it keeps the
+// type text of the archive it read last).
+template <class Answer>
+std::vector<Answer> InspectEach(MainWindowPort& window, const ArchiverDLL_Inspect& inspect,
+                                const std::vector<std::string>& paths,
+                                Answer (ArchiverDLL_Inspect::*ask)(const std::string&)) {
+  std::vector<Answer> answers(paths.size());
+  window.runResponsive([&] {
+    RunOnWorkers(
+        ArchiveWorkers(), paths.size(),
+        [&](size_t i) {
+          ArchiverDLL_Inspect own = inspect;
+          answers[i] = (own.*ask)(paths[i]);
+        },
+        [] { return false; });
+  });
+  return answers;
+}
+
 // Second pass: entries the extension check refuses.
 int RemoveRefused(MainWindowPort& window, ArchiverDLL_Inspect& inspect, ErrorLog& log) {
+  const std::vector<std::string> paths = ListEntries(window);
+  const std::vector<int16_t> codes =
+      InspectEach(window, inspect, paths, &ArchiverDLL_Inspect::CheckArchive);
   int errors = 0;
-  for (int i = 0; i < window.listCount();) {
-    std::string path = window.listItem(i);
-    int16_t code = RunResponsive(window, [&] { return inspect.CheckArchive(path); });
-    std::string line = CheckFailureLine(code, path);
+  int index = 0;  // the entry's place in the list as the failed ones before it go
+  for (size_t i = 0; i < paths.size(); ++i) {
+    std::string line = CheckFailureLine(codes[i], paths[i]);
     if (line.empty()) {
-      ++i;
+      ++index;
       continue;
     }
     log.Line(line);
-    window.listRemove(i);
+    window.listRemove(index);
     ++errors;
   }
   return errors;
@@ -115,10 +139,9 @@ int RemoveRefused(MainWindowPort& window, ArchiverDLL_Inspect& inspect, ErrorLog
 
 uint64_t TotalOriginalSize(MainWindowPort& window, ArchiverDLL_Inspect& inspect) {
   uint64_t total = 0;
-  for (int i = 0; i < window.listCount(); ++i) {
-    std::string path = window.listItem(i);
-    total += RunResponsive(window, [&] { return inspect.OriginalSize(path); });
-  }
+  for (uint64_t size :
+       InspectEach(window, inspect, ListEntries(window), &ArchiverDLL_Inspect::OriginalSize))
+    total += size;
   return total;
 }
 
