@@ -1,15 +1,21 @@
 // The lock that shows the questions of worker threads one at a time: a box asked for by a
 // second worker waits until the first one's box is closed instead of opening above it. The
 // program and each library it loads hold their own copy of this code, so the lock itself
-// lives with the application object; the program makes it on the window's thread before any
-// worker starts.
+// lives with the application object (and goes with it); the program makes it on the window's
+// thread before any worker starts.
 #pragma once
 
 #include <QCoreApplication>
+#include <QObject>
 #include <QVariant>
 #include <mutex>
 
 namespace qvr {
+
+struct QuestionLockHolder : QObject {
+  using QObject::QObject;
+  std::mutex lock;
+};
 
 inline std::mutex& QuestionLock() {
   static std::mutex guard;  // the making of this copy's lock
@@ -18,10 +24,10 @@ inline std::mutex& QuestionLock() {
   if (!app) return own;
   std::lock_guard lock(guard);
   const QVariant held = app->property("qvrQuestionLock");
-  if (held.isValid()) return *static_cast<std::mutex*>(held.value<void*>());
-  auto* made = new std::mutex;  // lives as long as the process
+  if (held.isValid()) return static_cast<QuestionLockHolder*>(held.value<void*>())->lock;
+  auto* made = new QuestionLockHolder(app);
   app->setProperty("qvrQuestionLock", QVariant::fromValue(static_cast<void*>(made)));
-  return *made;
+  return made->lock;
 }
 
 }  // namespace qvr
