@@ -32,11 +32,11 @@ void RunOnWorkers(int workers, size_t count, const std::function<void(size_t)>& 
       }
     }
   };
+  // Never on this thread: the thread a run's passwords were made on asks without their lock.
   const size_t threads = std::min<size_t>(size_t(std::max(workers, 1)), count);
-  std::vector<std::thread> others;
-  for (size_t i = 1; i < threads; ++i) others.emplace_back(take);
-  take();
-  for (std::thread& t : others) t.join();
+  std::vector<std::thread> pool;
+  for (size_t i = 0; i < threads; ++i) pool.emplace_back(take);
+  for (std::thread& t : pool) t.join();
   if (failure) std::rethrow_exception(failure);
 }
 

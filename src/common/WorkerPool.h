@@ -18,8 +18,8 @@ namespace qvr {
 inline constexpr int kMaxWorkers = 8;
 int WorkerCount(int setting);
 
-// Calls work(index) for every index below count, on up to `workers` threads (this one among
-// them), handing out the indexes in order; returns when every call has returned. No new
+// Calls work(index) for every index below count, on up to `workers` threads of its own (this
+// one waits), handing out the indexes in order; returns when every call has returned. No new
 // index is handed out once stop() is true. An exception of a call ends the others' taking and
 // is thrown again here.
 void RunOnWorkers(int workers, size_t count, const std::function<void(size_t)>& work,
