@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QObject>
+#include <QThread>
 #include <QVariant>
 #include <mutex>
 
@@ -25,6 +26,9 @@ inline std::mutex& QuestionLock() {
   std::lock_guard lock(guard);
   const QVariant held = app->property("qvrQuestionLock");
   if (held.isValid()) return static_cast<QuestionLockHolder*>(held.value<void*>())->lock;
+  // The application's children are made on its thread; a library used without the program
+  // keeps its own lock.
+  if (QThread::currentThread() != app->thread()) return own;
   auto* made = new QuestionLockHolder(app);
   app->setProperty("qvrQuestionLock", QVariant::fromValue(static_cast<void*>(made)));
   return made->lock;
