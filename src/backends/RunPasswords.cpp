@@ -58,22 +58,19 @@ std::optional<std::string> RunPasswords::Call::Answer(const std::string& archive
   }
   const bool typedWrong = wrong > 0 && lastTyped_;
   if (last_) Wipe(*last_);
-  if (!typedWrong && nextKnown_ < candidates_.size()) {
+  auto tryNext = [&] {
+    if (typedWrong || nextKnown_ >= candidates_.size()) return false;
     lastTyped_ = false;
     last_ = candidates_[nextKnown_++];
-    return last_;
-  }
+    return true;
+  };
+  if (tryNext()) return last_;
   // The thread the run was made on (the window's) never waits for a worker's question.
   std::unique_lock asking(run_.asking_, std::defer_lock);
   if (std::this_thread::get_id() != run_.madeOn_) asking.lock();
-  if (!typedWrong) {  // another archive's question may have been answered while this waited
-    TakeNewAnswers();
-    if (nextKnown_ < candidates_.size()) {
-      lastTyped_ = false;
-      last_ = candidates_[nextKnown_++];
-      return last_;
-    }
-  }
+  // Another archive's question may have been answered while this waited.
+  if (!typedWrong) TakeNewAnswers();
+  if (tryNext()) return last_;
   if (run_.Cancelled(archivePath)) return std::nullopt;
   std::optional<std::string> typed =
       run_.window_.passwordBox(PasswordPrompt(archivePath, typedWrong));

@@ -118,7 +118,7 @@ std::vector<Answer> InspectEach(MainWindowPort& window, const ArchiverDLL_Inspec
 }
 
 // Second pass: entries the extension check refuses.
-int RemoveRefused(MainWindowPort& window, ArchiverDLL_Inspect& inspect, ErrorLog& log) {
+int RemoveRefused(MainWindowPort& window, const ArchiverDLL_Inspect& inspect, ErrorLog& log) {
   const std::vector<std::string> paths = ListEntries(window);
   const std::vector<int16_t> codes =
       InspectEach(window, inspect, paths, &ArchiverDLL_Inspect::CheckArchive);
@@ -137,7 +137,7 @@ int RemoveRefused(MainWindowPort& window, ArchiverDLL_Inspect& inspect, ErrorLog
   return errors;
 }
 
-uint64_t TotalOriginalSize(MainWindowPort& window, ArchiverDLL_Inspect& inspect) {
+uint64_t TotalOriginalSize(MainWindowPort& window, const ArchiverDLL_Inspect& inspect) {
   uint64_t total = 0;
   for (uint64_t size :
        InspectEach(window, inspect, ListEntries(window), &ArchiverDLL_Inspect::OriginalSize))
@@ -146,7 +146,7 @@ uint64_t TotalOriginalSize(MainWindowPort& window, ArchiverDLL_Inspect& inspect)
 }
 
 // The free-space test; true when the contents do not fit.
-bool DiskTooSmall(MainWindowPort& window, ArchiverDLL_Inspect& inspect,
+bool DiskTooSmall(MainWindowPort& window, const ArchiverDLL_Inspect& inspect,
                   const std::string& destFolder) {
   uint64_t total = TotalOriginalSize(window, inspect);
   std::optional<uint64_t> free = FreeSpaceOf(destFolder);
